@@ -1,0 +1,127 @@
+// The workspace: one shared-memory segment that every process of the bench maps.
+//
+// Elements live inside the segment and are known by their handle, the byte
+// offset of the element's first byte from the start of the mapping (> 0). An
+// item of an element is addressed as handle + item number. Element layout:
+//
+//   byte 0   int32   element type code (2 parameter, 14 device, 24 action group, ...)
+//   byte 4   int32   reference count
+//   byte 8   int32   element class id (which schema the element follows)
+//   byte 12  uint32  element size in bytes
+//   byte 16  int32   memory area
+//   byte 20  16-bit characters of the name, zero-terminated; the room ends
+//            where the element's first item begins
+//
+// Which items an element has, their names and their item type codes come
+// from its class schema (ElementSchema.h). Item type codes decide where an
+// item's listener block lies (see ElementSchema.h).
+//
+// Segment name: environment variable TAVIK_WORKSPACE (default
+// "tavik_workspace"); size: TAVIK_WORKSPACE_SIZE in bytes (default 1 GiB,
+// pages are only used when touched). Both are read when the process's
+// instance is first created.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include <boost/shared_ptr.hpp>
+
+#include "workspace/WorkspaceException.h"
+
+namespace tavik {
+namespace workspace {
+
+class SharedMemory {
+ public:
+  // Address at which the segment is mapped in this process.
+  char* getBaseAddress() const { return base_; }
+  // Handle of the element of that name in that memory area; 0 when absent.
+  long long findElement(const std::wstring& name, long long area) const;
+
+ protected:
+  char* base_ = nullptr;
+};
+
+class Workspace : public SharedMemory {
+ public:
+  // The process's one workspace; opens or creates the segment on first call.
+  static boost::shared_ptr<Workspace> getInstance();
+
+  // Test and tool support: forget the process's instance (proxies that still
+  // hold it keep their mapping), so that the next getInstance() opens the
+  // segment named by the environment at that time.
+  static void resetInstance();
+  // Removes a segment by name (its mappings stay valid until unmapped).
+  static bool removeSharedMemory(const std::string& name);
+  // The segment name this instance mapped.
+  const std::string& getSegmentName() const;
+
+  ~Workspace();
+
+  // Typed item access at an absolute offset (handle + item number). The
+  // offset must be the first byte of an item of an existing element, else a
+  // WorkspaceException. A value of another type than the item's is converted
+  // to/from the item's own type (numbers among numbers, texts among texts);
+  // text <-> number is a WorkspaceException. A text longer than the item's
+  // room is a WorkspaceException. Wide text is stored as 16-bit units
+  // (characters above U+FFFF as surrogate pairs); narrow text stored into a
+  // wide item is widened byte by byte and wide text read narrow keeps the low
+  // 8 bits of each unit.
+  void getItem(long long offset, int& value) const;
+  void getItem(long long offset, unsigned int& value) const;
+  void getItem(long long offset, long long& value) const;
+  void getItem(long long offset, double& value) const;
+  void getItem(long long offset, std::string& value) const;
+  void getItem(long long offset, std::wstring& value) const;
+  void setItem(long long offset, int value);
+  void setItem(long long offset, unsigned int value);
+  void setItem(long long offset, long long value);
+  void setItem(long long offset, double value);
+  void setItem(long long offset, const std::string& value);
+  void setItem(long long offset, const std::wstring& value);
+
+  // Item type code of the item at that offset (WorkspaceException when none).
+  int getItemType(long long offset) const;
+  // Narrow name of an item of an element, for log lines; "unknown" when the
+  // element's class has no item at that number.
+  std::string getPropertyName(long long handle, unsigned int item) const;
+
+  void increaseReferenceCounter(long long handle);
+  int getReferenceCount(long long handle) const;
+
+  bool is_existing_element(const std::wstring& name, long long area) const;
+  // Handle of the named element; WorkspaceException when absent.
+  long long getElement(const std::wstring& name, long long area) const;
+  // Handles of every element of that element type code in that area, in
+  // creation order.
+  void getAllElementsOfType(int type, std::vector<long long>& handles, long long area) const;
+
+  // Element type code of the element of that name in area 0xA00000 (handle
+  // set to the lookup's result), or of the element at a handle; -1 when there
+  // is none. Defined inline by the element-access layer.
+  int getElementType(const std::wstring& name, long long& handle);
+  int getElementType(long long handle);
+
+  // Used by the element classes' constructors: opens the element of that
+  // name in the class's area, creating it (zero-filled items, then the
+  // class's initial values) when absent. WorkspaceException when the name
+  // does not fit the class's name room or the existing element of that name
+  // has another class.
+  long long openOrCreateElement(int class_id, const std::wstring& name);
+  // Checks that handle denotes an element of that class; WorkspaceException otherwise.
+  void checkElement(int class_id, long long handle) const;
+
+  // Registers a listener (the handle of an IPCListener element) on an item:
+  // appends it to the item's listener block. WorkspaceException when the
+  // item's type has no listener block or the block already holds 100.
+  void addListener(long long item_offset, long long listener_handle);
+
+ private:
+  Workspace();
+  struct Impl;
+  Impl* impl_;
+};
+
+}  // namespace workspace
+}  // namespace tavik
