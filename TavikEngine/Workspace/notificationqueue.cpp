@@ -1,0 +1,131 @@
+#include "TavikEngine/Workspace/notificationqueue.h"
+
+#include <boost/date_time/posix_time/posix_time_types.hpp>
+#include <boost/interprocess/sync/scoped_lock.hpp>
+#include <boost/lexical_cast.hpp>
+
+#include "TavikEngine/LogLevels.h"
+#include "workspace/NotificationQueueManager.h"
+
+namespace tavik {
+namespace workspace {
+namespace notification {
+
+namespace bip = boost::interprocess;
+
+namespace {
+
+std::string queueNameFor(long long id) { return "tavik_" + boost::lexical_cast<std::string>(id); }
+
+// Boost.Interprocess measures its deadlines in UTC.
+boost::posix_time::ptime deadlineAfter(std::chrono::milliseconds wait) {
+  return boost::posix_time::microsec_clock::universal_time() +
+         boost::posix_time::milliseconds(wait.count());
+}
+
+}  // namespace
+
+NotificationQueue::NotificationQueue(long long id)
+    : queueName_(queueNameFor(id)),
+      mutexName_(queueName_ + "notification_queue_mutex"),
+      conditionName_(queueName_ + "notification_queue_empty_condition"),
+      mutex_(bip::open_or_create, mutexName_.c_str()),
+      condition_(bip::open_or_create, conditionName_.c_str()) {
+  queue_.reset(new bip::message_queue(bip::open_or_create, queueName_.c_str(), kMaxMessages,
+                                      kMaxMessageSize));
+  ready_ = true;
+}
+
+NotificationQueue::~NotificationQueue() = default;
+
+void NotificationQueue::push(long long handle, unsigned int property, const std::string& oldValue,
+                             const std::string& newValue) {
+  NotifyMessage message;
+  message.handle = handle;
+  message.property = property;
+  message.valueType = TEXT_VALUE;
+  message.oldTextValue = oldValue;
+  message.newTextValue = newValue;
+  push(message);
+}
+
+void NotificationQueue::push(long long handle, unsigned int property, const std::wstring& oldValue,
+                             const std::wstring& newValue) {
+  NotifyMessage message;
+  message.handle = handle;
+  message.property = property;
+  message.valueType = WIDE_TEXT_VALUE;
+  message.oldWideValue = oldValue;
+  message.newWideValue = newValue;
+  push(message);
+}
+
+void NotificationQueue::push(long long handle, unsigned int property, double oldValue,
+                             double newValue) {
+  NotifyMessage message;
+  message.handle = handle;
+  message.property = property;
+  message.valueType = DOUBLE_VALUE;
+  message.oldDoubleValue = oldValue;
+  message.newDoubleValue = newValue;
+  push(message);
+}
+
+void NotificationQueue::push(long long handle, unsigned int property, int oldValue, int newValue) {
+  NotifyMessage message;
+  message.handle = handle;
+  message.property = property;
+  message.valueType = INT_VALUE;
+  message.oldIntValue = oldValue;
+  message.newIntValue = newValue;
+  push(message);
+}
+
+void NotificationQueue::push(const NotifyMessage& message) {
+  bip::scoped_lock<bip::named_mutex> lock(mutex_, deadlineAfter(kLockWait));
+  if (!lock.owns()) {
+    LOG(WARNING) << "Notification Queue Error: queue " << queueName_
+                 << " stays locked by another process; record dropped";
+    return;
+  }
+  const std::string bytes = serializeNotifyMessage(message);
+  try {
+    if (bytes.size() > queue_->get_max_msg_size()) {
+      LOG(WARNING) << "Notification Queue Error: record of " << bytes.size()
+                   << " bytes exceeds the " << queue_->get_max_msg_size()
+                   << "-byte message size of queue " << queueName_ << "; record dropped";
+      return;
+    }
+    // While the queue is known to be full (its listener is gone or stuck),
+    // records are dropped without waiting again, so that a load with a dead
+    // listener still ends in bounded time.
+    const bool sent = dropping_ ? queue_->try_send(bytes.data(), bytes.size(), 0)
+                                : queue_->timed_send(bytes.data(), bytes.size(), 0,
+                                                     deadlineAfter(kSendWait));
+    dropping_ = !sent;
+    if (!sent) {
+      LOG(WARNING) << "Notification Queue Error: queue " << queueName_ << " is full; record dropped";
+    }
+  } catch (const bip::interprocess_exception& e) {
+    LOG(WARNING) << "Notification Queue Error: " << e.what();
+  }
+}
+
+}  // namespace notification
+
+NotificationQueueManager* NotificationQueueManager::getInstance() {
+  if (instance_ == nullptr) instance_ = new NotificationQueueManager();
+  return instance_;
+}
+
+boost::shared_ptr<notification::NotificationQueue> NotificationQueueManager::getQueue(int id) {
+  const auto found = queues_.find(id);
+  if (found != queues_.end()) return found->second;
+  boost::shared_ptr<notification::NotificationQueue> queue(
+      new notification::NotificationQueue(static_cast<long long>(id)));
+  queues_[id] = queue;
+  return queue;
+}
+
+}  // namespace workspace
+}  // namespace tavik

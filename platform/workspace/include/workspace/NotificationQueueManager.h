@@ -1,0 +1,40 @@
+// The process-wide registry of notification queues: one queue object per
+// listener queue id, created on first request and kept for the rest of the
+// process (its named objects stay open).
+//
+// Not thread-safe: the manager and its map are used by one thread at a time
+// (the thread that loads the configuration).
+#pragma once
+
+#include <map>
+
+#include <boost/shared_ptr.hpp>
+
+namespace tavik {
+namespace workspace {
+
+namespace notification {
+class NotificationQueue;
+}  // namespace notification
+
+class NotificationQueueManager {
+ public:
+  NotificationQueueManager() = default;
+
+  // The process's manager, created on the first call and never released.
+  static NotificationQueueManager* getInstance();
+
+  // The queue object for the id, constructed (which creates or opens its
+  // named objects) on the first request for that id. When construction
+  // throws, nothing is stored, the exception reaches the caller and the next
+  // request for the id tries again.
+  boost::shared_ptr<notification::NotificationQueue> getQueue(int id);
+
+  static inline NotificationQueueManager* instance_ = nullptr;
+
+ private:
+  std::map<int, boost::shared_ptr<notification::NotificationQueue>> queues_;
+};
+
+}  // namespace workspace
+}  // namespace tavik
