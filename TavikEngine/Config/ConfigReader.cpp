@@ -1,0 +1,127 @@
+#include "TavikEngine/Config/ConfigReader.h"
+
+#include <exception>
+#include <sstream>
+
+#include "TavikEngine/Actions/DurationLogger.h"
+#include "TavikEngine/Config/ConfigException.h"
+#include "TavikEngine/Config/XmlText.h"
+#include "TavikEngine/LogLevels.h"
+#include "inireader/IniReader.h"
+#include "workspace/Device.h"
+#include "workspace/GlobalConfig.h"
+#include "workspace/Workspace.h"
+
+namespace tavik {
+namespace {
+
+// GlobalConfig items written by the load itself.
+constexpr unsigned int kConfigFormatVersionItem = 11296;
+constexpr unsigned int kLoadResetItem3512 = 3512;
+constexpr unsigned int kAbortRequestItem = 11280;
+constexpr unsigned int kLoadResetItem4952 = 4952;
+constexpr unsigned int kStatusTextItem = 10776;
+
+// Device items cleared before every load: the six interface-parameter links,
+// then two state items.
+constexpr unsigned int kDeviceLinkItems[] = {608, 640, 672, 624, 656, 688};
+constexpr unsigned int kDeviceStateItem1368 = 1368;
+constexpr unsigned int kDeviceEcusAddedItem = 6928;
+
+constexpr int kDeviceElementType = 14;
+constexpr long long kDeviceArea = 0;
+
+std::string describeParseFailure(const pugi::xml_parse_result& result, const std::wstring& path) {
+  std::ostringstream text;
+  text << result.description() << " (file " << xml::toUtf8(path) << ", offset " << result.offset
+       << ")";
+  return text.str();
+}
+
+}  // namespace
+
+ConfigReader::ConfigReader()
+    : ecu_switch_on_(0.0), ecu_switch_off_(0.0), watchdog_timeout_(0) {
+  IniReader* ini = IniReader::get_instance(false);
+  ecu_switch_on_ = ini->get_real_item("ECU_SWITCH_ON", 1.0);
+  ecu_switch_off_ = ini->get_real_item("ECU_SWITCH_OFF", 0.0);
+  watchdog_timeout_ = 0;
+  workspace_ = workspace::Workspace::getInstance();
+}
+
+ConfigReader::~ConfigReader() = default;
+
+bool ConfigReader::loadConfig(const std::wstring& path, bool reload) {
+  (void)reload;  // only the test-plan and sequence phases look at it
+  DurationLogger timer(L"Load Config");
+  bool result = true;
+
+  // A file that cannot be read or parsed must not reset the running bench's
+  // devices: look at the document before anything touches the workspace.
+  pugi::xml_document document;
+  const pugi::xml_parse_result parsed = document.load_file(path.c_str());
+  if (!parsed) {
+    LOG(UA_WARNING) << "Error while loading the config: " << describeParseFailure(parsed, path);
+    return false;
+  }
+
+  reset_existing_devices();
+
+  try {
+    const pugi::xml_node md = document.child("MeasurementDefinition");
+    const std::wstring version =
+        xml::wide(md.child("Versions").child("ConfigurationFormatVersion").text().as_string("0.0"));
+    const pugi::xml_node common = md.child("GlobalParameters").child("CommonParameter");
+    watchdog_timeout_ = common.child("Property").child("WatchdogTimeout").text().as_int(5);
+    const pugi::xml_node devices = md.child("GlobalParameters").child("Devices");
+
+    device_keys_ = IniReader::get_instance(true)->get_keys("devices");
+
+    workspace::GlobalConfig global;
+    global.set(kConfigFormatVersionItem, version);
+    global.set(kLoadResetItem3512, 0);
+    global.set(kAbortRequestItem, 0);
+    global.set(kLoadResetItem4952, 0);
+
+    for (pugi::xml_node device = devices.child("Device"); device;
+         device = device.next_sibling("Device")) {
+      result = loadInterfaces(device) && result;
+    }
+
+    global.set(kStatusTextItem, std::wstring(L"Step 1/4: Loading Property Maps"));
+    formula_loader_.load(md);
+
+    global.set(kStatusTextItem, std::wstring(L"Step 2/4: Loading Parameters"));
+
+    global.set(kStatusTextItem, std::wstring(L"Step 3/4: Loading Testplans"));
+
+    global.set(kStatusTextItem, std::wstring(L"Step 4/4: Loading Sequences"));
+
+    global.set(kStatusTextItem, std::wstring(L"Updating Displays"));
+  } catch (const ConfigException& e) {
+    LOG(UA_WARNING) << "Error while loading the config: " << e.what();
+    result = false;
+  } catch (...) {
+    result = false;
+  }
+  return result;
+}
+
+void ConfigReader::reset_existing_devices() {
+  std::vector<long long> handles;
+  workspace_->getAllElementsOfType(kDeviceElementType, handles, kDeviceArea);
+  for (long long handle : handles) {
+    workspace::Device device(handle);
+    for (unsigned int item : kDeviceLinkItems) device.set(item, -1);
+    device.set(kDeviceStateItem1368, 0);
+    device.set(kDeviceEcusAddedItem, 0);
+  }
+}
+
+bool ConfigReader::is_interface_defined(const std::string& name) const {
+  for (const std::string& key : device_keys_)
+    if (key == name) return true;
+  return false;
+}
+
+}  // namespace tavik

@@ -1,0 +1,58 @@
+// The module's entry point: loads a measurement configuration into the
+// workspace.
+//
+// The host constructs one reader and calls loadConfig() as often as it likes.
+// Not thread-safe: all calls run on the host's thread, one at a time.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include <boost/shared_ptr.hpp>
+#include <pugixml.hpp>
+
+#include "TavikEngine/Config/Export.h"
+#include "TavikEngine/Config/FormuaLoader.h"
+
+namespace tavik {
+namespace workspace {
+class Workspace;
+}
+
+class TAVIK_EXPORT ConfigReader {
+ public:
+  // Reads "ECU_SWITCH_ON"/"ECU_SWITCH_OFF" from the INI reader and opens the
+  // process's workspace.
+  ConfigReader();
+  ~ConfigReader();
+  ConfigReader(const ConfigReader&) = delete;
+  ConfigReader& operator=(const ConfigReader&) = delete;
+
+  // Loads one configuration file. True when the file was read, every device
+  // is defined in the INI section "devices" and no configuration error
+  // occurred. A file that cannot be read or parsed leaves the workspace
+  // untouched and gives false with one UA_WARNING line.
+  bool loadConfig(const std::wstring& path, bool reload);
+
+  // Loads one configured Device element: the device with its ECUs and its
+  // interface parameters. False (one WARNING, nothing written) when the INI
+  // section "devices" does not define the device.
+  bool loadInterfaces(const pugi::xml_node& device);
+
+  // Clears the interface links of every device already in the workspace.
+  void reset_existing_devices();
+
+  // True when the name is one of the keys of the INI section "devices" read
+  // by the last loadConfig (exact, case-sensitive).
+  bool is_interface_defined(const std::string& name) const;
+
+ private:
+  double ecu_switch_on_;
+  double ecu_switch_off_;
+  int watchdog_timeout_;
+  boost::shared_ptr<workspace::Workspace> workspace_;
+  FormuaLoader formula_loader_;
+  std::vector<std::string> device_keys_;
+};
+
+}  // namespace tavik

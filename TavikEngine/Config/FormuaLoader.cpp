@@ -1,0 +1,109 @@
+#include "TavikEngine/Config/FormuaLoader.h"
+
+#include "TavikEngine/Config/OptionKeys.h"
+#include "TavikEngine/Config/XmlText.h"
+
+const std::wstring FormuaLoader::get_pattern_ = L"self.XX.get(Parameter.Property.YY)";
+const std::wstring FormuaLoader::name_replace_ = L"XX";
+const std::wstring FormuaLoader::property_replacer_ = L"YY";
+
+namespace {
+
+const wchar_t kReferencePattern[] =
+    L"(\\<[a-z,A-Z][a-z,A-Z,0-9,\\s,_,\\-]*?[a-z,A-Z,0-9,_,\\-]?\\>\\.[a-z,A-Z,0-9,_]*)";
+
+// ° ^ ! " § $ % & / ( ) = ? ` ´ + * ~ ' # - . , ; : _ < > | @ € µ, each escaped,
+// then ä ö ü.
+const wchar_t kSpecialCharacterPattern[] =
+    L"[\\\u00b0\\^\\!\\\"\\\u00a7\\$\\%\\&\\/\\(\\)\\=\\?\\`\\\u00b4\\+\\*\\~\\'\\#\\-\\.\\,"
+    L"\\;\\:\\_\\<\\>\\|\\@\\\u20ac\\\u00b5\u00e4\u00f6\u00fc]";
+
+std::wstring childText(const pugi::xml_node& node, const char* name) {
+  return tavik::wideText(node.child_value(name));
+}
+
+// "self.<variable>.get(Parameter.Property.<property>)". Both place-holders
+// are filled at their places in the template, so a variable that itself holds
+// "YY" stays as it is.
+std::wstring referenceReplacement(const std::wstring& variable, const std::wstring& property) {
+  std::wstring text = FormuaLoader::get_pattern_;
+  const size_t propertyAt = text.find(FormuaLoader::property_replacer_);
+  const size_t nameAt = 5;  // "self." precedes the name place-holder
+  if (propertyAt != std::wstring::npos)
+    text.replace(propertyAt, FormuaLoader::property_replacer_.size(), property);
+  text.replace(nameAt, FormuaLoader::name_replace_.size(), variable);
+  return text;
+}
+
+}  // namespace
+
+FormuaLoader::FormuaLoader()
+    : reference_pattern_(kReferencePattern, std::regex::ECMAScript),
+      special_characters_(kSpecialCharacterPattern, std::regex::ECMAScript) {}
+
+std::wstring FormuaLoader::replaceSpecialCharacters(const std::wstring& text) const {
+  return std::regex_replace(text, special_characters_, L"_");
+}
+
+void FormuaLoader::load(const pugi::xml_node& measurementDefinition) {
+  formulas_.clear();
+  formula_uses_.clear();
+  prepare_lines_.clear();
+  reset_lines_.clear();
+
+  const pugi::xml_node formulas = measurementDefinition.child("CalculationFormulas");
+  if (!formulas.child("CalculationFormula")) return;
+
+  tavik::OptionKeyIndex optionKeys(measurementDefinition);
+  for (const pugi::xml_node& formula : formulas.children("CalculationFormula")) {
+    formulas_.push_back(parse_formula(formula));
+    const std::wstring name = childText(formula, "Name");
+    for (const std::wstring& key : optionKeys.keysFor(L"Formula:" + name))
+      formulas_.push_back(parse_formula(key, formula));
+  }
+}
+
+FormulaEntry FormuaLoader::parse_formula(const pugi::xml_node& formula) {
+  return parse_formula(childText(formula, "Name"), formula);
+}
+
+FormulaEntry FormuaLoader::parse_formula(const std::wstring& key, const pugi::xml_node& formula) {
+  FormulaEntry entry;
+  entry.parameter_bound = false;
+  const std::wstring text = childText(formula, "Formula");
+  entry.use_min_max = formula.child("UseMinMaxFlag").text().as_bool(false);
+  entry.min = formula.child("Min").text().as_double(1.0);
+  entry.max = formula.child("Max").text().as_double(100.0);
+  entry.this_parameter = text.find(L"<ThisParameter>") != std::wstring::npos;
+
+  std::wstring expression = text;
+  for (std::wsregex_iterator match(text.begin(), text.end(), reference_pattern_), end;
+       match != end; ++match) {
+    const std::wstring reference = match->str();
+    const size_t dot = reference.find(L'.');
+    const std::wstring parameter = reference.substr(1, dot - 2);
+    const std::wstring property = reference.substr(dot + 1);
+
+    std::wstring variable = replaceSpecialCharacters(parameter);
+    for (wchar_t& c : variable)
+      if (c == L' ') c = L'_';
+
+    if (parameter.find(L"ThisParameter") == std::wstring::npos) {
+      prepare_lines_.push_back(L"self." + variable + L" = Parameter('" + parameter + L"')");
+      prepare_lines_.push_back(L"self." + variable + L".set(Parameter.Property.Is_Active, 1)");
+      reset_lines_.push_back(L"del self." + variable);
+    }
+
+    // Every occurrence, searching from the start after each replacement. This
+    // ends: a reference holds exactly one '<' and its replacement none.
+    const std::wstring replacement = referenceReplacement(variable, property);
+    for (size_t at = expression.find(reference); at != std::wstring::npos;
+         at = expression.find(reference))
+      expression.replace(at, reference.size(), replacement);
+  }
+
+  entry.name = key;
+  entry.identifier = replaceSpecialCharacters(key);
+  entry.expression = expression;
+  return entry;
+}

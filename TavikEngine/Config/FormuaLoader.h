@@ -1,0 +1,87 @@
+// The configuration's calculation formulas, rewritten as Python expressions.
+//
+// load() reads every CalculationFormula of the CalculationFormulas section and
+// keeps one FormulaEntry per formula (the definition), followed by one keyed
+// record per action option whose value is "Formula:" + the formula's name
+// (keys as in OptionKeys.h). Parameter and sequence loading then mark
+// definitions and append formula uses; the hook file is written from them.
+//
+// A reference to a parameter property in a formula reads "<Name>.Property"
+// (see the reference pattern); it becomes
+//   self.<variable>.get(Parameter.Property.<Property>)
+// where <variable> is the name with every special character and every blank
+// replaced by "_". Each reference to a parameter other than "ThisParameter"
+// adds two prepare lines, "self.<variable> = Parameter('<Name>')" and
+// "self.<variable>.set(Parameter.Property.Is_Active, 1)", and the reset line
+// "del self.<variable>" (repeated references repeat them).
+#pragma once
+
+#include <regex>
+#include <string>
+#include <vector>
+
+#include <pugixml.hpp>
+
+#include "TavikEngine/Config/Export.h"
+#include "TavikEngine/Config/LoaderBase.h"
+
+// One calculation formula, or one use of it.
+struct FormulaEntry {
+  std::wstring name;        // formula name; the option key of a keyed record
+  std::wstring identifier;  // name with every special character replaced by "_"
+  std::wstring expression;  // the formula as a Python expression
+  std::wstring setter;      // Python call prefix that stores the result in the target
+  std::wstring variable;    // the target's attribute in the hook file (without "self.")
+  std::wstring target;      // parameter name, or the action property's base name
+  bool this_parameter = false;         // the formula text contains "<ThisParameter>"
+  bool parameter_bound = false;        // bound to a parameter property
+  bool action_property_bound = false;  // bound to an action property
+  bool use_min_max = false;            // clamp the result to [min, max]
+  double min = 1.0;
+  double max = 100.0;
+};
+
+class TAVIK_EXPORT FormuaLoader : public tavik::LoaderBase {
+ public:
+  // The replacement template of a reference and its two place-holders.
+  static const std::wstring get_pattern_;        // "self.XX.get(Parameter.Property.YY)"
+  static const std::wstring name_replace_;       // "XX"
+  static const std::wstring property_replacer_;  // "YY"
+
+  FormuaLoader();
+
+  // Replaces the loader's formulas, uses, prepare and reset lines with those of
+  // `measurementDefinition`. A missing CalculationFormulas section gives no
+  // formulas. Throws tavik::ConfigException when group bodies that hold a
+  // formula option place each other in a cycle.
+  void load(const pugi::xml_node& measurementDefinition);
+
+  // parse_formula(text of the formula's Name, formula).
+  FormulaEntry parse_formula(const pugi::xml_node& formula);
+  // One CalculationFormula element as a record named `key`; appends the
+  // formula's prepare and reset lines.
+  FormulaEntry parse_formula(const std::wstring& key, const pugi::xml_node& formula);
+
+  std::vector<FormulaEntry>& get_formulas() { return formulas_; }
+  std::vector<FormulaEntry>& get_formula_uses() { return formula_uses_; }
+
+  // Python statements that bind and release the parameters the formulas read,
+  // in the order found (repeats included); the hook file sorts and dedupes.
+  const std::vector<std::wstring>& get_prepare_lines() const { return prepare_lines_; }
+  const std::vector<std::wstring>& get_reset_lines() const { return reset_lines_; }
+
+ private:
+  std::wstring replaceSpecialCharacters(const std::wstring& text) const;
+
+  std::vector<FormulaEntry> formulas_;
+  std::vector<FormulaEntry> formula_uses_;
+  std::vector<std::wstring> prepare_lines_;
+  std::vector<std::wstring> reset_lines_;
+  // "<", a letter or comma, a lazy run of letters, digits, white space, commas,
+  // "_" and "-", an optional last letter, digit, comma, "_" or "-", ">", ".",
+  // and the property name (letters, digits, commas, "_").
+  std::wregex reference_pattern_;
+  // The characters that cannot stand in a Python name (blank excluded).
+  std::wregex special_characters_;
+  std::string output_path_;  // where the hook file goes; set when it is written
+};

@@ -1,0 +1,156 @@
+#include "TavikEngine/Config/OptionKeys.h"
+
+#include <algorithm>
+#include <unordered_set>
+
+#include "TavikEngine/Config/ConfigException.h"
+#include "TavikEngine/Config/XmlText.h"
+
+namespace tavik {
+namespace {
+
+// The distinct texts of the text nodes (PCDATA and CDATA) directly below
+// `element`: an element "has the text T" when one of them equals T.
+std::vector<std::string> textsOf(const pugi::xml_node& element) {
+  std::vector<std::string> texts;
+  for (const pugi::xml_node& child : element.children()) {
+    if (child.type() != pugi::node_pcdata && child.type() != pugi::node_cdata) continue;
+    const std::string value = child.value();
+    if (std::find(texts.begin(), texts.end(), value) == texts.end()) texts.push_back(value);
+  }
+  return texts;
+}
+
+// Texts of every `name` child of `element`, in document order, without repeats.
+std::vector<std::string> childTexts(const pugi::xml_node& element, const char* name) {
+  std::vector<std::string> texts;
+  for (const pugi::xml_node& child : element.children(name)) {
+    for (std::string& value : textsOf(child)) {
+      if (std::find(texts.begin(), texts.end(), value) == texts.end())
+        texts.push_back(std::move(value));
+    }
+  }
+  return texts;
+}
+
+}  // namespace
+
+OptionKeyIndex::OptionKeyIndex(const pugi::xml_node& measurementDefinition) {
+  indexOptions(measurementDefinition, "Sequences", "Sequence", &sequenceOptions_);
+  indexOptions(measurementDefinition, "ActionGroupDatas", "ActionGroupData", &groupDataOptions_);
+  indexPlacements(measurementDefinition, "Sequences", "Sequence", &sequencePlacements_,
+                  &sequencePlacingName_);
+  indexPlacements(measurementDefinition, "ActionGroupSequences", "ActionGroupSequence",
+                  &bodyPlacements_, &bodyPlacingName_);
+}
+
+void OptionKeyIndex::indexOptions(const pugi::xml_node& root, const char* container,
+                                  const char* owner, ByText<OptionPlace>* byValue) {
+  for (const pugi::xml_node& list : root.children(container))
+    for (const pugi::xml_node& ownerNode : list.children(owner))
+      for (const pugi::xml_node& actions : ownerNode.children("Actions"))
+        for (const pugi::xml_node& action : actions.children("Action"))
+          for (const pugi::xml_node& options : action.children("Options"))
+            for (const pugi::xml_node& option : options.children("Option")) {
+              std::vector<std::string> values;
+              for (const pugi::xml_node& valueList : option.children("Values")) {
+                for (std::string& value : childTexts(valueList, "Value")) {
+                  if (std::find(values.begin(), values.end(), value) == values.end())
+                    values.push_back(std::move(value));
+                }
+              }
+              for (const std::string& value : values)
+                (*byValue)[value].push_back({ownerNode, action, option});
+            }
+}
+
+void OptionKeyIndex::indexPlacements(
+    const pugi::xml_node& root, const char* container, const char* owner,
+    ByText<GroupPlace>* byData, std::unordered_map<std::string, pugi::xml_node>* firstOwnerByName) {
+  for (const pugi::xml_node& list : root.children(container))
+    for (const pugi::xml_node& ownerNode : list.children(owner))
+      for (const pugi::xml_node& actions : ownerNode.children("Actions"))
+        for (const pugi::xml_node& group : actions.children("ActionGroup")) {
+          // One entry per ActionGroupData element that holds the text, as a
+          // selection of those elements would give.
+          for (const pugi::xml_node& data : group.children("ActionGroupData"))
+            for (const std::string& name : textsOf(data))
+              (*byData)[name].push_back({ownerNode, group});
+          // Earlier owners win: emplace keeps the first one.
+          for (const std::string& name : childTexts(group, "Name"))
+            firstOwnerByName->emplace(name, ownerNode);
+        }
+}
+
+std::wstring OptionKeyIndex::text(const pugi::xml_node& node, const wchar_t* child) {
+  return getChildValue(node, child, L"NN");
+}
+
+std::vector<std::wstring> OptionKeyIndex::keysFor(const std::wstring& value) {
+  std::vector<std::wstring> keys;
+  const std::string valueText = utf8Text(value);
+
+  const auto inSequences = sequenceOptions_.find(valueText);
+  if (inSequences != sequenceOptions_.end()) {
+    for (const OptionPlace& place : inSequences->second) {
+      keys.push_back(L"_prop_" + text(place.owner, L"Category") + L"_Sequence" + L"/" +
+                     text(place.action, L"Name") + text(place.option, L"Name") +
+                     L"_action_property");
+    }
+  }
+
+  const auto inGroupData = groupDataOptions_.find(valueText);
+  if (inGroupData != groupDataOptions_.end()) {
+    for (const OptionPlace& place : inGroupData->second) appendKeysOfGroupDataOption(place, &keys);
+  }
+  return keys;
+}
+
+void OptionKeyIndex::appendKeysOfGroupDataOption(const OptionPlace& option,
+                                                 std::vector<std::wstring>* keys) {
+  const std::string dataName = utf8Text(text(option.owner, L"Name"));
+  const std::wstring tail =
+      L"/" + text(option.action, L"Name") + text(option.option, L"Name") + L"_action_property";
+
+  const auto bySequence = sequencePlacements_.find(dataName);
+  if (bySequence != sequencePlacements_.end()) {
+    for (const GroupPlace& place : bySequence->second) {
+      keys->push_back(L"_prop_" + text(place.owner, L"Category") + L"_Sequence/" +
+                      text(place.group, L"Name") + tail);
+    }
+  }
+
+  const auto byBody = bodyPlacements_.find(dataName);
+  if (byBody == bodyPlacements_.end()) return;
+  for (const GroupPlace& place : byBody->second) {
+    std::wstring category = text(place.owner, L"Category");
+    const std::wstring groupName = text(place.group, L"Name");
+
+    // Outwards from the placement: which body places a group of this name?
+    std::vector<std::wstring> chain;
+    std::unordered_set<std::wstring> seen{groupName};
+    std::wstring current = groupName;
+    while (!current.empty()) {
+      const auto placing = bodyPlacingName_.find(utf8Text(current));
+      current.clear();
+      if (placing == bodyPlacingName_.end()) break;
+      current = text(placing->second, L"Name");
+      chain.push_back(current);
+      // The walk is a function of the current name alone: a name met again
+      // would repeat the same steps for ever.
+      if (!current.empty() && !seen.insert(current).second)
+        throw ConfigException("Action group bodies place each other in a cycle: " +
+                              utf8Text(current));
+    }
+    if (chain.empty()) continue;
+
+    const auto outermost = sequencePlacingName_.find(utf8Text(chain.back()));
+    if (outermost != sequencePlacingName_.end()) category = text(outermost->second, L"Category");
+
+    std::wstring key = L"_prop_" + category + L"_Sequence/";
+    for (auto body = chain.rbegin(); body != chain.rend(); ++body) key += *body + L"/";
+    keys->push_back(key + groupName + tail);
+  }
+}
+
+}  // namespace tavik
