@@ -79,13 +79,12 @@ class SharedElement {
 
   void getName(std::wstring& name) const {
     requireValid("getName");
-    const char* element = workspace_->getBaseAddress() + handle_;
-    std::uint32_t size = 0;
-    std::memcpy(&size, element + detail::kElementSizeOffset, sizeof size);
-    // The name never runs past the element, whatever the memory holds.
+    // The name never runs past the element, whatever the memory holds; a
+    // handle that denotes no element is refused before memory is read.
+    const unsigned int size = workspace_->getElementSize(handle_);
     const std::size_t max_units =
         size > detail::kElementNameOffset ? (size - detail::kElementNameOffset) / 2 : 0;
-    const char* p = element + detail::kElementNameOffset;
+    const char* p = workspace_->getBaseAddress() + handle_ + detail::kElementNameOffset;
     std::size_t count = 0;
     for (; count < max_units; ++count) {
       char16_t unit;
@@ -113,10 +112,13 @@ class SharedElement {
   static std::string toString(const std::string& value) { return value; }
   static std::string toString(const std::wstring& value) { return narrow(value); }
 
-  // Each character becomes the char of its low 8 bits (no code-page conversion).
+  // Each 16-bit character becomes the char of its low 8 bits (no code-page
+  // conversion); a character above U+FFFF counts as its two 16-bit units, as
+  // the workspace stores it.
   static std::string narrow(const std::wstring& text) {
-    std::string out(text.size(), '\0');
-    for (std::size_t i = 0; i < text.size(); ++i) out[i] = static_cast<char>(text[i] & 0xFF);
+    const std::u16string units = toUtf16Units(text);
+    std::string out(units.size(), '\0');
+    for (std::size_t i = 0; i < units.size(); ++i) out[i] = static_cast<char>(units[i] & 0xFF);
     return out;
   }
 
@@ -152,7 +154,7 @@ class ConfigVersion {
 bool operator>(const ConfigVersion& a, const ConfigVersion& b);
 
 inline int Workspace::getElementType(long long handle) {
-  if (handle <= 0) return -1;
+  if (handle <= 0 || !isElement(handle)) return -1;
   std::int32_t type = 0;
   std::memcpy(&type, getBaseAddress() + handle, sizeof type);
   return type;

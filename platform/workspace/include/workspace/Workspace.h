@@ -14,12 +14,20 @@
 //
 // Which items an element has, their names and their item type codes come
 // from its class schema (ElementSchema.h). Item type codes decide where an
-// item's listener block lies (see ElementSchema.h).
+// item's listener block lies (see ElementSchema.h). Elements are zero-filled
+// when created and are never freed, so a handle stays valid for the life of
+// the segment.
 //
 // Segment name: environment variable TAVIK_WORKSPACE (default
 // "tavik_workspace"); size: TAVIK_WORKSPACE_SIZE in bytes (default 1 GiB,
 // pages are only used when touched). Both are read when the process's
 // instance is first created.
+//
+// Several processes may use one segment at the same time: creation, the
+// name and address indexes, reference counts and listener registration are
+// guarded by a mutex inside the segment. Item reads and writes take no lock
+// (as on the bench: a reader may see another process's write in progress).
+// Threads of one process may share the instance on the same terms.
 #pragma once
 
 #include <string>
@@ -41,6 +49,8 @@ class SharedMemory {
 
  protected:
   char* base_ = nullptr;
+  // The segment's own bookkeeping (mutex and indexes), inside the mapping.
+  void* root_ = nullptr;
 };
 
 class Workspace : public SharedMemory {
@@ -87,34 +97,45 @@ class Workspace : public SharedMemory {
   // element's class has no item at that number.
   std::string getPropertyName(long long handle, unsigned int item) const;
 
+  // WorkspaceException when the handle denotes no element.
   void increaseReferenceCounter(long long handle);
   int getReferenceCount(long long handle) const;
+
+  // Whether the handle is the first byte of an element.
+  bool isElement(long long handle) const;
+  // Size in bytes of the element at that handle; WorkspaceException when the
+  // handle denotes no element.
+  unsigned int getElementSize(long long handle) const;
 
   bool is_existing_element(const std::wstring& name, long long area) const;
   // Handle of the named element; WorkspaceException when absent.
   long long getElement(const std::wstring& name, long long area) const;
-  // Handles of every element of that element type code in that area, in
-  // creation order.
+  // Replaces the contents of handles with the handles of every element of
+  // that element type code in that area, in creation order.
   void getAllElementsOfType(int type, std::vector<long long>& handles, long long area) const;
 
   // Element type code of the element of that name in area 0xA00000 (handle
   // set to the lookup's result), or of the element at a handle; -1 when there
-  // is none. Defined inline by the element-access layer.
+  // is none (also for a handle that is not the start of an element). Defined
+  // inline by the element-access layer.
   int getElementType(const std::wstring& name, long long& handle);
   int getElementType(long long handle);
 
   // Used by the element classes' constructors: opens the element of that
-  // name in the class's area, creating it (zero-filled items, then the
-  // class's initial values) when absent. WorkspaceException when the name
-  // does not fit the class's name room or the existing element of that name
-  // has another class.
+  // name in the class's area, creating it (zero-filled) when absent.
+  // WorkspaceException when the name does not fit the class's name room
+  // (including its zero terminator) or holds a zero character, when the
+  // existing element of that name has another class, or when the segment is
+  // full.
   long long openOrCreateElement(int class_id, const std::wstring& name);
   // Checks that handle denotes an element of that class; WorkspaceException otherwise.
   void checkElement(int class_id, long long handle) const;
 
   // Registers a listener (the handle of an IPCListener element) on an item:
-  // appends it to the item's listener block. WorkspaceException when the
-  // item's type has no listener block or the block already holds 100.
+  // appends it to the item's listener block; a listener already registered
+  // on the item is not added twice. WorkspaceException when the item's type
+  // has no listener block, the block already holds 100, or the listener
+  // handle is not an IPCListener element.
   void addListener(long long item_offset, long long listener_handle);
 
  private:

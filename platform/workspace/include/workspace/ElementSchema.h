@@ -1,0 +1,135 @@
+// Element class schemas: the fixed layout of every class of workspace element.
+//
+// A schema says where each item of an element lies (its item number, the byte
+// offset inside the element), what it is called in log lines, and its item
+// type code. The type code fixes the item's value type and size and where the
+// item's listener block lies:
+//
+//   code  value                         bytes  listener block at
+//   0     double                        8      none
+//   2     int                           4      none
+//   3     unsigned int                  4      none
+//   4     long long                     8      none
+//   5     wide text, room per item      room   none
+//   6     narrow text, room per item    room   none
+//   12    int                           4      item + 8
+//   19    double                        8      item + 8
+//   10    long long                     8      item + 16
+//   13    unsigned int                  4      item + 16
+//   14    wide text                     256    item + 256
+//   18    narrow text                   256    item + 256
+//   15    wide text                     504    item + 504
+//   16    wide text                     1028   item + 1028
+//   17    wide text                     4100   item + 4100
+//
+// A listener block is an int32 count followed directly (unaligned) by up to
+// 100 listener handles of 8 bytes each. The room of a text item counts bytes
+// including the terminator; wide text is stored as 16-bit units.
+//
+// Schemas are part of the shared-memory layout: every process of the bench
+// must agree on them, so an item never moves once it has been published.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace tavik {
+namespace workspace {
+
+// Class ids: which schema an element follows (stored at byte 8 of the element).
+namespace element_class {
+constexpr int kGlobalConfig = 1;
+constexpr int kParameter = 2;
+constexpr int kDevice = 3;
+constexpr int kIPCListener = 4;
+}  // namespace element_class
+
+// Element type codes (stored at byte 0 of the element).
+namespace element_type {
+constexpr int kGlobalConfig = 1;
+constexpr int kParameter = 2;
+constexpr int kIPCListener = 3;
+constexpr int kDevice = 14;
+constexpr int kActionGroup = 24;
+}  // namespace element_type
+
+// Memory areas: element names are unique within one area.
+namespace memory_area {
+constexpr long long kDevices = 0;
+constexpr long long kGlobalConfig = 0x100000;
+constexpr long long kListeners = 0x200000;
+constexpr long long kParameters = 0x400000;
+constexpr long long kActions = 0xA00000;
+}  // namespace memory_area
+
+// Item type codes used by this workspace.
+namespace item_type {
+constexpr int kDouble = 0;
+constexpr int kInt = 2;
+constexpr int kUnsigned = 3;
+constexpr int kLongLong = 4;
+constexpr int kWideText = 5;
+constexpr int kNarrowText = 6;
+constexpr int kListenedLongLong = 10;
+constexpr int kListenedInt = 12;
+constexpr int kListenedUnsigned = 13;
+constexpr int kListenedWideText256 = 14;
+constexpr int kListenedWideText504 = 15;
+constexpr int kListenedWideText1028 = 16;
+constexpr int kListenedWideText4100 = 17;
+constexpr int kListenedNarrowText256 = 18;
+constexpr int kListenedDouble = 19;
+}  // namespace item_type
+
+constexpr int kListenerCapacity = 100;
+// int32 count + kListenerCapacity handles of 8 bytes.
+constexpr unsigned int kListenerBlockSize = 4 + 8 * kListenerCapacity;
+
+// Byte layout of the element header.
+namespace element_header {
+constexpr unsigned int kType = 0;
+constexpr unsigned int kReferenceCount = 4;
+constexpr unsigned int kClassId = 8;
+constexpr unsigned int kSize = 12;
+constexpr unsigned int kArea = 16;
+constexpr unsigned int kName = 20;
+}  // namespace element_header
+
+enum class ValueKind { Int, Unsigned, LongLong, Double, WideText, NarrowText };
+
+struct ItemSchema {
+  unsigned int item;  // byte offset inside the element
+  std::string name;   // for log lines
+  int type_code;
+  unsigned int room;  // bytes of a text item (codes 5 and 6); 0 otherwise
+};
+
+struct ElementSchema {
+  int class_id;
+  std::string class_name;
+  int element_type;
+  long long area;
+  unsigned int size;        // bytes of one element
+  unsigned int first_item;  // the name room runs from byte 20 up to here
+  std::vector<ItemSchema> items;  // ordered by item number
+};
+
+// Every schema, ordered by class id.
+const std::vector<ElementSchema>& allSchemas();
+// The schema of a class id; nullptr when there is none.
+const ElementSchema* findSchema(int class_id);
+// The item that starts at that item number; nullptr when none does.
+const ItemSchema* findItem(const ElementSchema& schema, unsigned int item);
+
+// The value type of an item type code. Precondition: a code listed above.
+ValueKind valueKindOf(int type_code);
+// Bytes an item's value occupies.
+unsigned int valueSize(const ItemSchema& item);
+// Byte offset of the item's listener block inside the element; 0 when the
+// item has none.
+unsigned int listenerBlockOffset(const ItemSchema& item);
+// Whether the code is one of the codes listed above.
+bool isKnownItemType(int type_code);
+
+}  // namespace workspace
+}  // namespace tavik

@@ -1,0 +1,44 @@
+// Reading and writing one item's value in element memory, converting between
+// the caller's value type and the item's own type.
+//
+// Numbers convert among numbers: integers keep their value and are refused
+// when it does not fit the target type; a double becomes an integer by
+// truncation toward zero and is refused when NaN or out of range. Texts
+// convert among texts: narrow -> wide widens byte by byte, wide -> narrow
+// keeps the low 8 bits of each 16-bit unit. Text <-> number is refused, and so
+// is a text that does not fit the item's room with its terminator or that
+// holds a zero character. A refusal throws ItemValueError with the reason;
+// the workspace adds which element and item it concerns.
+//
+// The memory need not be aligned; every access copies bytes.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+#include "workspace/ElementSchema.h"
+
+namespace tavik {
+namespace workspace {
+
+class ItemValueError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+void readItemValue(const char* item_memory, const ItemSchema& item, int& value);
+void readItemValue(const char* item_memory, const ItemSchema& item, unsigned int& value);
+void readItemValue(const char* item_memory, const ItemSchema& item, long long& value);
+void readItemValue(const char* item_memory, const ItemSchema& item, double& value);
+void readItemValue(const char* item_memory, const ItemSchema& item, std::string& value);
+void readItemValue(const char* item_memory, const ItemSchema& item, std::wstring& value);
+
+void writeItemValue(char* item_memory, const ItemSchema& item, int value);
+void writeItemValue(char* item_memory, const ItemSchema& item, unsigned int value);
+void writeItemValue(char* item_memory, const ItemSchema& item, long long value);
+void writeItemValue(char* item_memory, const ItemSchema& item, double value);
+void writeItemValue(char* item_memory, const ItemSchema& item, const std::string& value);
+void writeItemValue(char* item_memory, const ItemSchema& item, const std::wstring& value);
+
+}  // namespace workspace
+}  // namespace tavik

@@ -1,0 +1,502 @@
+#include "workspace/Workspace.h"
+
+#include <cerrno>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <mutex>
+#include <new>
+#include <sstream>
+
+#include <boost/interprocess/exceptions.hpp>
+#include <boost/interprocess/managed_shared_memory.hpp>
+#include <boost/interprocess/shared_memory_object.hpp>
+#include <boost/interprocess/sync/scoped_lock.hpp>
+
+#include "SegmentRoot.h"
+#include "ItemValue.h"
+#include "workspace/ElementSchema.h"
+#include "workspace/Utf16.h"
+
+namespace tavik {
+namespace workspace {
+
+namespace bip = boost::interprocess;
+
+namespace {
+
+constexpr const char* kDefaultSegmentName = "tavik_workspace";
+constexpr std::size_t kDefaultSegmentSize = std::size_t(1) << 30;
+// Below this a segment cannot even hold its own bookkeeping and one element.
+constexpr std::size_t kMinimumSegmentSize = 256 * 1024;
+
+template <class T>
+T loadAt(const char* p) {
+  T value;
+  std::memcpy(&value, p, sizeof value);
+  return value;
+}
+
+template <class T>
+void storeAt(char* p, T value) {
+  std::memcpy(p, &value, sizeof value);
+}
+
+std::string hexText(long long value) {
+  std::ostringstream out;
+  out << "0x" << std::hex << std::uppercase << value;
+  return out.str();
+}
+
+std::string narrowUnits(const std::u16string& units) {
+  std::string text(units.size(), '\0');
+  for (std::size_t i = 0; i < units.size(); ++i) text[i] = static_cast<char>(units[i] & 0xFF);
+  return text;
+}
+
+std::size_t segmentSizeFromEnvironment() {
+  const char* text = std::getenv("TAVIK_WORKSPACE_SIZE");
+  if (text == nullptr || *text == '\0') return kDefaultSegmentSize;
+  errno = 0;
+  char* end = nullptr;
+  const unsigned long long size = std::strtoull(text, &end, 10);
+  if (*text < '0' || *text > '9' || *end != '\0' || errno == ERANGE ||
+      size < kMinimumSegmentSize || size > std::numeric_limits<std::size_t>::max()) {
+    throw WorkspaceException(std::string("TAVIK_WORKSPACE_SIZE must be a number of bytes of at least ") +
+                             std::to_string(kMinimumSegmentSize) + ", not \"" + text + "\"");
+  }
+  return static_cast<std::size_t>(size);
+}
+
+std::string segmentNameFromEnvironment() {
+  const char* text = std::getenv("TAVIK_WORKSPACE");
+  return (text == nullptr || *text == '\0') ? std::string(kDefaultSegmentName) : std::string(text);
+}
+
+// Each Workspace object gets its own number, so that a thread's cached
+// element never outlives the mapping it was found in.
+std::uint64_t nextGeneration() {
+  static std::mutex mutex;
+  static std::uint64_t generation = 0;
+  std::lock_guard<std::mutex> lock(mutex);
+  return ++generation;
+}
+
+// The last element that item access found, per thread: repeated access to one
+// element needs no index search and no lock.
+struct ElementCache {
+  std::uint64_t generation = 0;
+  long long handle = 0;
+  std::uint32_t size = 0;
+  const ElementSchema* schema = nullptr;
+};
+thread_local ElementCache t_cache;
+
+std::mutex g_instance_mutex;
+boost::shared_ptr<Workspace> g_instance;
+
+}  // namespace
+
+// What one mapped element is: where it starts, how big it is, which class.
+struct ElementView {
+  long long handle;
+  std::uint32_t size;
+  const ElementSchema* schema;
+};
+
+struct Workspace::Impl {
+  Impl(const std::string& segment_name, std::size_t size)
+      : name(segment_name),
+        segment(bip::open_or_create, segment_name.c_str(), size),
+        generation(nextGeneration()) {}
+
+  std::string name;
+  bip::managed_shared_memory segment;
+  SegmentRoot* root = nullptr;
+  std::uint64_t generation;
+};
+
+namespace {
+
+SegmentRoot& rootOf(void* root) { return *static_cast<SegmentRoot*>(root); }
+
+std::string elementNameAt(const char* base, long long handle, const ElementSchema& schema) {
+  const char* p = base + handle + element_header::kName;
+  const std::size_t max_units = (schema.first_item - element_header::kName) / 2;
+  std::u16string units;
+  for (std::size_t i = 0; i < max_units; ++i) {
+    const char16_t unit = loadAt<char16_t>(p + 2 * i);
+    if (unit == 0) break;
+    units.push_back(unit);
+  }
+  return narrowUnits(units);
+}
+
+std::string describeElement(const char* base, const ElementView& view) {
+  return view.schema->class_name + " " + elementNameAt(base, view.handle, *view.schema) + "[" +
+         std::to_string(view.handle) + "]";
+}
+
+bool nameMatches(const char* base, long long handle, const std::u16string& units) {
+  const char* p = base + handle + element_header::kName;
+  for (std::size_t i = 0; i < units.size(); ++i)
+    if (loadAt<char16_t>(p + 2 * i) != units[i]) return false;
+  return loadAt<char16_t>(p + 2 * units.size()) == 0;
+}
+
+// Handle of the element of that name in that area, 0 when absent. The caller
+// holds the segment mutex.
+long long findLocked(const char* base, const SegmentRoot& root, const std::u16string& units,
+                     long long area) {
+  const auto range = root.names.equal_range(NameKey{area, hashName(units)});
+  for (auto it = range.first; it != range.second; ++it)
+    if (nameMatches(base, it->second, units)) return it->second;
+  return 0;
+}
+
+}  // namespace
+
+long long SharedMemory::findElement(const std::wstring& name, long long area) const {
+  SegmentRoot& root = rootOf(root_);
+  bip::scoped_lock<bip::interprocess_mutex> lock(root.mutex);
+  return findLocked(base_, root, toUtf16Units(name), area);
+}
+
+boost::shared_ptr<Workspace> Workspace::getInstance() {
+  std::lock_guard<std::mutex> lock(g_instance_mutex);
+  if (!g_instance) g_instance.reset(new Workspace());
+  return g_instance;
+}
+
+void Workspace::resetInstance() {
+  std::lock_guard<std::mutex> lock(g_instance_mutex);
+  g_instance.reset();
+}
+
+bool Workspace::removeSharedMemory(const std::string& name) {
+  return bip::shared_memory_object::remove(name.c_str());
+}
+
+Workspace::Workspace() : impl_(nullptr) {
+  const std::string name = segmentNameFromEnvironment();
+  const std::size_t size = segmentSizeFromEnvironment();
+  try {
+    impl_ = new Impl(name, size);
+    impl_->root = impl_->segment.find_or_construct<SegmentRoot>(kSegmentRootName)(
+        impl_->segment.get_segment_manager());
+  } catch (const bip::interprocess_exception& e) {
+    delete impl_;
+    throw WorkspaceException("cannot open the workspace segment \"" + name + "\": " + e.what());
+  }
+  if (impl_->root->layout_version != kSegmentLayoutVersion) {
+    const std::uint32_t found = impl_->root->layout_version;
+    delete impl_;
+    throw WorkspaceException("the workspace segment \"" + name + "\" has layout version " +
+                             std::to_string(found) + ", this program needs " +
+                             std::to_string(kSegmentLayoutVersion));
+  }
+  base_ = static_cast<char*>(impl_->segment.get_address());
+  root_ = impl_->root;
+}
+
+Workspace::~Workspace() {
+  if (t_cache.generation == impl_->generation) t_cache = ElementCache();
+  delete impl_;
+}
+
+const std::string& Workspace::getSegmentName() const { return impl_->name; }
+
+namespace {
+
+// The element that holds the absolute offset; throws when none does.
+ElementView elementContaining(const char* base, void* root_ptr, std::uint64_t generation,
+                              long long offset) {
+  ElementCache& cache = t_cache;
+  if (cache.generation == generation && offset >= cache.handle &&
+      offset - cache.handle < static_cast<long long>(cache.size)) {
+    return ElementView{cache.handle, cache.size, cache.schema};
+  }
+  SegmentRoot& root = rootOf(root_ptr);
+  long long handle = 0;
+  {
+    bip::scoped_lock<bip::interprocess_mutex> lock(root.mutex);
+    auto it = root.elements.upper_bound(offset);
+    if (it != root.elements.begin()) handle = *--it;
+  }
+  if (handle <= 0)
+    throw WorkspaceException("no workspace element at offset " + std::to_string(offset));
+  const std::uint32_t size = loadAt<std::uint32_t>(base + handle + element_header::kSize);
+  if (offset - handle >= static_cast<long long>(size))
+    throw WorkspaceException("no workspace element at offset " + std::to_string(offset));
+  const int class_id = loadAt<std::int32_t>(base + handle + element_header::kClassId);
+  const ElementSchema* schema = findSchema(class_id);
+  if (schema == nullptr || schema->size != size) {
+    throw WorkspaceException("the workspace element at " + std::to_string(handle) +
+                             " has an unknown class " + std::to_string(class_id));
+  }
+  cache = ElementCache{generation, handle, size, schema};
+  return ElementView{handle, size, schema};
+}
+
+}  // namespace
+
+namespace {
+
+struct ItemAt {
+  ElementView element;
+  const ItemSchema* item;
+};
+
+ItemAt itemAt(const char* base, void* root, std::uint64_t generation, long long offset) {
+  const ElementView view = elementContaining(base, root, generation, offset);
+  const unsigned int number = static_cast<unsigned int>(offset - view.handle);
+  const ItemSchema* item = findItem(*view.schema, number);
+  if (item == nullptr) {
+    throw WorkspaceException("offset " + std::to_string(offset) + " is not an item of " +
+                             describeElement(base, view) + " (no item " + std::to_string(number) +
+                             ")");
+  }
+  return ItemAt{view, item};
+}
+
+template <class V>
+void readAt(const char* base, void* root, std::uint64_t generation, long long offset, V& value) {
+  const ItemAt at = itemAt(base, root, generation, offset);
+  try {
+    readItemValue(base + offset, *at.item, value);
+  } catch (const ItemValueError& e) {
+    throw WorkspaceException("cannot read item " + at.item->name + "[" +
+                             std::to_string(at.item->item) + "] of " +
+                             describeElement(base, at.element) + ": " + e.what());
+  }
+}
+
+template <class V>
+void writeAt(char* base, void* root, std::uint64_t generation, long long offset, const V& value) {
+  const ItemAt at = itemAt(base, root, generation, offset);
+  try {
+    writeItemValue(base + offset, *at.item, value);
+  } catch (const ItemValueError& e) {
+    throw WorkspaceException("cannot write item " + at.item->name + "[" +
+                             std::to_string(at.item->item) + "] of " +
+                             describeElement(base, at.element) + ": " + e.what());
+  }
+}
+
+}  // namespace
+
+void Workspace::getItem(long long offset, int& value) const {
+  readAt(base_, root_, impl_->generation, offset, value);
+}
+void Workspace::getItem(long long offset, unsigned int& value) const {
+  readAt(base_, root_, impl_->generation, offset, value);
+}
+void Workspace::getItem(long long offset, long long& value) const {
+  readAt(base_, root_, impl_->generation, offset, value);
+}
+void Workspace::getItem(long long offset, double& value) const {
+  readAt(base_, root_, impl_->generation, offset, value);
+}
+void Workspace::getItem(long long offset, std::string& value) const {
+  readAt(base_, root_, impl_->generation, offset, value);
+}
+void Workspace::getItem(long long offset, std::wstring& value) const {
+  readAt(base_, root_, impl_->generation, offset, value);
+}
+void Workspace::setItem(long long offset, int value) {
+  writeAt(base_, root_, impl_->generation, offset, value);
+}
+void Workspace::setItem(long long offset, unsigned int value) {
+  writeAt(base_, root_, impl_->generation, offset, value);
+}
+void Workspace::setItem(long long offset, long long value) {
+  writeAt(base_, root_, impl_->generation, offset, value);
+}
+void Workspace::setItem(long long offset, double value) {
+  writeAt(base_, root_, impl_->generation, offset, value);
+}
+void Workspace::setItem(long long offset, const std::string& value) {
+  writeAt(base_, root_, impl_->generation, offset, value);
+}
+void Workspace::setItem(long long offset, const std::wstring& value) {
+  writeAt(base_, root_, impl_->generation, offset, value);
+}
+
+int Workspace::getItemType(long long offset) const {
+  return itemAt(base_, root_, impl_->generation, offset).item->type_code;
+}
+
+std::string Workspace::getPropertyName(long long handle, unsigned int item) const {
+  if (!isElement(handle)) return "unknown";
+  const ElementView view = elementContaining(base_, root_, impl_->generation, handle);
+  const ItemSchema* found = findItem(*view.schema, item);
+  return found == nullptr ? std::string("unknown") : found->name;
+}
+
+bool Workspace::isElement(long long handle) const {
+  if (handle <= 0) return false;
+  const ElementCache& cache = t_cache;
+  if (cache.generation == impl_->generation && cache.handle == handle) return true;
+  SegmentRoot& root = rootOf(root_);
+  bip::scoped_lock<bip::interprocess_mutex> lock(root.mutex);
+  return root.elements.find(handle) != root.elements.end();
+}
+
+unsigned int Workspace::getElementSize(long long handle) const {
+  if (!isElement(handle))
+    throw WorkspaceException("no workspace element at handle " + std::to_string(handle));
+  return elementContaining(base_, root_, impl_->generation, handle).size;
+}
+
+void Workspace::increaseReferenceCounter(long long handle) {
+  if (!isElement(handle)) {
+    throw WorkspaceException("cannot raise the reference count: no workspace element at handle " +
+                             std::to_string(handle));
+  }
+  SegmentRoot& root = rootOf(root_);
+  bip::scoped_lock<bip::interprocess_mutex> lock(root.mutex);
+  char* counter = base_ + handle + element_header::kReferenceCount;
+  const std::int32_t count = loadAt<std::int32_t>(counter);
+  if (count < std::numeric_limits<std::int32_t>::max()) storeAt<std::int32_t>(counter, count + 1);
+}
+
+int Workspace::getReferenceCount(long long handle) const {
+  if (!isElement(handle))
+    throw WorkspaceException("no workspace element at handle " + std::to_string(handle));
+  return loadAt<std::int32_t>(base_ + handle + element_header::kReferenceCount);
+}
+
+bool Workspace::is_existing_element(const std::wstring& name, long long area) const {
+  return findElement(name, area) > 0;
+}
+
+long long Workspace::getElement(const std::wstring& name, long long area) const {
+  const long long handle = findElement(name, area);
+  if (handle <= 0) {
+    throw WorkspaceException("no workspace element named \"" + narrowUnits(toUtf16Units(name)) +
+                             "\" in memory area " + hexText(area));
+  }
+  return handle;
+}
+
+void Workspace::getAllElementsOfType(int type, std::vector<long long>& handles,
+                                     long long area) const {
+  handles.clear();
+  SegmentRoot& root = rootOf(root_);
+  bip::scoped_lock<bip::interprocess_mutex> lock(root.mutex);
+  for (long long handle : root.creation_order) {
+    const char* element = base_ + handle;
+    if (loadAt<std::int32_t>(element + element_header::kType) == type &&
+        loadAt<std::int32_t>(element + element_header::kArea) == area) {
+      handles.push_back(handle);
+    }
+  }
+}
+
+long long Workspace::openOrCreateElement(int class_id, const std::wstring& name) {
+  const ElementSchema* schema = findSchema(class_id);
+  if (schema == nullptr)
+    throw WorkspaceException("unknown element class " + std::to_string(class_id));
+  const std::u16string units = toUtf16Units(name);
+  const std::string narrow_name = narrowUnits(units);
+  if (units.find(u'\0') != std::u16string::npos) {
+    throw WorkspaceException("the element name \"" + narrow_name +
+                             "\" holds a zero character");
+  }
+  const std::size_t room_units = (schema->first_item - element_header::kName) / 2;
+  if (units.size() + 1 > room_units) {
+    throw WorkspaceException("the element name \"" + narrow_name + "\" (" +
+                             std::to_string(units.size()) + " characters) does not fit a " +
+                             schema->class_name + " element (room for " +
+                             std::to_string(room_units - 1) + " characters)");
+  }
+
+  SegmentRoot& root = rootOf(root_);
+  bip::scoped_lock<bip::interprocess_mutex> lock(root.mutex);
+  const long long existing = findLocked(base_, root, units, schema->area);
+  if (existing > 0) {
+    const int existing_class = loadAt<std::int32_t>(base_ + existing + element_header::kClassId);
+    if (existing_class != class_id) {
+      const ElementSchema* other = findSchema(existing_class);
+      throw WorkspaceException("the element \"" + narrow_name + "\" in memory area " +
+                               hexText(schema->area) + " is a " +
+                               (other ? other->class_name : std::to_string(existing_class)) +
+                               ", not a " + schema->class_name);
+    }
+    return existing;
+  }
+
+  void* memory = impl_->segment.allocate(schema->size, std::nothrow);
+  if (memory == nullptr) {
+    throw WorkspaceException("the workspace \"" + impl_->name + "\" is full: no room for the " +
+                             schema->class_name + " element \"" + narrow_name + "\"");
+  }
+  char* element = static_cast<char*>(memory);
+  std::memset(element, 0, schema->size);
+  storeAt<std::int32_t>(element + element_header::kType, schema->element_type);
+  storeAt<std::int32_t>(element + element_header::kClassId, schema->class_id);
+  storeAt<std::uint32_t>(element + element_header::kSize, schema->size);
+  storeAt<std::int32_t>(element + element_header::kArea, static_cast<std::int32_t>(schema->area));
+  std::memcpy(element + element_header::kName, units.data(), 2 * units.size());
+  const long long handle = element - base_;
+
+  // The indexes grow inside the segment too; undo everything when one of
+  // them finds no room, so no half-registered element remains.
+  bool in_elements = false;
+  try {
+    if (root.creation_order.size() == root.creation_order.capacity())
+      root.creation_order.reserve(2 * root.creation_order.capacity() + 64);
+    root.elements.insert(handle);
+    in_elements = true;
+    root.names.insert(std::make_pair(NameKey{schema->area, hashName(units)}, handle));
+    root.creation_order.push_back(handle);  // cannot fail: room was reserved
+  } catch (const bip::bad_alloc&) {
+    if (in_elements) root.elements.erase(handle);
+    impl_->segment.deallocate(memory);
+    throw WorkspaceException("the workspace \"" + impl_->name + "\" is full: no room to index the " +
+                             schema->class_name + " element \"" + narrow_name + "\"");
+  }
+  return handle;
+}
+
+void Workspace::checkElement(int class_id, long long handle) const {
+  if (!isElement(handle))
+    throw WorkspaceException("no workspace element at handle " + std::to_string(handle));
+  const ElementView view = elementContaining(base_, root_, impl_->generation, handle);
+  if (view.schema->class_id != class_id) {
+    const ElementSchema* wanted = findSchema(class_id);
+    throw WorkspaceException("the element " + describeElement(base_, view) + " is not a " +
+                             (wanted ? wanted->class_name : std::to_string(class_id)));
+  }
+}
+
+void Workspace::addListener(long long item_offset, long long listener_handle) {
+  const ItemAt at = itemAt(base_, root_, impl_->generation, item_offset);
+  const unsigned int block = listenerBlockOffset(*at.item);
+  const std::string item_text = at.item->name + "[" + std::to_string(at.item->item) + "] of " +
+                                describeElement(base_, at.element);
+  if (block == 0) throw WorkspaceException("the item " + item_text + " takes no listeners");
+  checkElement(element_class::kIPCListener, listener_handle);
+
+  SegmentRoot& root = rootOf(root_);
+  bip::scoped_lock<bip::interprocess_mutex> lock(root.mutex);
+  char* count_at = base_ + at.element.handle + block;
+  const std::int32_t count = loadAt<std::int32_t>(count_at);
+  if (count < 0 || count > kListenerCapacity) {
+    throw WorkspaceException("the listener block of " + item_text + " is broken (count " +
+                             std::to_string(count) + ")");
+  }
+  char* handles = count_at + 4;
+  for (std::int32_t i = 0; i < count; ++i)
+    if (loadAt<std::int64_t>(handles + 8 * i) == listener_handle) return;
+  if (count == kListenerCapacity) {
+    throw WorkspaceException("the item " + item_text + " already has " +
+                             std::to_string(kListenerCapacity) + " listeners");
+  }
+  storeAt<std::int64_t>(handles + 8 * count, listener_handle);
+  storeAt<std::int32_t>(count_at, count + 1);
+}
+
+}  // namespace workspace
+}  // namespace tavik
