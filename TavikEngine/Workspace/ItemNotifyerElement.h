@@ -1,11 +1,38 @@
 // Notifying item writes: every item the loaders write goes through set().
-// (Skeleton: writes the value; listener notification is completed with the
-// change-notification work.)
+//
+// set() writes the value and, when the item has listeners (IPCListener
+// elements in its listener block, see ListenerBlock.h), tells each listener
+// that wants it: one whose always-notify flag (item 608) is set, or any
+// listener when the value changed. Telling a listener means pushing a change
+// record to the notification queue named by its item 584 (nothing is sent for
+// unsigned int and long long values), marking it notified (item 600 := 1)
+// and logging the NOTIFICATIONS line. Afterwards the write itself is logged at
+// READ_WRITE:
+//   "Set <element>[<handle>] -> <item name>[<item>] to <value>"
+// Log lines are composed only when their level is on. An item without
+// listeners costs one write: no old value, listener, queue or manager is
+// touched.
+//
+// Exceptions of the workspace (and of opening a queue) reach the caller after
+// the value was written; listeners not yet examined are then not told and the
+// READ_WRITE line is not written. A failed send does not: it is logged by the
+// queue and the listener is marked all the same.
 #pragma once
 
+#include <cstdint>
+#include <cstring>
 #include <string>
 
+#include <boost/shared_ptr.hpp>
+
+#include "TavikEngine/LogLevels.h"
+#include "TavikEngine/Workspace/ListenerBlock.h"
+#include "TavikEngine/Workspace/NotificationText.h"
+#include "TavikEngine/Workspace/NotifyerElement.h"
 #include "TavikEngine/Workspace/SharedElement.h"
+#include "TavikEngine/Workspace/notificationqueue.h"
+#include "workspace/IPCListener.h"
+#include "workspace/NotificationQueueManager.h"
 
 namespace tavik {
 namespace workspace {
@@ -15,10 +42,85 @@ class ItemNotifyerElement : public SharedElement<T> {
  public:
   using SharedElement<T>::SharedElement;
 
+  void set(unsigned int property, const std::wstring& value) { set(property, value, Write{}); }
+  void set(unsigned int property, const std::string& value) { set(property, value, Write{}); }
+  void set(unsigned int property, const double& value) { set(property, value, Write{}); }
+  void set(unsigned int property, const int& value) { set(property, value, Write{}); }
+  void set(unsigned int property, const unsigned int& value) { set(property, value, Write{}); }
+  void set(unsigned int property, const long long& value) { set(property, value, Write{}); }
+
+  // Number of listeners of the item: 0 when its type has no listener block, a
+  // stored negative count also counts as 0. Never more than the block (and
+  // the element) can hold, whatever the memory says.
+  int getListenerCount(unsigned int property) const {
+    const unsigned int position = getListenerOffset(property);
+    if (position == 0) return 0;
+    const unsigned int elementSize = this->workspace_->getElementSize(this->handle_);
+    if (static_cast<unsigned long long>(position) + notification::kListenerHandlesOffset > elementSize)
+      return 0;
+    std::int32_t count = 0;
+    std::memcpy(&count, this->workspace_->getBaseAddress() + this->handle_ + position, sizeof count);
+    if (count < 0) return 0;
+    const unsigned long long room =
+        (elementSize - position - notification::kListenerHandlesOffset) / notification::kListenerHandleSize;
+    if (static_cast<unsigned long long>(count) > room) count = static_cast<std::int32_t>(room);
+    return count > notification::kMaxListeners ? notification::kMaxListeners : count;
+  }
+
+  // Position of the item's listener block inside the element; 0 when none.
+  unsigned int getListenerOffset(unsigned int property) const {
+    return notification::listenerPosition(this->getItemType(property), property);
+  }
+
+  // Text of the NOTIFICATIONS line (see NotificationText.h).
   template <class V>
-  void set(unsigned int property, const V& value) {
+  static std::wstring formatNotification(const std::wstring& name, long long handle,
+                                         unsigned int property, const V& oldValue,
+                                         const V& newValue) {
+    return notification::formatNotification(name, handle, property, oldValue, newValue);
+  }
+
+ private:
+  struct Write {};
+
+  // The one body of every set overload (named set so that its log records
+  // carry the function name "set").
+  template <class V>
+  void set(unsigned int property, const V& value, Write) {
     this->requireValid("set");
-    this->workspace_->setItem(this->handle_ + property, value);
+    const long long offset = this->handle_ + property;
+    const int count = getListenerCount(property);
+    if (count < 1) {
+      this->workspace_->setItem(offset, value);
+    } else {
+      V oldValue{};
+      this->workspace_->getItem(offset, oldValue);
+      this->workspace_->setItem(offset, value);
+      const long long firstHandle =
+          this->handle_ + getListenerOffset(property) + notification::kListenerHandlesOffset;
+      for (int i = 0; i < count; ++i) {
+        long long listenerHandle = 0;
+        std::memcpy(&listenerHandle,
+                    this->workspace_->getBaseAddress() + firstHandle +
+                        static_cast<long long>(i) * notification::kListenerHandleSize,
+                    sizeof listenerHandle);
+        IPCListener listener(listenerHandle);
+        const int queueId = listener.template get<int>(notification::kListenerQueueIdItem);
+        const int always = listener.template get<int>(notification::kListenerAlwaysNotifyItem);
+        // A NaN on either side of a double compares unequal: it always notifies.
+        if (always == 0 && !(oldValue != value)) continue;
+        const boost::shared_ptr<notification::NotificationQueue> queue =
+            NotificationQueueManager::getInstance()->getQueue(queueId);
+        std::wstring name;
+        this->getName(name);
+        queue->push(this->handle_, property, oldValue, value);
+        listener.set(notification::kListenerNotifiedItem, 1);
+        WLOG(NOTIFICATIONS) << formatNotification(name, this->handle_, property, oldValue, value);
+      }
+    }
+    LOG(READ_WRITE) << "Set " + this->getName() + "[" + this->toString(this->handle_) + "]" +
+                           " -> " + this->getPropertyName(property) + "[" +
+                           this->toString(property) + "]" + " to " + this->toString(value);
   }
 };
 
