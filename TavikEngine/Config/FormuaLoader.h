@@ -53,13 +53,16 @@ class TAVIK_EXPORT FormuaLoader : public tavik::LoaderBase {
   // Replaces the loader's formulas, uses, prepare and reset lines with those of
   // `measurementDefinition`. A missing CalculationFormulas section gives no
   // formulas. Throws tavik::ConfigException when group bodies that hold a
-  // formula option place each other in a cycle.
+  // formula option place each other in a cycle, or as parse_formula does.
   void load(const pugi::xml_node& measurementDefinition);
 
   // parse_formula(text of the formula's Name, formula).
   FormulaEntry parse_formula(const pugi::xml_node& formula);
   // One CalculationFormula element as a record named `key`; appends the
-  // formula's prepare and reset lines.
+  // formula's prepare and reset lines. Throws tavik::ConfigException when the
+  // formula text holds a run of more than 1024 name characters (letters,
+  // digits, white space, ",", "_", "-"), which the pattern cannot search
+  // safely.
   FormulaEntry parse_formula(const std::wstring& key, const pugi::xml_node& formula);
 
   std::vector<FormulaEntry>& get_formulas() { return formulas_; }

@@ -125,6 +125,21 @@ TEST_F(FormulaParsing, FormulaWithoutReferencesIsKeptAsItIs) {
   EXPECT_EQ(L"K", empty.name);
 }
 
+TEST_F(FormulaParsing, OverlongNameRunIsAConfigErrorNotACrash) {
+  const std::string longest = "&lt;" + std::string(1021, 'a') + "&gt;.V";  // run: 1021 + "V"
+  const FormulaEntry e = parseOne(longest + " + " + std::string(1000, ' ') + "1");
+  EXPECT_EQ(L"self." + std::wstring(1021, L'a') + L".get(Parameter.Property.V) + " +
+                std::wstring(1000, L' ') + L"1",
+            e.expression);
+  try {
+    parseOne("&lt;" + std::string(200000, 'a') + "&gt;.Value");
+    FAIL() << "expected ConfigException";
+  } catch (const tavik::ConfigException& e) {
+    EXPECT_STREQ("The formula F holds a name or word longer than 1024 characters", e.what());
+  }
+  EXPECT_THROW(parseOne("1 +" + std::string(1025, '\t')), tavik::ConfigException);
+}
+
 TEST_F(FormulaParsing, MinMaxAndFlagDefaultsAndValues) {
   const FormulaEntry defaults = parseOne("1");
   EXPECT_FALSE(defaults.use_min_max);
