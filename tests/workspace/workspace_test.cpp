@@ -81,6 +81,16 @@ TEST_F(WorkspaceTest, HandleOfAnotherClassIsRefused) {
   EXPECT_EQ(parameter.getHandle(), ws::Parameter(parameter.getHandle()).getHandle());
 }
 
+TEST_F(WorkspaceTest, NameHeldByAnotherClassIsRefused) {
+  // Today each class has an area of its own; stand in for an element that
+  // another class left under the name by rewriting the class id (byte 8).
+  const long long handle = ws::Parameter(L"Shared Name").getHandle();
+  const std::int32_t device_class = ws::element_class::kDevice;
+  std::memcpy(workspace_->getBaseAddress() + handle + 8, &device_class, 4);
+  EXPECT_WORKSPACE_ERROR(workspace_->openOrCreateElement(ws::element_class::kParameter, L"Shared Name"),
+                         "the element \"Shared Name\" in memory area 0x400000 is a Device, not a Parameter");
+}
+
 TEST_F(WorkspaceTest, NumbersConvertToTheItemTypeKeepingTheirValue) {
   ws::Device device(L"Dyno");
   const long long link = device.getHandle() + ws::device::WatchdogIn;
