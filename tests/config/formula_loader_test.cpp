@@ -39,12 +39,6 @@ class FormulaParsing : public ::testing::Test {
   FormuaLoader loader_;
 };
 
-TEST_F(FormulaParsing, StaticsHoldTheTemplateAndItsPlaceHolders) {
-  EXPECT_EQ(L"self.XX.get(Parameter.Property.YY)", FormuaLoader::get_pattern_);
-  EXPECT_EQ(L"XX", FormuaLoader::name_replace_);
-  EXPECT_EQ(L"YY", FormuaLoader::property_replacer_);
-}
-
 TEST_F(FormulaParsing, ReferenceBecomesGetCallWithPrepareAndResetLines) {
   const FormulaEntry e = parseOne("&lt;Engine Speed&gt;.Value * 2");
   EXPECT_EQ(L"F", e.name);

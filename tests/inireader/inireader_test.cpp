@@ -123,16 +123,6 @@ TEST_F(IniReaderTest, MalformedFileNamesFileAndLineAndKeepsEarlierSettings) {
   EXPECT_EQ(3.0, IniReader::get_instance(false)->get_real_item("ECU_SWITCH_ON", 1.0));
 }
 
-TEST_F(IniReaderTest, MissingFileIsAnErrorNamingTheFile) {
-  setenv("TAVIK_INI", (path_ + ".absent").c_str(), 1);
-  try {
-    IniReader::get_instance(true);
-    FAIL() << "expected ini_parser_error";
-  } catch (const boost::property_tree::ini_parser_error& e) {
-    EXPECT_EQ(path_ + ".absent", e.filename());
-  }
-}
-
 TEST_F(IniReaderTest, ValueThatIsNotANumberNamesTheKey) {
   IniReader* reader = useFile("[s]\nA=12abc\nB=3.5\nC=\nD=99999999999\nE=7\n");
   try {
