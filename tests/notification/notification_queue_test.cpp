@@ -81,21 +81,6 @@ TEST(NotifyMessageFormat, WideTextTravelsAsLengthAndRawWideCharacters) {
   EXPECT_EQ(expected, serializeNotifyMessage(m));
 }
 
-TEST(NotifyMessageFormat, DoubleAndNarrowRecords) {
-  NotifyMessage m;
-  m.handle = 1;
-  m.property = 13176;
-  m.valueType = tavik::workspace::notification::DOUBLE_VALUE;
-  m.oldDoubleValue = 0.1;
-  m.newDoubleValue = 2.5;
-  EXPECT_EQ("22 serialization::archive 18 0 0 1 13176 0 1.00000000000000006e-01 2.50000000000000000e+00",
-            serializeNotifyMessage(m));
-  m.valueType = tavik::workspace::notification::TEXT_VALUE;
-  m.oldTextValue = "";
-  m.newTextValue = "x y";
-  EXPECT_EQ("22 serialization::archive 18 0 0 1 13176 4 0  3 x y", serializeNotifyMessage(m));
-}
-
 TEST(NotifyMessageFormat, EveryCodeReadsBackWithOnlyItsOwnPair) {
   NotifyMessage full;
   full.handle = -77;
@@ -145,16 +130,6 @@ TEST(NotificationQueue, NamesAndSizesOfTheNamedObjects) {
   bip::named_condition condition(bip::open_only, queue.conditionName().c_str());
 }
 
-TEST(NotificationQueue, AnExistingQueueKeepsItsOwnSizes) {
-  const int id = randomQueueId();
-  ScopedQueueObjects cleanup(id);
-  bip::message_queue existing(bip::create_only, queueNameOf(id).c_str(), 3, 128);
-  NotificationQueue queue(id);
-  queue.push(5, 6, 1, 2);
-  EXPECT_EQ(3u, existing.get_max_msg());
-  EXPECT_EQ(1u, existing.get_num_msg());
-}
-
 TEST(NotificationQueueManager, OneQueueObjectPerIdAndFailuresAreNotStored) {
   NotificationQueueManager* manager = NotificationQueueManager::getInstance();
   ASSERT_NE(nullptr, manager);
@@ -183,24 +158,6 @@ TEST(NotificationQueueManager, OneQueueObjectPerIdAndFailuresAreNotStored) {
 }
 
 // --- sending ------------------------------------------------------------
-
-TEST(NotificationQueuePush, ARealListenerProcessReadsEveryKindOfRecord) {
-  const int id = randomQueueId();
-  ScopedQueueObjects cleanup(id);
-  NotificationQueue queue(id);
-  queue.push(4096, 12360, 3, -4);
-  queue.push(4096, 13176, 0.5, -1.25);
-  queue.push(4096, 11296, std::wstring(L"alt"), std::wstring(L"Gr\u00fc\u00dfe \u20ac"));
-  queue.push(4096, 15640, std::string("a b"), std::string(""));
-  const auto result = runListener(id, 4);
-  EXPECT_EQ(0, result.exitCode);
-  EXPECT_EQ(
-      "handle 4096\nproperty 12360\nvalueType 2\nold 3\nnew -4\n"
-      "handle 4096\nproperty 13176\nvalueType 0\nold 0.5\nnew -1.25\n"
-      "handle 4096\nproperty 11296\nvalueType 5\nold alt\nnew Gr\u00fc\u00dfe \u20ac\n"
-      "handle 4096\nproperty 15640\nvalueType 4\nold a b\nnew \n",
-      result.output);
-}
 
 TEST(NotificationQueuePush, UnsignedAndLongLongSendNothingAndTakeNoLock) {
   const int id = randomQueueId();
