@@ -33,7 +33,7 @@ constexpr long long kDeviceArea = 0;
 
 std::string describeParseFailure(const pugi::xml_parse_result& result, const std::wstring& path) {
   std::ostringstream text;
-  text << result.description() << " (file " << xml::toUtf8(path) << ", offset " << result.offset
+  text << result.description() << " (file " << utf8Text(path) << ", offset " << result.offset
        << ")";
   return text.str();
 }
@@ -70,7 +70,7 @@ bool ConfigReader::loadConfig(const std::wstring& path, bool reload) {
   try {
     const pugi::xml_node md = document.child("MeasurementDefinition");
     const std::wstring version =
-        xml::wide(md.child("Versions").child("ConfigurationFormatVersion").text().as_string("0.0"));
+        wideText(md.child("Versions").child("ConfigurationFormatVersion").text().as_string("0.0"));
     const pugi::xml_node common = md.child("GlobalParameters").child("CommonParameter");
     watchdog_timeout_ = common.child("Property").child("WatchdogTimeout").text().as_int(5);
     const pugi::xml_node devices = md.child("GlobalParameters").child("Devices");

@@ -25,16 +25,17 @@ constexpr unsigned int kPresetLinkItems[] = {608, 640, 672, 624, 656, 688};
 constexpr unsigned int kEcusAddedItem = 6928;
 
 // Parameter items of the interface parameters.
-constexpr unsigned int kParamSetChannelItem = 9156;
-constexpr unsigned int kParamSetTypeItem = 696;
-constexpr unsigned int kParamSetDeviceItem = 9412;
-constexpr unsigned int kParamSetWatchdogEcuItem = 9916;
-constexpr unsigned int kParamGetChannelItem = 10420;
-constexpr unsigned int kParamGetTypeItem = 704;
-constexpr unsigned int kParamGetDeviceItem = 10676;
-constexpr unsigned int kParamGetWatchdogEcuItem = 11180;
-constexpr unsigned int kParamItem544 = 544;
-constexpr unsigned int kParamItem776 = 776;
+namespace param = workspace::parameter;
+constexpr param::Property kParamSetChannelItem = param::Set_ChannelName;  // 9156
+constexpr param::Property kParamSetTypeItem = param::Set_Type;            // 696
+constexpr param::Property kParamSetDeviceItem = param::Set_DeviceName;    // 9412
+constexpr param::Property kParamSetWatchdogEcuItem = param::Set_Suffix;   // 9916
+constexpr param::Property kParamGetChannelItem = param::Get_ChannelName;  // 10420
+constexpr param::Property kParamGetTypeItem = param::Get_Type;            // 704
+constexpr param::Property kParamGetDeviceItem = param::Get_DeviceName;    // 10676
+constexpr param::Property kParamGetWatchdogEcuItem = param::Get_Suffix;   // 11180
+constexpr param::Property kParamItem544 = param::Is_Interface;           // 544
+constexpr param::Property kParamItem776 = param::Is_Device_Signal;       // 776
 
 constexpr long long kParameterArea = 0x400000;
 
@@ -95,11 +96,11 @@ void createInterfaceParameter(workspace::Device& device, const std::wstring& dev
 }  // namespace
 
 bool ConfigReader::loadInterfaces(const pugi::xml_node& device_node) {
-  const std::wstring device_name = xml::childText(device_node, "DeviceName");
-  const std::wstring device_type = xml::childText(device_node, "DeviceType");
-  const std::wstring hex_file = xml::childText(device_node, "HEXFile");
-  const std::wstring asap2_file = xml::childText(device_node, "ASAP2File");
-  const std::string narrow_name = xml::narrowLow8(device_name);
+  const std::wstring device_name = childText(device_node, "DeviceName");
+  const std::wstring device_type = childText(device_node, "DeviceType");
+  const std::wstring hex_file = childText(device_node, "HEXFile");
+  const std::wstring asap2_file = childText(device_node, "ASAP2File");
+  const std::string narrow_name = narrowLow8(device_name);
   const pugi::xml_node control = device_node.child("ControlRequest");
   const int on_value = control.child("ONValue").text().as_int(1);
   const int off_value = control.child("OFFValue").text().as_int(0);
@@ -124,26 +125,26 @@ bool ConfigReader::loadInterfaces(const pugi::xml_node& device_node) {
   device.set(kEcusAddedItem, 0);
 
   for (pugi::xml_node ecu : device_node.child("ECUSettings").children("ECUSetting")) {
-    const std::wstring ecu_asap2 = xml::childText(ecu, "ASAP2File");
-    const std::wstring ecu_hex = xml::childText(ecu, "HEXFile");
-    const std::wstring ecu_name = xml::childText(ecu, "ECUName");
-    device.add_ecu(ecu_name, xml::narrowLow8(ecu_hex), xml::narrowLow8(ecu_asap2));
+    const std::wstring ecu_asap2 = childText(ecu, "ASAP2File");
+    const std::wstring ecu_hex = childText(ecu, "HEXFile");
+    const std::wstring ecu_name = childText(ecu, "ECUName");
+    device.add_ecu(ecu_name, narrowLow8(ecu_hex), narrowLow8(ecu_asap2));
   }
   if (device.get<int>(kEcusAddedItem) == 0) device.set(kEcusAddedItem, 1);
 
-  const std::wstring watchdog_ecu = xml::childText(device_node, "WatchdogECU");
+  const std::wstring watchdog_ecu = childText(device_node, "WatchdogECU");
 
   for (pugi::xml_node entry : get_params.children("GetParam")) {
-    const std::wstring name = xml::childText(entry, "Name");
-    const std::wstring value = xml::childText(entry, "Value");
+    const std::wstring name = childText(entry, "Name");
+    const std::wstring value = childText(entry, "Value");
     if (value.empty()) continue;
     if (const InterfaceSignal* signal = findSignal(kGetSignals, name))
       createInterfaceParameter(device, device_name, *signal, Direction::kGet, value, watchdog_ecu);
   }
 
   for (pugi::xml_node entry : set_params.children("SetParam")) {
-    const std::wstring name = xml::childText(entry, "Name");
-    const std::wstring value = xml::childText(entry, "Value");
+    const std::wstring name = childText(entry, "Name");
+    const std::wstring value = childText(entry, "Value");
     if (!value.empty()) {
       if (const InterfaceSignal* signal = findSignal(kSetSignals, name))
         createInterfaceParameter(device, device_name, *signal, Direction::kSet, value,

@@ -12,3 +12,20 @@ inline std::wstring wideText(const char* utf8) { return pugi::as_wide(utf8); }
 inline std::string utf8Text(const std::wstring& wide) { return pugi::as_utf8(wide); }
 
 }  // namespace tavik
+
+namespace tavik {
+
+// Text of a named child element; empty when there is no such child.
+inline std::wstring childText(const pugi::xml_node& node, const char* name) {
+  return pugi::as_wide(node.child_value(name));
+}
+
+// The bench's narrowing for INI keys, file names and device names: each
+// character keeps its low 8 bits.
+inline std::string narrowLow8(const std::wstring& text) {
+  std::string out(text.size(), '\0');
+  for (size_t i = 0; i < text.size(); ++i) out[i] = static_cast<char>(text[i] & 0xFF);
+  return out;
+}
+
+}  // namespace tavik

@@ -88,6 +88,10 @@ ElementSchema parameterSchema() {
        Get_FullChannelName - Set_FullChannelName},
       {Get_FullChannelName, "Get_FullChannelName", kWideText, 504},
       {Value, "Value", kListenedDouble, 0},
+      {Log_Flags_0, "Log_Flags_0", kLongLong, 0},
+      {Log_Flags_1, "Log_Flags_1", kLongLong, 0},
+      {Log_Flags_2, "Log_Flags_2", kLongLong, 0},
+      {Log_Flags_3, "Log_Flags_3", kLongLong, 0},
   };
   for (int k = 1; k <= 10; ++k)
     items.push_back({Demand_Value_1 + 16u * (k - 1), indexed("Demand_Value_", k), kDouble, 0});

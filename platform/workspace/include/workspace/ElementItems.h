@@ -44,6 +44,11 @@ enum Property : unsigned int {
   Set_FullChannelName = 12452,  // wide text, room 504 bytes
   Get_FullChannelName = 12956,  // wide text, room 504 bytes
   Value = 13464,                // double with a listener block at 13472
+  // The parameter's 256-bit log-flag set, as four 64-bit words, lowest first.
+  Log_Flags_0 = 14280,          // long long
+  Log_Flags_1 = 14288,          // long long
+  Log_Flags_2 = 14296,          // long long
+  Log_Flags_3 = 14304,          // long long
 };
 
 }  // namespace parameter

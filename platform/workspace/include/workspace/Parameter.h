@@ -5,6 +5,7 @@
 #include <string>
 
 #include "TavikEngine/Workspace/ItemNotifyerElement.h"
+#include "wideint/uint256_t.h"
 #include "workspace/ElementItems.h"
 #include "workspace/ElementOpen.h"
 #include "workspace/ElementSchema.h"
@@ -38,6 +39,12 @@ class Parameter : public ItemNotifyerElement<Parameter> {
   // Writes a number item straight through the workspace: no listener is
   // told and no line is logged.
   void set(parameter::Property property, double value);
+
+  // Adds log flags to the parameter's flag set (a bitwise OR); no listener is
+  // told.
+  void add_log_flags(uint256_t flags);
+  // The parameter's whole flag set.
+  uint256_t getLogFlags() const;
 };
 
 }  // namespace workspace
