@@ -1,0 +1,81 @@
+// Test helper: a temporary directory with an INI file that the INI reader
+// uses for the helper's lifetime.
+//
+//   tavik_test::ScopedIni ini("[devices]\nMotor=ECU\n");
+//   ini.dir()  -> the temporary directory (removed at the end)
+//
+// Construction writes the text to <dir>/bench.ini, points TAVIK_INI at it and
+// makes the reader read it (IniReader::get_instance(true)). Destruction
+// restores TAVIK_INI, re-reads, and removes the directory.
+#pragma once
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "inireader/IniReader.h"
+
+namespace tavik_test {
+
+class ScopedTempDir {
+ public:
+  ScopedTempDir() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "tavik_test_XXXXXX").string();
+    if (::mkdtemp(&pattern[0]) == nullptr) throw std::runtime_error("mkdtemp failed");
+    path_ = pattern;
+  }
+  ~ScopedTempDir() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+  }
+  ScopedTempDir(const ScopedTempDir&) = delete;
+  ScopedTempDir& operator=(const ScopedTempDir&) = delete;
+
+  const std::filesystem::path& path() const { return path_; }
+  // Writes a file below the directory (parents created) and returns its path.
+  std::filesystem::path write(const std::string& relative, const std::string& content) const {
+    const std::filesystem::path file = path_ / relative;
+    std::filesystem::create_directories(file.parent_path());
+    std::ofstream(file, std::ios::binary) << content;
+    return file;
+  }
+
+ private:
+  std::filesystem::path path_;
+};
+
+class ScopedIni {
+ public:
+  explicit ScopedIni(const std::string& text) {
+    const char* old = std::getenv("TAVIK_INI");
+    had_old_ = old != nullptr;
+    if (old) old_ = old;
+    file_ = dir_.write("bench.ini", text);
+    ::setenv("TAVIK_INI", file_.c_str(), 1);
+    IniReader::get_instance(true);
+  }
+  ~ScopedIni() {
+    if (had_old_)
+      ::setenv("TAVIK_INI", old_.c_str(), 1);
+    else
+      ::unsetenv("TAVIK_INI");
+    try {
+      IniReader::get_instance(true);
+    } catch (...) {
+    }
+  }
+  ScopedIni(const ScopedIni&) = delete;
+  ScopedIni& operator=(const ScopedIni&) = delete;
+
+  const ScopedTempDir& dir() const { return dir_; }
+  const std::filesystem::path& file() const { return file_; }
+
+ private:
+  ScopedTempDir dir_;
+  std::filesystem::path file_;
+  bool had_old_ = false;
+  std::string old_;
+};
+
+}  // namespace tavik_test
