@@ -1,0 +1,65 @@
+// The example host, run as a bench integrator would run it: a separate
+// process on the shipped example configuration.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <random>
+#include <string>
+
+#include "ScopedIni.h"
+
+namespace {
+
+struct HostRun {
+  int status;
+  std::string output;
+};
+
+HostRun runHost(const std::string& arguments) {
+  HostRun run{-1, ""};
+  FILE* pipe = ::popen(arguments.c_str(), "r");
+  if (!pipe) return run;
+  char buffer[4096];
+  size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) run.output.append(buffer, n);
+  const int status = ::pclose(pipe);
+  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return run;
+}
+
+std::string uniqueWorkspaceName() {
+  std::random_device device;
+  return "tavik_example_test_" + std::to_string(::getpid()) + "_" + std::to_string(device());
+}
+
+TEST(ExampleHost, LoadsTheShippedExampleAndRemovesItsWorkspace) {
+  tavik_test::ScopedTempDir dir;
+  const std::string workspace = uniqueWorkspaceName();
+  const HostRun run = runHost("cd '" + dir.path().string() + "' && env -u TAVIK_INI '" +
+                          TAVIK_LOAD_BINARY + "' --workspace " + workspace +
+                          " --remove-workspace 2>/dev/null");
+  EXPECT_EQ(0, run.status) << run.output;
+  EXPECT_NE(std::string::npos, run.output.find("result: loaded\nstatus: Updating Displays\n"))
+      << run.output;
+  EXPECT_NE(std::string::npos, run.output.find("devices: 2\n  Motor\n  Dyno\n")) << run.output;
+  EXPECT_FALSE(std::filesystem::exists("/dev/shm/" + workspace));
+}
+
+TEST(ExampleHost, AMissingConfigurationExitsWithOne) {
+  tavik_test::ScopedTempDir dir;
+  const std::string workspace = uniqueWorkspaceName();
+  const HostRun run = runHost("cd '" + dir.path().string() + "' && '" + TAVIK_LOAD_BINARY +
+                          "' --workspace " + workspace +
+                          " --remove-workspace no-such-file.xml 2>&1");
+  EXPECT_EQ(1, run.status) << run.output;
+  EXPECT_NE(std::string::npos,
+            run.output.find("UA_WARNING [loadConfig] Error while loading the config: File was "
+                            "not found (file no-such-file.xml, offset 0)"))
+      << run.output;
+  EXPECT_NE(std::string::npos, run.output.find("result: failed\n")) << run.output;
+}
+
+}  // namespace
