@@ -24,7 +24,7 @@ struct Range {
 };
 
 TEST(ElementSchema, ItemsAndListenerBlocksLieInsideTheElementWithoutOverlap) {
-  ASSERT_EQ(4u, ws::allSchemas().size());
+  ASSERT_EQ(5u, ws::allSchemas().size());
   for (const ElementSchema& schema : ws::allSchemas()) {
     SCOPED_TRACE(schema.class_name);
     EXPECT_EQ(&schema, ws::findSchema(schema.class_id));
@@ -62,6 +62,8 @@ TEST(ElementSchema, ClassesHaveTheirTypeCodesAndAreas) {
   EXPECT_EQ(0, ws::findSchema(ws::element_class::kDevice)->area);
   EXPECT_GE(ws::findSchema(ws::element_class::kGlobalConfig)->size, 24768u);
   EXPECT_EQ(nullptr, ws::findSchema(99));
+  EXPECT_FALSE(ws::findSchema(ws::element_class::kParameter)->variable_tail);
+  EXPECT_TRUE(ws::findSchema(ws::element_class::kPropertyMap)->variable_tail);
 }
 
 struct Expected {
@@ -76,6 +78,7 @@ std::vector<Expected> addressedItems() {
   using ws::element_class::kGlobalConfig;
   using ws::element_class::kIPCListener;
   using ws::element_class::kParameter;
+  using ws::element_class::kPropertyMap;
   const ValueKind I = ValueKind::Int, L = ValueKind::LongLong, D = ValueKind::Double,
                   W = ValueKind::WideText, N = ValueKind::NarrowText, U = ValueKind::Unsigned;
   std::vector<Expected> items = {
@@ -101,6 +104,10 @@ std::vector<Expected> addressedItems() {
       {kDevice, 1368, I, -1}, {kDevice, 1376, I, -1}, {kDevice, 1384, I, -1},
       {kDevice, 1912, W, -1}, {kDevice, 2168, W, -1}, {kDevice, 6928, I, -1},
       {kIPCListener, 584, I, -1}, {kIPCListener, 600, I, -1}, {kIPCListener, 608, I, -1},
+      {kPropertyMap, 544, W, -1}, {kPropertyMap, 1080, I, -1}, {kPropertyMap, 1088, L, -1},
+      {kPropertyMap, 1104, L, -1}, {kPropertyMap, 1128, I, -1}, {kPropertyMap, 1136, D, -1},
+      {kPropertyMap, 1152, D, -1}, {kPropertyMap, 1168, D, -1}, {kPropertyMap, 1184, D, -1},
+      {kPropertyMap, 1200, D, -1}, {kPropertyMap, 1216, D, -1},
   };
   for (unsigned int k = 0; k < 20; ++k) {
     items.push_back({kGlobalConfig, 5576 + 32 * k, L, -1});

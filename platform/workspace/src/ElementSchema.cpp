@@ -140,9 +140,35 @@ ElementSchema ipcListenerSchema() {
                     memory_area::kListeners, 640, std::move(items));
 }
 
+// Fixed items only: the value table after them is sized per map.
+ElementSchema propertyMapSchema() {
+  namespace m = property_map;
+  std::vector<ItemSchema> items = {
+      {m::OptionName, "OptionName", kWideText, m::ActionProperty - m::OptionName},
+      {m::ActionProperty, "ActionProperty", kInt, 0},
+      {m::XParameter, "XParameter", kLongLong, 0},
+      {m::YParameter, "YParameter", kLongLong, 0},
+      {m::ExtraPolation, "ExtraPolation", kInt, 0},
+      {m::ZUpperLimit, "ZUpperLimit", kDouble, 0},
+      {m::ZLowerLimit, "ZLowerLimit", kDouble, 0},
+      {m::XLast, "XLast", kDouble, 0},
+      {m::XFirst, "XFirst", kDouble, 0},
+      {m::YLast, "YLast", kDouble, 0},
+      {m::YFirst, "YFirst", kDouble, 0},
+      {m::XCount, "XCount", kLongLong, 0},
+      {m::YCount, "YCount", kLongLong, 0},
+      {m::ValueCount, "ValueCount", kLongLong, 0},
+  };
+  ElementSchema schema =
+      makeSchema(element_class::kPropertyMap, "PropertyMap", element_type::kPropertyMap,
+                 memory_area::kMaps, m::kValueTable, std::move(items));
+  schema.variable_tail = true;
+  return schema;
+}
+
 std::vector<ElementSchema> buildSchemas() {
   std::vector<ElementSchema> schemas = {globalConfigSchema(), parameterSchema(), deviceSchema(),
-                                        ipcListenerSchema()};
+                                        ipcListenerSchema(), propertyMapSchema()};
   std::sort(schemas.begin(), schemas.end(),
             [](const ElementSchema& a, const ElementSchema& b) { return a.class_id < b.class_id; });
   return schemas;

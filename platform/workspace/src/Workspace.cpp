@@ -231,7 +231,8 @@ ElementView elementContaining(const char* base, void* root_ptr, std::uint64_t ge
     throw WorkspaceException("no workspace element at offset " + std::to_string(offset));
   const int class_id = loadAt<std::int32_t>(base + handle + element_header::kClassId);
   const ElementSchema* schema = findSchema(class_id);
-  if (schema == nullptr || schema->size != size) {
+  if (schema == nullptr ||
+      (schema->variable_tail ? size < schema->size : size != schema->size)) {
     throw WorkspaceException("the workspace element at " + std::to_string(handle) +
                              " has an unknown class " + std::to_string(class_id));
   }
@@ -395,9 +396,26 @@ void Workspace::getAllElementsOfType(int type, std::vector<long long>& handles,
 }
 
 long long Workspace::openOrCreateElement(int class_id, const std::wstring& name) {
+  return openOrCreateElement(class_id, name, 0);
+}
+
+long long Workspace::openOrCreateElement(int class_id, const std::wstring& name,
+                                         unsigned long long extra_bytes) {
   const ElementSchema* schema = findSchema(class_id);
   if (schema == nullptr)
     throw WorkspaceException("unknown element class " + std::to_string(class_id));
+  if (extra_bytes > 0 && !schema->variable_tail) {
+    throw WorkspaceException("a " + schema->class_name +
+                             " element has no room of its own size after its items");
+  }
+  // Whole 8-byte units keep the next element's items aligned.
+  const unsigned long long tail = (extra_bytes + 7) / 8 * 8;
+  if (extra_bytes > std::numeric_limits<std::uint32_t>::max() ||
+      tail > std::numeric_limits<std::uint32_t>::max() - schema->size) {
+    throw WorkspaceException("a " + schema->class_name + " element of " +
+                             std::to_string(extra_bytes) + " extra bytes is too large");
+  }
+  const std::uint32_t element_size = schema->size + static_cast<std::uint32_t>(tail);
   const std::u16string units = toUtf16Units(name);
   const std::string narrow_name = narrowUnits(units);
   if (units.find(u'\0') != std::u16string::npos) {
@@ -427,16 +445,16 @@ long long Workspace::openOrCreateElement(int class_id, const std::wstring& name)
     return existing;
   }
 
-  void* memory = impl_->segment.allocate(schema->size, std::nothrow);
+  void* memory = impl_->segment.allocate(element_size, std::nothrow);
   if (memory == nullptr) {
     throw WorkspaceException("the workspace \"" + impl_->name + "\" is full: no room for the " +
                              schema->class_name + " element \"" + narrow_name + "\"");
   }
   char* element = static_cast<char*>(memory);
-  std::memset(element, 0, schema->size);
+  std::memset(element, 0, element_size);
   storeAt<std::int32_t>(element + element_header::kType, schema->element_type);
   storeAt<std::int32_t>(element + element_header::kClassId, schema->class_id);
-  storeAt<std::uint32_t>(element + element_header::kSize, schema->size);
+  storeAt<std::uint32_t>(element + element_header::kSize, element_size);
   storeAt<std::int32_t>(element + element_header::kArea, static_cast<std::int32_t>(schema->area));
   std::memcpy(element + element_header::kName, units.data(), 2 * units.size());
   const long long handle = element - base_;

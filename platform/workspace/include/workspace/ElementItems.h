@@ -122,6 +122,30 @@ constexpr unsigned int ecuAsap2File(int k) { return ecuHexFile(k) + kEcuFileRoom
 constexpr unsigned int kElementSize = kEcuTable + kEcuEntrySize * kEcuCapacity;
 }  // namespace device
 
+namespace property_map {
+// A property map: a fixed part with these items, then a value table that is
+// sized when the map is created (x axis, y axis, then the z values).
+enum Item : unsigned int {
+  OptionName = 544,        // wide text, room 536 bytes: the action option that uses the map
+  ActionProperty = 1080,   // int: 1 for a map made for an action option
+  XParameter = 1088,       // long long: handle of the X input parameter
+  YParameter = 1104,       // long long: handle of the Y input parameter
+  ExtraPolation = 1128,    // int: 1 when the map extrapolates
+  ZUpperLimit = 1136,      // double
+  ZLowerLimit = 1152,      // double
+  XLast = 1168,            // double: last X axis value
+  XFirst = 1184,           // double: first X axis value
+  YLast = 1200,            // double: last Y axis value
+  YFirst = 1216,           // double: first Y axis value
+  // The table's shape, written by the workspace library only.
+  XCount = 1224,           // long long: X axis values
+  YCount = 1232,           // long long: Y axis values
+  ValueCount = 1240,       // long long: z values, X count times (Y count, at least 1)
+};
+// The value table: doubles, X axis first, then Y axis, then the z values.
+constexpr unsigned int kValueTable = 1248;
+}  // namespace property_map
+
 namespace ipc_listener {
 enum Item : unsigned int {
   QueueId = 584,       // int: id of the listener's notification queue

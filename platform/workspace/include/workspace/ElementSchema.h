@@ -42,6 +42,7 @@ constexpr int kGlobalConfig = 1;
 constexpr int kParameter = 2;
 constexpr int kDevice = 3;
 constexpr int kIPCListener = 4;
+constexpr int kPropertyMap = 5;
 }  // namespace element_class
 
 // Element type codes (stored at byte 0 of the element).
@@ -49,6 +50,7 @@ namespace element_type {
 constexpr int kGlobalConfig = 1;
 constexpr int kParameter = 2;
 constexpr int kIPCListener = 3;
+constexpr int kPropertyMap = 9;
 constexpr int kDevice = 14;
 constexpr int kActionGroup = 24;
 }  // namespace element_type
@@ -58,6 +60,7 @@ namespace memory_area {
 constexpr long long kDevices = 0;
 constexpr long long kGlobalConfig = 0x100000;
 constexpr long long kListeners = 0x200000;
+constexpr long long kMaps = 0x300000;
 constexpr long long kParameters = 0x400000;
 constexpr long long kActions = 0xA00000;
 }  // namespace memory_area
@@ -112,6 +115,10 @@ struct ElementSchema {
   unsigned int size;        // bytes of one element
   unsigned int first_item;  // the name room runs from byte 20 up to here
   std::vector<ItemSchema> items;  // ordered by item number
+  // Whether an element may be created with a tail of its own size after the
+  // `size` bytes of items (Workspace::openOrCreateElement with extra bytes);
+  // the element's header then holds size + tail.
+  bool variable_tail = false;
 };
 
 // Every schema, ordered by class id.

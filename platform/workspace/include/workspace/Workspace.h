@@ -128,6 +128,14 @@ class Workspace : public SharedMemory {
   // existing element of that name has another class, or when the segment is
   // full.
   long long openOrCreateElement(int class_id, const std::wstring& name);
+  // The same for a class whose elements carry a tail of their own size after
+  // the class's items (ElementSchema::variable_tail): a created element gets
+  // extra_bytes (rounded up to whole 8 bytes) of zero-filled tail, reflected
+  // in its size. An existing element is returned as it is, whatever its tail;
+  // the class decides whether that tail suits it. WorkspaceException also
+  // for extra bytes on a class without a tail, or for an element too large.
+  long long openOrCreateElement(int class_id, const std::wstring& name,
+                                unsigned long long extra_bytes);
   // Checks that handle denotes an element of that class; WorkspaceException otherwise.
   void checkElement(int class_id, long long handle) const;
 
