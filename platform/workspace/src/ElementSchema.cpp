@@ -73,7 +73,16 @@ ElementSchema parameterSchema() {
       {ECU_Switch_Off, "ECU_Switch_Off", kDouble, 0},
       {Request_Switch_Off, "Request_Switch_Off", kDouble, 0},
       {Demand_Value, "Demand_Value", kDouble, 0},
+      {Min, "Min", kDouble, 0},
+      {Max, "Max", kDouble, 0},
+      {Unit, "Unit", kWideText, Format - Unit},
+      {Format, "Format", kWideText, ParameterName - Format},
+      {ParameterName, "ParameterName", kWideText, Description - ParameterName},
+      {Description, "Description", kWideText, 1024},
       {Request_Parameter, "Request_Parameter", kLongLong, 0},
+      {Set_Value, "Set_Value", kDouble, 0},
+      {kSameSetNameCount, "Same_SetName_Count", kInt, 0},
+      {kMapBindingCount, "Map_Binding_Count", kInt, 0},
       {Status_Message, "Status_Message", kWideText, 504},
       {Set_ChannelName, "Set_ChannelName", kWideText, Set_DeviceName - Set_ChannelName},
       {Set_DeviceName, "Set_DeviceName", kWideText, Set_Suffix - Set_DeviceName},
@@ -95,6 +104,13 @@ ElementSchema parameterSchema() {
   };
   for (int k = 1; k <= 10; ++k)
     items.push_back({Demand_Value_1 + 16u * (k - 1), indexed("Demand_Value_", k), kDouble, 0});
+  for (int k = 0; k < kSameSetNameCapacity; ++k)
+    items.push_back({sameSetNameHandle(k), indexed("Same_SetName_", k), kLongLong, 0});
+  for (int k = 0; k < kMapBindingCapacity; ++k) {
+    items.push_back({mapBindingProperty(k), indexed("Map_Binding_Property_", k), kInt, 0});
+    items.push_back(
+        {mapBindingName(k), indexed("Map_Binding_Name_", k), kWideText, kMapBindingNameRoom});
+  }
   return makeSchema(element_class::kParameter, "Parameter", element_type::kParameter,
                     memory_area::kParameters, 14336, std::move(items));
 }

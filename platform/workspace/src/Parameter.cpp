@@ -1,11 +1,244 @@
 #include "workspace/Parameter.h"
 
+#include <climits>
+#include <locale>
+#include <sstream>
+
 namespace tavik {
 namespace workspace {
 
 void Parameter::set(parameter::Property property, double value) {
   requireValid("set");
   workspace_->setItem(handle_ + property, value);
+}
+
+namespace {
+
+struct CatalogueEntry {
+  const wchar_t* name;
+  parameter::Property property;
+};
+
+#define TAVIK_PROPERTY(name) {L## #name, parameter::name}
+// Every parameter::Property but the log-flag words.
+constexpr CatalogueEntry kCatalogue[] = {
+    TAVIK_PROPERTY(Is_Interface),       TAVIK_PROPERTY(Is_Active),
+    TAVIK_PROPERTY(Has_Request_Parameter), TAVIK_PROPERTY(Category_Type),
+    TAVIK_PROPERTY(Set_Type),           TAVIK_PROPERTY(Get_Type),
+    TAVIK_PROPERTY(Is_Device_Signal),   TAVIK_PROPERTY(ECU_Switch_On),
+    TAVIK_PROPERTY(ECU_Switch_Off),     TAVIK_PROPERTY(Request_Switch_Off),
+    TAVIK_PROPERTY(Demand_Value),       TAVIK_PROPERTY(Min),
+    TAVIK_PROPERTY(Max),                TAVIK_PROPERTY(Demand_Value_1),
+    TAVIK_PROPERTY(Demand_Value_2),     TAVIK_PROPERTY(Demand_Value_3),
+    TAVIK_PROPERTY(Demand_Value_4),     TAVIK_PROPERTY(Demand_Value_5),
+    TAVIK_PROPERTY(Demand_Value_6),     TAVIK_PROPERTY(Demand_Value_7),
+    TAVIK_PROPERTY(Demand_Value_8),     TAVIK_PROPERTY(Demand_Value_9),
+    TAVIK_PROPERTY(Demand_Value_10),    TAVIK_PROPERTY(Unit),
+    TAVIK_PROPERTY(Format),             TAVIK_PROPERTY(ParameterName),
+    TAVIK_PROPERTY(Description),        TAVIK_PROPERTY(Request_Parameter),
+    TAVIK_PROPERTY(Set_Value),          TAVIK_PROPERTY(Status_Message),
+    TAVIK_PROPERTY(Set_ChannelName),    TAVIK_PROPERTY(Set_DeviceName),
+    TAVIK_PROPERTY(Set_Suffix),         TAVIK_PROPERTY(Get_ChannelName),
+    TAVIK_PROPERTY(Get_DeviceName),     TAVIK_PROPERTY(Get_Suffix),
+    TAVIK_PROPERTY(Request_ChannelName), TAVIK_PROPERTY(Set_TypeText),
+    TAVIK_PROPERTY(Get_TypeText),       TAVIK_PROPERTY(Set_FullChannelName),
+    TAVIK_PROPERTY(Get_FullChannelName), TAVIK_PROPERTY(Value),
+};
+#undef TAVIK_PROPERTY
+
+std::wstring trimBlanks(const std::wstring& text) {
+  const std::size_t first = text.find_first_not_of(L" \t\r\n");
+  if (first == std::wstring::npos) return std::wstring();
+  const std::size_t last = text.find_last_not_of(L" \t\r\n");
+  return text.substr(first, last - first + 1);
+}
+
+// Parses the whole text as a number of type V, independent of the process's
+// locale. An empty (or blank) text is 0.
+template <class V>
+bool parseNumber(const std::wstring& text, V& value) {
+  const std::wstring trimmed = trimBlanks(text);
+  if (trimmed.empty()) {
+    value = 0;
+    return true;
+  }
+  std::string ascii;
+  for (wchar_t c : trimmed) {
+    if (c <= 0 || c > 0x7F) return false;
+    ascii.push_back(static_cast<char>(c));
+  }
+  std::istringstream in(ascii);
+  in.imbue(std::locale::classic());
+  in >> value;
+  return !in.fail() && in.peek() == std::char_traits<char>::eof();
+}
+
+}  // namespace
+
+bool Parameter::findProperty(const std::wstring& propertyName, parameter::Property& property) {
+  for (const CatalogueEntry& entry : kCatalogue) {
+    if (propertyName == entry.name) {
+      property = entry.property;
+      return true;
+    }
+  }
+  return false;
+}
+
+long long Parameter::getHandleForProperty(const std::wstring& propertyName) const {
+  requireValid("getHandleForProperty");
+  parameter::Property property;
+  return findProperty(propertyName, property) ? handle_ + property : 0;
+}
+
+int Parameter::getTypeForProperty(const std::wstring& propertyName) const {
+  requireValid("getTypeForProperty");
+  parameter::Property property;
+  return findProperty(propertyName, property) ? getItemType(property) : -1;
+}
+
+void Parameter::set(const std::wstring& propertyName, const std::wstring& text) {
+  requireValid("set");
+  parameter::Property property;
+  if (!findProperty(propertyName, property)) {
+    WLOG(WARNING) << L"Parameter \"" << wideName() << L"\": unknown property \"" << propertyName
+                  << L"\", value \"" << text << L"\" not stored";
+    return;
+  }
+  const std::string what = "cannot set property \"" + narrow(propertyName) + "\" of parameter \"" +
+                           getName() + "\" to \"" + narrow(text) + "\"";
+  const ValueKind kind = valueKindOf(getItemType(property));
+  long long integer = 0;
+  double real = 0.0;
+  if (kind == ValueKind::Double) {
+    if (!parseNumber(text, real)) throw WorkspaceException(what + ": not a number");
+  } else if (kind == ValueKind::Int || kind == ValueKind::Unsigned || kind == ValueKind::LongLong) {
+    if (!parseNumber(text, integer)) throw WorkspaceException(what + ": not an integer");
+    if ((kind == ValueKind::Int && (integer < INT_MIN || integer > INT_MAX)) ||
+        (kind == ValueKind::Unsigned && (integer < 0 || integer > static_cast<long long>(UINT_MAX))))
+      throw WorkspaceException(what + ": out of range");
+  }
+  try {
+    switch (kind) {
+      case ValueKind::WideText:
+      case ValueKind::NarrowText:
+        ItemNotifyerElement<Parameter>::set(property, text);
+        break;
+      case ValueKind::Double:
+        ItemNotifyerElement<Parameter>::set(property, real);
+        break;
+      case ValueKind::Int:
+        ItemNotifyerElement<Parameter>::set(property, static_cast<int>(integer));
+        break;
+      case ValueKind::Unsigned:
+        ItemNotifyerElement<Parameter>::set(property, static_cast<unsigned int>(integer));
+        break;
+      case ValueKind::LongLong:
+        ItemNotifyerElement<Parameter>::set(property, integer);
+        break;
+    }
+  } catch (const WorkspaceException& e) {
+    throw WorkspaceException(what + ": " + e.twhat());
+  }
+}
+
+void Parameter::set_map(const std::wstring& propertyName, const std::wstring& mapName) {
+  requireValid("set_map");
+  parameter::Property property;
+  if (!findProperty(propertyName, property)) {
+    WLOG(WARNING) << L"Parameter \"" << wideName() << L"\": unknown property \"" << propertyName
+                  << L"\", map \"" << mapName << L"\" not bound";
+    return;
+  }
+  const std::string what = "cannot bind map \"" + narrow(mapName) + "\" to property \"" +
+                           narrow(propertyName) + "\" of parameter \"" + getName() + "\"";
+  int count = 0;
+  workspace_->getItem(handle_ + parameter::kMapBindingCount, count);
+  if (count < 0 || count > parameter::kMapBindingCapacity)
+    throw WorkspaceException(what + ": the map-binding table is broken (count " +
+                             std::to_string(count) + ")");
+  int slot = count;
+  for (int k = 0; k < count; ++k) {
+    int bound = 0;
+    workspace_->getItem(handle_ + parameter::mapBindingProperty(k), bound);
+    if (bound == static_cast<int>(property)) {
+      slot = k;
+      break;
+    }
+  }
+  if (slot == parameter::kMapBindingCapacity)
+    throw WorkspaceException(what + ": the parameter already has " +
+                             std::to_string(parameter::kMapBindingCapacity) + " map bindings");
+  try {
+    // The name first: a name that does not fit leaves the table as it was.
+    workspace_->setItem(handle_ + parameter::mapBindingName(slot), mapName);
+  } catch (const WorkspaceException& e) {
+    throw WorkspaceException(what + ": " + e.twhat());
+  }
+  workspace_->setItem(handle_ + parameter::mapBindingProperty(slot), static_cast<int>(property));
+  if (slot == count) workspace_->setItem(handle_ + parameter::kMapBindingCount, count + 1);
+}
+
+std::wstring Parameter::get_map(const std::wstring& propertyName) const {
+  requireValid("get_map");
+  parameter::Property property;
+  if (!findProperty(propertyName, property)) return std::wstring();
+  int count = 0;
+  workspace_->getItem(handle_ + parameter::kMapBindingCount, count);
+  for (int k = 0; k < count && k < parameter::kMapBindingCapacity; ++k) {
+    int bound = 0;
+    workspace_->getItem(handle_ + parameter::mapBindingProperty(k), bound);
+    if (bound == static_cast<int>(property)) {
+      std::wstring name;
+      workspace_->getItem(handle_ + parameter::mapBindingName(k), name);
+      return name;
+    }
+  }
+  return std::wstring();
+}
+
+void Parameter::activate() {
+  requireValid("activate");
+  workspace_->setItem(handle_ + parameter::Is_Active, 1);
+}
+
+void Parameter::initSetValue(double value) {
+  requireValid("initSetValue");
+  workspace_->setItem(handle_ + parameter::Set_Value, value);
+  workspace_->setItem(handle_ + parameter::Value, value);
+}
+
+void Parameter::add_same_setname_parameter(long long handle) {
+  requireValid("add_same_setname_parameter");
+  int count = 0;
+  workspace_->getItem(handle_ + parameter::kSameSetNameCount, count);
+  if (count < 0 || count > parameter::kSameSetNameCapacity)
+    throw WorkspaceException("the same-set-name list of parameter " + getName() +
+                             " is broken (count " + std::to_string(count) + ")");
+  for (int k = 0; k < count; ++k) {
+    long long linked = 0;
+    workspace_->getItem(handle_ + parameter::sameSetNameHandle(k), linked);
+    if (linked == handle) return;
+  }
+  if (count == parameter::kSameSetNameCapacity)
+    throw WorkspaceException("cannot link parameter " + std::to_string(handle) + " to parameter " +
+                             getName() + ": its same-set-name list already holds " +
+                             std::to_string(parameter::kSameSetNameCapacity) + " parameters");
+  workspace_->setItem(handle_ + parameter::sameSetNameHandle(count), handle);
+  workspace_->setItem(handle_ + parameter::kSameSetNameCount, count + 1);
+}
+
+std::vector<long long> Parameter::getSameSetNameParameters() const {
+  requireValid("getSameSetNameParameters");
+  int count = 0;
+  workspace_->getItem(handle_ + parameter::kSameSetNameCount, count);
+  std::vector<long long> handles;
+  for (int k = 0; k < count && k < parameter::kSameSetNameCapacity; ++k) {
+    long long linked = 0;
+    workspace_->getItem(handle_ + parameter::sameSetNameHandle(k), linked);
+    handles.push_back(linked);
+  }
+  return handles;
 }
 
 namespace {

@@ -20,6 +20,8 @@ enum Property : unsigned int {
   ECU_Switch_Off = 840,         // double
   Request_Switch_Off = 936,     // double
   Demand_Value = 968,           // double; ten more demand values follow
+  Min = 976,                    // double: lower limit of the value
+  Max = 984,                    // double: upper limit of the value
   Demand_Value_1 = 1288,        // double, then every 16 bytes up to Demand_Value_10
   Demand_Value_2 = 1304,
   Demand_Value_3 = 1320,
@@ -30,7 +32,12 @@ enum Property : unsigned int {
   Demand_Value_8 = 1400,
   Demand_Value_9 = 1416,
   Demand_Value_10 = 1432,
+  Unit = 1440,                  // wide text, room 128 bytes
+  Format = 1568,                // wide text, room 64 bytes: display format
+  ParameterName = 1632,         // wide text, room 528 bytes: the configured Name
+  Description = 2160,           // wide text, room 1024 bytes
   Request_Parameter = 3272,     // long long: handle of the request parameter
+  Set_Value = 3280,             // double: value the parameter was initialised to
   Status_Message = 3544,        // wide text, room 504 bytes
   Set_ChannelName = 9156,       // wide text, room 256 bytes
   Set_DeviceName = 9412,        // wide text, room 504 bytes
@@ -49,6 +56,34 @@ enum Property : unsigned int {
   Log_Flags_1 = 14288,          // long long
   Log_Flags_2 = 14296,          // long long
   Log_Flags_3 = 14304,          // long long
+};
+
+// The parameter's links to the other parameters that share its set channel
+// (Parameter::add_same_setname_parameter): a count (int) and up to
+// kSameSetNameCapacity handles (long long).
+constexpr unsigned int kSameSetNameCount = 4048;
+constexpr int kSameSetNameCapacity = 64;
+constexpr unsigned int sameSetNameHandle(int k) { return 4056 + 8 * k; }
+
+// Property maps bound to properties of the parameter (Parameter::set_map): a
+// count (int) and up to kMapBindingCapacity entries, each the bound item
+// number (int) and the map's name (wide text, kMapBindingNameRoom bytes).
+constexpr unsigned int kMapBindingCount = 4568;
+constexpr int kMapBindingCapacity = 8;
+constexpr unsigned int kMapBindingNameRoom = 256;
+constexpr unsigned int mapBindingProperty(int k) { return 4576 + 264 * k; }
+constexpr unsigned int mapBindingName(int k) { return mapBindingProperty(k) + 8; }
+
+// Kinds of parameters (item Category_Type).
+enum TParameterType : int {
+  No_Type = 0,
+  OperatingPoint_Type = 1,
+  SetParameter_Type = 2,
+  Measurement_Type = 3,
+  InternalVar_Type = 4,
+  Invisible_Type = 5,
+  Type_6 = 6,  // no configured category; gets log-flag bits 7, 8 and 10
+  Request_Type = 7,
 };
 
 }  // namespace parameter

@@ -1,8 +1,17 @@
 // A parameter of the bench: a channel with its set and get sides, its
 // category, demand values and current value. Items: parameter::Property.
+//
+// Property catalogue: the name of every parameter::Property value (except the
+// four Log_Flags words, which only add_log_flags writes) is a property name
+// that set(name, text), set_map, getHandleForProperty and getTypeForProperty
+// accept, compared exactly (case-sensitive): "Set_ChannelName" is item 9156,
+// "Get_ChannelName" 10420, "Set_Type" 696, "Get_Type" 704, "Unit" 1440,
+// "Min" 976, "Max" 984, "Description" 2160, "Format" 1568, "Value" 13464,
+// "Demand_Value" 968, "ParameterName" 1632, and so on (ElementItems.h).
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "TavikEngine/Workspace/ItemNotifyerElement.h"
 #include "wideint/uint256_t.h"
@@ -40,11 +49,69 @@ class Parameter : public ItemNotifyerElement<Parameter> {
   // told and no line is logged.
   void set(parameter::Property property, double value);
 
+  // Stores a property given by its catalogue name, with the text converted to
+  // the item's type (a notifying write):
+  //  - text items take the text as it is (narrow items keep the low 8 bits of
+  //    each character);
+  //  - int and long long items take a decimal integer, double items a decimal
+  //    number ("1.5", "-2e3"); blanks around the number are allowed and an
+  //    empty text stores 0.
+  // A name that is not in the catalogue stores nothing and logs one WARNING
+  // naming the parameter, the property and the value (configurations carry
+  // properties that only other tools read). A text that is not a number of
+  // the item's kind, a number out of the item's range or a text longer than
+  // the item's room throws WorkspaceException naming the property, the
+  // parameter and the value; the item keeps its previous content.
+  void set(const std::wstring& propertyName, const std::wstring& text);
+
+  // Binds the property map named mapName to the property: the binding is
+  // recorded in the parameter's map-binding table (a property bound again
+  // gets the new map name). An unknown property name stores nothing and logs
+  // one WARNING, as set() does. WorkspaceException when the table already
+  // holds parameter::kMapBindingCapacity other properties or the map name
+  // does not fit parameter::kMapBindingNameRoom bytes.
+  void set_map(const std::wstring& propertyName, const std::wstring& mapName);
+  // Name of the map bound to the property; empty when none is (or the name is
+  // not in the catalogue).
+  std::wstring get_map(const std::wstring& propertyName) const;
+
+  // Marks the parameter active (Is_Active := 1). No listener is told.
+  void activate();
+  // The parameter starts at value: Set_Value and Value := value. No listener
+  // is told.
+  void initSetValue(double value);
+
+  // Links another parameter that shares this parameter's set channel: its
+  // handle joins the parameter's same-set-name list, in call order. A handle
+  // already in the list is not added again, so linking on every load does not
+  // fill the list. WorkspaceException when the list already holds
+  // parameter::kSameSetNameCapacity other handles.
+  void add_same_setname_parameter(long long handle);
+  // The linked handles, in the order they were added.
+  std::vector<long long> getSameSetNameParameters() const;
+
+  // Absolute offset (handle + item number) of the named property; 0 when the
+  // name is not in the catalogue.
+  long long getHandleForProperty(const std::wstring& propertyName) const;
+  // Item type code (ElementSchema.h) of the named property; -1 when the name
+  // is not in the catalogue.
+  int getTypeForProperty(const std::wstring& propertyName) const;
+  // The catalogue itself: the item number of a property name. False when the
+  // name is not in the catalogue.
+  static bool findProperty(const std::wstring& propertyName, parameter::Property& property);
+
   // Adds log flags to the parameter's flag set (a bitwise OR); no listener is
   // told.
   void add_log_flags(uint256_t flags);
   // The parameter's whole flag set.
   uint256_t getLogFlags() const;
+
+ private:
+  std::wstring wideName() const {
+    std::wstring name;
+    getName(name);
+    return name;
+  }
 };
 
 }  // namespace workspace
