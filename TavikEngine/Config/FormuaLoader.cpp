@@ -15,6 +15,7 @@
 
 #include "TavikEngine/Config/ConfigException.h"
 #include "TavikEngine/Config/OptionKeys.h"
+#include "TavikEngine/Config/PythonText.h"
 #include "TavikEngine/Config/XmlText.h"
 
 const std::wstring FormuaLoader::get_pattern_ = L"self.XX.get(Parameter.Property.YY)";
@@ -126,9 +127,12 @@ FormulaEntry FormuaLoader::parse_formula(const std::wstring& key, const pugi::xm
     std::wstring variable = replaceSpecialCharacters(parameter);
     for (wchar_t& c : variable)
       if (c == L' ') c = L'_';
+    // White space other than the blank survives the rules above.
+    variable = tavik::pythonIdentifier(variable);
 
     if (parameter.find(L"ThisParameter") == std::wstring::npos) {
-      prepare_lines_.push_back(L"self." + variable + L" = Parameter('" + parameter + L"')");
+      prepare_lines_.push_back(L"self." + variable + L" = Parameter(" +
+                               tavik::pythonStringLiteral(parameter) + L")");
       prepare_lines_.push_back(L"self." + variable + L".set(Parameter.Property.Is_Active, 1)");
       reset_lines_.push_back(L"del self." + variable);
     }

@@ -10,10 +10,15 @@
 // (see the reference pattern); it becomes
 //   self.<variable>.get(Parameter.Property.<Property>)
 // where <variable> is the name with every special character and every blank
-// replaced by "_". Each reference to a parameter other than "ThisParameter"
-// adds two prepare lines, "self.<variable> = Parameter('<Name>')" and
+// replaced by "_", made a valid attribute name by pythonIdentifier
+// (PythonText.h; for ordinary names it changes nothing). Each reference to a
+// parameter other than "ThisParameter" adds two prepare lines,
+// "self.<variable> = Parameter('<Name>')" and
 // "self.<variable>.set(Parameter.Property.Is_Active, 1)", and the reset line
-// "del self.<variable>" (repeated references repeat them).
+// "del self.<variable>" (repeated references repeat them); the name stands
+// there as a Python string literal (pythonStringLiteral).
+//
+// create_file() writes the property hook file (PropertyHookFile.cpp).
 #pragma once
 
 #include <regex>
@@ -69,12 +74,35 @@ class TAVIK_EXPORT FormuaLoader : public tavik::LoaderBase {
   std::vector<FormulaEntry>& get_formula_uses() { return formula_uses_; }
 
   // Python statements that bind and release the parameters the formulas read,
-  // in the order found (repeats included); the hook file sorts and dedupes.
+  // in the order found (repeats included) until create_file() adds the lines
+  // of the formula uses and leaves both lists sorted and free of repeats.
   const std::vector<std::wstring>& get_prepare_lines() const { return prepare_lines_; }
   const std::vector<std::wstring>& get_reset_lines() const { return reset_lines_; }
 
+  // Writes the property hook file, the Python module that evaluates every
+  // formula use, to
+  //   <system path>/ZUMD/SystemPythonActions/ScriptActions/hooks/PropertyHook.py
+  // (system path of the INI reader), replacing an existing file. Adds the
+  // prepare and reset lines of the formula uses (a Parameter binding for a
+  // parameter use, a FormulaResult binding for an action-property use; uses
+  // with this_parameter set are left out), sorts both lists by character
+  // code and drops repeats, then writes the module's text. The file is
+  // UTF-8. Names from the configuration appear only as string literals and
+  // valid attribute names (PythonText.h); the setter and the expression of a
+  // use are rewritten to the same attribute name as its binding.
+  //
+  // A file that cannot be written (a missing hooks directory, no permission)
+  // logs one WARNING "Could not write the property hook file <path>: <reason>"
+  // and is otherwise ignored: the load goes on, and the line lists are set
+  // as if the file had been written. Directories are not created.
+  void create_file();
+
  private:
   std::wstring replaceSpecialCharacters(const std::wstring& text) const;
+  // The attribute name in the hook file of a use's `variable`.
+  std::wstring hookVariable(const std::wstring& variable) const;
+  // The hook file's text from the current lists.
+  std::wstring hookFileText() const;
 
   std::vector<FormulaEntry> formulas_;
   std::vector<FormulaEntry> formula_uses_;

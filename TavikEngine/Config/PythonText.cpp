@@ -1,0 +1,106 @@
+#include "TavikEngine/Config/PythonText.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <iterator>
+
+namespace tavik {
+
+namespace {
+
+// Python 3.10's keywords, sorted, and the members of the generated class.
+const wchar_t* const kReservedNames[] = {
+    L"False",   L"None",     L"True",    L"and",     L"as",       L"assert", L"async",
+    L"await",   L"break",    L"calculate", L"class", L"continue", L"def",    L"del",
+    L"elif",    L"else",     L"except",  L"execute", L"finally",  L"for",    L"from",
+    L"global",  L"if",       L"import",  L"in",      L"is",       L"lambda", L"nonlocal",
+    L"not",     L"or",       L"pass",    L"prepare", L"raise",    L"reset",  L"return",
+    L"try",     L"while",    L"with",    L"yield"};
+
+bool isReserved(const std::wstring& name) {
+  if (name.size() > 4 && name.compare(0, 2, L"__") == 0 &&
+      name.compare(name.size() - 2, 2, L"__") == 0)
+    return true;
+  return std::find_if(std::begin(kReservedNames), std::end(kReservedNames),
+                      [&](const wchar_t* reserved) { return name == reserved; }) !=
+         std::end(kReservedNames);
+}
+
+bool isIdentifierCharacter(wchar_t c) {
+  return (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z') || (c >= L'0' && c <= L'9') ||
+         c == L'_';
+}
+
+void appendHex(std::wstring* out, std::uint32_t value, int digits) {
+  static const wchar_t kDigits[] = L"0123456789abcdef";
+  for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4) out->push_back(kDigits[(value >> shift) & 0xF]);
+}
+
+std::uint32_t codePoint(wchar_t c) { return static_cast<std::uint32_t>(c); }
+
+}  // namespace
+
+std::wstring pythonStringLiteral(const std::wstring& text) {
+  std::wstring literal = L"'";
+  for (wchar_t c : text) {
+    const std::uint32_t value = codePoint(c);
+    switch (c) {
+      case L'\\': literal += L"\\\\"; continue;
+      case L'\'': literal += L"\\'"; continue;
+      case L'\n': literal += L"\\n"; continue;
+      case L'\r': literal += L"\\r"; continue;
+      case L'\t': literal += L"\\t"; continue;
+      default: break;
+    }
+    if (value < 0x20 || (value >= 0x7F && value <= 0x9F)) {
+      literal += L"\\x";
+      appendHex(&literal, value, 2);
+    } else if (value >= 0xD800 && value <= 0xDFFF) {
+      literal += L"\\u";
+      appendHex(&literal, value, 4);
+    } else if (value > 0x10FFFF) {
+      literal.push_back(static_cast<wchar_t>(0xFFFD));
+    } else {
+      literal.push_back(c);
+    }
+  }
+  literal += L"'";
+  return literal;
+}
+
+std::wstring pythonIdentifier(const std::wstring& name) {
+  std::wstring identifier = name;
+  for (wchar_t& c : identifier)
+    if (!isIdentifierCharacter(c)) c = L'_';
+  if (identifier.empty() || (identifier[0] >= L'0' && identifier[0] <= L'9'))
+    identifier.insert(identifier.begin(), L'_');
+  if (isReserved(identifier)) identifier += L'_';
+  return identifier;
+}
+
+std::string pythonSourceUtf8(const std::wstring& text) {
+  std::string bytes;
+  bytes.reserve(text.size());
+  for (wchar_t c : text) {
+    std::uint32_t value = codePoint(c);
+    if ((value >= 0xD800 && value <= 0xDFFF) || value > 0x10FFFF) value = 0xFFFD;
+    if (value < 0x80) {
+      bytes.push_back(static_cast<char>(value));
+    } else if (value < 0x800) {
+      bytes.push_back(static_cast<char>(0xC0 | (value >> 6)));
+      bytes.push_back(static_cast<char>(0x80 | (value & 0x3F)));
+    } else if (value < 0x10000) {
+      bytes.push_back(static_cast<char>(0xE0 | (value >> 12)));
+      bytes.push_back(static_cast<char>(0x80 | ((value >> 6) & 0x3F)));
+      bytes.push_back(static_cast<char>(0x80 | (value & 0x3F)));
+    } else {
+      bytes.push_back(static_cast<char>(0xF0 | (value >> 18)));
+      bytes.push_back(static_cast<char>(0x80 | ((value >> 12) & 0x3F)));
+      bytes.push_back(static_cast<char>(0x80 | ((value >> 6) & 0x3F)));
+      bytes.push_back(static_cast<char>(0x80 | (value & 0x3F)));
+    }
+  }
+  return bytes;
+}
+
+}  // namespace tavik
