@@ -19,11 +19,6 @@ namespace {
 
 namespace map_item = workspace::property_map;
 
-// Puts the input parameter into service before a map reads it.
-void activateParameter(workspace::Parameter& parameter) {
-  parameter.set(workspace::parameter::Is_Active, 1);
-}
-
 double numberOf(const pugi::xml_node& node) { return node.text().as_double(0.0); }
 
 }  // namespace
@@ -117,13 +112,13 @@ void MapLoader::bind_map_parameters(const std::wstring& name, const pugi::xml_no
     const std::wstring xParameter = getChildValue(map, L"XParameterName", L"");
     if (xCount > 0 && !xParameter.empty()) {
       workspace::Parameter parameter(xParameter);
-      activateParameter(parameter);
+      parameter.activate();
       element.set(map_item::XParameter, parameter.getHandle());
     }
     const std::wstring yParameter = getChildValue(map, L"YParameterName", L"");
     if (yCount > 0 && !yParameter.empty()) {
       workspace::Parameter parameter(yParameter);
-      activateParameter(parameter);
+      parameter.activate();
       element.set(map_item::YParameter, parameter.getHandle());
     }
   } catch (const WorkspaceException& e) {
