@@ -31,14 +31,15 @@ constexpr unsigned int kDeviceEcusAddedItem = 6928;
 constexpr int kDeviceElementType = 14;
 constexpr long long kDeviceArea = 0;
 
-std::string describeParseFailure(const pugi::xml_parse_result& result, const std::wstring& path) {
+}  // namespace
+
+std::string ConfigReader::describeParseFailure(const pugi::xml_parse_result& result,
+                                               const std::wstring& path) {
   std::ostringstream text;
   text << result.description() << " (file " << utf8Text(path) << ", offset " << result.offset
        << ")";
   return text.str();
 }
-
-}  // namespace
 
 ConfigReader::ConfigReader()
     : ecu_switch_on_(0.0), ecu_switch_off_(0.0), watchdog_timeout_(0) {
@@ -68,7 +69,7 @@ bool ConfigReader::loadConfig(const std::wstring& path, bool reload) {
   reset_existing_devices();
 
   try {
-    const pugi::xml_node md = document.child("MeasurementDefinition");
+    pugi::xml_node md = document.child("MeasurementDefinition");
     const std::wstring version =
         wideText(md.child("Versions").child("ConfigurationFormatVersion").text().as_string("0.0"));
     const pugi::xml_node common = md.child("GlobalParameters").child("CommonParameter");
@@ -92,14 +93,22 @@ bool ConfigReader::loadConfig(const std::wstring& path, bool reload) {
     formula_loader_.load(md);
 
     global.set(kStatusTextItem, std::wstring(L"Step 2/4: Loading Parameters"));
+    parameter_loader_.setFormuaLoader(&formula_loader_);
+    parameter_loader_.load(&md);
 
     global.set(kStatusTextItem, std::wstring(L"Step 3/4: Loading Testplans"));
 
     global.set(kStatusTextItem, std::wstring(L"Step 4/4: Loading Sequences"));
 
     global.set(kStatusTextItem, std::wstring(L"Updating Displays"));
+    if (!loadCommonParameters(md)) result = false;
   } catch (const ConfigException& e) {
     LOG(UA_WARNING) << "Error while loading the config: " << e.what();
+    result = false;
+  } catch (const WorkspaceException& e) {
+    // A value the workspace refuses (a number that is not one, a text too
+    // long for its item) must not fail the load without a word.
+    LOG(UA_WARNING) << "Error while loading the config: " << e.twhat();
     result = false;
   } catch (...) {
     result = false;

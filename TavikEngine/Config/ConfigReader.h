@@ -13,6 +13,7 @@
 
 #include "TavikEngine/Config/Export.h"
 #include "TavikEngine/Config/FormuaLoader.h"
+#include "TavikEngine/Config/parameterloader.h"
 
 namespace tavik {
 namespace workspace {
@@ -34,6 +35,23 @@ class TAVIK_EXPORT ConfigReader {
   // untouched and gives false with one UA_WARNING line.
   bool loadConfig(const std::wstring& path, bool reload);
 
+  // Whether the configuration file may be loaded over the running workspace:
+  // false (one UA_WARNING line) when a configured parameter's channel names
+  // or channel types differ from those of the workspace parameter of the
+  // same name, and false with "Error while checking if reload is possible: "
+  // and the reason when the file cannot be read or parsed or the comparison
+  // fails. Writes nothing to the workspace.
+  bool checkReloadParameters(const std::wstring& path);
+
+  // Reads the bench-wide settings below GlobalParameters/CommonParameter into
+  // GlobalConfig: wait times, run-sequence-at-device-error mode, reset
+  // switches and, when the last load created operating-point parameters, the
+  // wide-open-throttle source, the throttle parameter and the control-mode
+  // table (at most 20 requests; further ones are logged and dropped). False
+  // (one UA_WARNING line) when the throttle parameter or a control-mode
+  // parameter does not exist in the workspace.
+  bool loadCommonParameters(const pugi::xml_node& md);
+
   // Loads one configured Device element: the device with its ECUs and its
   // interface parameters. False (one WARNING, nothing written) when the INI
   // section "devices" does not define the device.
@@ -50,7 +68,11 @@ class TAVIK_EXPORT ConfigReader {
   double ecu_switch_on_;
   double ecu_switch_off_;
   int watchdog_timeout_;
+  static std::string describeParseFailure(const pugi::xml_parse_result& result,
+                                          const std::wstring& path);
+
   boost::shared_ptr<workspace::Workspace> workspace_;
+  ParameterLoader parameter_loader_;
   FormuaLoader formula_loader_;
   std::vector<std::string> device_keys_;
 };

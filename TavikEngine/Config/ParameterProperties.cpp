@@ -1,0 +1,175 @@
+// ParameterLoader::setProperty and ParameterLoader::parse_loaded_parameter:
+// storing one configured property and deriving the items that follow from
+// all of them.
+#include <string>
+
+#include "TavikEngine/Config/parameterloader.h"
+#include "wideint/LogFlags.h"
+#include "workspace/Parameter.h"
+
+namespace tavik {
+namespace {
+
+namespace param = workspace::parameter;
+
+const std::wstring kMapPrefix = L"Map:";
+const std::wstring kFormulaPrefix = L"Formula:";
+const std::wstring kThisParameter = L"ThisParameter";
+
+bool startsWith(const std::wstring& text, const std::wstring& prefix) {
+  return text.compare(0, prefix.size(), prefix) == 0;
+}
+
+// The parameter's name as an attribute of the hook file: blanks become "_"
+// and "-" becomes "0"; nothing else changes.
+std::wstring formulaVariableOf(std::wstring name) {
+  for (wchar_t& c : name) {
+    if (c == L' ') c = L'_';
+  }
+  for (wchar_t& c : name) {
+    if (c == L'-') c = L'0';
+  }
+  return name;
+}
+
+// Every occurrence of `from` replaced by `to`; inserted text is not searched
+// again.
+std::wstring replaceAll(const std::wstring& text, const std::wstring& from, const std::wstring& to) {
+  std::wstring out;
+  std::size_t start = 0;
+  for (std::size_t at = text.find(from); at != std::wstring::npos; at = text.find(from, start)) {
+    out.append(text, start, at - start);
+    out += to;
+    start = at + from.size();
+  }
+  out.append(text, start, std::wstring::npos);
+  return out;
+}
+
+std::wstring nameOf(const workspace::Parameter& parameter) {
+  std::wstring name;
+  parameter.getName(name);
+  return name;
+}
+
+}  // namespace
+
+void ParameterLoader::setProperty(boost::shared_ptr<workspace::Parameter> parameter,
+                                  const std::wstring& property, const std::wstring& value) {
+  if (startsWith(value, kMapPrefix)) {
+    parameter->set_map(property, value.substr(kMapPrefix.size()));
+    return;
+  }
+  if (!startsWith(value, kFormulaPrefix)) {
+    parameter->set(property, value);
+    return;
+  }
+
+  const std::wstring formula_name = value.substr(kFormulaPrefix.size());
+  if (formula_loader_ == nullptr) return;
+  std::vector<FormulaEntry>& formulas = formula_loader_->get_formulas();
+  FormulaEntry* definition = nullptr;
+  for (FormulaEntry& entry : formulas) {
+    if (entry.name == formula_name) {
+      definition = &entry;
+      break;
+    }
+  }
+  // A formula that the configuration does not define leaves the property as
+  // it was.
+  if (definition == nullptr) return;
+
+  const std::wstring target = nameOf(*parameter);
+  const std::wstring variable = formulaVariableOf(target);
+  std::wstring setter;
+  if (property == L"Get_ChannelName") {
+    setter = variable + L".set(Parameter.Property.Get_FBValue" + L", ";
+    parameter->set(param::Get_ChannelName, value);
+  } else {
+    setter = variable + L".set(Parameter.Property." + property + L", ";
+  }
+
+  definition->setter = setter;
+  definition->variable = variable;
+  definition->target = target;
+  definition->parameter_bound = true;
+
+  FormulaEntry use;
+  use.setter = setter;
+  use.variable = variable;
+  use.target = target;
+  use.parameter_bound = true;
+  if (!definition->this_parameter) {
+    use.name = formula_name;
+    use.expression = definition->expression;
+    use.use_min_max = definition->use_min_max;
+    use.min = definition->min;
+    use.max = definition->max;
+    parameter_formula_uses_.push_back(use);
+  } else {
+    use.expression = replaceAll(definition->expression, kThisParameter, variable);
+    this_parameter_formula_uses_.push_back(use);
+  }
+}
+
+void ParameterLoader::parse_loaded_parameter(boost::shared_ptr<workspace::Parameter> parameter) {
+  const std::wstring set_composite = parameter->get<std::wstring>(param::Set_DeviceName);
+  const std::wstring get_composite = parameter->get<std::wstring>(param::Get_DeviceName);
+  const std::size_t set_split = set_composite.rfind(L';');
+  const std::size_t get_split = get_composite.rfind(L';');
+
+  const std::wstring set_channel = parameter->get<std::wstring>(param::Set_ChannelName);
+  if (set_split == std::wstring::npos) {
+    parameter->set(param::Set_FullChannelName, set_channel);
+  } else {
+    const std::wstring tail = set_composite.substr(set_split + 1);
+    parameter->set(param::Set_DeviceName, set_composite.substr(0, set_split));
+    parameter->set(param::Set_Suffix, tail);
+    parameter->set(param::Set_FullChannelName, set_channel + tail);
+  }
+
+  const std::wstring get_channel = parameter->get<std::wstring>(param::Get_ChannelName);
+  if (get_split == std::wstring::npos) {
+    parameter->set(param::Get_FullChannelName, get_channel);
+  } else {
+    const std::wstring tail = get_composite.substr(get_split + 1);
+    parameter->set(param::Get_DeviceName, get_composite.substr(0, get_split));
+    parameter->set(param::Get_Suffix, tail);
+    parameter->set(param::Get_FullChannelName, get_channel + tail);
+  }
+
+  const std::string request_channel = parameter->get<std::string>(param::Request_ChannelName);
+  if (!request_channel.empty()) {
+    const std::wstring name = nameOf(*parameter);
+    const std::wstring set_device = parameter->get<std::wstring>(param::Set_DeviceName);
+    const std::wstring set_suffix = parameter->get<std::wstring>(param::Set_Suffix);
+    parameter->set(param::Has_Request_Parameter, 1);
+    workspace::Parameter request(name + L"_Request_Parameter");
+    parameter->set(param::Request_Parameter, request.getHandle());
+    request.set(param::Set_ChannelName, request_channel);
+    request.set(param::Set_DeviceName, set_device);
+    request.set(param::Set_Suffix, set_suffix);
+    request.set(param::Set_Type, 0);
+    request.set(param::Request_Switch_Off, ecu_switch_off_);
+    request.initSetValue(ecu_switch_off_);
+    request.increaseReferenceCounter();
+    request.set(param::Category_Type, static_cast<int>(param::Request_Type));
+    request.add_log_flags(LOG_FLAG_7);
+  }
+
+  parameter->set(param::ECU_Switch_On, ecu_switch_on_);
+  parameter->set(param::ECU_Switch_Off, ecu_switch_off_);
+
+  const int set_type = parameter->get<int>(param::Set_Type);
+  const int get_type = parameter->get<int>(param::Get_Type);
+  if (set_type == 1)
+    parameter->set(param::Set_TypeText, std::string("Map"));
+  else if (set_type == 0)
+    parameter->set(param::Set_TypeText, std::string("Parameter"));
+  if (get_type == 2)
+    parameter->set(param::Get_TypeText, std::string("Signal"));
+  else if (get_type == 0)
+    parameter->set(param::Get_TypeText, std::string("Parameter"));
+}
+
+}  // namespace tavik

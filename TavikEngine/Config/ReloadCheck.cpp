@@ -1,0 +1,114 @@
+// Whether a configuration may be loaded over the running workspace: a reload
+// is refused when it would change a parameter's channel names or channel
+// types, since the bench is then still connected to the old channels.
+#include <exception>
+#include <string>
+
+#include "TavikEngine/Config/ConfigException.h"
+#include "TavikEngine/Config/ConfigReader.h"
+#include "TavikEngine/Config/ReloadException.h"
+#include "TavikEngine/Config/XmlText.h"
+#include "TavikEngine/Config/parameterloader.h"
+#include "TavikEngine/LogLevels.h"
+#include "workspace/ElementSchema.h"
+#include "workspace/Parameter.h"
+#include "workspace/Workspace.h"
+
+namespace tavik {
+namespace {
+
+namespace param = workspace::parameter;
+
+// What the comparison reads of one parameter.
+struct Channels {
+  std::wstring set_channel;
+  std::wstring get_channel;
+  int set_type = 0;
+  int get_type = 0;
+};
+
+Channels configuredChannels(const pugi::xml_node& element) {
+  Channels c;
+  c.set_channel = childText(element, "Set_ChannelName");
+  c.get_channel = childText(element, "Get_ChannelName");
+  c.set_type = element.child("Set_Type").text().as_int(0);
+  c.get_type = element.child("Get_Type").text().as_int(0);
+  return c;
+}
+
+// The channels of the workspace parameter of that name. A parameter that the
+// workspace does not hold yet reads as a fresh one (empty names, types 0); it
+// is not created, so the check leaves the workspace as it found it.
+Channels workspaceChannels(const std::wstring& name) {
+  Channels c;
+  const long long handle =
+      workspace::Workspace::getInstance()->findElement(name, workspace::memory_area::kParameters);
+  if (handle <= 0) return c;
+  const workspace::Parameter parameter(handle);
+  c.set_channel = parameter.get<std::wstring>(param::Set_ChannelName);
+  c.get_channel = parameter.get<std::wstring>(param::Get_ChannelName);
+  c.set_type = parameter.get<int>(param::Set_Type);
+  c.get_type = parameter.get<int>(param::Get_Type);
+  return c;
+}
+
+}  // namespace
+
+bool ParameterLoader::check_reload(pugi::xml_node* measurementDefinition) {
+  bool result = true;
+  try {
+    parameters_ = measurementDefinition->child("Parameters");
+    for (const std::wstring* category :
+         {&OPERATING_POINT_PARAMETER_PATH, &SET_PARAMETER_PATH, &MEASUREMENT_PARAMETER_PATH,
+          &INTERNAL_PARAMETER_PATH, &INVISIBLE_PARAMETER_PATH}) {
+      checkReloadParameterTree(*category);
+    }
+  } catch (const ReloadException&) {
+    result = false;
+  } catch (const std::exception& e) {
+    throw ConfigException(e.what());
+  } catch (...) {
+    throw ConfigException("unknown error while comparing the parameters");
+  }
+  return result;
+}
+
+void ParameterLoader::checkReloadParameterTree(const std::wstring& category) {
+  for (const pugi::xml_node& element : getParameterIterator(category)) {
+    const std::wstring name = childText(element, "Name");
+    const Channels configured = configuredChannels(element);
+    const Channels current = workspaceChannels(name);
+    const wchar_t* head = nullptr;
+    if (configured.set_channel != current.set_channel)
+      head = L"Set Channelname has changed for ";
+    else if (configured.get_channel != current.get_channel)
+      head = L"Get Channelname has changed for ";
+    else if (configured.set_type != current.set_type)
+      head = L"Set Type has changed for ";
+    else if (configured.get_type != current.get_type)
+      head = L"Get Type has changed for ";
+    if (head != nullptr) {
+      WLOG(UA_WARNING) << head << name << L" Please disconnect before loading the configuration";
+      throw ReloadException();
+    }
+  }
+}
+
+bool ConfigReader::checkReloadParameters(const std::wstring& path) {
+  pugi::xml_document document;
+  const pugi::xml_parse_result parsed = document.load_file(path.c_str());
+  if (!parsed) {
+    LOG(UA_WARNING) << "Error while checking if reload is possible: "
+                    << describeParseFailure(parsed, path);
+    return false;
+  }
+  pugi::xml_node md = document.child("MeasurementDefinition");
+  try {
+    return parameter_loader_.check_reload(&md);
+  } catch (const ConfigException& e) {
+    LOG(UA_WARNING) << "Error while checking if reload is possible: " << e.what();
+    return false;
+  }
+}
+
+}  // namespace tavik

@@ -1,0 +1,149 @@
+// Turns the Parameters section of a configuration into workspace parameters.
+//
+// Configuration shape (element texts only):
+//   MeasurementDefinition/Parameters/ParameterType   (any number)
+//     Category    the category path, e.g. "SetParameter"
+//     Parameter   (any number): Name plus one element per property
+// The first ParameterType whose Category text equals a category path holds
+// that category's parameters. load() walks five categories in this order,
+// with the category type written to item Category_Type and the log flags
+// added to every parameter:
+//   "SetParameter"    type 2, bits 7, 8, 10, 13, 16   (then set-name links)
+//   "OperatingPoint"  type 1, bits 8, 10, activated
+//   "Measurement"     type 3, bits 8, 13, 16
+//   "InternalVar"     type 4, bit 10
+//   "Invisible"       type 5, bits 7, 8
+//
+// Channel mapping: when the user directory holds
+// "Settings/MA/channel_mapping.aka" (INI form, UTF-8), every non-empty value
+// of a property whose name contains "ChannelName" is looked up in it and
+// replaced by its alias. Once read, the mapping stays for the loader's life.
+//
+// Progress: while a category loads, GlobalConfig's status text reads
+// "Step 2/4: Loading Parameters: <category>", progress total the number of its
+// parameters and progress current the number started. An abort request
+// (GlobalConfig AbortRequest > 0) seen before a parameter ends the load with a
+// plain std::exception.
+//
+// Not thread-safe; runs on the caller's thread.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include <boost/property_tree/ptree.hpp>
+#include <boost/shared_ptr.hpp>
+#include <pugixml.hpp>
+
+#include "TavikEngine/Config/Export.h"
+#include "TavikEngine/Config/FormuaLoader.h"
+#include "TavikEngine/Config/LoaderBase.h"
+#include "workspace/ElementItems.h"
+
+namespace tavik {
+namespace workspace {
+class Parameter;
+}
+
+class TAVIK_EXPORT ParameterLoader : public LoaderBase {
+ public:
+  static const std::wstring SET_PARAMETER_PATH;              // "SetParameter"
+  static const std::wstring OPERATING_POINT_PARAMETER_PATH;  // "OperatingPoint"
+  static const std::wstring MEASUREMENT_PARAMETER_PATH;      // "Measurement"
+  static const std::wstring INTERNAL_PARAMETER_PATH;         // "InternalVar"
+  static const std::wstring INVISIBLE_PARAMETER_PATH;        // "Invisible"
+
+  // Reads "ECU_SWITCH_ON" (1.0), "ECU_SWITCH_OFF" (0.0),
+  // "initialize_demand_values_0" (0) and "transfer_inactive_parameters" (0)
+  // from IniReader::get_instance(true).
+  ParameterLoader();
+  ~ParameterLoader();
+
+  // The formula loader consulted for "Formula:" values; it receives the
+  // formula uses at the end of load(). Not owned. Without one, "Formula:"
+  // values find no formula and no use is handed on.
+  void setFormuaLoader(FormuaLoader* formulaLoader);
+
+  // Loads all five categories of measurementDefinition. Throws
+  // ConfigException for a Parameter named "NN", std::exception on an abort
+  // request; workspace failures (WorkspaceException) pass through. What was
+  // loaded before a throw stays in the workspace.
+  void load(pugi::xml_node* measurementDefinition);
+
+  // Loads one category; returns its number of Parameter elements.
+  // Precondition: type is not 0.
+  long long loadParameterTree(const std::wstring& category, bool activate,
+                              workspace::parameter::TParameterType type);
+
+  // The Parameter elements of the first ParameterType whose Category text is
+  // `category` (compared as a literal: quotes and brackets are just
+  // characters); empty when there is none.
+  pugi::xml_object_range<pugi::xml_named_node_iterator> getParameterIterator(
+      const std::wstring& category) const;
+
+  // The workspace parameter named by the element's Name (created when
+  // absent; its reference count raised once), with every child element
+  // stored as a property (Name as "ParameterName"). Throws ConfigException
+  // "Error parsing parameter. ParameterName is missing in config" for the
+  // Name "NN".
+  boost::shared_ptr<workspace::Parameter> parseParameter(const pugi::xml_node& parameter);
+
+  // Replaces name by its alias when the channel mapping is active and holds
+  // one: the name is a path with "." as separator ("Key" outside any
+  // section or a section name, "Section.Key" inside one). Never throws.
+  void get_alias_name(std::wstring& name);
+
+  // Links every pair of workspace parameters whose Set_ChannelName and
+  // Set_DeviceName (compared as 8-bit text) are equal and not empty: each
+  // gets the other through add_same_setname_parameter. For each parameter in
+  // workspace order, its partners are added in workspace order.
+  void manage_set_names() const;
+
+  // True when the last load() created at least one operating-point parameter.
+  bool hasOperatingPointParameters();
+
+  // Stores one property: a plain value by name, "Map:<map>" as a map binding,
+  // "Formula:<formula>" as a formula use (see ParameterProperties.cpp).
+  void setProperty(boost::shared_ptr<workspace::Parameter> parameter, const std::wstring& property,
+                   const std::wstring& value);
+
+  // Derives the items that follow from the stored properties: the ";"
+  // splits, the full channel names, the request parameter, the ECU switch
+  // values and the type texts.
+  void parse_loaded_parameter(boost::shared_ptr<workspace::Parameter> parameter);
+
+  // True when no configured parameter's channel names or channel types
+  // differ from those of the workspace parameter of the same name. A
+  // difference logs one UA_WARNING line. Any other failure throws
+  // ConfigException carrying its message. Writes nothing to the workspace.
+  bool check_reload(pugi::xml_node* measurementDefinition);
+
+  // Compares one category; throws ReloadException at the first difference.
+  void checkReloadParameterTree(const std::wstring& category);
+
+  // Formula uses recorded by the last load (parameter properties, then
+  // properties whose formula refers to ThisParameter).
+  const std::vector<FormulaEntry>& getParameterFormulaUses() const {
+    return parameter_formula_uses_;
+  }
+  const std::vector<FormulaEntry>& getThisParameterFormulaUses() const {
+    return this_parameter_formula_uses_;
+  }
+
+ private:
+  void readChannelMapping();
+
+  pugi::xml_node parameters_;
+  double ecu_switch_on_;
+  double ecu_switch_off_;
+  int initialize_demand_values_0_;
+  int transfer_inactive_parameters_;
+  bool channel_mapping_active_;
+  boost::property_tree::wptree channel_mapping_;
+  FormuaLoader* formula_loader_;
+  std::vector<FormulaEntry> parameter_formula_uses_;
+  std::vector<FormulaEntry> this_parameter_formula_uses_;
+  long long category_counts_[5];
+};
+
+}  // namespace tavik
