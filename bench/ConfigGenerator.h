@@ -1,0 +1,14 @@
+// Generates measurement configurations of a chosen size for benchmarks.
+#pragma once
+
+#include <string>
+
+namespace tavik_bench {
+
+// A configuration with `parameters` set parameters (pairs of them share a set
+// channel, so every parameter gets one same-set-name link), one property map
+// per 8 parameters (with an X input parameter), one calculation formula per 16
+// parameters (used by a parameter property), and one device.
+std::string generateConfiguration(int parameters);
+
+}  // namespace tavik_bench
