@@ -378,7 +378,6 @@ TEST_F(PythonRunTest, HostileNamesStayDataAndTheFileStillRuns) {
   uses.push_back(parameterUse(formula(L"Tab"), injection, L"Value"));
   uses.push_back(parameterUse(formula(L"Tab"), breaker, L"Value"));
   uses.push_back(thisParameterUse(formula(L"Self"), selfInjection, L"Value"));
-  uses.push_back(parameterUse(formula(L"Tab"), L"1st Gear", L"Value"));
   uses.push_back(actionUse(formula(L"_prop_C_Sequence/A'\"\\O_action_property"),
                            L"_prop_C_Sequence/A'\"\\O", L"_prop_C_Sequence_A__\\O"));
   loader_.create_file();
@@ -389,8 +388,6 @@ TEST_F(PythonRunTest, HostileNamesStayDataAndTheFileStillRuns) {
             "set \"Q'); import os; os.system('touch PWNED'); x=('\" Is_Active 1\n"
             "bind 'Tab\\tName'\n"
             "set 'Tab\\tName' Is_Active 1\n"
-            "bind '1st Gear'\n"
-            "set '1st Gear' Is_Active 1\n"
             "bind '_prop_C_Sequence/A\\'\"\\\\O_action_property'\n"
             "bind 'reset'\n"
             "set 'reset' Is_Active 1\n"
@@ -399,7 +396,6 @@ TEST_F(PythonRunTest, HostileNamesStayDataAndTheFileStillRuns) {
             "set \"Q'); import os; os.system('touch PWNED'); x=('\" Value 5.0\n"
             "set 'Back\\\\slash\\nnew \"line\"' Value 5.0\n"
             "set \"x').get(0) or __import__('os').system('touch PWNED2') #\" Value 14.0\n"
-            "set '1st Gear' Value 5.0\n"
             "result '_prop_C_Sequence/A\\'\"\\\\O_action_property' 5.0\n"
             "left []\n",
             run("values[('Tab\\tName', 'Value')] = 2.0\n"
