@@ -192,7 +192,9 @@ TEST_F(ConfigReaderTest, ConfigurationErrorIsLoggedOnceThenTheTimingLine) {
   EXPECT_EQ("loadConfig: Error while loading the config: Action group bodies place each other in a "
             "cycle: R",
             lines[0]);
-  EXPECT_EQ("~DurationLogger: Function Load Configtook 0 milliseconds", lines[1]);
+  // The timing line comes last; its number depends on the machine.
+  EXPECT_EQ(0u, lines[1].find("~DurationLogger: Function Load Configtook ")) << lines[1];
+  EXPECT_EQ(lines[1].size() - 13, lines[1].rfind(" milliseconds")) << lines[1];
   ws::GlobalConfig global;
   EXPECT_EQ(L"Step 1/4: Loading Property Maps", text(global, gc::StatusText));
 }
