@@ -90,15 +90,18 @@ bool ConfigReader::loadConfig(const std::wstring& path, bool reload) {
     }
 
     global.set(kStatusTextItem, std::wstring(L"Step 1/4: Loading Property Maps"));
+    map_loader_.load(md);
     formula_loader_.load(md);
 
     global.set(kStatusTextItem, std::wstring(L"Step 2/4: Loading Parameters"));
     parameter_loader_.setFormuaLoader(&formula_loader_);
     parameter_loader_.load(&md);
+    map_loader_.add_parameters(md);
 
     global.set(kStatusTextItem, std::wstring(L"Step 3/4: Loading Testplans"));
 
     global.set(kStatusTextItem, std::wstring(L"Step 4/4: Loading Sequences"));
+    formula_loader_.create_file();
 
     global.set(kStatusTextItem, std::wstring(L"Updating Displays"));
     if (!loadCommonParameters(md)) result = false;

@@ -13,6 +13,7 @@
 
 #include "TavikEngine/Config/Export.h"
 #include "TavikEngine/Config/FormuaLoader.h"
+#include "TavikEngine/Config/maploader.h"
 #include "TavikEngine/Config/parameterloader.h"
 
 namespace tavik {
@@ -73,6 +74,7 @@ class TAVIK_EXPORT ConfigReader {
 
   boost::shared_ptr<workspace::Workspace> workspace_;
   ParameterLoader parameter_loader_;
+  MapLoader map_loader_;
   FormuaLoader formula_loader_;
   std::vector<std::string> device_keys_;
 };

@@ -5,8 +5,11 @@
 //   ini.dir()  -> the temporary directory (removed at the end)
 //
 // Construction writes the text to <dir>/bench.ini, points TAVIK_INI at it and
-// makes the reader read it (IniReader::get_instance(true)). Destruction
-// restores TAVIK_INI, re-reads, and removes the directory.
+// makes the reader read it (IniReader::get_instance(true)). Unless the text
+// has a [paths] section of its own, the user and system directories are
+// <dir>/user and <dir>/system, with the folder of the property hook file
+// already made, so no test writes outside its directory. Destruction restores
+// TAVIK_INI, re-reads, and removes the directory.
 #pragma once
 
 #include <cstdlib>
@@ -51,7 +54,13 @@ class ScopedIni {
     const char* old = std::getenv("TAVIK_INI");
     had_old_ = old != nullptr;
     if (old) old_ = old;
-    file_ = dir_.write("bench.ini", text);
+    std::string content = text;
+    if (content.find("[paths]") == std::string::npos) {
+      dir_.write("system/ZUMD/SystemPythonActions/ScriptActions/hooks/.keep", "");
+      content += "\n[paths]\nuser=" + (dir_.path() / "user").string() +
+                 "\nsystem=" + (dir_.path() / "system").string() + "\n";
+    }
+    file_ = dir_.write("bench.ini", content);
     ::setenv("TAVIK_INI", file_.c_str(), 1);
     IniReader::get_instance(true);
   }
@@ -70,6 +79,10 @@ class ScopedIni {
 
   const ScopedTempDir& dir() const { return dir_; }
   const std::filesystem::path& file() const { return file_; }
+  // Where the property hook file lands with the default paths.
+  std::filesystem::path hookFile() const {
+    return dir_.path() / "system/ZUMD/SystemPythonActions/ScriptActions/hooks/PropertyHook.py";
+  }
 
  private:
   ScopedTempDir dir_;
