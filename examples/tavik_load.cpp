@@ -16,6 +16,8 @@
 #include "TavikEngine/Config/ConfigReader.h"
 #include "TavikEngine/LogLevels.h"
 #include "g3log/g3log.hpp"
+#include "inireader/IniReader.h"
+#include "workspace/ElementSchema.h"
 #include "workspace/GlobalConfig.h"
 #include "workspace/Workspace.h"
 
@@ -119,8 +121,13 @@ int main(int argc, char** argv) {
               << "status: " << narrowForDisplay(global.get<std::wstring>(kStatusTextItem)) << "\n"
               << "format version: "
               << narrowForDisplay(global.get<std::wstring>(kConfigFormatVersionItem)) << "\n";
-    printElements("devices", elementNames(*workspace, 14, 0));
-    printElements("parameters", elementNames(*workspace, 2, 0x400000));
+    namespace type = tavik::workspace::element_type;
+    namespace area = tavik::workspace::memory_area;
+    printElements("devices", elementNames(*workspace, type::kDevice, area::kDevices));
+    printElements("parameters", elementNames(*workspace, type::kParameter, area::kParameters));
+    printElements("property maps", elementNames(*workspace, type::kPropertyMap, area::kMaps));
+    std::cout << "hook file: " << IniReader::get_instance(false)->get_system_path()
+              << "/ZUMD/SystemPythonActions/ScriptActions/hooks/PropertyHook.py\n";
   } catch (const std::exception& e) {
     std::cerr << "tavik-load: " << e.what() << "\n";
     status = 2;

@@ -37,6 +37,8 @@ std::string uniqueWorkspaceName() {
 
 TEST(ExampleHost, LoadsTheShippedExampleAndRemovesItsWorkspace) {
   tavik_test::ScopedTempDir dir;
+  const std::string hooks = "system/ZUMD/SystemPythonActions/ScriptActions/hooks/";
+  dir.write(hooks + ".keep", "");
   const std::string workspace = uniqueWorkspaceName();
   const HostRun run = runHost("cd '" + dir.path().string() + "' && env -u TAVIK_INI '" +
                           TAVIK_LOAD_BINARY + "' --workspace " + workspace +
@@ -45,6 +47,9 @@ TEST(ExampleHost, LoadsTheShippedExampleAndRemovesItsWorkspace) {
   EXPECT_NE(std::string::npos, run.output.find("result: loaded\nstatus: Updating Displays\n"))
       << run.output;
   EXPECT_NE(std::string::npos, run.output.find("devices: 2\n  Motor\n  Dyno\n")) << run.output;
+  EXPECT_NE(std::string::npos, run.output.find("parameters: 19\n")) << run.output;
+  EXPECT_NE(std::string::npos, run.output.find("property maps: 1\n  Ignition Map\n")) << run.output;
+  EXPECT_TRUE(std::filesystem::exists(dir.path() / hooks / "PropertyHook.py"));
   EXPECT_FALSE(std::filesystem::exists("/dev/shm/" + workspace));
 }
 
