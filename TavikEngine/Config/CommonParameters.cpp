@@ -2,6 +2,7 @@
 // GlobalParameters/CommonParameter, written into GlobalConfig.
 #include <climits>
 #include <string>
+#include <utility>
 
 #include "TavikEngine/Config/ConfigReader.h"
 #include "TavikEngine/Config/XmlText.h"
@@ -18,14 +19,16 @@ namespace {
 namespace global = workspace::global_config;
 
 // The configured value times 1000 (the items hold the bench's finer unit).
-// A value whose product does not fit an int is held at the nearest int and
-// logged, instead of overflowing.
-int scaledTime(const char* what, int value) {
-  const long long scaled = static_cast<long long>(value) * 1000;
-  if (scaled >= INT_MIN && scaled <= INT_MAX) return static_cast<int>(scaled);
-  const int held = scaled < 0 ? INT_MIN : INT_MAX;
-  LOG(WARNING) << what << " " << value << " is out of range; " << held << " is used";
-  return held;
+// False when the product does not fit an int: `scaled` is then held at the
+// nearest int instead of overflowing.
+bool scaledTime(int value, int& scaled) {
+  const long long product = static_cast<long long>(value) * 1000;
+  if (product >= INT_MIN && product <= INT_MAX) {
+    scaled = static_cast<int>(product);
+    return true;
+  }
+  scaled = product < 0 ? INT_MIN : INT_MAX;
+  return false;
 }
 
 }  // namespace
@@ -43,9 +46,20 @@ bool ConfigReader::loadCommonParameters(const pugi::xml_node& md) {
   const int wait_time = property.child("PControlWaitTime").text().as_int(ini_wait_time);
   const int stability_time =
       property.child("PControlWaitStabilityTime").text().as_int(ini_stability_time);
-  global.set(global::ParallelActionWaitTime, scaledTime("PControlWaitTime", wait_time));
-  global.set(global::ParallelActionStabilityTime,
-             scaledTime("PControlWaitStabilityTime", stability_time));
+  const struct {
+    const char* element;
+    int value;
+    global::Item item;
+  } times[] = {{"PControlWaitTime", wait_time, global::ParallelActionWaitTime},
+               {"PControlWaitStabilityTime", stability_time, global::ParallelActionStabilityTime}};
+  for (const auto& time : times) {
+    int scaled = 0;
+    if (!scaledTime(time.value, scaled)) {
+      LOG(WARNING) << time.element << " " << time.value << " is out of range; " << scaled
+                   << " is used";
+    }
+    global.set(time.item, scaled);
+  }
 
   watchdog_timeout_ = property.child("WatchdogTimeout").text().as_int(5);
 
@@ -84,19 +98,14 @@ bool ConfigReader::loadCommonParameters(const pugi::xml_node& md) {
     const int name = request.child("Name").text().as_int(0);
     const std::wstring dyno = childText(request, "Dyno");
     const std::wstring engine = childText(request, "Engine");
-    if (!workspace_->is_existing_element(dyno, area)) {
-      WLOGF(UA_WARNING,
-            L"Parameter \" %ls \" assigned as Control-Mode Dyno Parameter doesn't exist in this "
-            L"Configuration",
-            dyno.c_str());
-      return false;
-    }
-    if (!workspace_->is_existing_element(engine, area)) {
-      WLOGF(UA_WARNING,
-            L"Parameter \" %ls \" assigned as Control-Mode Engine Parameter doesn't exist in this "
-            L"Configuration",
-            engine.c_str());
-      return false;
+    for (const auto& role : {std::make_pair(L"Dyno", &dyno), std::make_pair(L"Engine", &engine)}) {
+      if (!workspace_->is_existing_element(*role.second, area)) {
+        WLOGF(UA_WARNING,
+              L"Parameter \" %ls \" assigned as Control-Mode %ls Parameter doesn't exist in this "
+              L"Configuration",
+              role.second->c_str(), role.first);
+        return false;
+      }
     }
     const workspace::Parameter dyno_parameter(dyno);
     const workspace::Parameter engine_parameter(engine);

@@ -1,45 +1,17 @@
 #include "TavikEngine/Config/ConfigReader.h"
 
-#include <exception>
-#include <sstream>
-
 #include "TavikEngine/Actions/DurationLogger.h"
 #include "TavikEngine/Config/ConfigException.h"
 #include "TavikEngine/Config/XmlText.h"
 #include "TavikEngine/LogLevels.h"
 #include "inireader/IniReader.h"
-#include "workspace/Device.h"
+#include "workspace/ElementItems.h"
 #include "workspace/GlobalConfig.h"
 #include "workspace/Workspace.h"
 
 namespace tavik {
-namespace {
 
-// GlobalConfig items written by the load itself.
-constexpr unsigned int kConfigFormatVersionItem = 11296;
-constexpr unsigned int kLoadResetItem3512 = 3512;
-constexpr unsigned int kAbortRequestItem = 11280;
-constexpr unsigned int kLoadResetItem4952 = 4952;
-constexpr unsigned int kStatusTextItem = 10776;
-
-// Device items cleared before every load: the six interface-parameter links,
-// then two state items.
-constexpr unsigned int kDeviceLinkItems[] = {608, 640, 672, 624, 656, 688};
-constexpr unsigned int kDeviceStateItem1368 = 1368;
-constexpr unsigned int kDeviceEcusAddedItem = 6928;
-
-constexpr int kDeviceElementType = 14;
-constexpr long long kDeviceArea = 0;
-
-}  // namespace
-
-std::string ConfigReader::describeParseFailure(const pugi::xml_parse_result& result,
-                                               const std::wstring& path) {
-  std::ostringstream text;
-  text << result.description() << " (file " << utf8Text(path) << ", offset " << result.offset
-       << ")";
-  return text.str();
-}
+namespace global = workspace::global_config;
 
 ConfigReader::ConfigReader()
     : ecu_switch_on_(0.0), ecu_switch_off_(0.0), watchdog_timeout_(0) {
@@ -62,7 +34,7 @@ bool ConfigReader::loadConfig(const std::wstring& path, bool reload) {
   pugi::xml_document document;
   const pugi::xml_parse_result parsed = document.load_file(path.c_str());
   if (!parsed) {
-    LOG(UA_WARNING) << "Error while loading the config: " << describeParseFailure(parsed, path);
+    LOG(UA_WARNING) << "Error while loading the config: " << parseFailureText(parsed, path);
     return false;
   }
 
@@ -78,32 +50,32 @@ bool ConfigReader::loadConfig(const std::wstring& path, bool reload) {
 
     device_keys_ = IniReader::get_instance(true)->get_keys("devices");
 
-    workspace::GlobalConfig global;
-    global.set(kConfigFormatVersionItem, version);
-    global.set(kLoadResetItem3512, 0);
-    global.set(kAbortRequestItem, 0);
-    global.set(kLoadResetItem4952, 0);
+    workspace::GlobalConfig config;
+    config.set(global::ConfigurationFormatVersion, version);
+    config.set(global::ConfigurationReady, 0);
+    config.set(global::AbortRequest, 0);
+    config.set(global::ConfigurationChanged, 0);
 
     for (pugi::xml_node device = devices.child("Device"); device;
          device = device.next_sibling("Device")) {
       result = loadInterfaces(device) && result;
     }
 
-    global.set(kStatusTextItem, std::wstring(L"Step 1/4: Loading Property Maps"));
+    config.set(global::StatusText, std::wstring(L"Step 1/4: Loading Property Maps"));
     map_loader_.load(md);
     formula_loader_.load(md);
 
-    global.set(kStatusTextItem, std::wstring(L"Step 2/4: Loading Parameters"));
+    config.set(global::StatusText, std::wstring(L"Step 2/4: Loading Parameters"));
     parameter_loader_.setFormuaLoader(&formula_loader_);
     parameter_loader_.load(&md);
     map_loader_.add_parameters(md);
 
-    global.set(kStatusTextItem, std::wstring(L"Step 3/4: Loading Testplans"));
+    config.set(global::StatusText, std::wstring(L"Step 3/4: Loading Testplans"));
 
-    global.set(kStatusTextItem, std::wstring(L"Step 4/4: Loading Sequences"));
+    config.set(global::StatusText, std::wstring(L"Step 4/4: Loading Sequences"));
     formula_loader_.create_file();
 
-    global.set(kStatusTextItem, std::wstring(L"Updating Displays"));
+    config.set(global::StatusText, std::wstring(L"Updating Displays"));
     if (!loadCommonParameters(md)) result = false;
   } catch (const ConfigException& e) {
     LOG(UA_WARNING) << "Error while loading the config: " << e.what();
@@ -114,20 +86,10 @@ bool ConfigReader::loadConfig(const std::wstring& path, bool reload) {
     LOG(UA_WARNING) << "Error while loading the config: " << e.twhat();
     result = false;
   } catch (...) {
+    // An abort request ends the load here, without a line.
     result = false;
   }
   return result;
-}
-
-void ConfigReader::reset_existing_devices() {
-  std::vector<long long> handles;
-  workspace_->getAllElementsOfType(kDeviceElementType, handles, kDeviceArea);
-  for (long long handle : handles) {
-    workspace::Device device(handle);
-    for (unsigned int item : kDeviceLinkItems) device.set(item, -1);
-    device.set(kDeviceStateItem1368, 0);
-    device.set(kDeviceEcusAddedItem, 0);
-  }
 }
 
 bool ConfigReader::is_interface_defined(const std::string& name) const {

@@ -69,9 +69,6 @@ class TAVIK_EXPORT ConfigReader {
   double ecu_switch_on_;
   double ecu_switch_off_;
   int watchdog_timeout_;
-  static std::string describeParseFailure(const pugi::xml_parse_result& result,
-                                          const std::wstring& path);
-
   boost::shared_ptr<workspace::Workspace> workspace_;
   ParameterLoader parameter_loader_;
   MapLoader map_loader_;

@@ -1,6 +1,7 @@
-// ConfigReader::loadInterfaces: one configured device with its ECUs and the
-// interface parameters through which the bench exchanges watchdog,
-// permission, stop-request and test-point signals with it.
+// ConfigReader::loadInterfaces and ConfigReader::reset_existing_devices: the
+// configured devices with their ECUs, and the interface parameters through
+// which the bench exchanges watchdog, permission, stop-request and test-point
+// signals with them.
 #include <boost/shared_ptr.hpp>
 
 #include "TavikEngine/Config/ConfigReader.h"
@@ -9,35 +10,21 @@
 #include "TavikEngine/LogLevels.h"
 #include "wideint/LogFlags.h"
 #include "workspace/Device.h"
+#include "workspace/ElementSchema.h"
 #include "workspace/Parameter.h"
 #include "workspace/Workspace.h"
 
 namespace tavik {
 namespace {
 
-// Device items.
-constexpr unsigned int kWatchdogTimeoutItem = 544;
-constexpr unsigned int kOnValueItem = 1376;
-constexpr unsigned int kOffValueItem = 1384;
-constexpr unsigned int kHexFileItem = 1912;
-constexpr unsigned int kAsap2FileItem = 2168;
-constexpr unsigned int kPresetLinkItems[] = {608, 640, 672, 624, 656, 688};
-constexpr unsigned int kEcusAddedItem = 6928;
-
-// Parameter items of the interface parameters.
+namespace dev = workspace::device;
 namespace param = workspace::parameter;
-constexpr param::Property kParamSetChannelItem = param::Set_ChannelName;  // 9156
-constexpr param::Property kParamSetTypeItem = param::Set_Type;            // 696
-constexpr param::Property kParamSetDeviceItem = param::Set_DeviceName;    // 9412
-constexpr param::Property kParamSetWatchdogEcuItem = param::Set_Suffix;   // 9916
-constexpr param::Property kParamGetChannelItem = param::Get_ChannelName;  // 10420
-constexpr param::Property kParamGetTypeItem = param::Get_Type;            // 704
-constexpr param::Property kParamGetDeviceItem = param::Get_DeviceName;    // 10676
-constexpr param::Property kParamGetWatchdogEcuItem = param::Get_Suffix;   // 11180
-constexpr param::Property kParamItem544 = param::Is_Interface;           // 544
-constexpr param::Property kParamItem776 = param::Is_Device_Signal;       // 776
 
-constexpr long long kParameterArea = 0x400000;
+// The links that every load first sets to -1; the test-point link is not
+// among them.
+constexpr unsigned int kPresetLinkItems[] = {dev::WatchdogIn,  dev::PermissionIn,
+                                             dev::StopRequestIn, dev::WatchdogOut,
+                                             dev::PermissionOut, dev::StopRequestOut};
 
 enum class Direction { kGet, kSet };
 
@@ -48,15 +35,15 @@ struct InterfaceSignal {
 };
 
 constexpr InterfaceSignal kGetSignals[] = {
-    {L"Watchdog", L"_wdog_in", 608},
-    {L"SystemControlPermission", L"_permission_in", 640},
-    {L"ErrorStatus", L"_stop_request", 672},
+    {L"Watchdog", L"_wdog_in", dev::WatchdogIn},
+    {L"SystemControlPermission", L"_permission_in", dev::PermissionIn},
+    {L"ErrorStatus", L"_stop_request", dev::StopRequestIn},
 };
 constexpr InterfaceSignal kSetSignals[] = {
-    {L"Watchdog", L"_wdog_out", 624},
-    {L"SystemControlRequest", L"_permission_out", 656},
-    {L"ErrorStatus", L"_stop_request_out", 688},
-    {L"TestPointNumber", L"_current_testpoint", 704},
+    {L"Watchdog", L"_wdog_out", dev::WatchdogOut},
+    {L"SystemControlRequest", L"_permission_out", dev::PermissionOut},
+    {L"ErrorStatus", L"_stop_request_out", dev::StopRequestOut},
+    {L"TestPointNumber", L"_current_testpoint", dev::TestPointOut},
 };
 
 template <size_t N>
@@ -73,21 +60,21 @@ void createInterfaceParameter(workspace::Device& device, const std::wstring& dev
   boost::shared_ptr<workspace::Parameter> parameter =
       create_shared<workspace::Parameter>(device_name + signal.suffix);
   if (direction == Direction::kGet) {
-    parameter->set(kParamGetChannelItem, value);
-    parameter->set(kParamGetTypeItem, 2);
-    parameter->set(kParamGetDeviceItem, device_name);
-    parameter->set(kParamItem544, 1);
-    parameter->set(kParamItem776, 1);
-    if (is_watchdog) parameter->set(kParamGetWatchdogEcuItem, watchdog_ecu);
+    parameter->set(param::Get_ChannelName, value);
+    parameter->set(param::Get_Type, 2);
+    parameter->set(param::Get_DeviceName, device_name);
+    parameter->set(param::Is_Interface, 1);
+    parameter->set(param::Is_Device_Signal, 1);
+    if (is_watchdog) parameter->set(param::Get_Suffix, watchdog_ecu);
     parameter->add_log_flags(LOG_FLAG_8);
   } else {
-    parameter->set(kParamSetChannelItem, value);
-    parameter->set(kParamSetTypeItem, 0);
-    parameter->set(kParamSetDeviceItem, device_name);
-    parameter->set(kParamItem544, 1);
-    parameter->set(kParamItem776, 1);
+    parameter->set(param::Set_ChannelName, value);
+    parameter->set(param::Set_Type, 0);
+    parameter->set(param::Set_DeviceName, device_name);
+    parameter->set(param::Is_Interface, 1);
+    parameter->set(param::Is_Device_Signal, 1);
     parameter->add_log_flags(LOG_FLAG_7);
-    if (is_watchdog) parameter->set(kParamSetWatchdogEcuItem, watchdog_ecu);
+    if (is_watchdog) parameter->set(param::Set_Suffix, watchdog_ecu);
   }
   device.set(signal.device_link_item, parameter->getHandle());
   parameter->increaseReferenceCounter();
@@ -113,16 +100,16 @@ bool ConfigReader::loadInterfaces(const pugi::xml_node& device_node) {
 
   workspace::Device device(device_name);
   device.increaseReferenceCounter();
-  device.set(kOnValueItem, on_value);
-  device.set(kOffValueItem, off_value);
-  device.set(kWatchdogTimeoutItem, watchdog_timeout_);
-  device.set(kHexFileItem, hex_file);
-  device.set(kAsap2FileItem, asap2_file);
+  device.set(dev::ControlOnValue, on_value);
+  device.set(dev::ControlOffValue, off_value);
+  device.set(dev::WatchdogTimeout, watchdog_timeout_);
+  device.set(dev::HexFile, hex_file);
+  device.set(dev::Asap2File, asap2_file);
   for (unsigned int item : kPresetLinkItems) device.set(item, -1);
 
   const pugi::xml_node get_params = device_node.child("GetParams");
   const pugi::xml_node set_params = device_node.child("SetParams");
-  device.set(kEcusAddedItem, 0);
+  device.set(dev::EcusLoaded, 0);
 
   for (pugi::xml_node ecu : device_node.child("ECUSettings").children("ECUSetting")) {
     const std::wstring ecu_asap2 = childText(ecu, "ASAP2File");
@@ -130,7 +117,7 @@ bool ConfigReader::loadInterfaces(const pugi::xml_node& device_node) {
     const std::wstring ecu_name = childText(ecu, "ECUName");
     device.add_ecu(ecu_name, narrowLow8(ecu_hex), narrowLow8(ecu_asap2));
   }
-  if (device.get<int>(kEcusAddedItem) == 0) device.set(kEcusAddedItem, 1);
+  if (device.get<int>(dev::EcusLoaded) == 0) device.set(dev::EcusLoaded, 1);
 
   const std::wstring watchdog_ecu = childText(device_node, "WatchdogECU");
 
@@ -152,12 +139,24 @@ bool ConfigReader::loadInterfaces(const pugi::xml_node& device_node) {
     }
     // Any configured parameter named like the entry learns the device's
     // read-back channel, also when the value is empty.
-    if (workspace_->is_existing_element(name, kParameterArea)) {
+    if (workspace_->is_existing_element(name, workspace::memory_area::kParameters)) {
       workspace::Parameter parameter(name);
-      parameter.set(kParamGetChannelItem, value);
+      parameter.set(param::Get_ChannelName, value);
     }
   }
   return true;
+}
+
+void ConfigReader::reset_existing_devices() {
+  std::vector<long long> handles;
+  workspace_->getAllElementsOfType(workspace::element_type::kDevice, handles,
+                                   workspace::memory_area::kDevices);
+  for (long long handle : handles) {
+    workspace::Device device(handle);
+    for (unsigned int item : kPresetLinkItems) device.set(item, -1);
+    device.set(dev::DeviceState, 0);
+    device.set(dev::EcusLoaded, 0);
+  }
 }
 
 }  // namespace tavik

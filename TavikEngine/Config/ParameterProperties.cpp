@@ -52,6 +52,25 @@ std::wstring nameOf(const workspace::Parameter& parameter) {
   return name;
 }
 
+// One side of a parameter: the composite text is split at its last ";" into
+// the head, which stays in the composite item, and the suffix; the full
+// channel name is the channel followed by the suffix. Without a ";" only the
+// full channel name (the bare channel) is written.
+void splitComposite(workspace::Parameter& parameter, const std::wstring& composite,
+                    param::Property channel_item, param::Property composite_item,
+                    param::Property suffix_item, param::Property full_item) {
+  const std::wstring channel = parameter.get<std::wstring>(channel_item);
+  const std::size_t split = composite.rfind(L';');
+  if (split == std::wstring::npos) {
+    parameter.set(full_item, channel);
+    return;
+  }
+  const std::wstring suffix = composite.substr(split + 1);
+  parameter.set(composite_item, composite.substr(0, split));
+  parameter.set(suffix_item, suffix);
+  parameter.set(full_item, channel + suffix);
+}
+
 }  // namespace
 
 void ParameterLoader::setProperty(boost::shared_ptr<workspace::Parameter> parameter,
@@ -115,28 +134,10 @@ void ParameterLoader::setProperty(boost::shared_ptr<workspace::Parameter> parame
 void ParameterLoader::parse_loaded_parameter(boost::shared_ptr<workspace::Parameter> parameter) {
   const std::wstring set_composite = parameter->get<std::wstring>(param::Set_DeviceName);
   const std::wstring get_composite = parameter->get<std::wstring>(param::Get_DeviceName);
-  const std::size_t set_split = set_composite.rfind(L';');
-  const std::size_t get_split = get_composite.rfind(L';');
-
-  const std::wstring set_channel = parameter->get<std::wstring>(param::Set_ChannelName);
-  if (set_split == std::wstring::npos) {
-    parameter->set(param::Set_FullChannelName, set_channel);
-  } else {
-    const std::wstring tail = set_composite.substr(set_split + 1);
-    parameter->set(param::Set_DeviceName, set_composite.substr(0, set_split));
-    parameter->set(param::Set_Suffix, tail);
-    parameter->set(param::Set_FullChannelName, set_channel + tail);
-  }
-
-  const std::wstring get_channel = parameter->get<std::wstring>(param::Get_ChannelName);
-  if (get_split == std::wstring::npos) {
-    parameter->set(param::Get_FullChannelName, get_channel);
-  } else {
-    const std::wstring tail = get_composite.substr(get_split + 1);
-    parameter->set(param::Get_DeviceName, get_composite.substr(0, get_split));
-    parameter->set(param::Get_Suffix, tail);
-    parameter->set(param::Get_FullChannelName, get_channel + tail);
-  }
+  splitComposite(*parameter, set_composite, param::Set_ChannelName, param::Set_DeviceName,
+                 param::Set_Suffix, param::Set_FullChannelName);
+  splitComposite(*parameter, get_composite, param::Get_ChannelName, param::Get_DeviceName,
+                 param::Get_Suffix, param::Get_FullChannelName);
 
   const std::string request_channel = parameter->get<std::string>(param::Request_ChannelName);
   if (!request_channel.empty()) {

@@ -99,7 +99,7 @@ bool ConfigReader::checkReloadParameters(const std::wstring& path) {
   const pugi::xml_parse_result parsed = document.load_file(path.c_str());
   if (!parsed) {
     LOG(UA_WARNING) << "Error while checking if reload is possible: "
-                    << describeParseFailure(parsed, path);
+                    << parseFailureText(parsed, path);
     return false;
   }
   pugi::xml_node md = document.child("MeasurementDefinition");

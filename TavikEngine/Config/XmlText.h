@@ -1,7 +1,8 @@
-// The loaders work on wide text; pugixml here keeps UTF-8. These two helpers
-// are the one place where text crosses between them.
+// The loaders work on wide text; pugixml here keeps UTF-8. These helpers are
+// the one place where text crosses between them.
 #pragma once
 
+#include <sstream>
 #include <string>
 
 #include <pugixml.hpp>
@@ -10,10 +11,6 @@ namespace tavik {
 
 inline std::wstring wideText(const char* utf8) { return pugi::as_wide(utf8); }
 inline std::string utf8Text(const std::wstring& wide) { return pugi::as_utf8(wide); }
-
-}  // namespace tavik
-
-namespace tavik {
 
 // Text of a named child element; empty when there is no such child.
 inline std::wstring childText(const pugi::xml_node& node, const char* name) {
@@ -26,6 +23,16 @@ inline std::string narrowLow8(const std::wstring& text) {
   std::string out(text.size(), '\0');
   for (size_t i = 0; i < text.size(); ++i) out[i] = static_cast<char>(text[i] & 0xFF);
   return out;
+}
+
+// Why a configuration file could not be loaded: pugixml's description, the
+// file and the byte offset, e.g. "File was not found (file a.xml, offset 0)".
+inline std::string parseFailureText(const pugi::xml_parse_result& result,
+                                    const std::wstring& path) {
+  std::ostringstream text;
+  text << result.description() << " (file " << utf8Text(path) << ", offset " << result.offset
+       << ")";
+  return text.str();
 }
 
 }  // namespace tavik

@@ -96,7 +96,7 @@ bool ParameterLoader::hasOperatingPointParameters() {
   return category_counts_[param::OperatingPoint_Type - 1] != 0;
 }
 
-void ParameterLoader::readChannelMapping() {
+bool ParameterLoader::readChannelMapping() {
   // The file is optional: a missing or malformed one leaves the mapping as it
   // was, without a message.
   try {
@@ -106,8 +106,9 @@ void ParameterLoader::readChannelMapping() {
     boost::property_tree::ini_parser::read_ini(text, mapping);
     channel_mapping_.swap(mapping);
     channel_mapping_active_ = true;
-    LOG(INFO) << "System channel mapping file found. Channel mapping activated";
+    return true;
   } catch (...) {
+    return false;
   }
 }
 
@@ -119,7 +120,9 @@ void ParameterLoader::load(pugi::xml_node* measurementDefinition) {
   initialize_demand_values_0_ = ini->get_int_item("initialize_demand_values_0", 0);
   transfer_inactive_parameters_ = ini->get_int_item("transfer_inactive_parameters", 0);
 
-  readChannelMapping();
+  if (readChannelMapping()) {
+    LOG(INFO) << "System channel mapping file found. Channel mapping activated";
+  }
 
   DurationLogger timer(L"Loading Parameters");
   workspace::Parameter result(std::wstring(L"Result"));

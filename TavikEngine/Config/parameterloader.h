@@ -131,7 +131,9 @@ class TAVIK_EXPORT ParameterLoader : public LoaderBase {
   }
 
  private:
-  void readChannelMapping();
+  // Reads the channel-mapping file of the user directory into the mapping;
+  // false, with the mapping unchanged, when it is missing or malformed.
+  bool readChannelMapping();
 
   pugi::xml_node parameters_;
   double ecu_switch_on_;

@@ -275,6 +275,8 @@ TEST_F(ParameterLoaderTest, ChannelMappingRenamesOnlyChannelNames) {
                      "Found alias name for %Sec.Ch2 -> Alias2",
                      "Found alias name for %Kanal_\xC3\xA4 -> Alias_\xC3\xBC"}),
             infoLines(sink));
+  for (const g3::LogRecord& record : sink.records())
+    if (record.message.compare(0, 6, "System") == 0) EXPECT_EQ("load", record.function);
   ws::Parameter mapped{std::wstring(L"Ch1")};
   EXPECT_EQ(L"Alias1", mapped.get<std::wstring>(param::Set_ChannelName));
   EXPECT_EQ(L"Alias2", mapped.get<std::wstring>(param::Get_ChannelName));
