@@ -1,9 +1,9 @@
 #include "g3log/g3log.hpp"
 
 #include <atomic>
-#include <cerrno>
 #include <cstdarg>
 #include <cstdio>
+#include <cstdlib>
 #include <cwchar>
 #include <memory>
 #include <mutex>
@@ -147,25 +147,25 @@ void logf(const char* file, int line, const char* function, const LEVELS& level,
 
 void wlogf(const char* file, int line, const char* function, const LEVELS& level,
            const wchar_t* format, ...) {
-  // vswprintf does not report the size it needs; grow the room a few times and
-  // give up on texts that cannot be converted at all (an encoding error).
+  // vswprintf cannot tell how much room a text needs, so the text is printed
+  // into a memory stream that grows as far as the text does.
+  wchar_t* buffer = nullptr;
+  size_t size = 0;
   std::wstring text;
-  for (size_t room = 512; room <= (size_t{1} << 20); room *= 8) {
-    std::vector<wchar_t> buffer(room);
+  if (FILE* stream = open_wmemstream(&buffer, &size)) {
     va_list args;
     va_start(args, format);
-    errno = 0;
-    const int written = std::vswprintf(buffer.data(), buffer.size(), format, args);
+    const int written = std::vfwprintf(stream, format, args);
     va_end(args);
+    std::fclose(stream);
     if (written >= 0) {
-      text.assign(buffer.data(), static_cast<size_t>(written));
-      break;
-    }
-    if (errno == EILSEQ) {
+      text.assign(buffer, size);
+    } else {
+      // A text that cannot be converted at all (an encoding error).
       text = L"[unformattable log text] ";
       text += format;
-      break;
     }
+    std::free(buffer);
   }
   dispatch(file, line, function, level, toUtf8(text));
 }
