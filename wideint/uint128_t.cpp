@@ -118,17 +118,16 @@ std::string uint128_t::str(uint8_t base, const uint32_t& len) const {
   return out;
 }
 
-std::ostream& operator<<(std::ostream& stream, const uint128_t& value) {
+uint8_t tavik::wideint_detail::stream_base(const std::ios_base& stream) {
   const std::ios_base::fmtflags flags = stream.flags();
-  uint8_t base = 10;
-  if (flags & std::ios_base::oct) {
-    base = 8;
-  } else if (flags & std::ios_base::dec) {
-    base = 10;
-  } else if (flags & std::ios_base::hex) {
-    base = 16;
-  }
-  const std::string text = value.str(base, 0);
+  if (flags & std::ios_base::oct) return 8;
+  if (flags & std::ios_base::dec) return 10;
+  if (flags & std::ios_base::hex) return 16;
+  return 10;
+}
+
+std::ostream& operator<<(std::ostream& stream, const uint128_t& value) {
+  const std::string text = value.str(tavik::wideint_detail::stream_base(stream), 0);
   stream.width(0);
   return stream.write(text.data(), static_cast<std::streamsize>(text.size()));
 }

@@ -48,6 +48,12 @@ constexpr uint64_t extend_high(T value) {
   }
 }
 
+// The base in which a stream writes a wide integer: 8 when the octal flag
+// is set, else 10 when the decimal flag is set, else 16 when the
+// hexadecimal flag is set, and 10 when none of them is set (as for built-in
+// integers, so a value is never silently left out).
+uint8_t stream_base(const std::ios_base& stream);
+
 }  // namespace wideint_detail
 }  // namespace tavik
 
@@ -273,10 +279,9 @@ constexpr uint128_t operator>>(T lhs, const uint128_t& count) {
   return uint128_t(lhs) >> count;
 }
 
-// Writes the value in octal, decimal or hexadecimal as the stream's base
-// flags say (octal wins over decimal, decimal over hexadecimal; with none of
-// them set, decimal, as for built-in integers). Digits are lower case; no
-// prefix, width or fill is applied, and a pending width is consumed.
+// Writes the value in tavik::wideint_detail::stream_base(stream). Digits are
+// lower case; no prefix, width or fill is applied, and a pending width is
+// consumed.
 std::ostream& operator<<(std::ostream& stream, const uint128_t& value);
 
 inline constexpr uint128_t uint128_0{0};

@@ -111,16 +111,7 @@ std::string uint256_t::str(uint8_t base, const uint32_t& len) const { return to_
 std::wstring uint256_t::wstr(uint8_t base, const uint32_t& len) const { return to_text<wchar_t>(base, len); }
 
 std::ostream& operator<<(std::ostream& stream, const uint256_t& value) {
-  const std::ios_base::fmtflags flags = stream.flags();
-  uint8_t base = 10;
-  if (flags & std::ios_base::oct) {
-    base = 8;
-  } else if (flags & std::ios_base::dec) {
-    base = 10;
-  } else if (flags & std::ios_base::hex) {
-    base = 16;
-  }
-  const std::string text = value.str(base, 0);
+  const std::string text = value.str(tavik::wideint_detail::stream_base(stream), 0);
   stream.width(0);
   return stream.write(text.data(), static_cast<std::streamsize>(text.size()));
 }

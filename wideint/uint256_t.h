@@ -317,10 +317,9 @@ constexpr uint256_t operator*(T lhs, const uint256_t& rhs) {
   return rhs * lhs;
 }
 
-// Writes the value in octal, decimal or hexadecimal as the stream's base
-// flags say (octal wins over decimal, decimal over hexadecimal; with none of
-// them set, decimal, as for built-in integers). Digits are lower case; no
-// prefix, width or fill is applied, and a pending width is consumed.
+// Writes the value in tavik::wideint_detail::stream_base(stream). Digits are
+// lower case; no prefix, width or fill is applied, and a pending width is
+// consumed.
 std::ostream& operator<<(std::ostream& stream, const uint256_t& value);
 
 inline constexpr uint128_t uint128_64{64};
