@@ -104,7 +104,6 @@ FormulaEntry FormuaLoader::parse_formula(const pugi::xml_node& formula) {
 
 FormulaEntry FormuaLoader::parse_formula(const std::wstring& key, const pugi::xml_node& formula) {
   FormulaEntry entry;
-  entry.parameter_bound = false;
   const std::wstring text = childText(formula, "Formula");
   entry.use_min_max = formula.child("UseMinMaxFlag").text().as_bool(false);
   entry.min = formula.child("Min").text().as_double(1.0);

@@ -5,13 +5,11 @@
 #include "TavikEngine/Actions/DurationLogger.h"
 #include "TavikEngine/Config/ConfigException.h"
 #include "TavikEngine/Config/OptionKeys.h"
-#include "TavikEngine/Config/XmlText.h"
 #include "TavikEngine/Config/create_shared.h"
 #include "TavikEngine/LogLevels.h"
 #include "workspace/ElementItems.h"
 #include "workspace/Parameter.h"
 #include "workspace/PropertyMap.h"
-#include "workspace/WorkspaceException.h"
 
 namespace tavik {
 
@@ -27,103 +25,93 @@ int MapLoader::countValues(const pugi::xml_node& map, const wchar_t* axis) {
   return countXPathMatches(map, axis, L"Value");
 }
 
+void MapLoader::forEachMapElement(
+    const pugi::xml_node& measurementDefinition,
+    const std::function<void(const std::wstring&, const pugi::xml_node&, bool)>& visit) {
+  const pugi::xml_node maps = measurementDefinition.child("Maps");
+  if (!maps.child("Map")) return;
+  OptionKeyIndex optionKeys(measurementDefinition);
+  for (const pugi::xml_node& map : maps.children("Map")) {
+    const std::wstring name = getChildValue(map, L"Name", L"NN");
+    // Every key is known before the first element is visited.
+    for (const std::wstring& key : optionKeys.keysFor(L"Map:" + name)) visit(key, map, true);
+    visit(name, map, false);
+  }
+}
+
 void MapLoader::load(const pugi::xml_node& measurementDefinition) {
   DurationLogger timer(L"Preparing Maps");
   LOG(INFO) << "Preparing Property Maps";
-
-  const pugi::xml_node maps = measurementDefinition.child("Maps");
-  if (maps.child("Map")) {
-    OptionKeyIndex optionKeys(measurementDefinition);
-    for (const pugi::xml_node& map : maps.children("Map")) {
-      const std::wstring name = getChildValue(map, L"Name", L"NN");
-      // Every key is known before the first element is made.
-      for (const std::wstring& key : optionKeys.keysFor(L"Map:" + name)) create_map(key, map, true);
-      create_map(name, map, false);
-    }
-  }
-
+  forEachMapElement(measurementDefinition,
+                    [this](const std::wstring& name, const pugi::xml_node& map, bool keyed) {
+                      create_map(name, map, keyed);
+                    });
   LOG(INFO) << "Preparing Property Maps ready";
 }
 
 void MapLoader::create_map(const std::wstring& name, const pugi::xml_node& map, bool keyed) {
   const int xCount = countValues(map, L"XValues");
   const int yCount = countValues(map, L"YValues");
-  try {
-    const boost::shared_ptr<workspace::PropertyMap> element =
-        create_shared<workspace::PropertyMap>(name, xCount, yCount);
-    if (element->getHandle() < 1) throw ConfigException("Error creating Map");
-    element->increaseReferenceCounter();
-    if (keyed) element->set(map_item::ActionProperty, 1);
+  const boost::shared_ptr<workspace::PropertyMap> element =
+      create_shared<workspace::PropertyMap>(name, xCount, yCount);
+  element->increaseReferenceCounter();
+  // No item of an element that the workspace did not give may be written.
+  if (element->getHandle() < 1) throw ConfigException("Error creating Map");
+  if (keyed) element->set(map_item::ActionProperty, 1);
 
-    // An axis without values leaves its first and last items as they are.
-    unsigned index = 0;
-    double last = 0.0;
-    for (const pugi::xml_node& value : map.child("XValues").children("Value")) {
-      last = numberOf(value);
-      if (index == 0) element->set(map_item::XFirst, last);
-      element->addXAchsisValue(index++, last);
-    }
-    if (index > 0) element->set(map_item::XLast, last);
-
-    index = 0;
-    for (const pugi::xml_node& value : map.child("YValues").children("Value")) {
-      last = numberOf(value);
-      if (index == 0) element->set(map_item::YFirst, last);
-      element->addYAchsisValue(index++, last);
-    }
-    if (index > 0) element->set(map_item::YLast, last);
-
-    index = 0;
-    for (const pugi::xml_node& value : map.child("ZValues").children("Value"))
-      element->addValue(index++, numberOf(value));
-
-    element->set(map_item::ZLowerLimit, numberOf(map.child("ZLowerLimit")));
-    element->set(map_item::ZUpperLimit, numberOf(map.child("ZUpperLimit")));
-    if (getChildValue(map, L"ExtraPolation", L"") == L"True")
-      element->set(map_item::ExtraPolation, 1);
-  } catch (const WorkspaceException& e) {
-    throw ConfigException("Error creating Map " + utf8Text(name) + ": " + e.twhat());
+  // An axis without values leaves its first and last items as they are.
+  unsigned index = 0;
+  double last = 0.0;
+  for (const pugi::xml_node& value : map.child("XValues").children("Value")) {
+    last = numberOf(value);
+    if (index == 0) element->set(map_item::XFirst, last);
+    element->addXAchsisValue(index++, last);
   }
+  if (index > 0) element->set(map_item::XLast, last);
+
+  index = 0;
+  for (const pugi::xml_node& value : map.child("YValues").children("Value")) {
+    last = numberOf(value);
+    if (index == 0) element->set(map_item::YFirst, last);
+    element->addYAchsisValue(index++, last);
+  }
+  if (index > 0) element->set(map_item::YLast, last);
+
+  index = 0;
+  for (const pugi::xml_node& value : map.child("ZValues").children("Value"))
+    element->addValue(index++, numberOf(value));
+
+  element->set(map_item::ZLowerLimit, numberOf(map.child("ZLowerLimit")));
+  element->set(map_item::ZUpperLimit, numberOf(map.child("ZUpperLimit")));
+  if (getChildValue(map, L"ExtraPolation", L"") == L"True")
+    element->set(map_item::ExtraPolation, 1);
 }
 
 void MapLoader::add_parameters(const pugi::xml_node& measurementDefinition) {
   DurationLogger timer(L"Adding Parameter to Maps");
   LOG(INFO) << "Adding Parameters to Property Maps";
-
-  const pugi::xml_node maps = measurementDefinition.child("Maps");
-  if (maps.child("Map")) {
-    OptionKeyIndex optionKeys(measurementDefinition);
-    for (const pugi::xml_node& map : maps.children("Map")) {
-      const std::wstring name = getChildValue(map, L"Name", L"NN");
-      for (const std::wstring& key : optionKeys.keysFor(L"Map:" + name))
-        bind_map_parameters(key, map);
-      bind_map_parameters(name, map);
-    }
-  }
-
+  forEachMapElement(measurementDefinition,
+                    [this](const std::wstring& name, const pugi::xml_node& map, bool) {
+                      bind_map_parameters(name, map);
+                    });
   LOG(INFO) << "Adding Parameters to Property Maps ready";
 }
 
 void MapLoader::bind_map_parameters(const std::wstring& name, const pugi::xml_node& map) {
   const int xCount = countValues(map, L"XValues");
   const int yCount = countValues(map, L"YValues");
-  try {
-    workspace::PropertyMap element(name, xCount, yCount);
-    const std::wstring xParameter = getChildValue(map, L"XParameterName", L"");
-    if (xCount > 0 && !xParameter.empty()) {
-      workspace::Parameter parameter(xParameter);
-      parameter.activate();
-      element.set(map_item::XParameter, parameter.getHandle());
-    }
-    const std::wstring yParameter = getChildValue(map, L"YParameterName", L"");
-    if (yCount > 0 && !yParameter.empty()) {
-      workspace::Parameter parameter(yParameter);
-      parameter.activate();
-      element.set(map_item::YParameter, parameter.getHandle());
-    }
-  } catch (const WorkspaceException& e) {
-    throw ConfigException("Error binding the parameters of Map " + utf8Text(name) + ": " +
-                          e.twhat());
+  workspace::PropertyMap element(name, xCount, yCount);
+  const std::wstring xParameter = getChildValue(map, L"XParameterName", L"");
+  if (xCount > 0 && !xParameter.empty()) {
+    workspace::Parameter parameter(xParameter);
+    parameter.activate();
+    element.set(map_item::XParameter, parameter.getHandle());
+  }
+  const std::wstring yParameter = getChildValue(map, L"YParameterName", L"");
+  if (yCount > 0 && !yParameter.empty()) {
+    workspace::Parameter parameter(yParameter);
+    parameter.activate();
+    element.set(map_item::YParameter, parameter.getHandle());
   }
 }
 

@@ -18,17 +18,17 @@
 // other. Every item write is a notifying one; the values themselves are stored
 // by the PropertyMap operations.
 //
-// Errors: tavik::ConfigException
-//  - "Error creating Map" when the workspace gives no element;
-//  - "Error creating Map " + name + ": " + the workspace's reason when the
-//    workspace refuses the element or one of its values (a name that does not
-//    fit, a map that would have to grow on a second load, more z values than
-//    the axes allow);
-//  - as OptionKeyIndex::keysFor for group bodies that place each other in a
-//    cycle.
-// Maps created before the error stay in the workspace.
+// Errors (maps created before the error stay in the workspace):
+//  - tavik::ConfigException "Error creating Map" when the workspace gives no
+//    element (no item of it is written then);
+//  - tavik::ConfigException as OptionKeyIndex::keysFor for group bodies that
+//    place each other in a cycle;
+//  - WorkspaceException, unchanged, when the workspace refuses an element or
+//    one of its values (a name that does not fit, a map that would have to
+//    grow, more z values than the axes allow).
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include <pugixml.hpp>
@@ -55,6 +55,11 @@ class MapLoader : public LoaderBase {
   void create_map(const std::wstring& name, const pugi::xml_node& map, bool keyed);
   void bind_map_parameters(const std::wstring& name, const pugi::xml_node& map);
 
+  // Calls `visit(element name, map, keyed)` for every map element of the
+  // configuration: per Map in document order, its option keys, then its Name.
+  void forEachMapElement(
+      const pugi::xml_node& measurementDefinition,
+      const std::function<void(const std::wstring&, const pugi::xml_node&, bool)>& visit);
   // Number of Value children of the map's child `axis` (0 when it is missing).
   int countValues(const pugi::xml_node& map, const wchar_t* axis);
 };
