@@ -1,5 +1,7 @@
 #include "TavikEngine/Workspace/notificationqueue.h"
 
+#include <cmath>
+
 #include <boost/date_time/posix_time/posix_time_types.hpp>
 #include <boost/interprocess/sync/scoped_lock.hpp>
 #include <boost/lexical_cast.hpp>
@@ -38,12 +40,21 @@ NotificationQueue::NotificationQueue(long long id)
 
 NotificationQueue::~NotificationQueue() = default;
 
-void NotificationQueue::push(long long handle, unsigned int property, const std::string& oldValue,
-                             const std::string& newValue) {
+namespace {
+
+NotifyMessage recordHeader(long long handle, unsigned int property, ValueType type) {
   NotifyMessage message;
   message.handle = handle;
   message.property = property;
-  message.valueType = TEXT_VALUE;
+  message.valueType = type;
+  return message;
+}
+
+}  // namespace
+
+void NotificationQueue::push(long long handle, unsigned int property, const std::string& oldValue,
+                             const std::string& newValue) {
+  NotifyMessage message = recordHeader(handle, property, TEXT_VALUE);
   message.oldTextValue = oldValue;
   message.newTextValue = newValue;
   push(message);
@@ -51,10 +62,7 @@ void NotificationQueue::push(long long handle, unsigned int property, const std:
 
 void NotificationQueue::push(long long handle, unsigned int property, const std::wstring& oldValue,
                              const std::wstring& newValue) {
-  NotifyMessage message;
-  message.handle = handle;
-  message.property = property;
-  message.valueType = WIDE_TEXT_VALUE;
+  NotifyMessage message = recordHeader(handle, property, WIDE_TEXT_VALUE);
   message.oldWideValue = oldValue;
   message.newWideValue = newValue;
   push(message);
@@ -62,28 +70,35 @@ void NotificationQueue::push(long long handle, unsigned int property, const std:
 
 void NotificationQueue::push(long long handle, unsigned int property, double oldValue,
                              double newValue) {
-  NotifyMessage message;
-  message.handle = handle;
-  message.property = property;
-  message.valueType = DOUBLE_VALUE;
+  if (!std::isfinite(oldValue) || !std::isfinite(newValue)) {
+    LOG(WARNING) << "Notification Queue Error: a double record of a value that is not a finite "
+                    "number cannot be read by the listener of queue "
+                 << queueName_ << "; record dropped";
+    return;
+  }
+  NotifyMessage message = recordHeader(handle, property, DOUBLE_VALUE);
   message.oldDoubleValue = oldValue;
   message.newDoubleValue = newValue;
   push(message);
 }
 
 void NotificationQueue::push(long long handle, unsigned int property, int oldValue, int newValue) {
-  NotifyMessage message;
-  message.handle = handle;
-  message.property = property;
-  message.valueType = INT_VALUE;
+  NotifyMessage message = recordHeader(handle, property, INT_VALUE);
   message.oldIntValue = oldValue;
   message.newIntValue = newValue;
   push(message);
 }
 
 void NotificationQueue::push(const NotifyMessage& message) {
-  bip::scoped_lock<bip::named_mutex> lock(mutex_, deadlineAfter(kLockWait));
-  if (!lock.owns()) {
+  // Once the mutex was found stuck, later records do not wait for it again.
+  bip::scoped_lock<bip::named_mutex> lock(mutex_, bip::defer_lock);
+  if (lockStuck_) {
+    lock.try_lock();
+  } else {
+    lock.timed_lock(deadlineAfter(kLockWait));
+  }
+  lockStuck_ = !lock.owns();
+  if (lockStuck_) {
     LOG(WARNING) << "Notification Queue Error: queue " << queueName_
                  << " stays locked by another process; record dropped";
     return;

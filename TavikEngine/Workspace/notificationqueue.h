@@ -13,7 +13,10 @@
 // A push never blocks for long: a send waits at most kSendWait for room, and
 // a queue that was found full drops further records at once (each with a
 // WARNING line) until a send finds room again. A sender that cannot take the
-// queue's mutex within kLockWait (a peer died holding it) drops the record.
+// queue's mutex within kLockWait (a peer died holding it) drops the record,
+// and drops further records at once while the mutex stays taken. A double
+// record of NaN or infinity is dropped too: a listener's text_iarchive cannot
+// read such a number back, so the record would only break its reader.
 // No push failure reaches the caller; each is one WARNING line
 // "Notification Queue Error: " + reason.
 #pragma once
@@ -83,6 +86,9 @@ class NotificationQueue {
   // Set when a send found the queue still full after kSendWait; cleared by
   // the next send that finds room.
   bool dropping_ = false;
+  // Set when the mutex could not be taken within kLockWait; cleared by the
+  // next push that takes it.
+  bool lockStuck_ = false;
 };
 
 }  // namespace notification

@@ -165,7 +165,7 @@ TEST_F(ItemNotify, AnUnchangedValueWithoutAlwaysFlagsTellsNobodyButIsWrittenAndL
   EXPECT_EQ("Set GlobalConfig[" + h() + "] -> ProjectName[16704] to Project", sink_.messages(kReadWrite).back());
 }
 
-TEST_F(ItemNotify, NanAlwaysNotifies) {
+TEST_F(ItemNotify, NanAlwaysNotifiesButItsUnreadableRecordIsDropped) {
   const int q = tavik_test::randomQueueId();
   const long long l = addListener(L"Plot", q, 0);
   listen(kDouble, l);
@@ -174,12 +174,15 @@ TEST_F(ItemNotify, NanAlwaysNotifies) {
   config_.set(kDouble, nan);
   config_.set(kDouble, 1.0);
   config_.set(kDouble, 1.0);
-  // Boost's text archive writes a NaN as "nan".
-  EXPECT_EQ((std::vector<std::string>{header(kDouble) + "0 0.00000000000000000e+00 nan",
-                                      header(kDouble) + "0 nan nan",
-                                      header(kDouble) + "0 nan 1.00000000000000000e+00"}),
+  config_.set(kDouble, 2.0);
+  EXPECT_EQ(1, notified(l));
+  EXPECT_EQ((std::vector<std::string>{header(kDouble) + "0 1.00000000000000000e+00 2.00000000000000000e+00"}),
             receiveAll(q));
-  EXPECT_EQ(3u, sink_.messages(kNotifications).size());
+  const std::string dropped = "Notification Queue Error: a double record of a value that is not a finite "
+                              "number cannot be read by the listener of queue " + queueNameOf(q) +
+                              "; record dropped";
+  EXPECT_EQ((std::vector<std::string>{dropped, dropped, dropped}), sink_.messages(kWarning));
+  EXPECT_EQ(4u, sink_.messages(kNotifications).size());
   EXPECT_EQ("Notify Element GlobalConfig, handle: " + h() + ", property: 13176, value changed from nan to nan",
             sink_.messages(kNotifications)[1]);
 }

@@ -197,6 +197,20 @@ TEST(NotificationQueuePush, AMutexThatStaysLockedDropsTheRecordAfterTheLockWait)
   queue.push(1, 2, 3, 4);  // the lock is free again
   EXPECT_EQ(1u, sink.records().size());
   EXPECT_EQ(1u, bip::message_queue(bip::open_only, queueNameOf(id).c_str()).get_num_msg());
+  {
+    // Stuck again: the first record waits, the next ones are dropped at once.
+    bip::named_mutex held(bip::open_only, queue.mutexName().c_str());
+    bip::scoped_lock<bip::named_mutex> lock(held);
+    queue.push(1, 2, 5, 6);
+    const auto start = Clock::now();
+    queue.push(1, 2, 7, 8);
+    queue.push(1, 2, 9, 10);
+    EXPECT_LT(elapsedMs(start), 100);
+    EXPECT_EQ(4u, sink.records().size());
+  }
+  queue.push(1, 2, 11, 12);
+  EXPECT_EQ(4u, sink.records().size());
+  EXPECT_EQ(2u, bip::message_queue(bip::open_only, queueNameOf(id).c_str()).get_num_msg());
 }
 
 TEST(NotificationQueuePush, ARecordOverTheMessageSizeIsDroppedWithOneWarning) {
