@@ -1,15 +1,4 @@
-// GCC 12 reports std::function members inside libstdc++'s regex compiler as
-// "maybe uninitialized" when sanitizers are on (a false positive of the
-// compiler). The regex headers come in first through FormuaLoader.h; the
-// diagnostic is silenced for their lines only.
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
-#endif
 #include "TavikEngine/Config/FormuaLoader.h"
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic pop
-#endif
 
 #include <cwctype>
 
@@ -53,10 +42,6 @@ size_t longestNameRun(const std::wstring& text) {
   return longest;
 }
 
-std::wstring childText(const pugi::xml_node& node, const char* name) {
-  return tavik::wideText(node.child_value(name));
-}
-
 // "self.<variable>.get(Parameter.Property.<property>)". Both place-holders
 // are filled at their places in the template, so a variable that itself holds
 // "YY" stays as it is.
@@ -92,26 +77,26 @@ void FormuaLoader::load(const pugi::xml_node& measurementDefinition) {
   tavik::OptionKeyIndex optionKeys(measurementDefinition);
   for (const pugi::xml_node& formula : formulas.children("CalculationFormula")) {
     formulas_.push_back(parse_formula(formula));
-    const std::wstring name = childText(formula, "Name");
+    const std::wstring name = tavik::childText(formula, "Name");
     for (const std::wstring& key : optionKeys.keysFor(L"Formula:" + name))
       formulas_.push_back(parse_formula(key, formula));
   }
 }
 
 FormulaEntry FormuaLoader::parse_formula(const pugi::xml_node& formula) {
-  return parse_formula(childText(formula, "Name"), formula);
+  return parse_formula(tavik::childText(formula, "Name"), formula);
 }
 
 FormulaEntry FormuaLoader::parse_formula(const std::wstring& key, const pugi::xml_node& formula) {
   FormulaEntry entry;
-  const std::wstring text = childText(formula, "Formula");
+  const std::wstring text = tavik::childText(formula, "Formula");
   entry.use_min_max = formula.child("UseMinMaxFlag").text().as_bool(false);
   entry.min = formula.child("Min").text().as_double(1.0);
   entry.max = formula.child("Max").text().as_double(100.0);
   entry.this_parameter = text.find(L"<ThisParameter>") != std::wstring::npos;
 
   if (longestNameRun(text) > kMaxNameRun)
-    throw tavik::ConfigException("The formula " + tavik::utf8Text(childText(formula, "Name")) +
+    throw tavik::ConfigException("The formula " + tavik::utf8Text(tavik::childText(formula, "Name")) +
                                  " holds a name or word longer than " +
                                  std::to_string(kMaxNameRun) + " characters");
 

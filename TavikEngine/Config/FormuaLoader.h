@@ -21,7 +21,17 @@
 // create_file() writes the property hook file (PropertyHookFile.cpp).
 #pragma once
 
+// GCC 12 reports std::function members inside libstdc++'s regex compiler as
+// "maybe uninitialized" when sanitizers are on (a false positive of the
+// compiler); the diagnostic is silenced for the regex headers' lines only.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
 #include <regex>
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic pop
+#endif
 #include <string>
 #include <vector>
 
@@ -101,6 +111,8 @@ class TAVIK_EXPORT FormuaLoader : public tavik::LoaderBase {
   std::wstring replaceSpecialCharacters(const std::wstring& text) const;
   // The attribute name in the hook file of a use's `variable`.
   std::wstring hookVariable(const std::wstring& variable) const;
+  // The line of the hook's execute method for one use, without indentation.
+  std::wstring executeStatement(const FormulaEntry& use) const;
   // The hook file's text from the current lists.
   std::wstring hookFileText() const;
 

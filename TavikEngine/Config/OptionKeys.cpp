@@ -9,27 +9,19 @@
 namespace tavik {
 namespace {
 
-// The distinct texts of the text nodes (PCDATA and CDATA) directly below
+// Adds the texts of the text nodes (PCDATA and CDATA) directly below
 // `element`: an element "has the text T" when one of them equals T.
-std::vector<std::string> textsOf(const pugi::xml_node& element) {
-  std::vector<std::string> texts;
+void appendTexts(const pugi::xml_node& element, std::vector<std::string>* texts) {
   for (const pugi::xml_node& child : element.children()) {
-    if (child.type() != pugi::node_pcdata && child.type() != pugi::node_cdata) continue;
-    const std::string value = child.value();
-    if (std::find(texts.begin(), texts.end(), value) == texts.end()) texts.push_back(value);
+    if (child.type() == pugi::node_pcdata || child.type() == pugi::node_cdata)
+      texts->push_back(child.value());
   }
-  return texts;
 }
 
-// Texts of every `name` child of `element`, in document order, without repeats.
-std::vector<std::string> childTexts(const pugi::xml_node& element, const char* name) {
-  std::vector<std::string> texts;
-  for (const pugi::xml_node& child : element.children(name)) {
-    for (std::string& value : textsOf(child)) {
-      if (std::find(texts.begin(), texts.end(), value) == texts.end())
-        texts.push_back(std::move(value));
-    }
-  }
+// `texts` without repeats (in no particular order).
+std::vector<std::string> distinct(std::vector<std::string> texts) {
+  std::sort(texts.begin(), texts.end());
+  texts.erase(std::unique(texts.begin(), texts.end()), texts.end());
   return texts;
 }
 
@@ -52,14 +44,12 @@ void OptionKeyIndex::indexOptions(const pugi::xml_node& root, const char* contai
         for (const pugi::xml_node& action : actions.children("Action"))
           for (const pugi::xml_node& options : action.children("Options"))
             for (const pugi::xml_node& option : options.children("Option")) {
+              // One entry per option, however many of its values hold the text.
               std::vector<std::string> values;
-              for (const pugi::xml_node& valueList : option.children("Values")) {
-                for (std::string& value : childTexts(valueList, "Value")) {
-                  if (std::find(values.begin(), values.end(), value) == values.end())
-                    values.push_back(std::move(value));
-                }
-              }
-              for (const std::string& value : values)
+              for (const pugi::xml_node& list : option.children("Values"))
+                for (const pugi::xml_node& value : list.children("Value"))
+                  appendTexts(value, &values);
+              for (const std::string& value : distinct(std::move(values)))
                 (*byValue)[value].push_back({ownerNode, action, option});
             }
 }
@@ -73,12 +63,16 @@ void OptionKeyIndex::indexPlacements(
         for (const pugi::xml_node& group : actions.children("ActionGroup")) {
           // One entry per ActionGroupData element that holds the text, as a
           // selection of those elements would give.
-          for (const pugi::xml_node& data : group.children("ActionGroupData"))
-            for (const std::string& name : textsOf(data))
+          for (const pugi::xml_node& data : group.children("ActionGroupData")) {
+            std::vector<std::string> names;
+            appendTexts(data, &names);
+            for (const std::string& name : distinct(std::move(names)))
               (*byData)[name].push_back({ownerNode, group});
+          }
           // Earlier owners win: emplace keeps the first one.
-          for (const std::string& name : childTexts(group, "Name"))
-            firstOwnerByName->emplace(name, ownerNode);
+          std::vector<std::string> names;
+          for (const pugi::xml_node& name : group.children("Name")) appendTexts(name, &names);
+          for (const std::string& name : names) firstOwnerByName->emplace(name, ownerNode);
         }
 }
 

@@ -1,15 +1,5 @@
 // FormuaLoader::create_file: the generated property hook file.
-//
-// GCC's false "maybe uninitialized" report inside the regex headers is
-// silenced for their lines only, as in FormuaLoader.cpp.
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
-#endif
 #include "TavikEngine/Config/FormuaLoader.h"
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic pop
-#endif
 
 #include <algorithm>
 #include <cerrno>
@@ -51,6 +41,12 @@ bool startsWith(const std::wstring& text, const std::wstring& prefix) {
 void replaceAll(std::wstring* text, const std::wstring& from, const std::wstring& to) {
   for (size_t at = text->find(from); at != std::wstring::npos; at = text->find(from, at + to.size()))
     text->replace(at, from.size(), to);
+}
+
+// The statements of a method, or "pass" when there are none.
+void appendMethodBody(std::wstring* text, const std::vector<std::wstring>& statements) {
+  if (statements.empty()) *text += L"        pass\n";
+  for (const std::wstring& statement : statements) *text += L"        " + statement + L"\n";
 }
 
 }  // namespace
@@ -97,7 +93,31 @@ void FormuaLoader::create_file() {
   }
 }
 
+std::wstring FormuaLoader::executeStatement(const FormulaEntry& use) const {
+  // The setter and the expression name the target as the loaders that made
+  // the use did; the hook binds it under its attribute name.
+  const std::wstring variable = hookVariable(use.variable);
+  std::wstring setter = use.setter;
+  std::wstring expression = use.expression;
+  if (variable != use.variable) {
+    const std::wstring special = replaceSpecialCharacters(use.variable);
+    if (startsWith(setter, use.variable))
+      setter.replace(0, use.variable.size(), variable);
+    else if (startsWith(setter, special))
+      setter.replace(0, special.size(), variable);
+    if (use.parameter_bound && !use.action_property_bound)
+      replaceAll(&expression, L"self." + use.variable + L".", L"self." + variable + L".");
+  }
+  if (!use.use_min_max) return L"self." + setter + expression + L")";
+  return L"self." + setter + L"self.calculate(" + expression + L", " + limitText(use.min) +
+         L", " + limitText(use.max) + L"))";
+}
+
 std::wstring FormuaLoader::hookFileText() const {
+  std::vector<std::wstring> executes;
+  for (const FormulaEntry& use : formula_uses_)
+    if (!use.this_parameter) executes.push_back(executeStatement(use));
+
   std::wstring text;
   text += L"from math import pow, log, log10, sqrt, cos, sin, tan, acos, asin, atan\n";
   text += L"from tavik import Parameter, FormulaResult\n\n";
@@ -105,45 +125,14 @@ std::wstring FormuaLoader::hookFileText() const {
   text += L"    def __init__(self):\n";
   text += L"        pass\n";
   text += L"\n";
-
   text += L"    def prepare(self):\n";
-  if (prepare_lines_.empty()) text += L"        pass\n";
-  for (const std::wstring& line : prepare_lines_) text += L"        " + line + L"\n";
-
+  appendMethodBody(&text, prepare_lines_);
   text += L"\n";
   text += L"    def execute(self):\n";
-  bool executes = false;
-  for (const FormulaEntry& use : formula_uses_) {
-    if (use.this_parameter) continue;
-    executes = true;
-    // The setter and the expression name the target as the formula uses'
-    // loaders did; the hook binds it under its attribute name.
-    const std::wstring variable = hookVariable(use.variable);
-    std::wstring setter = use.setter;
-    std::wstring expression = use.expression;
-    if (variable != use.variable) {
-      const std::wstring special = replaceSpecialCharacters(use.variable);
-      if (startsWith(setter, use.variable))
-        setter.replace(0, use.variable.size(), variable);
-      else if (startsWith(setter, special))
-        setter.replace(0, special.size(), variable);
-      if (use.parameter_bound && !use.action_property_bound)
-        replaceAll(&expression, L"self." + use.variable + L".", L"self." + variable + L".");
-    }
-    if (use.use_min_max) {
-      text += L"        self." + setter + L"self.calculate(" + expression + L", " +
-              limitText(use.min) + L", " + limitText(use.max) + L"))\n";
-    } else {
-      text += L"        self." + setter + expression + L")\n";
-    }
-  }
-  if (!executes) text += L"        pass\n";
-
+  appendMethodBody(&text, executes);
   text += L"\n";
   text += L"    def reset(self):\n";
-  if (reset_lines_.empty()) text += L"        pass\n";
-  for (const std::wstring& line : reset_lines_) text += L"        " + line + L"\n";
-
+  appendMethodBody(&text, reset_lines_);
   text += L"\n";
   text += L"    def calculate(self, value, min_limit, max_limit):\n";
   text += L"        calculated_value = min(max(value, min_limit), max_limit)\n";
