@@ -53,18 +53,7 @@ class ItemNotifyerElement : public SharedElement<T> {
   // stored negative count also counts as 0. Never more than the block (and
   // the element) can hold, whatever the memory says.
   int getListenerCount(unsigned int property) const {
-    const unsigned int position = getListenerOffset(property);
-    if (position == 0) return 0;
-    const unsigned int elementSize = this->workspace_->getElementSize(this->handle_);
-    if (static_cast<unsigned long long>(position) + notification::kListenerHandlesOffset > elementSize)
-      return 0;
-    std::int32_t count = 0;
-    std::memcpy(&count, this->workspace_->getBaseAddress() + this->handle_ + position, sizeof count);
-    if (count < 0) return 0;
-    const unsigned long long room =
-        (elementSize - position - notification::kListenerHandlesOffset) / notification::kListenerHandleSize;
-    if (static_cast<unsigned long long>(count) > room) count = static_cast<std::int32_t>(room);
-    return count > notification::kMaxListeners ? notification::kMaxListeners : count;
+    return listenerCountAt(getListenerOffset(property));
   }
 
   // Position of the item's listener block inside the element; 0 when none.
@@ -83,21 +72,37 @@ class ItemNotifyerElement : public SharedElement<T> {
  private:
   struct Write {};
 
+  // The count stored at a listener block position, clamped to what the block
+  // (and the element) can hold; 0 for position 0 or a negative count.
+  int listenerCountAt(unsigned int position) const {
+    if (position == 0) return 0;
+    const unsigned int elementSize = this->workspace_->getElementSize(this->handle_);
+    if (static_cast<unsigned long long>(position) + notification::kListenerHandlesOffset > elementSize)
+      return 0;
+    std::int32_t count = 0;
+    std::memcpy(&count, this->workspace_->getBaseAddress() + this->handle_ + position, sizeof count);
+    if (count < 0) return 0;
+    const unsigned long long room =
+        (elementSize - position - notification::kListenerHandlesOffset) / notification::kListenerHandleSize;
+    if (static_cast<unsigned long long>(count) > room) count = static_cast<std::int32_t>(room);
+    return count > notification::kMaxListeners ? notification::kMaxListeners : count;
+  }
+
   // The one body of every set overload (named set so that its log records
   // carry the function name "set").
   template <class V>
   void set(unsigned int property, const V& value, Write) {
     this->requireValid("set");
     const long long offset = this->handle_ + property;
-    const int count = getListenerCount(property);
+    const unsigned int position = getListenerOffset(property);
+    const int count = listenerCountAt(position);
     if (count < 1) {
       this->workspace_->setItem(offset, value);
     } else {
       V oldValue{};
       this->workspace_->getItem(offset, oldValue);
       this->workspace_->setItem(offset, value);
-      const long long firstHandle =
-          this->handle_ + getListenerOffset(property) + notification::kListenerHandlesOffset;
+      const long long firstHandle = this->handle_ + position + notification::kListenerHandlesOffset;
       for (int i = 0; i < count; ++i) {
         long long listenerHandle = 0;
         std::memcpy(&listenerHandle,

@@ -24,7 +24,6 @@ namespace workspace {
 
 namespace detail {
 constexpr unsigned int kElementNameOffset = 20;
-constexpr unsigned int kElementSizeOffset = 12;
 
 [[noreturn]] inline void throwInvalidProxy(const char* operation) {
   throw WorkspaceException(std::string("invalid element handle in ") + operation);
@@ -115,12 +114,7 @@ class SharedElement {
   // Each 16-bit character becomes the char of its low 8 bits (no code-page
   // conversion); a character above U+FFFF counts as its two 16-bit units, as
   // the workspace stores it.
-  static std::string narrow(const std::wstring& text) {
-    const std::u16string units = toUtf16Units(text);
-    std::string out(units.size(), '\0');
-    for (std::size_t i = 0; i < units.size(); ++i) out[i] = static_cast<char>(units[i] & 0xFF);
-    return out;
-  }
+  static std::string narrow(const std::wstring& text) { return narrowUnits(toUtf16Units(text)); }
 
  protected:
   void requireValid(const char* operation) const {

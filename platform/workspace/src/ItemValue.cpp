@@ -15,17 +15,6 @@ namespace workspace {
 
 namespace {
 
-template <class T>
-T load(const char* p) {
-  T value;
-  std::memcpy(&value, p, sizeof value);
-  return value;
-}
-
-template <class T>
-void store(char* p, T value) {
-  std::memcpy(p, &value, sizeof value);
-}
 
 template <class T>
 const char* typeName() {
@@ -75,10 +64,10 @@ To convertNumber(From value) {
 template <class To>
 To readNumber(const char* p, const ItemSchema& item) {
   switch (valueKindOf(item.type_code)) {
-    case ValueKind::Int: return convertNumber<To>(load<std::int32_t>(p));
-    case ValueKind::Unsigned: return convertNumber<To>(load<std::uint32_t>(p));
-    case ValueKind::LongLong: return convertNumber<To>(static_cast<long long>(load<std::int64_t>(p)));
-    case ValueKind::Double: return convertNumber<To>(load<double>(p));
+    case ValueKind::Int: return convertNumber<To>(loadAt<std::int32_t>(p));
+    case ValueKind::Unsigned: return convertNumber<To>(loadAt<std::uint32_t>(p));
+    case ValueKind::LongLong: return convertNumber<To>(static_cast<long long>(loadAt<std::int64_t>(p)));
+    case ValueKind::Double: return convertNumber<To>(loadAt<double>(p));
     default: throwTextNumberMix(true);
   }
 }
@@ -86,12 +75,12 @@ To readNumber(const char* p, const ItemSchema& item) {
 template <class From>
 void writeNumber(char* p, const ItemSchema& item, From value) {
   switch (valueKindOf(item.type_code)) {
-    case ValueKind::Int: store<std::int32_t>(p, convertNumber<int>(value)); return;
-    case ValueKind::Unsigned: store<std::uint32_t>(p, convertNumber<unsigned int>(value)); return;
+    case ValueKind::Int: storeAt<std::int32_t>(p, convertNumber<int>(value)); return;
+    case ValueKind::Unsigned: storeAt<std::uint32_t>(p, convertNumber<unsigned int>(value)); return;
     case ValueKind::LongLong:
-      store<std::int64_t>(p, convertNumber<long long>(value));
+      storeAt<std::int64_t>(p, convertNumber<long long>(value));
       return;
-    case ValueKind::Double: store<double>(p, convertNumber<double>(value)); return;
+    case ValueKind::Double: storeAt<double>(p, convertNumber<double>(value)); return;
     default: throwTextNumberMix(true);
   }
 }
@@ -100,7 +89,7 @@ void writeNumber(char* p, const ItemSchema& item, From value) {
 std::size_t wideLength(const char* p, const ItemSchema& item) {
   const std::size_t max_units = valueSize(item) / 2;
   std::size_t count = 0;
-  while (count < max_units && load<char16_t>(p + 2 * count) != 0) ++count;
+  while (count < max_units && loadAt<char16_t>(p + 2 * count) != 0) ++count;
   return count;
 }
 
@@ -136,11 +125,6 @@ void storeNarrowBytes(char* p, const ItemSchema& item, const std::string& bytes)
   std::memset(p + bytes.size(), 0, room - bytes.size());
 }
 
-std::string lowBytes(const std::u16string& units) {
-  std::string bytes(units.size(), '\0');
-  for (std::size_t i = 0; i < units.size(); ++i) bytes[i] = static_cast<char>(units[i] & 0xFF);
-  return bytes;
-}
 
 }  // namespace
 
@@ -164,7 +148,7 @@ void readItemValue(const char* p, const ItemSchema& item, std::string& value) {
       const std::size_t count = wideLength(p, item);
       std::string bytes(count, '\0');
       for (std::size_t i = 0; i < count; ++i)
-        bytes[i] = static_cast<char>(load<char16_t>(p + 2 * i) & 0xFF);
+        bytes[i] = static_cast<char>(loadAt<char16_t>(p + 2 * i) & 0xFF);
       value = bytes;
       return;
     }
@@ -213,7 +197,7 @@ void writeItemValue(char* p, const ItemSchema& item, const std::string& value) {
 void writeItemValue(char* p, const ItemSchema& item, const std::wstring& value) {
   switch (valueKindOf(item.type_code)) {
     case ValueKind::WideText: storeWideUnits(p, item, toUtf16Units(value)); return;
-    case ValueKind::NarrowText: storeNarrowBytes(p, item, lowBytes(toUtf16Units(value))); return;
+    case ValueKind::NarrowText: storeNarrowBytes(p, item, narrowUnits(toUtf16Units(value))); return;
     default: throwTextNumberMix(false);
   }
 }

@@ -13,6 +13,7 @@
 // The memory need not be aligned; every access copies bytes.
 #pragma once
 
+#include <cstring>
 #include <stdexcept>
 #include <string>
 
@@ -20,6 +21,19 @@
 
 namespace tavik {
 namespace workspace {
+
+// A value of type T at possibly unaligned memory.
+template <class T>
+T loadAt(const char* p) {
+  T value;
+  std::memcpy(&value, p, sizeof value);
+  return value;
+}
+
+template <class T>
+void storeAt(char* p, T value) {
+  std::memcpy(p, &value, sizeof value);
+}
 
 class ItemValueError : public std::runtime_error {
  public:

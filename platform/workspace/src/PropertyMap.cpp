@@ -20,12 +20,7 @@ struct Shape {
   unsigned long long slots;   // x + y + values
 };
 
-std::string narrowName(const std::wstring& name) {
-  const std::u16string units = toUtf16Units(name);
-  std::string out(units.size(), '\0');
-  for (std::size_t i = 0; i < units.size(); ++i) out[i] = static_cast<char>(units[i] & 0xFF);
-  return out;
-}
+std::string narrowName(const std::wstring& name) { return narrowUnits(toUtf16Units(name)); }
 
 // The shape of a map of x by y; WorkspaceException when its table could not
 // be held by any element.

@@ -31,28 +31,10 @@ constexpr std::size_t kDefaultSegmentSize = std::size_t(1) << 30;
 // Below this a segment cannot even hold its own bookkeeping and one element.
 constexpr std::size_t kMinimumSegmentSize = 256 * 1024;
 
-template <class T>
-T loadAt(const char* p) {
-  T value;
-  std::memcpy(&value, p, sizeof value);
-  return value;
-}
-
-template <class T>
-void storeAt(char* p, T value) {
-  std::memcpy(p, &value, sizeof value);
-}
-
 std::string hexText(long long value) {
   std::ostringstream out;
   out << "0x" << std::hex << std::uppercase << value;
   return out.str();
-}
-
-std::string narrowUnits(const std::u16string& units) {
-  std::string text(units.size(), '\0');
-  for (std::size_t i = 0; i < units.size(); ++i) text[i] = static_cast<char>(units[i] & 0xFF);
-  return text;
 }
 
 std::size_t segmentSizeFromEnvironment() {

@@ -53,5 +53,13 @@ inline std::wstring fromUtf16Units(const void* units, std::size_t count) {
   return text;
 }
 
+// Narrow text of 16-bit units: each unit becomes the char of its low 8 bits
+// (no code-page conversion).
+inline std::string narrowUnits(const std::u16string& units) {
+  std::string text(units.size(), '\0');
+  for (std::size_t i = 0; i < units.size(); ++i) text[i] = static_cast<char>(units[i] & 0xFF);
+  return text;
+}
+
 }  // namespace workspace
 }  // namespace tavik
