@@ -121,15 +121,6 @@ class TAVIK_EXPORT ParameterLoader : public LoaderBase {
   // Compares one category; throws ReloadException at the first difference.
   void checkReloadParameterTree(const std::wstring& category);
 
-  // Formula uses recorded by the last load (parameter properties, then
-  // properties whose formula refers to ThisParameter).
-  const std::vector<FormulaEntry>& getParameterFormulaUses() const {
-    return parameter_formula_uses_;
-  }
-  const std::vector<FormulaEntry>& getThisParameterFormulaUses() const {
-    return this_parameter_formula_uses_;
-  }
-
  private:
   // Reads the channel-mapping file of the user directory into the mapping;
   // false, with the mapping unchanged, when it is missing or malformed.
