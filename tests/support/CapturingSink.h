@@ -30,6 +30,13 @@ class CapturingSink {
       if (r.level_value == level_value) out.push_back(r.message);
     return out;
   }
+  // Function names of records at one level value only.
+  std::vector<std::string> functions(int level_value) const {
+    std::vector<std::string> out;
+    for (const auto& r : records_)
+      if (r.level_value == level_value) out.push_back(r.function);
+    return out;
+  }
   void clear() { records_.clear(); }
 
  private:
