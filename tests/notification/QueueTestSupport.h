@@ -12,7 +12,6 @@
 #include <boost/interprocess/ipc/message_queue.hpp>
 #include <boost/interprocess/sync/named_condition.hpp>
 #include <boost/interprocess/sync/named_mutex.hpp>
-#include <boost/lexical_cast.hpp>
 
 namespace tavik_test {
 
@@ -22,10 +21,10 @@ inline int randomQueueId() {
   return std::uniform_int_distribution<int>(100000000, 2000000000)(engine);
 }
 
-inline std::string queueNameOf(long long id) { return "tavik_" + boost::lexical_cast<std::string>(id); }
+inline std::string queueNameOf(long long id) { return "tavik_" + std::to_string(id); }
 
-// Removes the queue, mutex and condition of an id when it goes out of scope
-// (and before, in case a crashed earlier run left them).
+// Removes the queue, mutex and condition of an id now (a crashed earlier run
+// may have left them) and when it goes out of scope.
 class ScopedQueueObjects {
  public:
   explicit ScopedQueueObjects(long long id) : name_(queueNameOf(id)) { remove(); }
@@ -42,27 +41,21 @@ class ScopedQueueObjects {
   std::string name_;
 };
 
-struct ListenerResult {
-  std::string output;
-  int exitCode;
-};
-
 // Runs the listener program in its own process: it receives `count` records
-// from queue "tavik_<id>" and prints their fields.
-inline ListenerResult runListener(long long id, int count, int timeoutMs = 2000) {
-  const std::string command = std::string(TAVIK_QUEUE_LISTENER) + " " +
-                              boost::lexical_cast<std::string>(id) + " " +
-                              boost::lexical_cast<std::string>(count) + " " +
-                              boost::lexical_cast<std::string>(timeoutMs);
-  ListenerResult result{"", -1};
+// from queue "tavik_<id>" and prints their fields. Returns its output and
+// sets exitCode.
+inline std::string runListener(long long id, int count, int& exitCode) {
+  const std::string command = std::string(TAVIK_QUEUE_LISTENER) + " " + std::to_string(id) + " " +
+                              std::to_string(count) + " 2000";
+  std::string output;
+  exitCode = -1;
   FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) return result;
+  if (pipe == nullptr) return output;
   char buffer[4096];
-  std::size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) result.output.append(buffer, n);
+  for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, n);
   const int status = pclose(pipe);
-  result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return result;
+  exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return output;
 }
 
 }  // namespace tavik_test

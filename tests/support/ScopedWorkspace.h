@@ -15,6 +15,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <functional>
 #include <random>
 #include <string>
 
@@ -67,5 +68,16 @@ class ScopedWorkspace {
   Saved saved_name_;
   Saved saved_size_;
 };
+
+// The message of the WorkspaceException that the action throws, or
+// "no WorkspaceException".
+inline std::string workspaceError(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const WorkspaceException& e) {
+    return e.twhat();
+  }
+  return "no WorkspaceException";
+}
 
 }  // namespace tavik_test
