@@ -1,11 +1,9 @@
-// Test helpers for notification queues: random queue ids, removal of the
-// named objects a test created, and a real listener process.
+// Test helpers for notification queues: random queue ids and removal of the
+// named objects a test created.
 #pragma once
 
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <random>
 #include <string>
 
@@ -33,29 +31,12 @@ class ScopedQueueObjects {
   ScopedQueueObjects& operator=(const ScopedQueueObjects&) = delete;
 
  private:
-  void remove() {
+  void remove() const {
     boost::interprocess::message_queue::remove(name_.c_str());
     boost::interprocess::named_mutex::remove((name_ + "notification_queue_mutex").c_str());
     boost::interprocess::named_condition::remove((name_ + "notification_queue_empty_condition").c_str());
   }
   std::string name_;
 };
-
-// Runs the listener program in its own process: it receives `count` records
-// from queue "tavik_<id>" and prints their fields. Returns its output and
-// sets exitCode.
-inline std::string runListener(long long id, int count, int& exitCode) {
-  const std::string command = std::string(TAVIK_QUEUE_LISTENER) + " " + std::to_string(id) + " " +
-                              std::to_string(count) + " 2000";
-  std::string output;
-  exitCode = -1;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) return output;
-  char buffer[4096];
-  for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, n);
-  const int status = pclose(pipe);
-  exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return output;
-}
 
 }  // namespace tavik_test

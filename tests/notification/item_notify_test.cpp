@@ -22,6 +22,7 @@ namespace {
 namespace bip = boost::interprocess;
 using tavik::workspace::IPCListener;
 using tavik_test::queueNameOf;
+using Lines = std::vector<std::string>;
 
 constexpr int kWarning = 500, kReadWrite = 506, kNotifications = 514;
 // Listened GlobalConfig items (code 14, 12, 19, 10, 13, 18, 15, 17) and one without listeners.
@@ -31,27 +32,34 @@ constexpr unsigned int kWide256 = 11296, kInt = 12360, kDouble = 13176, kLongLon
 
 class ItemNotify : public ::testing::Test {
  protected:
-  long long addListener(const std::wstring& name, int queueId, int always) {
-    const long long listener = IPCListener(name).getHandle();
-    ws_->setItem(listener + 584, queueId);
+  // A listener on queue id_ + offset that hears the given items.
+  long long addListener(int offset, int always, std::initializer_list<unsigned int> items) {
+    const long long listener = IPCListener(L"Listener " + std::to_wstring(offset)).getHandle();
+    ws_->setItem(listener + 584, id_ + offset);
     ws_->setItem(listener + 608, always);
-    cleanups_.push_back(std::make_unique<tavik_test::ScopedQueueObjects>(queueId));
+    cleanups_.push_back(std::make_unique<tavik_test::ScopedQueueObjects>(id_ + offset));
+    for (unsigned int item : items) ws_->addListener(config_.getHandle() + item, listener);
     return listener;
   }
-  void listen(unsigned int item, long long listener) { ws_->addListener(config_.getHandle() + item, listener); }
   int notified(long long listener) {
-    int value = -1;
-    ws_->getItem(listener + 600, value);
+    int mark = -1;
+    ws_->getItem(listener + 600, mark);
+    return mark;
+  }
+  // Bytes of the configuration element, bypassing the workspace's checks.
+  template <class T> T peek(unsigned int position) {
+    T value;
+    std::memcpy(&value, ws_->getBaseAddress() + config_.getHandle() + position, sizeof value);
     return value;
   }
-  void writeRaw(unsigned int position, const void* bytes, std::size_t size) {
-    std::memcpy(ws_->getBaseAddress() + config_.getHandle() + position, bytes, size);
+  template <class T> void poke(unsigned int position, T value) {
+    std::memcpy(ws_->getBaseAddress() + config_.getHandle() + position, &value, sizeof value);
   }
-  // Every record waiting in the queue; none when the queue was never created.
-  std::vector<std::string> receiveAll(int queueId) {
-    std::vector<std::string> records;
+  // Every record waiting in queue id_ + offset; none when it was never created.
+  Lines receiveAll(int offset = 0) {
+    Lines records;
     try {
-      bip::message_queue queue(bip::open_only, queueNameOf(queueId).c_str());
+      bip::message_queue queue(bip::open_only, queueNameOf(id_ + offset).c_str());
       std::string buffer(queue.get_max_msg_size(), '\0');
       bip::message_queue::size_type size = 0;
       unsigned int priority = 0;
@@ -67,8 +75,20 @@ class ItemNotify : public ::testing::Test {
     return "Notify Element GlobalConfig, handle: " + h() + ", property: " + std::to_string(item) +
            ", value changed from " + change;
   }
+  std::string setLine(const std::string& element, long long handle, const std::string& item) const {
+    return "Set " + element + "[" + std::to_string(handle) + "] -> " + item + " to ";
+  }
+  std::string configLine(const std::string& item) const { return setLine("GlobalConfig", config_.getHandle(), item); }
   std::string h() const { return std::to_string(config_.getHandle()); }
+  // Every logged line but the reads.
+  Lines changes() const {
+    Lines lines;
+    for (const std::string& line : sink_.messages())
+      if (line.rfind("Read item: ", 0) != 0) lines.push_back(line);
+    return lines;
+  }
 
+  const int id_ = tavik_test::randomQueueId();
   tavik_test::ScopedWorkspace workspace_;
   boost::shared_ptr<tavik::workspace::Workspace> ws_ = tavik::workspace::Workspace::getInstance();
   tavik::workspace::GlobalConfig config_;
@@ -77,91 +97,69 @@ class ItemNotify : public ::testing::Test {
 };
 
 TEST_F(ItemNotify, AListenerProcessReadsEachRecordAndUnsignedAndLongLongOnlyMark) {
-  const int q = tavik_test::randomQueueId();
-  const long long listener = addListener(L"Display", q, 0);
-  for (unsigned int item : {kInt, kDouble, kWide256, kNarrow, kUnsigned, kLongLong}) listen(item, listener);
+  const long long l = addListener(0, 0, {kInt, kDouble, kWide256, kNarrow, kUnsigned, kLongLong});
   config_.set(kInt, 7);
   config_.set(kDouble, -2.5);
   config_.set(kWide256, std::wstring(L"1.2 Gr\u00fc\u00dfe \u20ac"));
   config_.set(kNarrow, std::string("Bob \xe9"));
   int exitCode = -1;
-  EXPECT_EQ("handle " + h() + "\nproperty 12360\nvalueType 2\nold 0\nnew 7\n"
-            "handle " + h() + "\nproperty 13176\nvalueType 0\nold 0\nnew -2.5\n"
-            "handle " + h() + "\nproperty 11296\nvalueType 5\nold \nnew 1.2 Gr\u00fc\u00dfe \u20ac\n"
-            "handle " + h() + "\nproperty 15640\nvalueType 4\nold \nnew Bob \xe9\n",
-            tavik_test::runListener(q, 4, exitCode));
+  EXPECT_EQ(h() + " 12360 2: 0 -> 7\n" + h() + " 13176 0: 0 -> -2.5\n" + h() +
+                " 11296 5:  -> 1.2 Gr<fc><df>e <20ac>\n" + h() + " 15640 4:  -> Bob \xe9\n",
+            tavik_test::runProgram(TAVIK_QUEUE_LISTENER " " + std::to_string(id_) + " 4 2000", exitCode));
   EXPECT_EQ(0, exitCode);
 
-  ws_->setItem(listener + 600, 0);
   sink_.clear();
   config_.set(kUnsigned, 3000000000u);
-  EXPECT_EQ(1, notified(listener));
-  ws_->setItem(listener + 600, 0);
   config_.set(kLongLong, 8589934599LL);
-  EXPECT_EQ(1, notified(listener));
-  EXPECT_TRUE(receiveAll(q).empty());
-  EXPECT_EQ((std::vector<std::string>{notifyLine(14816, "0 to -1294967296"), notifyLine(13992, "0 to 7")}),
-            sink_.messages(kNotifications));
-  EXPECT_EQ("Set GlobalConfig[" + h() + "] -> LoadCounter[14816] to 3000000000", sink_.messages(kReadWrite)[3]);
-  EXPECT_EQ("Set GlobalConfig[" + h() + "] -> ActiveTestplan[13992] to 8589934599", sink_.messages(kReadWrite)[7]);
+  EXPECT_TRUE(receiveAll().empty());
+  const std::string mark = setLine("Listener 0", l, "Position[600]") + "1";
+  EXPECT_EQ((Lines{mark, notifyLine(kUnsigned, "0 to -1294967296"), configLine("LoadCounter[14816]") + "3000000000",
+                   mark, notifyLine(kLongLong, "0 to 7"), configLine("ActiveTestplan[13992]") + "8589934599"}),
+            changes());
 }
 
 TEST_F(ItemNotify, OnlyListenersWithTheAlwaysFlagHearOfAnUnchangedValue) {
-  const int q = tavik_test::randomQueueId();
-  const long long first = addListener(L"First", q, 0), second = addListener(L"Second", q + 1, 1),
-                  third = addListener(L"Third", q + 2, 1);
   ws_->setItem(config_.getHandle() + kInt, 5);
-  for (long long l : {first, second, third}) listen(kInt, l);
+  const long long first = addListener(0, 0, {kInt, kWide504}), second = addListener(1, 1, {kInt}),
+                  third = addListener(2, 1, {kInt});
   config_.set(kInt, 5);
-  EXPECT_EQ(0, notified(first));
-  EXPECT_EQ(1, notified(second));
-  EXPECT_EQ(1, notified(third));
-  EXPECT_TRUE(receiveAll(q).empty());
-  EXPECT_EQ(std::vector<std::string>{record(kInt, "2 5 5")}, receiveAll(q + 1));
-  EXPECT_EQ(std::vector<std::string>{record(kInt, "2 5 5")}, receiveAll(q + 2));
-  EXPECT_EQ(std::vector<std::string>(2, notifyLine(kInt, "5 to 5")), sink_.messages(kNotifications));
+  EXPECT_EQ((std::vector<int>{0, 1, 1}), (std::vector<int>{notified(first), notified(second), notified(third)}));
+  EXPECT_EQ((std::vector<Lines>{{}, {record(kInt, "2 5 5")}, {record(kInt, "2 5 5")}}),
+            (std::vector<Lines>{receiveAll(0), receiveAll(1), receiveAll(2)}));
+  EXPECT_EQ(Lines(2, notifyLine(kInt, "5 to 5")), sink_.messages(kNotifications));
 
-  listen(kWide504, first);  // nobody wants the unchanged text, yet it is written and logged
   ws_->setItem(config_.getHandle() + kWide504, std::wstring(L"Project"));
   sink_.clear();
-  config_.set(kWide504, std::wstring(L"Project"));
-  EXPECT_EQ(0, notified(first));
-  EXPECT_TRUE(sink_.messages(kNotifications).empty());
-  EXPECT_EQ("Set GlobalConfig[" + h() + "] -> ProjectName[16704] to Project", sink_.messages().back());
+  config_.set(kWide504, std::wstring(L"Project"));  // nobody wants it, yet it is written and logged
+  EXPECT_EQ(Lines{configLine("ProjectName[16704]") + "Project"}, changes());
 }
 
 TEST_F(ItemNotify, NanAlwaysNotifiesButItsUnreadableRecordIsDropped) {
-  const int q = tavik_test::randomQueueId();
-  const long long l = addListener(L"Plot", q, 0);
-  listen(kDouble, l);
+  const long long l = addListener(0, 0, {kDouble});
   const double nan = std::numeric_limits<double>::quiet_NaN();
   for (double value : {nan, nan, 1.0, 1.0, 2.0}) config_.set(kDouble, value);
   EXPECT_EQ(1, notified(l));
-  EXPECT_EQ(std::vector<std::string>{record(kDouble, "0 1.00000000000000000e+00 2.00000000000000000e+00")},
-            receiveAll(q));
-  EXPECT_EQ(std::vector<std::string>(3, "Notification Queue Error: a double record of a value that is not a "
-                                        "finite number cannot be read by the listener of queue " +
-                                            queueNameOf(q) + "; record dropped"),
+  EXPECT_EQ(Lines{record(kDouble, "0 1.00000000000000000e+00 2.00000000000000000e+00")}, receiveAll());
+  EXPECT_EQ(Lines(3, "Notification Queue Error: a double record of a value that is not a finite number cannot be "
+                     "read by the listener of queue " + queueNameOf(id_) + "; record dropped"),
             sink_.messages(kWarning));
-  EXPECT_EQ((std::vector<std::string>{notifyLine(kDouble, "0.000000 to nan"), notifyLine(kDouble, "nan to nan"),
-                                      notifyLine(kDouble, "nan to 1.000000"), notifyLine(kDouble, "1.000000 to 2.000000")}),
+  EXPECT_EQ((Lines{notifyLine(kDouble, "0.000000 to nan"), notifyLine(kDouble, "nan to nan"),
+                   notifyLine(kDouble, "nan to 1.000000"), notifyLine(kDouble, "1.000000 to 2.000000")}),
             sink_.messages(kNotifications));
 }
 
 TEST_F(ItemNotify, LogLinesComeInOrderReadsMarkNotificationThenTheWrite) {
-  const int q = tavik_test::randomQueueId();
-  const long long l = addListener(L"Watcher", q, 1);
-  listen(kInt, l);
+  const long long l = addListener(0, 1, {kInt});
   config_.set(kInt, 7);
   const std::string lh = std::to_string(l);
-  std::vector<std::string> lines;
+  Lines lines;
   for (const auto& r : sink_.records()) lines.push_back(std::string(r.level_text) + " " + r.function + " " + r.message);
-  EXPECT_EQ((std::vector<std::string>{
-                "READ_WRITE get Read item: QueueId[584] for Element Watcher[" + lh + "]. Value: " + std::to_string(q),
-                "READ_WRITE get Read item: AlwaysNotify[608] for Element Watcher[" + lh + "]. Value: 1",
-                "READ_WRITE set Set Watcher[" + lh + "] -> Position[600] to 1",
-                "NOTIFICATIONS set " + notifyLine(kInt, "0 to 7"),
-                "READ_WRITE set Set GlobalConfig[" + h() + "] -> BenchState[12360] to 7"}),
+  EXPECT_EQ((Lines{"READ_WRITE get Read item: QueueId[584] for Element Listener 0[" + lh + "]. Value: " +
+                       std::to_string(id_),
+                   "READ_WRITE get Read item: AlwaysNotify[608] for Element Listener 0[" + lh + "]. Value: 1",
+                   "READ_WRITE set " + setLine("Listener 0", l, "Position[600]") + "1",
+                   "NOTIFICATIONS set " + notifyLine(kInt, "0 to 7"),
+                   "READ_WRITE set " + configLine("BenchState[12360]") + "7"}),
             lines);
 
   g3::log_levels::disable(READ_WRITE);
@@ -172,72 +170,55 @@ TEST_F(ItemNotify, LogLinesComeInOrderReadsMarkNotificationThenTheWrite) {
   g3::log_levels::enableAll();
   EXPECT_TRUE(sink_.records().empty());
   EXPECT_EQ(1, notified(l));
-  EXPECT_EQ((std::vector<std::string>{record(kInt, "2 0 7"), record(kInt, "2 7 3")}), receiveAll(q));
+  EXPECT_EQ((Lines{record(kInt, "2 0 7"), record(kInt, "2 7 3")}), receiveAll());
 }
 
 TEST_F(ItemNotify, TheListenerBlockFollowsTheItemTypeCodeAndItsCountIsBounded) {
-  const int q = tavik_test::randomQueueId();
-  const long long l = addListener(L"L", q, 0);
   EXPECT_EQ(0, config_.getListenerCount(kInt));
-  listen(kInt, l);
-  std::int32_t count = 0;
-  long long first = 0;
-  std::memcpy(&count, ws_->getBaseAddress() + config_.getHandle() + kInt + 8, sizeof count);
-  std::memcpy(&first, ws_->getBaseAddress() + config_.getHandle() + kInt + 12, sizeof first);
-  EXPECT_EQ(1, count);
-  EXPECT_EQ(l, first);
-  EXPECT_EQ(kInt + 8, config_.getListenerOffset(kInt));
-  EXPECT_EQ(kWide4100 + 4100, config_.getListenerOffset(kWide4100));
-  EXPECT_EQ(0u, config_.getListenerOffset(kUnlistened));
+  const long long l = addListener(0, 0, {kInt});
+  EXPECT_EQ((std::vector<long long>{1, l, kInt + 8, kWide4100 + 4100, 0}),
+            (std::vector<long long>{peek<std::int32_t>(kInt + 8), peek<long long>(kInt + 12),
+                                    config_.getListenerOffset(kInt), config_.getListenerOffset(kWide4100),
+                                    config_.getListenerOffset(kUnlistened)}));
 
-  // Without listeners: one write, one line, nobody told (a negative count too).
-  const std::int32_t negative = -5;
-  writeRaw(kInt + 8, &negative, sizeof negative);
+  poke<std::int32_t>(kInt + 8, -5);  // a negative count: nobody told, like an item without listeners
   config_.set(kUnlistened, 4);
   config_.set(kInt, 10);
   EXPECT_EQ(0, notified(l));
-  EXPECT_EQ((std::vector<std::string>{"Set GlobalConfig[" + h() + "] -> ProgressTotal[10760] to 4",
-                                      "Set GlobalConfig[" + h() + "] -> BenchState[12360] to 10"}),
+  EXPECT_EQ((Lines{configLine("ProgressTotal[10760]") + "4", configLine("BenchState[12360]") + "10"}),
             sink_.messages());
 
-  // A count above 100 reads only the block's 100 handles; the bytes after
-  // them (the double item) are no listener.
+  // A count above 100 reads only the block's 100 handles, not the double item after them.
   config_.set(kDouble, 1e300);
-  const std::int32_t tooMany = 1000;
-  writeRaw(kInt + 8, &tooMany, sizeof tooMany);
-  for (int i = 0; i < 100; ++i) writeRaw(kInt + 12 + 8 * i, &l, sizeof l);
+  poke<std::int32_t>(kInt + 8, 1000);
+  for (unsigned int i = 0; i < 100; ++i) poke(kInt + 12 + 8 * i, l);
   EXPECT_EQ(100, config_.getListenerCount(kInt));
   sink_.clear();
   config_.set(kInt, 1);
-  EXPECT_EQ(100u, sink_.messages(kNotifications).size());
-  EXPECT_TRUE(sink_.messages(kWarning).empty());
-  EXPECT_EQ(100u, receiveAll(q).size());
+  EXPECT_EQ(Lines(100, record(kInt, "2 10 1")), receiveAll());
+  EXPECT_EQ(std::make_pair(100ul, 0ul),
+            std::make_pair(sink_.messages(kNotifications).size(), sink_.messages(kWarning).size()));
 }
 
-class Recorder : public tavik::workspace::ItemObserver {
- public:
+struct Recorder : tavik::workspace::ItemObserver {
   void itemChanged(long long handle, unsigned int item, int oldValue, int newValue) override {
     calls.push_back(std::to_string(handle) + " " + std::to_string(item) + " " + std::to_string(oldValue) + " " +
                     std::to_string(newValue));
   }
-  std::vector<std::string> calls;
+  Lines calls;
 };
 
 TEST_F(ItemNotify, NotifyerElementTellsItsObserversAndAlwaysWrites) {
   IPCListener listener(L"Observed");
-  const std::string lh = std::to_string(listener.getHandle());
   listener.set(600, 2);
   EXPECT_FALSE(listener.hasObservers());
   auto recorder = boost::make_shared<Recorder>();
-  listener.addObserver(recorder);
-  listener.addObserver(recorder);
-  listener.addObserver(nullptr);
+  for (const auto& observer : {recorder, recorder, boost::shared_ptr<Recorder>()}) listener.addObserver(observer);
   listener.set(600, 5);
-  EXPECT_EQ(std::vector<std::string>{lh + " 600 2 5"}, recorder->calls);
+  EXPECT_EQ(Lines{std::to_string(listener.getHandle()) + " 600 2 5"}, recorder->calls);
   EXPECT_EQ(5, notified(listener.getHandle()));
-  EXPECT_EQ((std::vector<std::string>{"Set Observed[" + lh + "] -> Position[600] to 2",
-                                      "Set Observed[" + lh + "] -> Position[600] to 5"}),
-            sink_.messages());
+  const std::string set = setLine("Observed", listener.getHandle(), "Position[600]");
+  EXPECT_EQ((Lines{set + "2", set + "5"}), sink_.messages());
 }
 
 }  // namespace

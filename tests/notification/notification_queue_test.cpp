@@ -3,8 +3,11 @@
 #include <sys/stat.h>
 
 #include <chrono>
+#include <functional>
 #include <sstream>
 #include <string>
+#include <tuple>
+#include <vector>
 
 #include <boost/archive/text_iarchive.hpp>
 #include <boost/interprocess/ipc/message_queue.hpp>
@@ -26,7 +29,10 @@ using note::NotifyMessage;
 using tavik_test::queueNameOf;
 using Clock = std::chrono::steady_clock;
 
-long long msSince(Clock::time_point start) {
+// Milliseconds that the action took.
+long long msFor(const std::function<void()>& action) {
+  const Clock::time_point start = Clock::now();
+  action();
   return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
 }
 
@@ -54,13 +60,11 @@ TEST(NotifyMessageFormat, EveryCodeReadsBackWithOnlyItsOwnPair) {
     boost::archive::text_iarchive archive(stream);
     NotifyMessage back{};
     archive >> back;
-    EXPECT_EQ(-77, back.handle);
-    EXPECT_EQ(4000000000u, back.property);
-    EXPECT_EQ(code, static_cast<int>(back.valueType));
-    EXPECT_EQ(code == 2 ? 2 : 0, back.newIntValue);
-    EXPECT_EQ(code == 0 ? -4.5 : 0.0, back.newDoubleValue);
-    EXPECT_EQ(code == 5 || code == 7 ? L"w\u20ac" : L"", back.oldWideValue);
-    EXPECT_EQ(code == 4 || code == 6 ? "t\xff" : "", back.oldTextValue);
+    const bool wide = code == 5 || code == 7, narrow = code == 4 || code == 6;
+    EXPECT_EQ(std::make_tuple(-77LL, 4000000000u, code, code == 2 ? 2 : 0, code == 0 ? -4.5 : 0.0,
+                              std::wstring(wide ? L"w\u20ac" : L""), std::string(narrow ? "t\xff" : "")),
+              std::make_tuple(back.handle, back.property, static_cast<int>(back.valueType), back.newIntValue,
+                              back.newDoubleValue, back.oldWideValue, back.oldTextValue));
   }
 }
 
@@ -70,24 +74,21 @@ TEST(NotificationQueue, NamedObjectsAndTheManagersOneQueuePerId) {
   NotificationQueue queue(id);
   const std::string name = "tavik_-" + std::to_string(-id);
   EXPECT_TRUE(queue.isReady());
-  EXPECT_EQ(name, queue.queueName());
-  EXPECT_EQ(name + "notification_queue_mutex", queue.mutexName());
-  EXPECT_EQ(name + "notification_queue_empty_condition", queue.conditionName());
+  EXPECT_EQ((std::vector<std::string>{name, name + "notification_queue_mutex",
+                                      name + "notification_queue_empty_condition"}),
+            (std::vector<std::string>{queue.queueName(), queue.mutexName(), queue.conditionName()}));
   bip::message_queue opened(bip::open_only, name.c_str());
-  EXPECT_EQ(100u, opened.get_max_msg());
-  EXPECT_EQ(65536u, opened.get_max_msg_size());
+  EXPECT_EQ(std::make_pair(100ul, 65536ul), std::make_pair(opened.get_max_msg(), opened.get_max_msg_size()));
   bip::named_condition condition(bip::open_only, queue.conditionName().c_str());
 
   auto* manager = tavik::workspace::NotificationQueueManager::getInstance();
   EXPECT_EQ(manager, tavik::workspace::NotificationQueueManager::instance_);
-  const int other = tavik_test::randomQueueId();
-  tavik_test::ScopedQueueObjects cleanupOther(other);
+  const int other = tavik_test::randomQueueId(), blocked = other + 1;
+  tavik_test::ScopedQueueObjects cleanupOther(other), cleanupBlocked(blocked);
   const auto first = manager->getQueue(other);
   EXPECT_EQ(first.get(), manager->getQueue(other).get());
   EXPECT_EQ(queueNameOf(other), first->queueName());
   // A directory in the queue's place makes creation fail; nothing is stored.
-  const int blocked = other + 1;
-  tavik_test::ScopedQueueObjects cleanupBlocked(blocked);
   const std::string path = "/dev/shm/" + queueNameOf(blocked);
   ASSERT_EQ(0, mkdir(path.c_str(), 0700));
   EXPECT_THROW(manager->getQueue(blocked), bip::interprocess_exception);
@@ -111,60 +112,43 @@ TEST_F(NotificationQueuePush, AStuckMutexIsWaitedForOnceAndUnsignedPushesTakeNoL
   {
     bip::named_mutex held(bip::open_only, queue_.mutexName().c_str());
     bip::scoped_lock<bip::named_mutex> lock(held);
-    auto start = Clock::now();
-    queue_.push(1, 2, 3u, 4u);
-    queue_.push(1, 2, 3LL, 4LL);
-    EXPECT_LT(msSince(start), 100);
-    EXPECT_TRUE(sink_.records().empty());
-    queue_.push(1, 2, 3, 4);
-    EXPECT_GE(msSince(start), 900);
-    start = Clock::now();
-    queue_.push(1, 2, 5, 6);
-    EXPECT_LT(msSince(start), 100);
+    EXPECT_LT(msFor([&] { queue_.push(1, 2, 3u, 4u); queue_.push(1, 2, 3LL, 4LL); }), 100);
+    EXPECT_GE(msFor([&] { queue_.push(1, 2, 3, 4); }), 900);
+    EXPECT_LT(msFor([&] { queue_.push(1, 2, 5, 6); }), 100);
   }
-  EXPECT_EQ(std::vector<std::string>(2, dropped(" stays locked by another process")), sink_.messages(500));
-  EXPECT_EQ("push", sink_.records()[0].function);
   queue_.push(1, 2, 7, 8);  // free again
-  EXPECT_EQ(2u, sink_.records().size());
+  EXPECT_EQ(std::vector<std::string>(2, dropped(" stays locked by another process")), sink_.messages());
+  EXPECT_EQ(std::vector<std::string>(2, "push"), sink_.functions(500));
   EXPECT_EQ(1u, pending());
 }
 
 TEST_F(NotificationQueuePush, ARecordOverTheMessageSizeIsDroppedWithOneWarning) {
-  // The header "22 serialization::archive 18 0 0 1 2 4" is 38 bytes; each text
-  // adds a space, its length, a space and its bytes.
+  // 38 bytes of header, then per text a space, its length, a space and its bytes.
   queue_.push(1, 2, std::string(40000, 'o'), std::string(25500, 'n'));
   EXPECT_EQ(std::vector<std::string>{"Notification Queue Error: record of 65552 bytes exceeds the 65536-byte "
                                      "message size of queue " + queueNameOf(id_) + "; record dropped"},
             sink_.messages(500));
-  EXPECT_EQ(0u, pending());
   queue_.push(1, 2, std::string(40000, 'o'), std::string(25484, 'n'));  // exactly 65536
-  EXPECT_EQ(1u, sink_.records().size());
-  EXPECT_EQ(1u, pending());
+  EXPECT_EQ(std::make_pair(1ul, 1ul), std::make_pair(sink_.records().size(), pending()));
 }
 
 TEST_F(NotificationQueuePush, AFullQueueWaitsOnceBoundedThenDropsAtOnceUntilThereIsRoom) {
   for (int i = 0; i < 100; ++i) queue_.push(1, 2, i, i + 1);
-  auto start = Clock::now();
-  queue_.push(1, 2, 100, 101);
-  EXPECT_GE(msSince(start), 150);
-  EXPECT_LT(msSince(start), 1000);
-  start = Clock::now();
-  queue_.push(1, 2, 101, 102);
-  EXPECT_LT(msSince(start), 100);
+  const long long waited = msFor([&] { queue_.push(1, 2, 100, 101); });
+  EXPECT_TRUE(waited >= 150 && waited < 1000) << waited;
+  EXPECT_LT(msFor([&] { queue_.push(1, 2, 101, 102); }), 100);
   EXPECT_EQ(std::vector<std::string>(2, dropped(" is full")), sink_.messages(500));
 
-  bip::message_queue opened(bip::open_only, queueNameOf(id_).c_str());
   std::string buffer(65536, '\0');
   bip::message_queue::size_type size = 0;
   unsigned int priority = 9;
-  ASSERT_TRUE(opened.try_receive(&buffer[0], buffer.size(), size, priority));
-  EXPECT_EQ("22 serialization::archive 18 0 0 1 2 2 0 1", buffer.substr(0, size));
-  EXPECT_EQ(0u, priority);
+  ASSERT_TRUE(bip::message_queue(bip::open_only, queueNameOf(id_).c_str())
+                  .try_receive(&buffer[0], buffer.size(), size, priority));
+  EXPECT_EQ("22 serialization::archive 18 0 0 1 2 2 0 1 priority 0",
+            buffer.substr(0, size) + " priority " + std::to_string(priority));
   queue_.push(1, 2, 200, 201);  // room again: sent
   EXPECT_EQ(2u, sink_.records().size());
-  start = Clock::now();
-  queue_.push(1, 2, 300, 301);  // full again: the bounded wait applies once more
-  EXPECT_GE(msSince(start), 150);
+  EXPECT_GE(msFor([&] { queue_.push(1, 2, 300, 301); }), 150);  // full again: the bounded wait once more
   EXPECT_EQ(3u, sink_.records().size());
 }
 

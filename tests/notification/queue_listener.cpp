@@ -1,7 +1,8 @@
 // A stand-alone listener: receives change records from one notification queue
-// with nothing of the module but the record's header, and prints their fields
-// one per line ("handle", "property", "valueType", then "old" and "new" for
-// codes 0, 2, 4..7; doubles as lexical_cast text, wide text as UTF-8).
+// with nothing of the module but the record's header, and prints each record
+// on one line: "<handle> <property> <value type>:" followed, for codes 0, 2,
+// 4..7, by " <old> -> <new>" (doubles as lexical_cast text, wide characters
+// above ASCII as <hex>).
 //
 //   queue_listener <queue id> <count> <timeout ms>
 //
@@ -20,28 +21,24 @@
 
 namespace {
 
-std::string utf8(const std::wstring& text) {
-  std::string out;
-  for (wchar_t wc : text) {
-    const auto cp = static_cast<unsigned long>(wc);
-    const int tail = cp < 0x80 ? 0 : cp < 0x800 ? 1 : cp < 0x10000 ? 2 : 3;
-    static const unsigned char kLead[] = {0x00, 0xC0, 0xE0, 0xF0};
-    out += static_cast<char>(kLead[tail] | (cp >> (6 * tail)));
-    for (int i = tail - 1; i >= 0; --i) out += static_cast<char>(0x80 | ((cp >> (6 * i)) & 0x3F));
-  }
-  return out;
+std::string shown(const std::wstring& text) {
+  std::ostringstream out;
+  for (wchar_t c : text)
+    c < 0x80 ? out << static_cast<char>(c) : out << '<' << std::hex << static_cast<unsigned long>(c) << '>';
+  return out.str();
 }
 
 void print(const tavik::workspace::notification::NotifyMessage& m) {
+  using boost::lexical_cast;
   const int code = static_cast<int>(m.valueType);
-  std::cout << "handle " << m.handle << "\nproperty " << m.property << "\nvalueType " << code << "\n";
+  std::cout << m.handle << ' ' << m.property << ' ' << code << ':';
   if (code == 0)
-    std::cout << "old " << boost::lexical_cast<std::string>(m.oldDoubleValue) << "\nnew "
-              << boost::lexical_cast<std::string>(m.newDoubleValue) << "\n";
-  if (code == 2) std::cout << "old " << m.oldIntValue << "\nnew " << m.newIntValue << "\n";
-  if (code == 4 || code == 6) std::cout << "old " << m.oldTextValue << "\nnew " << m.newTextValue << "\n";
-  if (code == 5 || code == 7)
-    std::cout << "old " << utf8(m.oldWideValue) << "\nnew " << utf8(m.newWideValue) << "\n";
+    std::cout << ' ' << lexical_cast<std::string>(m.oldDoubleValue) << " -> "
+              << lexical_cast<std::string>(m.newDoubleValue);
+  if (code == 2) std::cout << ' ' << m.oldIntValue << " -> " << m.newIntValue;
+  if (code == 4 || code == 6) std::cout << ' ' << m.oldTextValue << " -> " << m.newTextValue;
+  if (code == 5 || code == 7) std::cout << ' ' << shown(m.oldWideValue) << " -> " << shown(m.newWideValue);
+  std::cout << '\n';
 }
 
 }  // namespace

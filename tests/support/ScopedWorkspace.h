@@ -12,8 +12,10 @@
 // two variables. Proxies still alive keep their mapping until they go.
 #pragma once
 
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <random>
@@ -68,6 +70,20 @@ class ScopedWorkspace {
   Saved saved_name_;
   Saved saved_size_;
 };
+
+// Runs a command in a child process (which inherits the scope's workspace)
+// and returns what it printed; sets exitCode (-1 when it did not exit).
+inline std::string runProgram(const std::string& command, int& exitCode) {
+  std::string output;
+  exitCode = -1;
+  FILE* pipe = ::popen(command.c_str(), "r");
+  if (pipe == nullptr) return output;
+  char buffer[4096];
+  for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, n);
+  const int status = ::pclose(pipe);
+  if (WIFEXITED(status)) exitCode = WEXITSTATUS(status);
+  return output;
+}
 
 // The message of the WorkspaceException that the action throws, or
 // "no WorkspaceException".

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "CapturingSink.h"
@@ -14,7 +15,7 @@ namespace {
 namespace ws = tavik::workspace;
 namespace param = tavik::workspace::parameter;
 
-using tavik_test::workspaceError;
+#define WORKSPACE_ERROR(statement) tavik_test::workspaceError([&] { statement; })
 
 class ParameterPropertiesTest : public ::testing::Test {
  protected:
@@ -24,15 +25,13 @@ class ParameterPropertiesTest : public ::testing::Test {
 
 TEST_F(ParameterPropertiesTest, CatalogueNamesGiveItemNumbersAndTypes) {
   const long long h = p_.getHandle();
-  EXPECT_EQ(h + 9156, p_.getHandleForProperty(L"Set_ChannelName"));
-  EXPECT_EQ(h + 704, p_.getHandleForProperty(L"Get_Type"));
-  EXPECT_EQ(h + 13464, p_.getHandleForProperty(L"Value"));
-  EXPECT_EQ(ws::item_type::kWideText, p_.getTypeForProperty(L"Set_ChannelName"));
-  EXPECT_EQ(ws::item_type::kNarrowText, p_.getTypeForProperty(L"Request_ChannelName"));
-  for (const wchar_t* name : {L"Colour", L"set_type", L"Log_Flags_0", L""}) {
-    EXPECT_EQ(0, p_.getHandleForProperty(name)) << name;
-    EXPECT_EQ(-1, p_.getTypeForProperty(name)) << name;
-  }
+  EXPECT_EQ((std::vector<long long>{h + 9156, h + 704, h + 13464, ws::item_type::kWideText,
+                                    ws::item_type::kNarrowText}),
+            (std::vector<long long>{p_.getHandleForProperty(L"Set_ChannelName"), p_.getHandleForProperty(L"Get_Type"),
+                                    p_.getHandleForProperty(L"Value"), p_.getTypeForProperty(L"Set_ChannelName"),
+                                    p_.getTypeForProperty(L"Request_ChannelName")}));
+  for (const wchar_t* name : {L"Colour", L"set_type", L"Log_Flags_0", L""})
+    EXPECT_EQ(std::make_pair(0LL, -1), std::make_pair(p_.getHandleForProperty(name), p_.getTypeForProperty(name)));
 }
 
 TEST_F(ParameterPropertiesTest, TextIsConvertedToTheItemsTypeOrRefusedKeepingTheItem) {
@@ -41,19 +40,16 @@ TEST_F(ParameterPropertiesTest, TextIsConvertedToTheItemsTypeOrRefusedKeepingThe
   p_.set(L"Min", L"-1.5e2");
   p_.set(L"Unit", L"\u00b0C");
   p_.set(L"Request_ChannelName", L"REQ_1");
-  EXPECT_EQ(42, p_.get<int>(param::Set_Type));
-  EXPECT_EQ(-9000000000LL, p_.get<long long>(param::Request_Parameter));
-  EXPECT_EQ(-150.0, p_.get<double>(param::Min));
-  EXPECT_EQ(L"\u00b0C", p_.get<std::wstring>(param::Unit));
-  EXPECT_EQ("REQ_1", p_.get<std::string>(param::Request_ChannelName));
   const std::string prefix = "cannot set property \"Set_Type\" of parameter \"Oil Temp\" to ";
-  EXPECT_EQ(prefix + "\"1.5\": not an integer", workspaceError([&] { p_.set(L"Set_Type", L"1.5"); }));
-  EXPECT_EQ(prefix + "\"3000000000\": out of range", workspaceError([&] { p_.set(L"Set_Type", L"3000000000"); }));
+  EXPECT_EQ(prefix + "\"1.5\": not an integer", WORKSPACE_ERROR(p_.set(L"Set_Type", L"1.5")));
+  EXPECT_EQ(prefix + "\"3000000000\": out of range", WORKSPACE_ERROR(p_.set(L"Set_Type", L"3000000000")));
   EXPECT_EQ("cannot set property \"Min\" of parameter \"Oil Temp\" to \"1,5\": not a number",
-            workspaceError([&] { p_.set(L"Min", L"1,5"); }));
-  EXPECT_NE(std::string::npos, workspaceError([&] { p_.set(L"Format", std::wstring(40, L'x')); }).find("does not fit"));
-  EXPECT_EQ(42, p_.get<int>(param::Set_Type));
-  EXPECT_EQ(-150.0, p_.get<double>(param::Min));
+            WORKSPACE_ERROR(p_.set(L"Min", L"1,5")));
+  EXPECT_NE(std::string::npos, WORKSPACE_ERROR(p_.set(L"Format", std::wstring(40, L'x'))).find("does not fit"));
+  EXPECT_EQ(std::make_tuple(42, -9000000000LL, -150.0, std::wstring(L"\u00b0C"), std::string("REQ_1")),
+            std::make_tuple(p_.get<int>(param::Set_Type), p_.get<long long>(param::Request_Parameter),
+                            p_.get<double>(param::Min), p_.get<std::wstring>(param::Unit),
+                            p_.get<std::string>(param::Request_ChannelName)));
   p_.set(L"Set_Type", L"");  // an empty text clears a number
   EXPECT_EQ(0, p_.get<int>(param::Set_Type));
 }
@@ -69,28 +65,26 @@ TEST_F(ParameterPropertiesTest, MapBindingsPerPropertyAndUnknownNamesWarn) {
   p_.set_map(L"Min", L"Torque");
   p_.set_map(L"Max", L"Speed");
   p_.set_map(L"Min", L"Torque 2");  // bound again: the new map
-  EXPECT_EQ(L"Torque 2", p_.get_map(L"Min"));
-  EXPECT_EQ(L"Speed", p_.get_map(L"Max"));
+  EXPECT_EQ(std::make_pair(std::wstring(L"Torque 2"), std::wstring(L"Speed")),
+            std::make_pair(p_.get_map(L"Min"), p_.get_map(L"Max")));
   for (const wchar_t* property : {L"Unit", L"Format", L"Value", L"Demand_Value", L"Set_Type", L"Get_Type"})
     p_.set_map(property, L"M");
   EXPECT_EQ("cannot bind map \"M\" to property \"Description\" of parameter \"Oil Temp\": the "
             "parameter already has 8 map bindings",
-            workspaceError([&] { p_.set_map(L"Description", L"M"); }));
+            WORKSPACE_ERROR(p_.set_map(L"Description", L"M")));
 }
 
 TEST_F(ParameterPropertiesTest, SameSetNameLinksActivationAndInitialValue) {
-  p_.add_same_setname_parameter(300);
-  p_.add_same_setname_parameter(100);
-  p_.add_same_setname_parameter(300);
+  for (long long h : {300, 100, 300}) p_.add_same_setname_parameter(h);
   EXPECT_EQ((std::vector<long long>{300, 100}), p_.getSameSetNameParameters());
   for (long long h = 1000; p_.getSameSetNameParameters().size() < 64; ++h) p_.add_same_setname_parameter(h);
   EXPECT_EQ("cannot link parameter 5 to parameter Oil Temp: its same-set-name list already holds 64 parameters",
-            workspaceError([&] { p_.add_same_setname_parameter(5); }));
+            WORKSPACE_ERROR(p_.add_same_setname_parameter(5)));
   p_.activate();
   p_.initSetValue(-2.25);
-  EXPECT_EQ(1, p_.get<int>(param::Is_Active));
-  EXPECT_EQ(-2.25, p_.get<double>(param::Set_Value));
-  EXPECT_EQ(-2.25, p_.get<double>(param::Value));
+  EXPECT_EQ(std::make_tuple(1, -2.25, -2.25), std::make_tuple(p_.get<int>(param::Is_Active),
+                                                              p_.get<double>(param::Set_Value),
+                                                              p_.get<double>(param::Value)));
 }
 
 }  // namespace
