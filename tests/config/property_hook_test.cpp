@@ -3,46 +3,52 @@
 // are appended here as the parameter and action loaders append them.
 #include <gtest/gtest.h>
 
-#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include "CapturingSink.h"
+#include "LoaderXml.h"
 #include "ScopedIni.h"
 #include "TavikEngine/Config/FormuaLoader.h"
 #include "TavikEngine/Config/PythonText.h"
 
 namespace {
 
-const char kHead[] =
-    "from math import pow, log, log10, sqrt, cos, sin, tan, acos, asin, atan\n"
-    "from tavik import Parameter, FormulaResult\n\n"
-    "class PropertyHook():\n\n"
-    "    def __init__(self):\n"
-    "        pass\n"
-    "\n";
-const char kCalculate[] =
-    "\n"
-    "    def calculate(self, value, min_limit, max_limit):\n"
-    "        calculated_value = min(max(value, min_limit), max_limit)\n"
-    "        return calculated_value\n";
+using tavik_test::formulaXml;
+using Lines = std::vector<std::string>;
 
-std::string formulaXml(const std::string& name, const std::string& text,
-                       const std::string& more = "") {
-  return "<CalculationFormula><Name>" + name + "</Name><Formula>" + text + "</Formula>" + more +
-         "</CalculationFormula>";
+std::string readFile(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// The hook file whose prepare, execute and reset methods hold `prepare`,
+// `execute` and `reset`.
+std::string hookText(const Lines& prepare, const Lines& execute, const Lines& reset) {
+  std::string text =
+      "from math import pow, log, log10, sqrt, cos, sin, tan, acos, asin, atan\n"
+      "from tavik import Parameter, FormulaResult\n\nclass PropertyHook():\n\n"
+      "    def __init__(self):\n        pass\n";
+  for (const auto& [name, body] : {std::make_pair("prepare", &prepare),
+                                   std::make_pair("execute", &execute),
+                                   std::make_pair("reset", &reset)}) {
+    text += "\n    def " + std::string(name) + "(self):\n";
+    for (const auto& line : body->empty() ? Lines{"pass"} : *body) text += "        " + line + "\n";
+  }
+  return text +
+         "\n    def calculate(self, value, min_limit, max_limit):\n"
+         "        calculated_value = min(max(value, min_limit), max_limit)\n"
+         "        return calculated_value\n";
 }
 
 class PropertyHookTest : public ::testing::Test {
  protected:
-  void load(const std::string& formulas, const std::string& body = "") {
-    const std::string xml = "<MeasurementDefinition><CalculationFormulas>" + formulas +
-                            "</CalculationFormulas>" + body + "</MeasurementDefinition>";
-    ASSERT_TRUE(doc_.load_string(xml.c_str()));
-    loader_.load(doc_.document_element());
+  void load(const std::string& formulas) {
+    loader_.load(tavik_test::parseXml(&doc_, tavik_test::definitionXml(formulas, "")));
   }
 
   // Appends the use of the formula record `name` that the parameter loader
@@ -53,34 +59,27 @@ class PropertyHookTest : public ::testing::Test {
     FormulaEntry use;
     for (const FormulaEntry& f : loader_.get_formulas())
       if (f.name == name) use = f;
-    use.target = target;
-    use.variable = target;
-    for (wchar_t& c : use.variable) c = c == L' ' ? L'_' : c == L'-' ? L'0' : c;
+    use.target = use.variable = target;
+    for (wchar_t& c : use.variable) c = c == L' ' ? L'_' : c;
     if (property.empty()) {
       std::wstring special = use.variable;  // the action loader replaces "/", "'", '"' too
       for (wchar_t& c : special) c = (c == L'/' || c == L'\'' || c == L'"') ? L'_' : c;
       use.setter = special + L".set_result(";
       use.action_property_bound = true;
-    } else if (use.this_parameter) {  // "ThisParameter" becomes the variable; no limits
-      const std::wstring word = L"ThisParameter";
-      for (size_t at = use.expression.find(word); at != std::wstring::npos;
-           at = use.expression.find(word, at + use.variable.size()))
-        use.expression.replace(at, word.size(), use.variable);
-      use = FormulaEntry{L"", L"", use.expression, L"", use.variable, target, false, true};
-    } else {
-      use.parameter_bound = true;
+      return loader_.get_formula_uses().emplace_back(use);
     }
-    if (!property.empty()) use.setter = use.variable + L".set(Parameter.Property." + property + L", ";
-    loader_.get_formula_uses().push_back(use);
-    return loader_.get_formula_uses().back();
+    use.setter = use.variable + L".set(Parameter.Property." + property + L", ";
+    use.parameter_bound = true;
+    if (use.this_parameter) {  // its one "ThisParameter" becomes the variable; no limits
+      use.expression.replace(use.expression.find(L"ThisParameter"), 13, use.variable);
+      use.this_parameter = use.use_min_max = false;
+    }
+    return loader_.get_formula_uses().emplace_back(use);
   }
 
   std::string written() {
     loader_.create_file();
-    std::ifstream in(ini_.hookFile(), std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
+    return readFile(ini_.hookFile());
   }
 
   tavik_test::ScopedIni ini_{""};
@@ -88,70 +87,48 @@ class PropertyHookTest : public ::testing::Test {
   FormuaLoader loader_;
 };
 
-TEST_F(PropertyHookTest, NoFormulasGiveEmptyMethodsAndReplaceAnOldFile) {
-  std::ofstream(ini_.hookFile()) << std::string(5000, '#');
+TEST_F(PropertyHookTest, NoFormulasTheTorqueDemandExampleAndLimitsByteForByte) {
+  std::ofstream(ini_.hookFile()) << std::string(5000, '#');  // an old file is replaced
   load("");
-  EXPECT_EQ(std::string(kHead) +
-                "    def prepare(self):\n        pass\n"
-                "\n    def execute(self):\n        pass\n"
-                "\n    def reset(self):\n        pass\n" +
-                kCalculate,
-            written());
-}
+  EXPECT_EQ(hookText({}, {}, {}), written());
 
-TEST_F(PropertyHookTest, TheTorqueDemandExampleByteForByte) {
   load(formulaXml("Double", "&lt;Engine Speed&gt;.Value * 2",
                   "<UseMinMaxFlag>1</UseMinMaxFlag><Min>0</Min><Max>500</Max>"));
   addUse(L"Double", L"Torque Demand", L"Value");
-  const std::string expected =
-      std::string(kHead) +
-      "    def prepare(self):\n"
-      "        self.Engine_Speed = Parameter('Engine Speed')\n"
-      "        self.Engine_Speed.set(Parameter.Property.Is_Active, 1)\n"
-      "        self.Torque_Demand = Parameter('Torque Demand')\n"
-      "        self.Torque_Demand.set(Parameter.Property.Is_Active, 1)\n"
-      "\n"
-      "    def execute(self):\n"
-      "        self.Torque_Demand.set(Parameter.Property.Value, "
-      "self.calculate(self.Engine_Speed.get(Parameter.Property.Value) * 2, 0, 500))\n"
-      "\n"
-      "    def reset(self):\n"
-      "        del self.Engine_Speed\n"
-      "        del self.Torque_Demand\n" +
-      kCalculate;
+  const std::string expected = hookText(
+      {"self.Engine_Speed = Parameter('Engine Speed')",
+       "self.Engine_Speed.set(Parameter.Property.Is_Active, 1)",
+       "self.Torque_Demand = Parameter('Torque Demand')",
+       "self.Torque_Demand.set(Parameter.Property.Is_Active, 1)"},
+      {"self.Torque_Demand.set(Parameter.Property.Value, "
+       "self.calculate(self.Engine_Speed.get(Parameter.Property.Value) * 2, 0, 500))"},
+      {"del self.Engine_Speed", "del self.Torque_Demand"});
   EXPECT_EQ(expected, written());
   EXPECT_EQ(expected, written());  // again without a load: the lines stay unique
-}
 
-TEST_F(PropertyHookTest, LimitsInDefaultFloatFormatAndLeftOutUses) {
+  // Limits in the default float format (default 1 and 100); infinities as Python knows them.
   load(formulaXml("Half", "&lt;Speed&gt;.Value / 2",
-                  "<UseMinMaxFlag>true</UseMinMaxFlag><Min>0.5</Min><Max>1000000</Max>") +
-       formulaXml("Inf", "&lt;Speed&gt;.Value", "<UseMinMaxFlag>1</UseMinMaxFlag><Min>-INF</Min>") +
-       formulaXml("Self", "&lt;ThisParameter&gt;.Value"));
+                  "<UseMinMaxFlag>true</UseMinMaxFlag><Max>1000000</Max>") +
+       formulaXml("Inf", "&lt;Speed&gt;.Value", "<UseMinMaxFlag>1</UseMinMaxFlag><Min>-INF</Min>"));
   addUse(L"Half", L"Gain", L"Value");
   addUse(L"Inf", L"Gain", L"Demand_Value");
-  EXPECT_NE(std::string::npos,
-            written().find("    def execute(self):\n"
-                           "        self.Gain.set(Parameter.Property.Value, self.calculate("
-                           "self.Speed.get(Parameter.Property.Value) / 2, 0.5, 1e+06))\n"
-                           "        self.Gain.set(Parameter.Property.Demand_Value, self.calculate("
-                           "self.Speed.get(Parameter.Property.Value), -float('inf'), 100))\n\n"));
-  loader_.get_formula_uses().clear();
-  addUse(L"Self", L"_prop_C_Sequence/B");  // an action use that reads ThisParameter: left out
-  EXPECT_NE(std::string::npos, written().find("    def execute(self):\n        pass\n"));
+  const std::string text = written();
+  for (const char* tail : {" / 2, 1, 1e+06))\n", ".Value), -float('inf'), 100))\n"})
+    EXPECT_NE(std::string::npos, text.find(tail)) << tail;
 }
 
 TEST_F(PropertyHookTest, AnUnwritableFileIsAWarningAndTheLinesAreSetAllTheSame) {
   std::filesystem::remove_all(ini_.dir().path() / "system");
-  load(formulaXml("F", "&lt;B&gt;.Value + &lt;A&gt;.Value + &lt;B&gt;.Value"));
+  load(formulaXml("F", "&lt;ThisParameter&gt;.V + &lt;B&gt;.V + &lt;A&gt;.V + &lt;B&gt;.V"));
+  addUse(L"F", L"_prop_C_Sequence/B");  // reads ThisParameter: binds nothing
   tavik_test::CapturingSink sink;
   loader_.create_file();
-  EXPECT_EQ((std::vector<std::string>{"Could not write the property hook file " +
-                                      ini_.hookFile().string() + ": No such file or directory"}),
+  EXPECT_EQ(Lines{"Could not write the property hook file " + ini_.hookFile().string() +
+                  ": No such file or directory"},
             sink.messages(WARNING.value));
   EXPECT_FALSE(std::filesystem::exists(ini_.dir().path() / "system"));
-  EXPECT_EQ(4u, loader_.get_prepare_lines().size());
-  EXPECT_EQ((std::vector<std::wstring>{L"del self.A", L"del self.B"}), loader_.get_reset_lines());
+  EXPECT_EQ(std::make_pair(size_t{4}, std::vector<std::wstring>{L"del self.A", L"del self.B"}),
+            std::make_pair(loader_.get_prepare_lines().size(), loader_.get_reset_lines()));
 }
 
 TEST(PythonText, LiteralsAndIdentifiers) {
@@ -159,10 +136,9 @@ TEST(PythonText, LiteralsAndIdentifiers) {
             tavik::pythonStringLiteral(std::wstring(L"a'b\\c\nd\re\tf") + L'\0' + L"\x7f\x85" +
                                        static_cast<wchar_t>(0xD800) + L"\u00e4\u20ac"));
   const std::pair<std::wstring, std::wstring> identifiers[] = {
-      {L"Engine_Speed", L"Engine_Speed"}, {L"Oil\tTemp [C]", L"Oil_Temp__C_"},
-      {L"\u00d6l", L"_l"},   {L"1st", L"_1st"},        {L"", L"_"},
-      {L"class", L"class_"}, {L"None", L"None_"},      {L"reset", L"reset_"},
-      {L"calculate", L"calculate_"}, {L"__init__", L"__init___"}, {L"__x", L"__x"}};
+      {L"Engine_Speed", L"Engine_Speed"}, {L"Oil\tTemp [C]", L"Oil_Temp__C_"}, {L"\u00d6l", L"_l"},
+      {L"1st", L"_1st"}, {L"", L"_"}, {L"class", L"class_"}, {L"None", L"None_"},
+      {L"reset", L"reset_"}, {L"calculate", L"calculate_"}, {L"__init__", L"__init___"}};
   for (const auto& [name, identifier] : identifiers)
     EXPECT_EQ(identifier, tavik::pythonIdentifier(name)) << pugi::as_utf8(name);
   EXPECT_EQ("\x41\xC3\xA4\xE2\x82\xAC\xF0\x9F\x98\x80\xEF\xBF\xBD",
@@ -173,77 +149,53 @@ TEST(PythonText, LiteralsAndIdentifiers) {
 // Records every value that a formula stores (activations left out).
 const char kTavikStub[] = R"PY(
 log = []
-class _Names(type):
-    def __getattr__(cls, name):
-        if name.startswith('__'):
-            raise AttributeError(name)
-        return name
 class Parameter:
-    class Property(metaclass=_Names):
-        pass
-    values = {}
-    def __init__(self, name):
-        self.name = name
-    def get(self, prop):
-        return Parameter.values[(self.name, prop)]
+    class Property:
+        Value, Demand_Value, Is_Active = 'Value', 'Demand_Value', 'Is_Active'
+    values = {('Engine Speed', 'Value'): 300.0, ('Oil Temp', 'Value'): 40.0,
+              ('Tab\tName', 'Value'): 2.0, ('reset', 'Value'): 300.0,
+              ("x').get(0) or __import__('os').system('touch PWNED2') #", 'Value'): 7.0}
+    def __init__(self, name): self.name = name
+    def get(self, prop): return Parameter.values[(self.name, prop)]
     def set(self, prop, value):
-        if prop != 'Is_Active':
-            log.append('%r %s %r' % (self.name, prop, value))
-class FormulaResult:
-    def __init__(self, name):
-        self.name = name
-    def set_result(self, value):
-        log.append('%r %r' % (self.name, value))
+        if prop != 'Is_Active': log.append('%r %s %r' % (self.name, prop, value))
+class FormulaResult(Parameter):
+    def set_result(self, value): log.append('%r %r' % (self.name, value))
 )PY";
 
-// Clamping, a ThisParameter formula and action-property formulas (one also
-// marked as bound to a parameter, one reading ThisParameter and so left out),
-// each also on names that would break the file or inject code if spliced.
+// Clamping (and none without the flag), a ThisParameter formula and
+// action-property formulas (one also marked as bound to a parameter, one
+// reading ThisParameter and so left out), each also on names that would break
+// the file or inject code if spliced.
 TEST_F(PropertyHookTest, PythonRunsTheHookWithOrdinaryAndHostileNames) {
   if (std::system("python3 -c pass > /dev/null 2>&1") != 0) GTEST_SKIP() << "no python3";
   load(formulaXml("Double", "&lt;Engine Speed&gt;.Value * 2",
                   "<UseMinMaxFlag>1</UseMinMaxFlag><Min>0</Min><Max>500</Max>") +
            formulaXml("PlusOne", "&lt;ThisParameter&gt;.Value + 1") +
-           formulaXml("Tab", "&lt;Tab\tName&gt;.Value + &lt;reset&gt;.Value"),
-       "<Sequences><Sequence><Category>C</Category><Actions><Action><Name>A'\"\\</Name>"
-       "<Options><Option><Name>O</Name><Values><Value>Formula:Tab</Value></Values></Option>"
-       "</Options></Action></Actions></Sequence></Sequences>");
-  const std::wstring injection = L"Q'); import os; os.system('touch PWNED'); x=('";
-  const std::wstring selfInjection = L"x').get(0) or __import__('os').system('touch PWNED2') #";
+           formulaXml("Tab", "&lt;Tab\tName&gt;.Value + &lt;reset&gt;.Value"));
   addUse(L"Double", L"Torque Demand", L"Value");
   addUse(L"PlusOne", L"Oil Temp", L"Demand_Value");
-  addUse(L"PlusOne", selfInjection, L"Value");
-  addUse(L"Tab", injection, L"Value");
+  addUse(L"PlusOne", L"x').get(0) or __import__('os').system('touch PWNED2') #", L"Value");
+  addUse(L"Tab", L"Q'); import os; os.system('touch PWNED'); x=('", L"Value");
   addUse(L"Tab", L"Back\\slash\nnew \"line\"", L"Value");
-  addUse(L"_prop_C_Sequence/A'\"\\O_action_property", L"_prop_C_Sequence/A'\"\\O")
-      .parameter_bound = true;
+  addUse(L"Tab", L"_prop_C_Sequence/A'\"\\O").parameter_bound = true;
   addUse(L"PlusOne", L"_prop_C_Sequence/B");
   loader_.create_file();
 
   const std::filesystem::path dir = ini_.hookFile().parent_path();
   std::ofstream(dir / "tavik.py") << kTavikStub;
-  std::ofstream(dir / "driver.py")
-      << "import sys\nsys.path.insert(0, sys.argv[1])\nimport tavik\n"
-         "tavik.Parameter.values.update({('Engine Speed', 'Value'): 300.0, ('Oil Temp', 'Value'):"
-         " 40.0, ('Tab\\tName', 'Value'): 2.0, ('reset', 'Value'): 3.0, (\"x').get(0) or "
-         "__import__('os').system('touch PWNED2') #\", 'Value'): 7.0})\n"
-         "import PropertyHook\nhook = PropertyHook.PropertyHook()\n"
-         "hook.prepare()\nhook.execute()\nhook.reset()\n"
-         "print('\\n'.join(tavik.log))\nprint('left', sorted(vars(hook)))\n";
-  const std::string command =
-      "cd '" + dir.string() + "' && python3 -I -B driver.py '" + dir.string() + "' 2>&1";
-  FILE* pipe = ::popen(command.c_str(), "r");
-  ASSERT_NE(nullptr, pipe);
-  std::string output;
-  char buffer[4096];
-  for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, n);
-  EXPECT_EQ(0, ::pclose(pipe)) << output;
+  const int status = std::system(
+      ("cd '" + dir.string() + "' && python3 -B -E -s -c \"import tavik, PropertyHook; "
+       "h = PropertyHook.PropertyHook(); h.prepare(); h.execute(); h.reset(); "
+       "print('\\n'.join(tavik.log)); print('left', sorted(vars(h)))\" > output.txt 2>&1").c_str());
+  const std::string output = readFile(dir / "output.txt");
+  EXPECT_EQ(0, status) << output;
   EXPECT_EQ("'Torque Demand' Value 500\n"
             "'Oil Temp' Demand_Value 41.0\n"
             "\"x').get(0) or __import__('os').system('touch PWNED2') #\" Value 8.0\n"
-            "\"Q'); import os; os.system('touch PWNED'); x=('\" Value 5.0\n"
-            "'Back\\\\slash\\nnew \"line\"' Value 5.0\n"
-            "'_prop_C_Sequence/A\\'\"\\\\O_action_property' 5.0\n"
+            "\"Q'); import os; os.system('touch PWNED'); x=('\" Value 302.0\n"
+            "'Back\\\\slash\\nnew \"line\"' Value 302.0\n"
+            "'_prop_C_Sequence/A\\'\"\\\\O_action_property' 302.0\n"
             "left []\n",
             output);
   EXPECT_FALSE(std::filesystem::exists(dir / "PWNED") || std::filesystem::exists(dir / "PWNED2"));
