@@ -23,18 +23,24 @@ using Strings = std::vector<std::string>;
 
 constexpr int kUnwritten = 77;
 
-std::string modeRequest(const std::string& name, const std::string& dyno,
-                        const std::string& engine) {
-  return "<ModeRequest><Name>" + name + "</Name><Dyno>" + dyno + "</Dyno><Engine>" + engine +
-         "</Engine></ModeRequest>";
+std::string modeRequest(int name, int k, const std::string& dyno = "D",
+                        const std::string& engine = "E") {
+  return "<ModeRequest><Name>" + std::to_string(name) + "</Name><Dyno>" + dyno + std::to_string(k) +
+         "</Dyno><Engine>" + engine + std::to_string(k) + "</Engine></ModeRequest>";
 }
 std::string throttle(const std::string& name, const std::string& requests = "",
-                     const std::string& more = "") {
-  return "<Property><ThrottleParameter>" + name + "</ThrottleParameter>" + more +
-         "</Property><ModeRequestCh>" + requests + "</ModeRequestCh>";
+                     const std::string& wot = "") {
+  return "<Property><ThrottleParameter>" + name + "</ThrottleParameter>" +
+         (wot.empty() ? "" : "<WOTSource>" + wot + "</WOTSource>") + "</Property><ModeRequestCh>" +
+         requests + "</ModeRequestCh>";
 }
-long long handleOf(const std::string& name) {
-  return ws::Parameter(std::wstring(name.begin(), name.end())).getHandle();
+// The parameter's name, or the number when the handle is no parameter.
+std::string nameAt(long long handle) {
+  try {
+    return ws::Parameter(handle).getName();
+  } catch (...) {
+    return std::to_string(handle);
+  }
 }
 
 class CommonParametersTest : public ::testing::Test {
@@ -62,8 +68,25 @@ class CommonParametersTest : public ::testing::Test {
                                 parameters + "</ParameterType></Parameters>"
                           : "") +
         "</MeasurementDefinition>";
-    tavik::ConfigReader reader;
-    return reader.loadConfig(ini_->dir().write("config.xml", xml).wstring(), false);
+    return tavik::ConfigReader().loadConfig(ini_->dir().write("config.xml", xml).wstring(), false);
+  }
+  // "wait|stability|run sequence|reset parameters|reset maps|WOT|throttle|
+  // mode count", then "name|dyno|engine" of the first `slots` control modes.
+  Strings items(int slots = 0) {
+    Strings out{""};
+    for (unsigned int item :
+         {gc::ParallelActionWaitTime, gc::ParallelActionStabilityTime, gc::RunSequenceAtDeviceError,
+          gc::ResetAllParameters, gc::ResetAllMaps})
+      out[0] += std::to_string(global_.get<int>(item)) + "|";
+    const std::wstring wot = global_.get<std::wstring>(gc::WOTSource);
+    out[0] += std::string(wot.begin(), wot.end()) + "|" +
+              nameAt(global_.get<long long>(gc::ThrottleParameter)) + "|" +
+              std::to_string(global_.get<int>(gc::ControlModeCount));
+    for (int k = 0; k < slots; ++k)
+      out.push_back(std::to_string(global_.get<int>(gc::controlModeName(k))) + "|" +
+                    nameAt(global_.get<long long>(gc::controlModeDyno(k))) + "|" +
+                    nameAt(global_.get<long long>(gc::controlModeEngine(k))));
+    return out;
   }
 
   tavik_test::ScopedWorkspace workspace_;
@@ -71,103 +94,77 @@ class CommonParametersTest : public ::testing::Test {
   ws::GlobalConfig global_;
 };
 
-TEST_F(CommonParametersTest, WithoutOperatingPointsOnlyTheGeneralItemsAreWritten) {
+TEST_F(CommonParametersTest, WithoutOperatingPointsWaitTimesComeFromTheFileThenTheIni) {
   tavik_test::CapturingSink sink;
   EXPECT_TRUE(
       load("<CheckBox><EnableResetAllParameters>true</EnableResetAllParameters></CheckBox>" +
-               throttle("Nowhere", modeRequest("1", "X", "Y")),
+               throttle("Nowhere", modeRequest(1, 0, "X"), "55"),
            false));
-  EXPECT_EQ(60000 * 1000, global_.get<int>(gc::ParallelActionWaitTime));
-  EXPECT_EQ(4000 * 1000, global_.get<int>(gc::ParallelActionStabilityTime));
-  EXPECT_EQ(0, global_.get<int>(gc::RunSequenceAtDeviceError));
-  EXPECT_EQ(1, global_.get<int>(gc::ResetAllParameters));
-  EXPECT_EQ(0, global_.get<int>(gc::ResetAllMaps));
-  EXPECT_EQ(L"old", global_.get<std::wstring>(gc::WOTSource));
-  EXPECT_EQ(kUnwritten, global_.get<long long>(gc::ThrottleParameter));
-  EXPECT_EQ(kUnwritten, global_.get<int>(gc::ControlModeCount));
-  EXPECT_EQ(Strings{}, sink.messages(UA_WARNING.value));
-}
-
-TEST_F(CommonParametersTest, WaitTimesComeFromTheFileThenTheIniAndAreHeldInRange) {
+  EXPECT_EQ(Strings{"60000000|4000000|0|1|0|old|77|77"}, items());
   ini_.reset();
   ini_ = std::make_unique<tavik_test::ScopedIni>(
       "ParallelActionWaitTime=7\nParallelActionStabilityTime=8\n");
-  tavik_test::CapturingSink sink;
   EXPECT_TRUE(
       load("<Property><PControlWaitStabilityTime>3</PControlWaitStabilityTime>"
            "<PControlWaitTime>99999999</PControlWaitTime></Property>",
            false));
-  EXPECT_EQ(2147483647, global_.get<int>(gc::ParallelActionWaitTime));
-  EXPECT_EQ(3000, global_.get<int>(gc::ParallelActionStabilityTime));
-  EXPECT_EQ(Strings{"PControlWaitTime 99999999 is out of range; 2147483647 is used"},
-            sink.messages(WARNING.value));
-  EXPECT_EQ(Strings{"loadCommonParameters"}, sink.functions(WARNING.value));
+  EXPECT_EQ("2147483647|3000|", items()[0].substr(0, 16));
   EXPECT_TRUE(load("", false));
-  EXPECT_EQ(7000, global_.get<int>(gc::ParallelActionWaitTime));
-  EXPECT_EQ(8000, global_.get<int>(gc::ParallelActionStabilityTime));
+  EXPECT_EQ("7000|8000|", items()[0].substr(0, 10));
+  EXPECT_EQ(Strings{"loadCommonParameters: PControlWaitTime 99999999 is out of range; 2147483647 "
+                    "is used"},
+            sink.lines(WARNING.value));
+  EXPECT_EQ(Strings{}, sink.messages(UA_WARNING.value));
 }
 
 TEST_F(CommonParametersTest, RunSequenceModeFollowsTheTypeAndUnknownTypesLeaveIt) {
   for (const auto& row :
-       {std::make_pair("5", kUnwritten), std::make_pair("1", 1), std::make_pair("0", 2)}) {
+       {std::make_pair("5", "77"), std::make_pair("1", "1"), std::make_pair("0", "2")}) {
     SCOPED_TRACE(row.first);
     load("<CheckBox><EnableRunSeqAtDeviceError>1</EnableRunSeqAtDeviceError><RunSeqType>" +
              std::string(row.first) +
              "</RunSeqType><EnableResetAllMaps>yes</EnableResetAllMaps></CheckBox>",
          false);
-    EXPECT_EQ(row.second, global_.get<int>(gc::RunSequenceAtDeviceError));
-    EXPECT_EQ(1, global_.get<int>(gc::ResetAllMaps));
+    EXPECT_EQ(Strings{"60000000|4000000|" + std::string(row.second) + "|0|1|old|77|77"}, items());
   }
 }
 
 TEST_F(CommonParametersTest, ThrottleAndThreeModeRequestsFillTheirSlotsInOrder) {
-  EXPECT_TRUE(load(throttle(
-      "Throttle",
-      modeRequest("4", "D0", "E0") + modeRequest("9", "D1", "E1") + modeRequest("x", "D2", "E2"),
-      "<WOTSource>55</WOTSource>")));
-  EXPECT_EQ(L"55", global_.get<std::wstring>(gc::WOTSource));
-  EXPECT_EQ(handleOf("Throttle"), global_.get<long long>(gc::ThrottleParameter));
-  EXPECT_EQ(3, global_.get<int>(gc::ControlModeCount));
-  const int names[] = {4, 9, 0};  // a Name that is not a number reads 0
-  for (int k = 0; k < 3; ++k) {
-    EXPECT_EQ(handleOf("D" + std::to_string(k)), global_.get<long long>(gc::controlModeDyno(k)));
-    EXPECT_EQ(handleOf("E" + std::to_string(k)), global_.get<long long>(gc::controlModeEngine(k)));
-    EXPECT_EQ(names[k], global_.get<int>(gc::controlModeName(k)));
-  }
-  EXPECT_EQ(kUnwritten, global_.get<int>(gc::controlModeName(3)));
+  // A Name that is not a number reads 0.
+  EXPECT_TRUE(load(throttle("Throttle",
+                            modeRequest(4, 0) + modeRequest(9, 1) +
+                                "<ModeRequest><Name>x</Name><Dyno>D2</Dyno><Engine>E2"
+                                "</Engine></ModeRequest>",
+                            "55")));
+  EXPECT_EQ(
+      (Strings{"60000000|4000000|0|0|0|55|Throttle|3", "4|D0|E0", "9|D1|E1", "0|D2|E2", "77|0|0"}),
+      items(4));
 }
 
 TEST_F(CommonParametersTest, MissingThrottleOrControlModeParameterFailsWithItsLine) {
   tavik_test::CapturingSink sink;
   EXPECT_FALSE(load(throttle("Gas")));
-  EXPECT_EQ(L"100", global_.get<std::wstring>(gc::WOTSource));
-  EXPECT_FALSE(load(throttle("Throttle", modeRequest("1", "Brake", "E0"))));
-  EXPECT_FALSE(load(
-      throttle("Throttle", modeRequest("1", "D0", "Clutch") + modeRequest("2", "Brake", "E1"))));
-  EXPECT_EQ(
-      (Strings{
-          "Parameter \"Gas\" assigned as Throttle Parameter doesn't exist in this Configuration",
-          "Parameter \" Brake \" assigned as Control-Mode Dyno Parameter doesn't exist in "
-          "this Configuration",
-          "Parameter \" Clutch \" assigned as Control-Mode Engine Parameter doesn't exist "
-          "in this Configuration"}),
-      sink.messages(UA_WARNING.value));
-  EXPECT_EQ(Strings(3, "loadCommonParameters"), sink.functions(UA_WARNING.value));
-  EXPECT_EQ(kUnwritten, global_.get<int>(gc::ControlModeCount));
-  EXPECT_EQ(kUnwritten, global_.get<int>(gc::controlModeName(0)));
+  EXPECT_FALSE(load(throttle("Throttle", modeRequest(1, 0, "Brake"))));
+  EXPECT_FALSE(
+      load(throttle("Throttle", modeRequest(1, 0, "D", "Clutch") + modeRequest(2, 1, "Brake"))));
+  EXPECT_EQ((Strings{"loadCommonParameters: Parameter \"Gas\" assigned as Throttle Parameter "
+                     "doesn't exist in this Configuration",
+                     "loadCommonParameters: Parameter \" Brake0 \" assigned as Control-Mode Dyno "
+                     "Parameter doesn't exist in this Configuration",
+                     "loadCommonParameters: Parameter \" Clutch0 \" assigned as Control-Mode "
+                     "Engine Parameter doesn't exist in this Configuration"}),
+            sink.lines(UA_WARNING.value));
+  EXPECT_EQ((Strings{"60000000|4000000|0|0|0|100|Throttle|77", "77|0|0"}), items(1));
 }
 
 TEST_F(CommonParametersTest, RequestsBeyondTheTwentySlotsAreDroppedWithAWarning) {
   std::string requests;
-  for (int k = 0; k < 22; ++k)
-    requests +=
-        modeRequest(std::to_string(k + 1), "D" + std::to_string(k), "E" + std::to_string(k));
+  for (int k = 0; k < 22; ++k) requests += modeRequest(k + 1, k);
   tavik_test::CapturingSink sink;
   EXPECT_TRUE(load(throttle("Throttle", requests)));
-  EXPECT_EQ(20, global_.get<int>(gc::ControlModeCount));
-  EXPECT_EQ(handleOf("D19"), global_.get<long long>(gc::controlModeDyno(19)));
-  EXPECT_EQ(20, global_.get<int>(gc::controlModeName(19)));
-  EXPECT_EQ(1, global_.get<int>(gc::controlModeName(0)));  // slot 20 would overlay it
+  const Strings slots = items(20);
+  EXPECT_EQ((Strings{"60000000|4000000|0|0|0|100|Throttle|20", "1|D0|E0", "20|D19|E19"}),
+            (Strings{slots[0], slots[1], slots[20]}));  // slot 20 would overlay slot 0's name
   EXPECT_EQ((Strings{"Control-mode request 21 (Name 21, Dyno \"D20\", Engine \"E20\") is dropped: "
                      "the table holds 20 requests",
                      "Control-mode request 22 (Name 22, Dyno \"D21\", Engine \"E21\") is dropped: "

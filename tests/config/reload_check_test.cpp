@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "CapturingSink.h"
@@ -17,7 +16,6 @@
 namespace {
 
 using Strings = std::vector<std::string>;
-using Result = std::pair<bool, Strings>;
 
 const std::string kOperatingPoint =
     "<ParameterType><Category>OperatingPoint</Category><Parameter><Name>OP1</Name>"
@@ -34,10 +32,10 @@ const std::string kAll = kOperatingPoint + kOthers;
 std::string replaced(std::string text, const std::string& from, const std::string& to) {
   return text.replace(text.find(from), from.size(), to);
 }
-Result refused(const std::string& head, const std::string& name) {
-  return {
-      false,
-      {head + " has changed for " + name + " Please disconnect before loading the configuration"}};
+// The check's result as "true"/"false", then its UA_WARNING lines.
+Strings refused(const std::string& head, const std::string& name) {
+  return {"false", "checkReloadParameterTree: " + head + " has changed for " + name +
+                       " Please disconnect before loading the configuration"};
 }
 
 class ReloadCheckTest : public ::testing::Test {
@@ -52,15 +50,13 @@ class ReloadCheckTest : public ::testing::Test {
                    parameters + "</Parameters></MeasurementDefinition>")
         .wstring();
   }
-  // The check's result and its UA_WARNING lines, each from the comparison.
-  Result check(const std::string& parameters) {
-    const std::wstring path = write(parameters);
+  Strings check(const std::wstring& path) {
     tavik_test::CapturingSink sink;
-    const bool result = reader_.checkReloadParameters(path);
-    const Strings lines = sink.messages(UA_WARNING.value);
-    EXPECT_EQ(Strings(lines.size(), "checkReloadParameterTree"), sink.functions(UA_WARNING.value));
-    return {result, lines};
+    Strings out{reader_.checkReloadParameters(path) ? "true" : "false"};
+    for (const std::string& line : sink.lines(UA_WARNING.value)) out.push_back(line);
+    return out;
   }
+  Strings check(const std::string& parameters) { return check(write(parameters)); }
 
   tavik_test::ScopedWorkspace workspace_;
   tavik_test::ScopedIni ini_{""};
@@ -69,7 +65,7 @@ class ReloadCheckTest : public ::testing::Test {
 };
 
 TEST_F(ReloadCheckTest, EachDifferenceRefusesWithItsLineAndOnlyTheFirstIsReported) {
-  EXPECT_EQ(Result(true, {}), check(kAll));
+  EXPECT_EQ(Strings{"true"}, check(kAll));
   EXPECT_EQ(refused("Set Channelname", "S1"), check(replaced(kAll, ">SC1<", ">SC9<")));
   EXPECT_EQ(refused("Get Channelname", "OP1"), check(replaced(kAll, ">GC_OP<", ">GC_X<")));
   EXPECT_EQ(refused("Set Type", "OP1"), check(replaced(kAll, "<Set_Type>1<", "<Set_Type>0<")));
@@ -82,13 +78,11 @@ TEST_F(ReloadCheckTest, EachDifferenceRefusesWithItsLineAndOnlyTheFirstIsReporte
   EXPECT_EQ(refused("Set Channelname", "OP1"),
             check(replaced(kOthers, "<Get_Type>2<", "<Get_Type>3<") +
                   replaced(kOperatingPoint, ">SC_OP<", ">Z<")));
-}
-
-TEST_F(ReloadCheckTest, NewParametersAreComparedWithAFreshOneAndNotCreated) {
+  // A new parameter is compared with a fresh one and not created.
   const std::string fresh =
       "<ParameterType><Category>Measurement</Category><Parameter><Name>New</Name>"
       "<Set_Type>0</Set_Type></Parameter></ParameterType>";
-  EXPECT_EQ(Result(true, {}), check(kAll + fresh));
+  EXPECT_EQ(Strings{"true"}, check(kAll + fresh));
   EXPECT_EQ(refused("Get Channelname", "New"),
             check(kAll +
                   replaced(fresh, "<Set_Type>", "<Get_ChannelName>G</Get_ChannelName><Set_Type>")));
@@ -98,16 +92,16 @@ TEST_F(ReloadCheckTest, NewParametersAreComparedWithAFreshOneAndNotCreated) {
 
 TEST_F(ReloadCheckTest, UnreadableFileIsRefusedWithTheReason) {
   const std::string dir = ini_.dir().path().string();
-  tavik_test::CapturingSink sink;
-  EXPECT_FALSE(reader_.checkReloadParameters(ini_.dir().path().wstring() + L"/missing.xml"));
-  EXPECT_FALSE(
-      reader_.checkReloadParameters(ini_.dir().write("broken.xml", "<Parameters>").wstring()));
-  EXPECT_EQ((Strings{"Error while checking if reload is possible: File was not found (file " + dir +
-                         "/missing.xml, offset 0)",
-                     "Error while checking if reload is possible: Start-end tags mismatch (file " +
+  EXPECT_EQ((Strings{"false",
+                     "checkReloadParameters: Error while checking if reload is possible: File was "
+                     "not found (file " +
+                         dir + "/missing.xml, offset 0)"}),
+            check(ini_.dir().path().wstring() + L"/missing.xml"));
+  EXPECT_EQ((Strings{"false",
+                     "checkReloadParameters: Error while checking if reload is possible: Start-end "
+                     "tags mismatch (file " +
                          dir + "/broken.xml, offset 11)"}),
-            sink.messages(UA_WARNING.value));
-  EXPECT_EQ(Strings(2, "checkReloadParameters"), sink.functions(UA_WARNING.value));
+            check(ini_.dir().write("broken.xml", "<Parameters>").wstring()));
 }
 
 }  // namespace

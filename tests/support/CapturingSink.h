@@ -37,6 +37,13 @@ class CapturingSink {
       if (r.level_value == level_value) out.push_back(r.function);
     return out;
   }
+  // Records at one level value as "function: message".
+  std::vector<std::string> lines(int level_value) const {
+    std::vector<std::string> out;
+    for (const auto& r : records_)
+      if (r.level_value == level_value) out.push_back(r.function + ": " + r.message);
+    return out;
+  }
   void clear() { records_.clear(); }
 
  private:
