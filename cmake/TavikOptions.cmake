@@ -11,11 +11,13 @@ if(TAVIK_SANITIZE)
 endif()
 
 # tavik_add_gtest(<name> SOURCES ... LIBS ...): one test executable, registered with CTest
-# by test discovery so that each test case is its own CTest entry.
+# by test discovery so that each test case is its own CTest entry. The shared
+# test helpers of tests/support are on its include path.
 include(GoogleTest)
 function(tavik_add_gtest name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main tavik::options)
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests/support)
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 120)
 endfunction()
