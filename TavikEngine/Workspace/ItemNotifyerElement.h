@@ -31,8 +31,8 @@
 #include "TavikEngine/Workspace/NotifyerElement.h"
 #include "TavikEngine/Workspace/SharedElement.h"
 #include "TavikEngine/Workspace/notificationqueue.h"
-#include "workspace/IPCListener.h"
-#include "workspace/NotificationQueueManager.h"
+#include "TavikEngine/Workspace/IPCListener.h"
+#include "TavikEngine/Workspace/NotificationQueueManager.h"
 
 namespace tavik {
 namespace workspace {
@@ -58,7 +58,7 @@ class ItemNotifyerElement : public SharedElement<T> {
 
   // Position of the item's listener block inside the element; 0 when none.
   unsigned int getListenerOffset(unsigned int property) const {
-    return notification::listenerPosition(this->getItemType(property), property);
+    return listenerPosition(this->getItemType(property), property);
   }
 
   // Text of the NOTIFICATIONS line (see NotificationText.h).
@@ -110,8 +110,8 @@ class ItemNotifyerElement : public SharedElement<T> {
                         static_cast<long long>(i) * notification::kListenerHandleSize,
                     sizeof listenerHandle);
         IPCListener listener(listenerHandle);
-        const int queueId = listener.template get<int>(notification::kListenerQueueIdItem);
-        const int always = listener.template get<int>(notification::kListenerAlwaysNotifyItem);
+        const int queueId = listener.template get<int>(ipc_listener::QueueId);
+        const int always = listener.template get<int>(ipc_listener::AlwaysNotify);
         // A NaN on either side of a double compares unequal: it always notifies.
         if (always == 0 && !(oldValue != value)) continue;
         const boost::shared_ptr<notification::NotificationQueue> queue =
@@ -119,7 +119,7 @@ class ItemNotifyerElement : public SharedElement<T> {
         std::wstring name;
         this->getName(name);
         queue->push(this->handle_, property, oldValue, value);
-        listener.set(notification::kListenerNotifiedItem, 1);
+        listener.set(ipc_listener::Notified, 1);
         WLOG(NOTIFICATIONS) << formatNotification(name, this->handle_, property, oldValue, value);
       }
     }

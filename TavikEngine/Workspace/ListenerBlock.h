@@ -1,4 +1,5 @@
-// Where an item's listener block lies and what it holds.
+// What an item's listener block holds (where it lies: listenerPosition in
+// workspace/ElementSchema.h).
 //
 // Block layout (inside the written element, shared with other processes):
 //   +0  int32  listener count
@@ -7,41 +8,16 @@
 // The block has room for kMaxListeners handles.
 #pragma once
 
+#include "workspace/ElementSchema.h"
+
 namespace tavik {
 namespace workspace {
 namespace notification {
 
-constexpr int kMaxListeners = 100;
+constexpr int kMaxListeners = kListenerCapacity;
 constexpr unsigned int kListenerHandlesOffset = 4;
 constexpr unsigned int kListenerHandleSize = 8;
-
-// Items of an IPCListener element (all int).
-constexpr unsigned int kListenerQueueIdItem = 584;
-constexpr unsigned int kListenerNotifiedItem = 600;
-constexpr unsigned int kListenerAlwaysNotifyItem = 608;
-
-// Position (relative to the element) of the listener block of `item`, whose
-// workspace item type code is `itemType`; 0 when the item has no listeners.
-constexpr unsigned int listenerPosition(int itemType, unsigned int item) {
-  switch (itemType) {
-    case 0: case 2: case 3: case 4: case 5: case 6: case 7: case 8: case 9:
-      return 0;
-    case 10: case 13:
-      return item + 16;
-    case 12: case 19:
-      return item + 8;
-    case 14: case 18:
-      return item + 256;
-    case 15:
-      return item + 504;
-    case 16:
-      return item + 1028;
-    case 17:
-      return item + 4100;
-    default:  // 1, 11 and codes outside 0..19: the count is stored at the item
-      return item;
-  }
-}
+static_assert(kListenerBlockSize == kListenerHandlesOffset + kListenerHandleSize * kMaxListeners);
 
 }  // namespace notification
 }  // namespace workspace

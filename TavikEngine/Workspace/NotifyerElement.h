@@ -8,7 +8,7 @@
 #include <boost/shared_ptr.hpp>
 
 #include "TavikEngine/Workspace/SharedElement.h"
-#include "workspace/ItemObserver.h"
+#include "TavikEngine/Workspace/ItemObserver.h"
 
 namespace tavik {
 namespace workspace {

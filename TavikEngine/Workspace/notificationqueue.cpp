@@ -7,7 +7,7 @@
 #include <boost/lexical_cast.hpp>
 
 #include "TavikEngine/LogLevels.h"
-#include "workspace/NotificationQueueManager.h"
+#include "TavikEngine/Workspace/NotificationQueueManager.h"
 
 namespace tavik {
 namespace workspace {

@@ -14,8 +14,8 @@
 #include "QueueTestSupport.h"
 #include "ScopedWorkspace.h"
 #include "workspace/GlobalConfig.h"
-#include "workspace/IPCListener.h"
-#include "workspace/ItemObserver.h"
+#include "TavikEngine/Workspace/IPCListener.h"
+#include "TavikEngine/Workspace/ItemObserver.h"
 
 namespace {
 

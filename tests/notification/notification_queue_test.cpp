@@ -18,7 +18,7 @@
 #include "QueueTestSupport.h"
 #include "TavikEngine/Workspace/NotifyMessage.h"
 #include "TavikEngine/Workspace/notificationqueue.h"
-#include "workspace/NotificationQueueManager.h"
+#include "TavikEngine/Workspace/NotificationQueueManager.h"
 
 namespace {
 

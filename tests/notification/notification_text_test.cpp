@@ -11,7 +11,7 @@
 namespace {
 
 using tavik::workspace::notification::formatNotification;
-using tavik::workspace::notification::listenerPosition;
+using tavik::workspace::listenerPosition;
 
 TEST(NotificationText, ExactTextPerValueType) {
   const double nan = std::numeric_limits<double>::quiet_NaN();

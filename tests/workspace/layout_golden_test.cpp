@@ -26,7 +26,7 @@ std::string dumpLayouts() {
         << schema.size << (schema.variable_tail ? " tail" : "") << '\n';
     for (const ws::ItemSchema& item : schema.items) {
       out << "  " << item.item << " code " << item.type_code << " bytes " << ws::valueSize(item)
-          << ' ' << item.name;
+          << ' ' << item.name << (item.by_name ? " by-name" : "");
       if (const unsigned int block = ws::listenerBlockOffset(item)) out << " listeners " << block;
       out << '\n';
     }

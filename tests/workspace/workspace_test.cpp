@@ -15,7 +15,7 @@
 #include "ScopedWorkspace.h"
 #include "workspace/Device.h"
 #include "workspace/GlobalConfig.h"
-#include "workspace/IPCListener.h"
+#include "TavikEngine/Workspace/IPCListener.h"
 #include "workspace/Parameter.h"
 
 namespace {

@@ -33,37 +33,10 @@
 #include <string>
 #include <vector>
 
+#include "workspace/ElementClasses.h"
+
 namespace tavik {
 namespace workspace {
-
-// Class ids: which schema an element follows (stored at byte 8 of the element).
-namespace element_class {
-constexpr int kGlobalConfig = 1;
-constexpr int kParameter = 2;
-constexpr int kDevice = 3;
-constexpr int kIPCListener = 4;
-constexpr int kPropertyMap = 5;
-}  // namespace element_class
-
-// Element type codes (stored at byte 0 of the element).
-namespace element_type {
-constexpr int kGlobalConfig = 1;
-constexpr int kParameter = 2;
-constexpr int kIPCListener = 3;
-constexpr int kPropertyMap = 9;
-constexpr int kDevice = 14;
-constexpr int kActionGroup = 24;
-}  // namespace element_type
-
-// Memory areas: element names are unique within one area.
-namespace memory_area {
-constexpr long long kDevices = 0;
-constexpr long long kGlobalConfig = 0x100000;
-constexpr long long kListeners = 0x200000;
-constexpr long long kMaps = 0x300000;
-constexpr long long kParameters = 0x400000;
-constexpr long long kActions = 0xA00000;
-}  // namespace memory_area
 
 // Item type codes used by this workspace.
 namespace item_type {
@@ -105,6 +78,7 @@ struct ItemSchema {
   std::string name;   // for log lines
   int type_code;
   unsigned int room;  // bytes of a text item (codes 5 and 6); 0 otherwise
+  bool by_name;       // whether findItemByName finds it (ITEM in ElementItems.h)
 };
 
 struct ElementSchema {
@@ -115,6 +89,7 @@ struct ElementSchema {
   unsigned int size;        // bytes of one element
   unsigned int first_item;  // the name room runs from byte 20 up to here
   std::vector<ItemSchema> items;  // ordered by item number
+  std::vector<const ItemSchema*> by_name;  // the by_name items, ordered by name
   // Whether an element may be created with a tail of its own size after the
   // `size` bytes of items (Workspace::openOrCreateElement with extra bytes);
   // the element's header then holds size + tail.
@@ -127,14 +102,44 @@ const std::vector<ElementSchema>& allSchemas();
 const ElementSchema* findSchema(int class_id);
 // The item that starts at that item number; nullptr when none does.
 const ItemSchema* findItem(const ElementSchema& schema, unsigned int item);
+// The item of that name (compared exactly) among the items the class lets
+// callers address by name; nullptr when there is none.
+const ItemSchema* findItemByName(const ElementSchema& schema, const std::wstring& name);
 
 // The value type of an item type code. Precondition: a code listed above.
 ValueKind valueKindOf(int type_code);
 // Bytes an item's value occupies.
 unsigned int valueSize(const ItemSchema& item);
+// Where the listener block of an item of that type code lies inside the
+// element: per the table above for the listened codes, 0 (none) for codes 0
+// and 2 to 9, and the item number itself for every other code (1, 11 and
+// codes outside 0 to 19, which this workspace never gives an item: a reader
+// of a foreign layout then looks at the item, never beyond it).
+constexpr unsigned int listenerPosition(int type_code, unsigned int item) {
+  switch (type_code) {
+    case 0: case 2: case 3: case 4: case 5: case 6: case 7: case 8: case 9:
+      return 0;
+    case 10: case 13:
+      return item + 16;
+    case 12: case 19:
+      return item + 8;
+    case 14: case 18:
+      return item + 256;
+    case 15:
+      return item + 504;
+    case 16:
+      return item + 1028;
+    case 17:
+      return item + 4100;
+    default:
+      return item;
+  }
+}
 // Byte offset of the item's listener block inside the element; 0 when the
 // item has none.
-unsigned int listenerBlockOffset(const ItemSchema& item);
+inline unsigned int listenerBlockOffset(const ItemSchema& item) {
+  return listenerPosition(item.type_code, item.item);
+}
 // Whether the code is one of the codes listed above.
 bool isKnownItemType(int type_code);
 

@@ -72,10 +72,10 @@ long long openMap(const std::wstring& name, unsigned long long x, unsigned long 
 }  // namespace
 
 PropertyMap::PropertyMap(const std::wstring& name, unsigned long long x, unsigned long long y)
-    : ItemNotifyerElement<PropertyMap>(openMap(name, x, y)) {}
+    : ElementClass(openMap(name, x, y), AsGiven{}) {}
 
 PropertyMap::PropertyMap(long long handle)
-    : ItemNotifyerElement<PropertyMap>(openElementByHandle(element_class::kPropertyMap, handle)) {}
+    : ElementClass(handle) {}
 
 unsigned long long PropertyMap::getXCount() const {
   requireValid("getXCount");

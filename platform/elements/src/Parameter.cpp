@@ -14,38 +14,6 @@ void Parameter::set(parameter::Property property, double value) {
 
 namespace {
 
-struct CatalogueEntry {
-  const wchar_t* name;
-  parameter::Property property;
-};
-
-#define TAVIK_PROPERTY(name) {L## #name, parameter::name}
-// Every parameter::Property but the log-flag words.
-constexpr CatalogueEntry kCatalogue[] = {
-    TAVIK_PROPERTY(Is_Interface),       TAVIK_PROPERTY(Is_Active),
-    TAVIK_PROPERTY(Has_Request_Parameter), TAVIK_PROPERTY(Category_Type),
-    TAVIK_PROPERTY(Set_Type),           TAVIK_PROPERTY(Get_Type),
-    TAVIK_PROPERTY(Is_Device_Signal),   TAVIK_PROPERTY(ECU_Switch_On),
-    TAVIK_PROPERTY(ECU_Switch_Off),     TAVIK_PROPERTY(Request_Switch_Off),
-    TAVIK_PROPERTY(Demand_Value),       TAVIK_PROPERTY(Min),
-    TAVIK_PROPERTY(Max),                TAVIK_PROPERTY(Demand_Value_1),
-    TAVIK_PROPERTY(Demand_Value_2),     TAVIK_PROPERTY(Demand_Value_3),
-    TAVIK_PROPERTY(Demand_Value_4),     TAVIK_PROPERTY(Demand_Value_5),
-    TAVIK_PROPERTY(Demand_Value_6),     TAVIK_PROPERTY(Demand_Value_7),
-    TAVIK_PROPERTY(Demand_Value_8),     TAVIK_PROPERTY(Demand_Value_9),
-    TAVIK_PROPERTY(Demand_Value_10),    TAVIK_PROPERTY(Unit),
-    TAVIK_PROPERTY(Format),             TAVIK_PROPERTY(ParameterName),
-    TAVIK_PROPERTY(Description),        TAVIK_PROPERTY(Request_Parameter),
-    TAVIK_PROPERTY(Set_Value),          TAVIK_PROPERTY(Status_Message),
-    TAVIK_PROPERTY(Set_ChannelName),    TAVIK_PROPERTY(Set_DeviceName),
-    TAVIK_PROPERTY(Set_Suffix),         TAVIK_PROPERTY(Get_ChannelName),
-    TAVIK_PROPERTY(Get_DeviceName),     TAVIK_PROPERTY(Get_Suffix),
-    TAVIK_PROPERTY(Request_ChannelName), TAVIK_PROPERTY(Set_TypeText),
-    TAVIK_PROPERTY(Get_TypeText),       TAVIK_PROPERTY(Set_FullChannelName),
-    TAVIK_PROPERTY(Get_FullChannelName), TAVIK_PROPERTY(Value),
-};
-#undef TAVIK_PROPERTY
-
 std::wstring trimBlanks(const std::wstring& text) {
   const std::size_t first = text.find_first_not_of(L" \t\r\n");
   if (first == std::wstring::npos) return std::wstring();
@@ -76,13 +44,11 @@ bool parseNumber(const std::wstring& text, V& value) {
 }  // namespace
 
 bool Parameter::findProperty(const std::wstring& propertyName, parameter::Property& property) {
-  for (const CatalogueEntry& entry : kCatalogue) {
-    if (propertyName == entry.name) {
-      property = entry.property;
-      return true;
-    }
-  }
-  return false;
+  static const ElementSchema* const schema = findSchema(element_class::kParameter);
+  const ItemSchema* item = findItemByName(*schema, propertyName);
+  if (item == nullptr) return false;
+  property = static_cast<parameter::Property>(item->item);
+  return true;
 }
 
 long long Parameter::getHandleForProperty(const std::wstring& propertyName) const {
@@ -153,7 +119,7 @@ void Parameter::set_map(const std::wstring& propertyName, const std::wstring& ma
   const std::string what = "cannot bind map \"" + narrow(mapName) + "\" to property \"" +
                            narrow(propertyName) + "\" of parameter \"" + getName() + "\"";
   int count = 0;
-  workspace_->getItem(handle_ + parameter::kMapBindingCount, count);
+  workspace_->getItem(handle_ + parameter::Map_Binding_Count, count);
   if (count < 0 || count > parameter::kMapBindingCapacity)
     throw WorkspaceException(what + ": the map-binding table is broken (count " +
                              std::to_string(count) + ")");
@@ -176,7 +142,7 @@ void Parameter::set_map(const std::wstring& propertyName, const std::wstring& ma
     throw WorkspaceException(what + ": " + e.twhat());
   }
   workspace_->setItem(handle_ + parameter::mapBindingProperty(slot), static_cast<int>(property));
-  if (slot == count) workspace_->setItem(handle_ + parameter::kMapBindingCount, count + 1);
+  if (slot == count) workspace_->setItem(handle_ + parameter::Map_Binding_Count, count + 1);
 }
 
 std::wstring Parameter::get_map(const std::wstring& propertyName) const {
@@ -184,7 +150,7 @@ std::wstring Parameter::get_map(const std::wstring& propertyName) const {
   parameter::Property property;
   if (!findProperty(propertyName, property)) return std::wstring();
   int count = 0;
-  workspace_->getItem(handle_ + parameter::kMapBindingCount, count);
+  workspace_->getItem(handle_ + parameter::Map_Binding_Count, count);
   for (int k = 0; k < count && k < parameter::kMapBindingCapacity; ++k) {
     int bound = 0;
     workspace_->getItem(handle_ + parameter::mapBindingProperty(k), bound);
@@ -211,7 +177,7 @@ void Parameter::initSetValue(double value) {
 void Parameter::add_same_setname_parameter(long long handle) {
   requireValid("add_same_setname_parameter");
   int count = 0;
-  workspace_->getItem(handle_ + parameter::kSameSetNameCount, count);
+  workspace_->getItem(handle_ + parameter::Same_SetName_Count, count);
   if (count < 0 || count > parameter::kSameSetNameCapacity)
     throw WorkspaceException("the same-set-name list of parameter " + getName() +
                              " is broken (count " + std::to_string(count) + ")");
@@ -225,13 +191,13 @@ void Parameter::add_same_setname_parameter(long long handle) {
                              getName() + ": its same-set-name list already holds " +
                              std::to_string(parameter::kSameSetNameCapacity) + " parameters");
   workspace_->setItem(handle_ + parameter::sameSetNameHandle(count), handle);
-  workspace_->setItem(handle_ + parameter::kSameSetNameCount, count + 1);
+  workspace_->setItem(handle_ + parameter::Same_SetName_Count, count + 1);
 }
 
 std::vector<long long> Parameter::getSameSetNameParameters() const {
   requireValid("getSameSetNameParameters");
   int count = 0;
-  workspace_->getItem(handle_ + parameter::kSameSetNameCount, count);
+  workspace_->getItem(handle_ + parameter::Same_SetName_Count, count);
   std::vector<long long> handles;
   for (int k = 0; k < count && k < parameter::kSameSetNameCapacity; ++k) {
     long long linked = 0;

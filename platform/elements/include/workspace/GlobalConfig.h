@@ -1,23 +1,19 @@
 // The bench's one global configuration element: load status, progress,
 // abort request, configuration version and the bench-wide settings.
+// Items: global_config::Item.
 #pragma once
 
-#include "TavikEngine/Workspace/ItemNotifyerElement.h"
-#include "workspace/ElementItems.h"
-#include "workspace/ElementOpen.h"
-#include "workspace/ElementSchema.h"
+#include "workspace/ElementClass.h"
 
 namespace tavik {
 namespace workspace {
 
-class GlobalConfig : public ItemNotifyerElement<GlobalConfig> {
+class GlobalConfig : public ElementClass<GlobalConfig, element_class::kGlobalConfig> {
  public:
   static constexpr const wchar_t* kElementName = L"GlobalConfig";
 
   // Opens the global configuration element, creating it on first use.
-  GlobalConfig()
-      : ItemNotifyerElement<GlobalConfig>(
-            openElementByName(element_class::kGlobalConfig, kElementName)) {}
+  GlobalConfig() : ElementClass(kElementName) {}
 };
 
 }  // namespace workspace

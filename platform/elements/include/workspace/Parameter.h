@@ -13,24 +13,16 @@
 #include <string>
 #include <vector>
 
-#include "TavikEngine/Workspace/ItemNotifyerElement.h"
 #include "wideint/uint256_t.h"
-#include "workspace/ElementItems.h"
-#include "workspace/ElementOpen.h"
-#include "workspace/ElementSchema.h"
+#include "workspace/ElementClass.h"
 
 namespace tavik {
 namespace workspace {
 
-class Parameter : public ItemNotifyerElement<Parameter> {
+class Parameter : public ElementClass<Parameter, element_class::kParameter> {
  public:
-  // Opens the parameter of that name (memory area 0x400000), creating it
-  // when absent.
-  explicit Parameter(const std::wstring& name)
-      : ItemNotifyerElement<Parameter>(openElementByName(element_class::kParameter, name)) {}
-  // Opens the parameter at that handle; WorkspaceException when it is none.
-  explicit Parameter(long long handle)
-      : ItemNotifyerElement<Parameter>(openElementByHandle(element_class::kParameter, handle)) {}
+  // By name (memory area 0x400000) or by handle; see ElementClass.h.
+  using ElementClass::ElementClass;
 
   // Notifying writes: listeners of the item are told.
   void set(parameter::Property property, const std::string& value) {

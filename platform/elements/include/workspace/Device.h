@@ -1,25 +1,18 @@
 // A device of the bench (an ECU carrier) with its interface-parameter links
-// and its table of ECUs.
+// and its table of ECUs. Items: device::Item.
 #pragma once
 
 #include <string>
 
-#include "TavikEngine/Workspace/ItemNotifyerElement.h"
-#include "workspace/ElementItems.h"
-#include "workspace/ElementOpen.h"
-#include "workspace/ElementSchema.h"
+#include "workspace/ElementClass.h"
 
 namespace tavik {
 namespace workspace {
 
-class Device : public ItemNotifyerElement<Device> {
+class Device : public ElementClass<Device, element_class::kDevice> {
  public:
-  // Opens the device of that name (memory area 0), creating it when absent.
-  explicit Device(const std::wstring& name)
-      : ItemNotifyerElement<Device>(openElementByName(element_class::kDevice, name)) {}
-  // Opens the device at that handle; WorkspaceException when it is none.
-  explicit Device(long long handle)
-      : ItemNotifyerElement<Device>(openElementByHandle(element_class::kDevice, handle)) {}
+  // By name (memory area 0) or by handle; see ElementClass.h.
+  using ElementClass::ElementClass;
 
   // Records one ECU with its HEX and ASAP2 file names in the device's ECU
   // table. An ECU of the same name already in the table is updated in place,

@@ -1,5 +1,7 @@
 // A listener of another process: the items it listens to hold its handle in
-// their listener blocks; its queue id says where notifications go.
+// their listener blocks; its items (ipc_listener::Item) say which queue its
+// notifications go to and whether it wants every write. The notifying item
+// write opens it for each listener it examines, so it lives in this layer.
 #pragma once
 
 #include <string>
@@ -7,7 +9,6 @@
 #include "TavikEngine/Workspace/NotifyerElement.h"
 #include "workspace/ElementItems.h"
 #include "workspace/ElementOpen.h"
-#include "workspace/ElementSchema.h"
 
 namespace tavik {
 namespace workspace {

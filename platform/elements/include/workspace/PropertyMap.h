@@ -22,14 +22,12 @@
 
 #include <string>
 
-#include "TavikEngine/Workspace/ItemNotifyerElement.h"
-#include "workspace/ElementItems.h"
-#include "workspace/ElementSchema.h"
+#include "workspace/ElementClass.h"
 
 namespace tavik {
 namespace workspace {
 
-class PropertyMap : public ItemNotifyerElement<PropertyMap> {
+class PropertyMap : public ElementClass<PropertyMap, element_class::kPropertyMap> {
  public:
   // Opens the map of that name (memory area 0x300000), creating it for x X
   // axis values and y Y axis values when absent; see Opening above.
