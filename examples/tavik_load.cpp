@@ -27,9 +27,6 @@
 
 namespace {
 
-constexpr unsigned int kStatusTextItem = 10776;
-constexpr unsigned int kConfigFormatVersionItem = 11296;
-
 void usage() {
   std::cerr << "usage: tavik-load [--workspace NAME] [--ini FILE] [--remove-workspace] "
                "[--trace] [CONFIG.xml]\n";
@@ -118,9 +115,10 @@ int main(int argc, char** argv) {
     std::cout << "configuration: " << config << "\n"
               << "workspace: " << workspace_name << "\n"
               << "result: " << (loaded ? "loaded" : "failed") << "\n"
-              << "status: " << narrowForDisplay(global.get<std::wstring>(kStatusTextItem)) << "\n"
+              << "status: " << narrowForDisplay(global.get<std::wstring>(tavik::workspace::global_config::StatusText)) << "\n"
               << "format version: "
-              << narrowForDisplay(global.get<std::wstring>(kConfigFormatVersionItem)) << "\n";
+              << narrowForDisplay(global.get<std::wstring>(
+                     tavik::workspace::global_config::ConfigurationFormatVersion)) << "\n";
     namespace type = tavik::workspace::element_type;
     namespace area = tavik::workspace::memory_area;
     printElements("devices", elementNames(*workspace, type::kDevice, area::kDevices));

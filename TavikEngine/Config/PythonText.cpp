@@ -1,5 +1,7 @@
 #include "TavikEngine/Config/PythonText.h"
 
+#include "text/Utf8.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <iterator>
@@ -78,29 +80,6 @@ std::wstring pythonIdentifier(const std::wstring& name) {
   return identifier;
 }
 
-std::string pythonSourceUtf8(const std::wstring& text) {
-  std::string bytes;
-  bytes.reserve(text.size());
-  for (wchar_t c : text) {
-    std::uint32_t value = codePoint(c);
-    if ((value >= 0xD800 && value <= 0xDFFF) || value > 0x10FFFF) value = 0xFFFD;
-    if (value < 0x80) {
-      bytes.push_back(static_cast<char>(value));
-    } else if (value < 0x800) {
-      bytes.push_back(static_cast<char>(0xC0 | (value >> 6)));
-      bytes.push_back(static_cast<char>(0x80 | (value & 0x3F)));
-    } else if (value < 0x10000) {
-      bytes.push_back(static_cast<char>(0xE0 | (value >> 12)));
-      bytes.push_back(static_cast<char>(0x80 | ((value >> 6) & 0x3F)));
-      bytes.push_back(static_cast<char>(0x80 | (value & 0x3F)));
-    } else {
-      bytes.push_back(static_cast<char>(0xF0 | (value >> 18)));
-      bytes.push_back(static_cast<char>(0x80 | ((value >> 12) & 0x3F)));
-      bytes.push_back(static_cast<char>(0x80 | ((value >> 6) & 0x3F)));
-      bytes.push_back(static_cast<char>(0x80 | (value & 0x3F)));
-    }
-  }
-  return bytes;
-}
+std::string pythonSourceUtf8(const std::wstring& text) { return text::toUtf8(text); }
 
 }  // namespace tavik

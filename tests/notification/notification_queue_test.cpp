@@ -73,7 +73,6 @@ TEST(NotificationQueue, NamedObjectsAndTheManagersOneQueuePerId) {
   tavik_test::ScopedQueueObjects cleanup(id);
   NotificationQueue queue(id);
   const std::string name = "tavik_-" + std::to_string(-id);
-  EXPECT_TRUE(queue.isReady());
   EXPECT_EQ((std::vector<std::string>{name, name + "notification_queue_mutex",
                                       name + "notification_queue_empty_condition"}),
             (std::vector<std::string>{queue.queueName(), queue.mutexName(), queue.conditionName()}));

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <mutex>
 #include <new>
 #include <sstream>
@@ -160,20 +161,18 @@ bool Workspace::removeSharedMemory(const std::string& name) {
   return bip::shared_memory_object::remove(name.c_str());
 }
 
-Workspace::Workspace() : impl_(nullptr) {
+Workspace::Workspace() {
   const std::string name = segmentNameFromEnvironment();
   const std::size_t size = segmentSizeFromEnvironment();
   try {
-    impl_ = new Impl(name, size);
+    impl_ = std::make_unique<Impl>(name, size);
     impl_->root = impl_->segment.find_or_construct<SegmentRoot>(kSegmentRootName)(
         impl_->segment.get_segment_manager());
   } catch (const bip::interprocess_exception& e) {
-    delete impl_;
     throw WorkspaceException("cannot open the workspace segment \"" + name + "\": " + e.what());
   }
   if (impl_->root->layout_version != kSegmentLayoutVersion) {
     const std::uint32_t found = impl_->root->layout_version;
-    delete impl_;
     throw WorkspaceException("the workspace segment \"" + name + "\" has layout version " +
                              std::to_string(found) + ", this program needs " +
                              std::to_string(kSegmentLayoutVersion));
@@ -184,7 +183,6 @@ Workspace::Workspace() : impl_(nullptr) {
 
 Workspace::~Workspace() {
   if (t_cache.generation == impl_->generation) t_cache = ElementCache();
-  delete impl_;
 }
 
 const std::string& Workspace::getSegmentName() const { return impl_->name; }

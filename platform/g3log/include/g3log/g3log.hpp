@@ -13,6 +13,7 @@
 #include <string>
 
 #include "g3log/loglevels.hpp"
+#include "text/Utf8.h"
 #include "g3log/logsink.hpp"
 
 namespace g3 {
@@ -21,9 +22,8 @@ namespace detail {
 void dispatch(const char* file, int line, const char* function, const LEVELS& level,
               std::string message);
 
-// Converts wide text (one code point per wchar_t) to UTF-8; invalid code points
-// become U+FFFD.
-std::string toUtf8(const std::wstring& text);
+// Wide lines reach the sinks as UTF-8.
+using tavik::text::toUtf8;
 
 class LogMessage {
  public:

@@ -30,6 +30,7 @@
 // Threads of one process may share the instance on the same terms.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -68,6 +69,9 @@ class Workspace : public SharedMemory {
   const std::string& getSegmentName() const;
 
   ~Workspace();
+  // One object per mapping: a copy would unmap the segment twice.
+  Workspace(const Workspace&) = delete;
+  Workspace& operator=(const Workspace&) = delete;
 
   // Typed item access at an absolute offset (handle + item number). The
   // offset must be the first byte of an item of an existing element, else a
@@ -149,7 +153,7 @@ class Workspace : public SharedMemory {
  private:
   Workspace();
   struct Impl;
-  Impl* impl_;
+  std::unique_ptr<Impl> impl_;
 };
 
 }  // namespace workspace
