@@ -19,6 +19,9 @@
 
 #include "workspace/ElementSchema.h"
 
+// Internal to the segment: never exported from a shared library that holds it.
+#pragma GCC visibility push(hidden)
+
 namespace tavik {
 namespace workspace {
 
@@ -56,3 +59,5 @@ void writeItemValue(char* item_memory, const ItemSchema& item, const std::wstrin
 
 }  // namespace workspace
 }  // namespace tavik
+
+#pragma GCC visibility pop
