@@ -9,6 +9,7 @@
 // write (levels READ_WRITE and NOTIFICATIONS) only with --trace. Exit status: 0 when the
 // load succeeded, 1 when it returned false, 2 on a usage or system error.
 #include <cstdlib>
+#include <filesystem>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -57,6 +58,21 @@ std::vector<std::wstring> elementNames(tavik::workspace::Workspace& workspace, i
   return names;
 }
 
+// Where the example configuration and INI file are: the installed data folder
+// beside an installed host, else the source tree's examples folder.
+std::string examplesDir() {
+#ifdef TAVIK_INSTALLED_EXAMPLES
+  std::error_code error;
+  const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", error);
+  if (!error) {
+    const std::filesystem::path installed = exe.parent_path() / TAVIK_INSTALLED_EXAMPLES;
+    if (std::filesystem::is_regular_file(installed / "example-config.xml", error))
+      return installed.lexically_normal().string();
+  }
+#endif
+  return TAVIK_EXAMPLES_DIR;
+}
+
 void printElements(const char* what, const std::vector<std::wstring>& names) {
   std::cout << what << ": " << names.size() << "\n";
   for (const auto& name : names) std::cout << "  " << narrowForDisplay(name) << "\n";
@@ -66,8 +82,9 @@ void printElements(const char* what, const std::vector<std::wstring>& names) {
 
 int main(int argc, char** argv) {
   std::string workspace_name = envOr("TAVIK_WORKSPACE", "tavik_example");
-  std::string ini = envOr("TAVIK_INI", std::string(TAVIK_EXAMPLES_DIR) + "/example.ini");
-  std::string config = std::string(TAVIK_EXAMPLES_DIR) + "/example-config.xml";
+  const std::string examples = examplesDir();
+  std::string ini = envOr("TAVIK_INI", examples + "/example.ini");
+  std::string config = examples + "/example-config.xml";
   bool remove_workspace = false;
   bool trace = false;
 
