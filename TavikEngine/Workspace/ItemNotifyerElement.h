@@ -116,11 +116,10 @@ class ItemNotifyerElement : public SharedElement<T> {
         if (always == 0 && !(oldValue != value)) continue;
         const boost::shared_ptr<notification::NotificationQueue> queue =
             NotificationQueueManager::getInstance()->getQueue(queueId);
-        std::wstring name;
-        this->getName(name);
         queue->push(this->handle_, property, oldValue, value);
         listener.set(ipc_listener::Notified, 1);
-        WLOG(NOTIFICATIONS) << formatNotification(name, this->handle_, property, oldValue, value);
+        WLOG(NOTIFICATIONS) << formatNotification(this->wideName(), this->handle_, property,
+                                                  oldValue, value);
       }
     }
     LOG(READ_WRITE) << "Set " + this->getName() + "[" + this->toString(this->handle_) + "]" +

@@ -86,6 +86,31 @@ class NotifyMessage {
 // terminator is added.
 std::string serializeNotifyMessage(const NotifyMessage& message);
 
+// Composes the same bytes as serializeNotifyMessage straight from the values,
+// without building a record or an archive: the sending path's form. The
+// archive's header is taken once from Boost itself, so that the bytes follow
+// the installed Boost's library version. Reusing one writer reuses its
+// buffer.
+class NotifyRecordWriter {
+ public:
+  // Starts a record: archive header, handle, property and value-type code.
+  void begin(long long handle, unsigned int property, ValueType type);
+  // Appends the value pair of the record's type.
+  void pair(int oldValue, int newValue);
+  void pair(double oldValue, double newValue);
+  void pair(const std::string& oldValue, const std::string& newValue);
+  void pair(const std::wstring& oldValue, const std::wstring& newValue);
+  const std::string& bytes() const { return text_; }
+
+ private:
+  template <class Integer>
+  void token(Integer value);
+  void token(double value);
+  void text(std::size_t length, const char* data, std::size_t size);
+
+  std::string text_;
+};
+
 }  // namespace notification
 }  // namespace workspace
 }  // namespace tavik

@@ -76,6 +76,12 @@ class SharedElement {
     return narrow(name);
   }
 
+  std::wstring wideName() const {
+    std::wstring name;
+    getName(name);
+    return name;
+  }
+
   void getName(std::wstring& name) const {
     requireValid("getName");
     // The name never runs past the element, whatever the memory holds; a

@@ -40,32 +40,18 @@ NotificationQueue::NotificationQueue(long long id)
 
 NotificationQueue::~NotificationQueue() = default;
 
-namespace {
-
-NotifyMessage recordHeader(long long handle, unsigned int property, ValueType type) {
-  NotifyMessage message;
-  message.handle = handle;
-  message.property = property;
-  message.valueType = type;
-  return message;
-}
-
-}  // namespace
-
 void NotificationQueue::push(long long handle, unsigned int property, const std::string& oldValue,
                              const std::string& newValue) {
-  NotifyMessage message = recordHeader(handle, property, TEXT_VALUE);
-  message.oldTextValue = oldValue;
-  message.newTextValue = newValue;
-  push(message);
+  record_.begin(handle, property, TEXT_VALUE);
+  record_.pair(oldValue, newValue);
+  push();
 }
 
 void NotificationQueue::push(long long handle, unsigned int property, const std::wstring& oldValue,
                              const std::wstring& newValue) {
-  NotifyMessage message = recordHeader(handle, property, WIDE_TEXT_VALUE);
-  message.oldWideValue = oldValue;
-  message.newWideValue = newValue;
-  push(message);
+  record_.begin(handle, property, WIDE_TEXT_VALUE);
+  record_.pair(oldValue, newValue);
+  push();
 }
 
 void NotificationQueue::push(long long handle, unsigned int property, double oldValue,
@@ -76,34 +62,29 @@ void NotificationQueue::push(long long handle, unsigned int property, double old
                  << queueName_ << "; record dropped";
     return;
   }
-  NotifyMessage message = recordHeader(handle, property, DOUBLE_VALUE);
-  message.oldDoubleValue = oldValue;
-  message.newDoubleValue = newValue;
-  push(message);
+  record_.begin(handle, property, DOUBLE_VALUE);
+  record_.pair(oldValue, newValue);
+  push();
 }
 
 void NotificationQueue::push(long long handle, unsigned int property, int oldValue, int newValue) {
-  NotifyMessage message = recordHeader(handle, property, INT_VALUE);
-  message.oldIntValue = oldValue;
-  message.newIntValue = newValue;
-  push(message);
+  record_.begin(handle, property, INT_VALUE);
+  record_.pair(oldValue, newValue);
+  push();
 }
 
-void NotificationQueue::push(const NotifyMessage& message) {
+void NotificationQueue::push() {
   // Once the mutex was found stuck, later records do not wait for it again.
-  bip::scoped_lock<bip::named_mutex> lock(mutex_, bip::defer_lock);
-  if (lockStuck_) {
-    lock.try_lock();
-  } else {
-    lock.timed_lock(deadlineAfter(kLockWait));
-  }
+  // A free mutex is taken without reading the clock for a deadline.
+  bip::scoped_lock<bip::named_mutex> lock(mutex_, bip::try_to_lock);
+  if (!lock.owns() && !lockStuck_) lock.timed_lock(deadlineAfter(kLockWait));
   lockStuck_ = !lock.owns();
   if (lockStuck_) {
     LOG(WARNING) << "Notification Queue Error: queue " << queueName_
                  << " stays locked by another process; record dropped";
     return;
   }
-  const std::string bytes = serializeNotifyMessage(message);
+  const std::string& bytes = record_.bytes();
   try {
     if (bytes.size() > queue_->get_max_msg_size()) {
       LOG(WARNING) << "Notification Queue Error: record of " << bytes.size()
@@ -114,9 +95,9 @@ void NotificationQueue::push(const NotifyMessage& message) {
     // While the queue is known to be full (its listener is gone or stuck),
     // records are dropped without waiting again, so that a load with a dead
     // listener still ends in bounded time.
-    const bool sent = dropping_ ? queue_->try_send(bytes.data(), bytes.size(), 0)
-                                : queue_->timed_send(bytes.data(), bytes.size(), 0,
-                                                     deadlineAfter(kSendWait));
+    bool sent = queue_->try_send(bytes.data(), bytes.size(), 0);
+    if (!sent && !dropping_)
+      sent = queue_->timed_send(bytes.data(), bytes.size(), 0, deadlineAfter(kSendWait));
     dropping_ = !sent;
     if (!sent) {
       LOG(WARNING) << "Notification Queue Error: queue " << queueName_ << " is full; record dropped";

@@ -73,8 +73,9 @@ class NotificationQueue {
   const std::string& conditionName() const { return conditionName_; }
 
  private:
-  // Serialises and sends one record under the queue's mutex.
-  void push(const NotifyMessage& message);
+  // Sends the record composed in record_ under the queue's mutex (named
+  // push, as its log lines say).
+  void push();
 
   bool ready_ = false;
   std::string queueName_;
@@ -89,6 +90,8 @@ class NotificationQueue {
   // Set when the mutex could not be taken within kLockWait; cleared by the
   // next push that takes it.
   bool lockStuck_ = false;
+  // The record being sent; its buffer is reused from record to record.
+  NotifyRecordWriter record_;
 };
 
 }  // namespace notification

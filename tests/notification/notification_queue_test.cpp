@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <functional>
+#include <limits>
 #include <sstream>
 #include <string>
 #include <tuple>
@@ -49,6 +50,44 @@ TEST(NotifyMessageFormat, ExactBytesOfIntAndWideRecords) {
   m.newWideValue = L"\u00e9";
   EXPECT_EQ(std::string("22 serialization::archive 18 0 0 123456789012 12360 5 2 a\0\0\0b\0\0\0 1 \xe9\0\0\0", 71),
             note::serializeNotifyMessage(m));
+}
+
+// The sending path composes the record itself; its bytes must be the
+// archive's to the byte, for every value type and extreme values.
+TEST(NotifyMessageFormat, WriterBytesAreTheArchivesBytes) {
+  const double doubles[] = {0.0, -0.0, 0.1, -123.456, 1e300, std::numeric_limits<double>::max(),
+                            -std::numeric_limits<double>::max(), std::numeric_limits<double>::min(),
+                            std::numeric_limits<double>::denorm_min()};
+  const int ints[] = {0, -1, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()};
+  const std::wstring wides[] = {L"", L"ab", L"\u00e9\u20ac\U0001F600"};
+  const std::string narrows[] = {"", "t\xff", std::string("\0x", 2)};
+  note::NotifyRecordWriter writer;
+  for (long long handle : {0LL, -1LL, std::numeric_limits<long long>::max(), std::numeric_limits<long long>::min()}) {
+    for (unsigned int property : {0u, 13464u, std::numeric_limits<unsigned int>::max()}) {
+      NotifyMessage m{handle, property, note::DOUBLE_VALUE, 0, 0, 0.0, 0.0, L"", L"", "", ""};
+      auto same = [&](const std::function<void()>& pair) {
+        writer.begin(handle, property, m.valueType);
+        pair();
+        EXPECT_EQ(note::serializeNotifyMessage(m), writer.bytes());
+      };
+      for (double d : doubles) {
+        m.valueType = note::DOUBLE_VALUE, m.oldDoubleValue = d, m.newDoubleValue = -d / 3;
+        same([&] { writer.pair(d, -d / 3); });
+      }
+      for (int i : ints) {
+        m.valueType = note::INT_VALUE, m.oldIntValue = i, m.newIntValue = ~i;
+        same([&] { writer.pair(i, ~i); });
+      }
+      for (const std::wstring& w : wides) {
+        m.valueType = note::WIDE_TEXT_VALUE, m.oldWideValue = w, m.newWideValue = w + w;
+        same([&] { writer.pair(w, w + w); });
+      }
+      for (const std::string& n : narrows) {
+        m.valueType = note::TEXT_VALUE, m.oldTextValue = n, m.newTextValue = n + "!";
+        same([&] { writer.pair(n, n + "!"); });
+      }
+    }
+  }
 }
 
 TEST(NotifyMessageFormat, EveryCodeReadsBackWithOnlyItsOwnPair) {

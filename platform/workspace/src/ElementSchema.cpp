@@ -34,8 +34,16 @@ ElementSchema makeSchema(int class_id, const char* class_name, int element_type,
   std::sort(items.begin(), items.end(),
             [](const ItemSchema& a, const ItemSchema& b) { return a.item < b.item; });
   const unsigned int first_item = items.empty() ? size : items.front().item;
-  return ElementSchema{class_id, class_name, element_type,    area,  size,
-                       first_item, std::move(items), {}, variable_tail};
+  ElementSchema schema;
+  schema.class_id = class_id;
+  schema.class_name = class_name;
+  schema.element_type = element_type;
+  schema.area = area;
+  schema.size = size;
+  schema.first_item = first_item;
+  schema.items = std::move(items);
+  schema.variable_tail = variable_tail;
+  return schema;
 }
 
 std::vector<ElementSchema> buildSchemas() {
@@ -50,6 +58,11 @@ std::vector<ElementSchema> buildSchemas() {
       if (item.by_name) schema.by_name.push_back(&item);
     std::sort(schema.by_name.begin(), schema.by_name.end(),
               [](const ItemSchema* a, const ItemSchema* b) { return a->name < b->name; });
+    if (schema.items.size() >= 0xFFFF) throw std::logic_error("too many items in " + schema.class_name);
+    schema.item_at.assign(schema.size, 0);
+    for (std::size_t i = 0; i < schema.items.size(); ++i)
+      if (schema.items[i].item < schema.size)
+        schema.item_at[schema.items[i].item] = static_cast<std::uint16_t>(i + 1);
   }
   return schemas;
 }
@@ -85,6 +98,10 @@ const ElementSchema* findSchema(int class_id) {
 }
 
 const ItemSchema* findItem(const ElementSchema& schema, unsigned int item) {
+  if (item < schema.item_at.size()) {
+    const std::uint16_t slot = schema.item_at[item];
+    return slot == 0 ? nullptr : &schema.items[slot - 1];
+  }
   const auto it = std::lower_bound(
       schema.items.begin(), schema.items.end(), item,
       [](const ItemSchema& entry, unsigned int number) { return entry.item < number; });

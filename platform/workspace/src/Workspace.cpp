@@ -66,13 +66,40 @@ std::uint64_t nextGeneration() {
   return ++generation;
 }
 
-// The last element that item access found, per thread: repeated access to one
-// element needs no index search and no lock.
+// The last few elements that item access found, per thread: repeated access
+// to a handful of elements (a parameter, the global configuration, a
+// listener) needs no index search and no lock.
 struct ElementCache {
+  struct Entry {
+    long long handle = 0;
+    std::uint32_t size = 0;
+    const ElementSchema* schema = nullptr;
+  };
+  static constexpr unsigned kEntries = 4;
   std::uint64_t generation = 0;
-  long long handle = 0;
-  std::uint32_t size = 0;
-  const ElementSchema* schema = nullptr;
+  Entry entries[kEntries];
+  unsigned next = 0;  // the entry replaced next (round robin)
+
+  // The cached element that holds offset; nullptr when none is cached.
+  const Entry* containing(std::uint64_t current, long long offset) const {
+    if (generation != current) return nullptr;
+    for (const Entry& entry : entries)
+      if (entry.handle > 0 && offset >= entry.handle &&
+          offset - entry.handle < static_cast<long long>(entry.size))
+        return &entry;
+    return nullptr;
+  }
+  bool holds(std::uint64_t current, long long handle) const {
+    if (generation != current) return false;
+    for (const Entry& entry : entries)
+      if (entry.handle == handle) return true;
+    return false;
+  }
+  void remember(std::uint64_t current, const Entry& entry) {
+    if (generation != current) *this = ElementCache{current, {}, 0};
+    entries[next] = entry;
+    next = (next + 1) % kEntries;
+  }
 };
 thread_local ElementCache t_cache;
 
@@ -193,10 +220,8 @@ namespace {
 ElementView elementContaining(const char* base, void* root_ptr, std::uint64_t generation,
                               long long offset) {
   ElementCache& cache = t_cache;
-  if (cache.generation == generation && offset >= cache.handle &&
-      offset - cache.handle < static_cast<long long>(cache.size)) {
-    return ElementView{cache.handle, cache.size, cache.schema};
-  }
+  if (const ElementCache::Entry* hit = cache.containing(generation, offset))
+    return ElementView{hit->handle, hit->size, hit->schema};
   SegmentRoot& root = rootOf(root_ptr);
   long long handle = 0;
   {
@@ -216,7 +241,7 @@ ElementView elementContaining(const char* base, void* root_ptr, std::uint64_t ge
     throw WorkspaceException("the workspace element at " + std::to_string(handle) +
                              " has an unknown class " + std::to_string(class_id));
   }
-  cache = ElementCache{generation, handle, size, schema};
+  cache.remember(generation, ElementCache::Entry{handle, size, schema});
   return ElementView{handle, size, schema};
 }
 
@@ -317,8 +342,7 @@ std::string Workspace::getPropertyName(long long handle, unsigned int item) cons
 
 bool Workspace::isElement(long long handle) const {
   if (handle <= 0) return false;
-  const ElementCache& cache = t_cache;
-  if (cache.generation == impl_->generation && cache.handle == handle) return true;
+  if (t_cache.holds(impl_->generation, handle)) return true;
   SegmentRoot& root = rootOf(root_);
   bip::scoped_lock<bip::interprocess_mutex> lock(root.mutex);
   return root.elements.find(handle) != root.elements.end();

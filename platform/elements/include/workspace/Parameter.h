@@ -97,13 +97,6 @@ class Parameter : public ElementClass<Parameter, element_class::kParameter> {
   void add_log_flags(uint256_t flags);
   // The parameter's whole flag set.
   uint256_t getLogFlags() const;
-
- private:
-  std::wstring wideName() const {
-    std::wstring name;
-    getName(name);
-    return name;
-  }
 };
 
 }  // namespace workspace

@@ -30,6 +30,7 @@
 // must agree on them, so an item never moves once it has been published.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -90,6 +91,9 @@ struct ElementSchema {
   unsigned int first_item;  // the name room runs from byte 20 up to here
   std::vector<ItemSchema> items;  // ordered by item number
   std::vector<const ItemSchema*> by_name;  // the by_name items, ordered by name
+  // For each item number below `size`: 1 + the index in `items` of the item
+  // that starts there, 0 where none does (findItem in one step).
+  std::vector<std::uint16_t> item_at;
   // Whether an element may be created with a tail of its own size after the
   // `size` bytes of items (Workspace::openOrCreateElement with extra bytes);
   // the element's header then holds size + tail.
