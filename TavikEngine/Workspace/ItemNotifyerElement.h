@@ -53,7 +53,9 @@ class ItemNotifyerElement : public SharedElement<T> {
   // stored negative count also counts as 0. Never more than the block (and
   // the element) can hold, whatever the memory says.
   int getListenerCount(unsigned int property) const {
-    return listenerCountAt(getListenerOffset(property));
+    this->requireValid("getListenerCount");
+    const Workspace::ItemInfo info = this->workspace_->getItemInfo(this->handle_ + property);
+    return listenerCountAt(listenerPosition(info.type_code, property), info.element_size);
   }
 
   // Position of the item's listener block inside the element; 0 when none.
@@ -74,9 +76,8 @@ class ItemNotifyerElement : public SharedElement<T> {
 
   // The count stored at a listener block position, clamped to what the block
   // (and the element) can hold; 0 for position 0 or a negative count.
-  int listenerCountAt(unsigned int position) const {
+  int listenerCountAt(unsigned int position, unsigned int elementSize) const {
     if (position == 0) return 0;
-    const unsigned int elementSize = this->workspace_->getElementSize(this->handle_);
     if (static_cast<unsigned long long>(position) + notification::kListenerHandlesOffset > elementSize)
       return 0;
     std::int32_t count = 0;
@@ -94,8 +95,10 @@ class ItemNotifyerElement : public SharedElement<T> {
   void set(unsigned int property, const V& value, Write) {
     this->requireValid("set");
     const long long offset = this->handle_ + property;
-    const unsigned int position = getListenerOffset(property);
-    const int count = listenerCountAt(position);
+    // One lookup gives where the listener block lies and what bounds it.
+    const Workspace::ItemInfo info = this->workspace_->getItemInfo(offset);
+    const unsigned int position = listenerPosition(info.type_code, property);
+    const int count = listenerCountAt(position, info.element_size);
     if (count < 1) {
       this->workspace_->setItem(offset, value);
     } else {

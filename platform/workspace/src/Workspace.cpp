@@ -333,6 +333,11 @@ int Workspace::getItemType(long long offset) const {
   return itemAt(base_, root_, impl_->generation, offset).item->type_code;
 }
 
+Workspace::ItemInfo Workspace::getItemInfo(long long offset) const {
+  const ItemAt at = itemAt(base_, root_, impl_->generation, offset);
+  return ItemInfo{at.item->type_code, at.element.size};
+}
+
 std::string Workspace::getPropertyName(long long handle, unsigned int item) const {
   if (!isElement(handle)) return "unknown";
   const ElementView view = elementContaining(base_, root_, impl_->generation, handle);

@@ -97,6 +97,13 @@ class Workspace : public SharedMemory {
 
   // Item type code of the item at that offset (WorkspaceException when none).
   int getItemType(long long offset) const;
+  // The item's type code and the size of the element holding it, found in
+  // one lookup (WorkspaceException when the offset is no item).
+  struct ItemInfo {
+    int type_code;
+    unsigned int element_size;
+  };
+  ItemInfo getItemInfo(long long offset) const;
   // Narrow name of an item of an element, for log lines; "unknown" when the
   // element's class has no item at that number.
   std::string getPropertyName(long long handle, unsigned int item) const;
