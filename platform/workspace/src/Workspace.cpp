@@ -214,6 +214,10 @@ Workspace::~Workspace() {
 
 const std::string& Workspace::getSegmentName() const { return impl_->name; }
 
+std::size_t Workspace::getUsedBytes() const {
+  return impl_->segment.get_size() - impl_->segment.get_free_memory();
+}
+
 namespace {
 
 // The element that holds the absolute offset; throws when none does.

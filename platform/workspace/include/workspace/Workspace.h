@@ -67,6 +67,8 @@ class Workspace : public SharedMemory {
   static bool removeSharedMemory(const std::string& name);
   // The segment name this instance mapped.
   const std::string& getSegmentName() const;
+  // Bytes of the segment in use (elements and bookkeeping), for tools.
+  std::size_t getUsedBytes() const;
 
   ~Workspace();
   // One object per mapping: a copy would unmap the segment twice.
