@@ -57,9 +57,23 @@ std::wstring referenceReplacement(const std::wstring& variable, const std::wstri
 
 }  // namespace
 
+const std::wstring FormuaLoader::special_characters_pattern_ = kSpecialCharacterPattern;
+
 FormuaLoader::FormuaLoader()
     : reference_pattern_(kReferencePattern, std::regex::ECMAScript),
       special_characters_(kSpecialCharacterPattern, std::regex::ECMAScript) {}
+
+const std::vector<size_t>& FormuaLoader::find_formulas(const std::wstring& name) {
+  static const std::vector<size_t> kNone;
+  if (indexed_count_ > formulas_.size()) {  // the list was cleared or shortened
+    formula_index_.clear();
+    indexed_count_ = 0;
+  }
+  for (; indexed_count_ < formulas_.size(); ++indexed_count_)
+    formula_index_[formulas_[indexed_count_].name].push_back(indexed_count_);
+  const auto found = formula_index_.find(name);
+  return found == formula_index_.end() ? kNone : found->second;
+}
 
 std::wstring FormuaLoader::replaceSpecialCharacters(const std::wstring& text) const {
   return std::regex_replace(text, special_characters_, L"_");
@@ -67,6 +81,8 @@ std::wstring FormuaLoader::replaceSpecialCharacters(const std::wstring& text) co
 
 void FormuaLoader::load(const pugi::xml_node& measurementDefinition) {
   formulas_.clear();
+  formula_index_.clear();
+  indexed_count_ = 0;
   formula_uses_.clear();
   prepare_lines_.clear();
   reset_lines_.clear();

@@ -33,6 +33,7 @@
 #pragma GCC diagnostic pop
 #endif
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include <pugixml.hpp>
@@ -63,6 +64,11 @@ class TAVIK_EXPORT FormuaLoader : public tavik::LoaderBase {
   static const std::wstring name_replace_;       // "XX"
   static const std::wstring property_replacer_;  // "YY"
 
+  // The characters that cannot stand in a Python name (blank excluded), as
+  // one bracket class: ° ^ ! " § $ % & / ( ) = ? ` ´ + * ~ ' # - . , ; : _ < >
+  // | @ € µ ä ö ü. The action loader builds its hook names with it too.
+  static const std::wstring special_characters_pattern_;
+
   FormuaLoader();
 
   // Replaces the loader's formulas, uses, prepare and reset lines with those of
@@ -82,6 +88,12 @@ class TAVIK_EXPORT FormuaLoader : public tavik::LoaderBase {
 
   std::vector<FormulaEntry>& get_formulas() { return formulas_; }
   std::vector<FormulaEntry>& get_formula_uses() { return formula_uses_; }
+
+  // Positions in get_formulas() of the records whose `name` is `name`, in
+  // list order; found through an index, not by a scan of the list. The index
+  // follows load() and the records appended through get_formulas() since;
+  // a `name` changed in place is not read again.
+  const std::vector<size_t>& find_formulas(const std::wstring& name);
 
   // Python statements that bind and release the parameters the formulas read,
   // in the order found (repeats included) until create_file() adds the lines
@@ -117,6 +129,9 @@ class TAVIK_EXPORT FormuaLoader : public tavik::LoaderBase {
   std::wstring hookFileText() const;
 
   std::vector<FormulaEntry> formulas_;
+  // Record positions by name, for the first `indexed_count_` records.
+  std::unordered_map<std::wstring, std::vector<size_t>> formula_index_;
+  size_t indexed_count_ = 0;
   std::vector<FormulaEntry> formula_uses_;
   std::vector<std::wstring> prepare_lines_;
   std::vector<std::wstring> reset_lines_;

@@ -17,6 +17,18 @@ inline std::wstring childText(const pugi::xml_node& node, const char* name) {
   return pugi::as_wide(node.child_value(name));
 }
 
+// Whether a text node (PCDATA or CDATA) directly below `element` is exactly
+// `text`: what a selection by [text()='...'] tests, without building a query
+// from the text.
+inline bool hasText(const pugi::xml_node& element, const std::string& text) {
+  for (const pugi::xml_node& child : element.children()) {
+    if ((child.type() == pugi::node_pcdata || child.type() == pugi::node_cdata) &&
+        text == child.value())
+      return true;
+  }
+  return false;
+}
+
 // The bench's narrowing for INI keys, file names and device names: each
 // character keeps its low 8 bits.
 inline std::string narrowLow8(const std::wstring& text) {
