@@ -30,7 +30,19 @@ constexpr long long kGlobalConfig = 0x100000;
 constexpr long long kListeners = 0x200000;
 constexpr long long kMaps = 0x300000;
 constexpr long long kParameters = 0x400000;
-constexpr long long kActions = 0xA00000;
+constexpr long long kActions = 0xA00000;  // actions and action groups
+constexpr long long kChunks = 0xB00000;
+// One area per class of action property: an option whose value changes its
+// class between two loads (a step duration from a number to "---") gets an
+// element of the new class under the same name.
+constexpr long long kStringValues = 0xC00000;
+constexpr long long kNumericValues = 0xC10000;
+constexpr long long kCheckboxes = 0xC20000;
+constexpr long long kComboboxes = 0xC30000;
+constexpr long long kChannelSelectors = 0xC40000;
+constexpr long long kPropertyTables = 0xC50000;
+constexpr long long kDeviceStatusChannels = 0xC60000;
+constexpr long long kFormulaResults = 0xC70000;
 }  // namespace memory_area
 
 #define TAVIK_ELEMENT_CLASSES(X)                                                                 \
@@ -38,7 +50,18 @@ constexpr long long kActions = 0xA00000;
   X(Parameter, parameter, Property, 2, 2, memory_area::kParameters, 14336, false)              \
   X(Device, device, Item, 3, 14, memory_area::kDevices, 25376, false)                          \
   X(IPCListener, ipc_listener, Item, 4, 3, memory_area::kListeners, 640, false)                \
-  X(PropertyMap, property_map, Item, 5, 9, memory_area::kMaps, 1248, true)
+  X(PropertyMap, property_map, Item, 5, 9, memory_area::kMaps, 1248, true)                    \
+  X(SharedAction, shared_action, Item, 6, 23, memory_area::kActions, 8016, true)              \
+  X(ActionGroup, action_group, Item, 7, 24, memory_area::kActions, 2224, false)               \
+  X(Chunk, chunk, Item, 8, 25, memory_area::kChunks, 552, true)                                \
+  X(StringValue, string_value, Item, 9, 30, memory_area::kStringValues, 3112, false)           \
+  X(NumericValue, numeric_value, Item, 10, 31, memory_area::kNumericValues, 1560, false)       \
+  X(Checkbox, checkbox, Item, 11, 32, memory_area::kCheckboxes, 1064, false)                   \
+  X(ComboboxElement, combobox, Item, 12, 33, memory_area::kComboboxes, 1568, false)            \
+  X(ChannelSelector, channel_selector, Item, 13, 34, memory_area::kChannelSelectors, 1592, false) \
+  X(PropertyTable, property_table, Item, 14, 35, memory_area::kPropertyTables, 1080, true)     \
+  X(DeviceStatusChannel, device_status_channel, Item, 15, 36, memory_area::kDeviceStatusChannels, 2576, false) \
+  X(FormulaResult, formula_result, Item, 16, 37, memory_area::kFormulaResults, 1048, false)
 
 // element_class::kParameter, ...: the class ids.
 namespace element_class {
@@ -53,7 +76,6 @@ namespace element_type {
 #define TAVIK_ELEMENT_TYPE(Class, ns, Enum, id, type, area, size, tail) constexpr int k##Class = type;
 TAVIK_ELEMENT_CLASSES(TAVIK_ELEMENT_TYPE)
 #undef TAVIK_ELEMENT_TYPE
-constexpr int kActionGroup = 24;
 }  // namespace element_type
 
 }  // namespace workspace

@@ -31,6 +31,12 @@ constexpr int kSameSetNameCapacity = 64;
 constexpr int kMapBindingCapacity = 8;
 constexpr unsigned int kMapBindingNameRoom = 256;
 }  // namespace parameter
+namespace shared_action {
+constexpr int kPropertyCapacity = 64;
+}  // namespace shared_action
+namespace channel_selector {
+constexpr int kParameterCapacity = 64;
+}  // namespace channel_selector
 namespace device {
 constexpr int kEcuCapacity = 16;
 constexpr unsigned int kEcuNameRoom = 128;
@@ -169,6 +175,112 @@ constexpr unsigned int kEcuFileRoom = 512;
   ITEM(YCount, 1232, LongLong, 0)                                                               \
   ITEM(ValueCount, 1240, LongLong, 0) /* X count times (Y count, at least 1) */
 
+// An action of a sequence or action group. Its exit ports follow the items
+// (the class's variable tail, sized by the exit count it was created with).
+#define TAVIK_ITEMS_SharedAction(ITEM, INTERNAL, RANGE)                                          \
+  ITEM(Name, 552, WideText, 504) /* the action's Name, without its owner's prefix */            \
+  ITEM(ActionModule, 1056, WideText, 1008)                                                      \
+  ITEM(Version, 2064, WideText, 504)                                                            \
+  ITEM(InGroup, 2568, Int, 0) /* 1 for an action of an action group */                          \
+  ITEM(IsBottomAction, 2576, Int, 0) /* 1 for the group's bottom action */                      \
+  ITEM(GroupPrefix, 2584, WideText, 504)                                                        \
+  ITEM(GroupInstanceName, 3088, WideText, 504)                                                  \
+  ITEM(GroupHandle, 3592, LongLong, 0)                                                          \
+  ITEM(UnusedActionFlag, 3608, Int, 0)                                                          \
+  ITEM(CommentChunk, 3616, LongLong, 0) /* handle of the comment's Chunk */                     \
+  ITEM(X, 3648, WideText, 16)                                                                   \
+  ITEM(Y, 3664, WideText, 16)                                                                   \
+  ITEM(Width, 3680, WideText, 16)                                                               \
+  ITEM(Height, 3696, WideText, 16)                                                              \
+  ITEM(ParallelActionFlag, 3712, Int, 0)                                                        \
+  ITEM(ParallelInteraction, 3776, Int, 0) /* get_parallel_interaction() */                      \
+  ITEM(LoopActionFlag, 3784, Int, 0)                                                            \
+  ITEM(Kind, 3888, Int, 0) /* 4 Python class, 2 function based Python, 1 state machine */      \
+  ITEM(HasMaxLoop, 3896, Int, 0)                                                                \
+  ITEM(MaxLoop, 3912, Int, 0)                                                                   \
+  ITEM(SequenceHandle, 3920, LongLong, 0)                                                       \
+  ITEM(TestplanHandle, 3936, LongLong, 0)                                                       \
+  ITEM(Color, 3984, WideText, 8)                                                                \
+  ITEM(FirstPropertyIndex, 3992, Int, 0)                                                        \
+  /* The action properties (addActionProperty): slots in use, element handles. */             \
+  INTERNAL(PropertyCount, 4000, Int, 0)                                                         \
+  RANGE(propertySlot, Property_, 4008, 8, shared_action::kPropertyCapacity, LongLong, 0)        \
+  ITEM(ExitCount, 8008, Int, 0) /* exit ports the action was made for */
+
+// An action group; its operations beyond the start action come with the
+// sequence loader.
+#define TAVIK_ITEMS_ActionGroup(ITEM, INTERNAL, RANGE)                                           \
+  ITEM(DefinitionName, 544, WideText, 504) /* its ActionGroupSequence */                        \
+  ITEM(DataName, 1048, WideText, 504) /* its ActionGroupData */                                 \
+  ITEM(StartAction, 1552, LongLong, 0) /* handle of the group's start action */                 \
+  ITEM(X, 1576, WideText, 16)                                                                   \
+  ITEM(Y, 1592, WideText, 16)                                                                   \
+  ITEM(Width, 1608, WideText, 16)                                                               \
+  ITEM(Height, 1624, WideText, 16)                                                              \
+  ITEM(SequenceHandle, 1640, LongLong, 0)                                                       \
+  ITEM(OwnerName, 1656, WideText, 504)                                                          \
+  ITEM(OwnerHandle, 2160, LongLong, 0)                                                          \
+  ITEM(BottomAction, 2176, LongLong, 0)                                                         \
+  ITEM(Color, 2208, WideText, 16)
+
+// A text of fixed size (an action's comment); the text follows the items
+// (the class's variable tail) as 16-bit units with a terminator.
+#define TAVIK_ITEMS_Chunk(ITEM, INTERNAL, RANGE)                                                 \
+  ITEM(Size, 544, Int, 0) /* characters the chunk holds */
+
+// The action property classes share item 544 (the option's Name) and, for
+// the controls, item 1048 (visibility: 0 hidden, 1 shown).
+#define TAVIK_ITEMS_StringValue(ITEM, INTERNAL, RANGE)                                           \
+  ITEM(SHORT_NAME, 544, WideText, 504)                                                          \
+  ITEM(IS_VISIBLE, 1048, Int, 0)                                                                \
+  ITEM(VALUE, 1056, WideText, 2056) /* up to 1024 characters */
+
+#define TAVIK_ITEMS_NumericValue(ITEM, INTERNAL, RANGE)                                          \
+  ITEM(SHORT_NAME, 544, WideText, 504)                                                          \
+  ITEM(IS_VISIBLE, 1048, Int, 0)                                                                \
+  ITEM(VALUE, 1056, WideText, 504) /* the number as text */
+
+#define TAVIK_ITEMS_Checkbox(ITEM, INTERNAL, RANGE)                                              \
+  ITEM(SHORT_NAME, 544, WideText, 504)                                                          \
+  ITEM(IS_VISIBLE, 1048, Int, 0)                                                                \
+  ITEM(SELECTED, 1056, Int, 0) /* 1 ticked, 0 not */
+
+#define TAVIK_ITEMS_ComboboxElement(ITEM, INTERNAL, RANGE)                                       \
+  ITEM(SHORT_NAME, 544, WideText, 504)                                                          \
+  ITEM(IS_VISIBLE, 1048, Int, 0)                                                                \
+  ITEM(SELECTED_VALUE, 1056, WideText, 504) /* text of the selected item */                     \
+  ITEM(SELECTED_INDEX, 1560, Int, 0) /* number of the selected item */
+
+#define TAVIK_ITEMS_ChannelSelector(ITEM, INTERNAL, RANGE)                                       \
+  ITEM(SHORT_NAME, 544, WideText, 504)                                                          \
+  ITEM(IS_VISIBLE, 1048, Int, 0)                                                                \
+  ITEM(PARENT_CATEGORY, 1056, Int, 0) /* 1 Set, 3 Option, 2 Limit */                            \
+  ITEM(ACTIVATE_SWITCH, 1064, Int, 0)                                                           \
+  /* The selectable parameters (addParameter): count, handles. */                              \
+  INTERNAL(ParameterCount, 1072, Int, 0)                                                        \
+  RANGE(parameterSlot, Parameter_, 1080, 8, channel_selector::kParameterCapacity, LongLong, 0)
+
+// A table of rows by columns; its column names, row parameters and cells
+// follow the items (the class's variable tail).
+#define TAVIK_ITEMS_PropertyTable(ITEM, INTERNAL, RANGE)                                         \
+  ITEM(SHORT_NAME, 544, WideText, 504)                                                          \
+  ITEM(IS_VISIBLE, 1048, Int, 0)                                                                \
+  ITEM(PARENT_CATEGORY, 1056, Int, 0) /* 1 Set, 3 Option, 2 Limit */                            \
+  ITEM(ACTIVATE_SWITCH, 1064, Int, 0)                                                           \
+  ITEM(ROWS, 1072, Int, 0) /* written by the class only */                                      \
+  ITEM(COLUMNS, 1076, Int, 0) /* written by the class only */
+
+#define TAVIK_ITEMS_DeviceStatusChannel(ITEM, INTERNAL, RANGE)                                   \
+  ITEM(SHORT_NAME, 544, WideText, 504)                                                          \
+  ITEM(IS_VISIBLE, 1048, Int, 0)                                                                \
+  ITEM(SELECTED_VALUE, 1056, WideText, 504) /* the channel */                                   \
+  ITEM(STATUSPARAMETER_NAME, 1560, WideText, 504)                                               \
+  ITEM(DEVICE_NAME, 2064, WideText, 504)                                                        \
+  ITEM(PARAMETER_HANDLE, 2568, LongLong, 0) /* handle of the status parameter */
+
+#define TAVIK_ITEMS_FormulaResult(ITEM, INTERNAL, RANGE)                                         \
+  ITEM(SHORT_NAME, 544, WideText, 504)
+
 // The generated names: an enum of every ITEM and INTERNAL item per class
 // (parameter::Property, device::Item, ...), and fn(k) for every RANGE.
 #define TAVIK_ENUM_ENTRY(name, number, code, room) name = number,
@@ -191,6 +303,47 @@ namespace property_map {
 // Where the value table begins: right after the fixed items.
 constexpr unsigned int kValueTable = kElementSize;
 }  // namespace property_map
+
+namespace chunk {
+// Where a chunk's text begins: right after its items.
+constexpr unsigned int kText = kElementSize;
+}  // namespace chunk
+
+namespace shared_action {
+// One exit port in the action's tail, at kPorts + port * kPortSize: its name
+// (wide text, kPortNameRoom bytes), whether it has a successor, its position,
+// visibility, the successor's and the link path's handles, and the mode
+// given with the successor.
+constexpr unsigned int kPorts = kElementSize;
+constexpr unsigned int kPortSize = 168;
+constexpr unsigned int kPortNameRoom = 128;
+constexpr unsigned int kPortHasTarget = 128;
+constexpr unsigned int kPortX = 132;
+constexpr unsigned int kPortY = 136;
+constexpr unsigned int kPortVisible = 140;
+constexpr unsigned int kPortSuccessor = 144;
+constexpr unsigned int kPortLink = 152;
+constexpr unsigned int kPortMode = 160;
+}  // namespace shared_action
+
+// Items every action property class has at the same number.
+namespace action_property {
+constexpr unsigned int SHORT_NAME = 544;  // the option's Name
+constexpr unsigned int IS_VISIBLE = 1048;  // controls: 0 hidden, 1 shown
+static_assert(string_value::SHORT_NAME == SHORT_NAME && numeric_value::SHORT_NAME == SHORT_NAME &&
+                  checkbox::SHORT_NAME == SHORT_NAME && combobox::SHORT_NAME == SHORT_NAME &&
+                  channel_selector::SHORT_NAME == SHORT_NAME &&
+                  property_table::SHORT_NAME == SHORT_NAME &&
+                  device_status_channel::SHORT_NAME == SHORT_NAME &&
+                  formula_result::SHORT_NAME == SHORT_NAME &&
+                  property_map::OptionName == SHORT_NAME,
+              "every action property keeps its option's Name at item 544");
+static_assert(string_value::IS_VISIBLE == IS_VISIBLE && numeric_value::IS_VISIBLE == IS_VISIBLE &&
+                  checkbox::IS_VISIBLE == IS_VISIBLE && combobox::IS_VISIBLE == IS_VISIBLE &&
+                  channel_selector::IS_VISIBLE == IS_VISIBLE &&
+                  property_table::IS_VISIBLE == IS_VISIBLE,
+              "every control keeps its visibility at item 1048");
+}  // namespace action_property
 
 namespace parameter {
 // Kinds of parameters (item Category_Type).

@@ -1,0 +1,53 @@
+#include "workspace/Chunk.h"
+
+#include <cstring>
+
+#include "workspace/Utf16.h"
+
+namespace tavik {
+namespace workspace {
+
+namespace {
+
+long long openChunk(const std::wstring& name, const std::wstring& text, int requested) {
+  const std::size_t size = requested > 0 ? static_cast<std::size_t>(requested) : 0;
+  const boost::shared_ptr<Workspace> workspace = Workspace::getInstance();
+  // Room for the characters and the terminator.
+  const long long handle =
+      workspace->openOrCreateElement(element_class::kChunk, name, 2 * (size + 1));
+  const std::size_t room = (workspace->getElementSize(handle) - chunk::kText) / 2;
+  if (size + 1 > room) {
+    throw WorkspaceException("the chunk \"" + narrowUnits(toUtf16Units(name)) + "\" holds " +
+                             std::to_string(room - 1) + " characters and cannot take " +
+                             std::to_string(size));
+  }
+  std::u16string units = toUtf16Units(text);
+  if (units.size() > size) units.resize(size);
+  const std::size_t zero = units.find(u'\0');
+  if (zero != std::u16string::npos) units.resize(zero);
+  char* p = workspace->getBaseAddress() + handle + chunk::kText;
+  std::memset(p, 0, 2 * room);
+  std::memcpy(p, units.data(), 2 * units.size());
+  workspace->setItem(handle + chunk::Size, static_cast<int>(size));
+  return handle;
+}
+
+}  // namespace
+
+Chunk::Chunk(const std::wstring& name, const std::wstring& text, int size)
+    : ElementClass(openChunk(name, text, size), AsGiven{}) {}
+
+std::wstring Chunk::getText() const {
+  requireValid("getText");
+  const char* p = workspace_->getBaseAddress() + handle_ + chunk::kText;
+  const std::size_t room = (workspace_->getElementSize(handle_) - chunk::kText) / 2;
+  std::size_t count = 0;
+  for (char16_t unit = 1; count < room; ++count) {
+    std::memcpy(&unit, p + 2 * count, sizeof unit);
+    if (unit == 0) break;
+  }
+  return fromUtf16Units(p, count);
+}
+
+}  // namespace workspace
+}  // namespace tavik
