@@ -13,7 +13,9 @@
 #include "CapturingSink.h"
 #include "LoaderXml.h"
 #include "ScopedIni.h"
+#include "ScopedWorkspace.h"
 #include "TavikEngine/Config/FormuaLoader.h"
+#include "TavikEngine/Config/actionloader.h"
 #include "TavikEngine/Config/PythonText.h"
 
 namespace {
@@ -199,6 +201,53 @@ TEST_F(PropertyHookTest, PythonRunsTheHookWithOrdinaryAndHostileNames) {
             "left []\n",
             output);
   EXPECT_FALSE(std::filesystem::exists(dir / "PWNED") || std::filesystem::exists(dir / "PWNED2"));
+}
+
+// Action-property uses as the action loader makes them for "Formula:" options
+// of a sequence action, run by Python: the result lands in the FormulaResult
+// of the option's keyed name, also for names with quotes, blanks and hyphens.
+TEST_F(PropertyHookTest, ActionLoaderUsesOfFormulaOptionsRunInPython) {
+  if (std::system("python3 -c pass > /dev/null 2>&1") != 0) GTEST_SKIP() << "no python3";
+  tavik_test::ScopedWorkspace workspace;
+  const std::string action =
+      "<Action><Name>A'c-t</Name><Options><Option><Name>O p</Name><Type>MapAndValueSelect</Type>"
+      "<Values><Value>Formula:Double</Value></Values></Option><Option><Name>Step</Name>"
+      "<Type>StepDuration</Type><Values><Value>Formula:Double</Value></Values></Option>"
+      "<Option><Name>None</Name><Type>MapAndValueSelect</Type><Values><Value>Formula:Nowhere"
+      "</Value></Values></Option></Options></Action>";
+  const pugi::xml_node md = tavik_test::parseXml(
+      &doc_, tavik_test::definitionXml(
+                 formulaXml("Double", "&lt;Engine Speed&gt;.Value * 2",
+                            "<UseMinMaxFlag>1</UseMinMaxFlag><Min>0</Min><Max>500</Max>"),
+                 "<Sequences><Sequence><Category>Cat</Category><Actions>" + action +
+                     "</Actions></Sequence></Sequences>"));
+  loader_.load(md);
+  tavik::ActionLoader actions;
+  actions.setFormuaLoader(&loader_, &loader_.get_formula_uses());
+  std::wstring fullName;
+  actions.createAction(L"Cat_Sequence",
+                       md.child("Sequences").child("Sequence").child("Actions").child("Action"),
+                       1, -1, fullName);
+  ASSERT_EQ(2u, loader_.get_formula_uses().size());
+  const FormulaEntry& use = loader_.get_formula_uses()[0];
+  EXPECT_EQ((std::vector<std::wstring>{L"_prop_Cat_Sequence/A'c0tO_p",
+                                       L"_prop_Cat_Sequence_A_c0tO_p.set_result(",
+                                       L"_prop_Cat_Sequence/A'c-tO p"}),
+            (std::vector<std::wstring>{use.variable, use.setter, use.target}));
+  loader_.create_file();
+
+  const std::filesystem::path dir = ini_.hookFile().parent_path();
+  std::ofstream(dir / "tavik.py") << kTavikStub;
+  const int status = std::system(
+      ("cd '" + dir.string() + "' && python3 -B -E -s -c \"import tavik, PropertyHook; "
+       "h = PropertyHook.PropertyHook(); h.prepare(); h.execute(); h.reset(); "
+       "print('\\n'.join(tavik.log)); print('left', sorted(vars(h)))\" > output.txt 2>&1").c_str());
+  const std::string output = readFile(dir / "output.txt");
+  EXPECT_EQ(0, status) << output;
+  EXPECT_EQ("\"_prop_Cat_Sequence/A'c-tO p_action_property\" 500\n"
+            "\"_prop_Cat_Sequence/A'c-tStep_action_property\" 500\n"
+            "left []\n",
+            output);
 }
 
 }  // namespace

@@ -1,0 +1,710 @@
+#include "TavikEngine/Config/actionloader.h"
+
+#include <cmath>
+#include <cwchar>
+#include <cerrno>
+#include <climits>
+#include <map>
+
+#include <boost/lexical_cast.hpp>
+
+#include "TavikEngine/Config/XmlText.h"
+#include "TavikEngine/Config/create_shared.h"
+#include "TavikEngine/LogLevels.h"
+#include "workspace/ActionGroup.h"
+#include "workspace/ChannelSelector.h"
+#include "workspace/Checkbox.h"
+#include "workspace/Chunk.h"
+#include "workspace/ComboboxElement.h"
+#include "workspace/DeviceStatusChannel.h"
+#include "workspace/ElementItems.h"
+#include "workspace/FormulaResult.h"
+#include "workspace/NumericValue.h"
+#include "workspace/Parameter.h"
+#include "workspace/PropertyMap.h"
+#include "workspace/PropertyTable.h"
+#include "workspace/SharedAction.h"
+#include "workspace/StringValue.h"
+#include "workspace/Workspace.h"
+#include "workspace/WorkspaceException.h"
+
+namespace tavik {
+
+namespace {
+
+namespace act = workspace::shared_action;
+namespace prop = workspace::action_property;
+
+constexpr int kActionGroupType = workspace::element_type::kActionGroup;
+constexpr long long kParameterArea = workspace::memory_area::kParameters;
+constexpr size_t kValueOptionLimit = 1024;
+constexpr int kCommentChunkSize = 1024;
+const std::wstring kFormulaPrefix = L"Formula:";
+const std::wstring kMapPrefix = L"Map:";
+const std::wstring kDashesPrefix = L"---";
+
+bool startsWith(const std::wstring& text, const std::wstring& prefix) {
+  return text.compare(0, prefix.size(), prefix) == 0;
+}
+
+// Code of an option's ParentCategory: 1 "Set", 3 "Option", 2 "Limit"; 0 else.
+int categoryCode(const std::wstring& category) {
+  if (category == L"Set") return 1;
+  if (category == L"Option") return 3;
+  if (category == L"Limit") return 2;
+  return 0;
+}
+
+// The kind of an action by its exact ActionCategory text.
+int actionKind(const std::wstring& category) {
+  if (category == L"PythonClassAction") return 4;
+  if (category == L"Function based Python Action") return 2;
+  if (category == L"StatemachineAction") return 1;
+  return 0;
+}
+
+// A decimal integer filling the whole text (blanks in front and a sign
+// allowed), else `fallback`.
+int integerOr(const std::wstring& text, int fallback) {
+  if (text.empty()) return fallback;
+  errno = 0;
+  wchar_t* end = nullptr;
+  const long value = std::wcstol(text.c_str(), &end, 10);
+  if (end == text.c_str() || *end != L'\0' || errno == ERANGE || value < INT_MIN ||
+      value > INT_MAX)
+    return fallback;
+  return static_cast<int>(value);
+}
+
+// Whether the whole text reads as a floating-point number (wcstod: blanks in
+// front, sign, digits, point, exponent, inf, nan, hexadecimal). The empty text
+// counts as a number.
+bool isWholeNumber(const std::wstring& text) {
+  wchar_t* end = nullptr;
+  std::wcstod(text.c_str(), &end);
+  return end == text.c_str() + text.size();
+}
+
+// A narrow text (the workspace's messages) on a wide log line, byte by byte.
+std::wstring widened(const std::string& text) {
+  std::wstring out;
+  for (unsigned char c : text) out.push_back(static_cast<wchar_t>(c));
+  return out;
+}
+
+// First Value child of a values node (empty text when none).
+std::wstring firstValue(const pugi::xml_node& values) { return childText(values, "Value"); }
+
+// The element's handle when it denotes an element, else -1.
+template <class Element>
+long long handleOf(const Element& element) {
+  return element.getHandle() > 0 ? element.getHandle() : -1;
+}
+
+}  // namespace
+
+// --- ActionLoaderBase -------------------------------------------------------
+
+ActionLoaderBase::ActionLoaderBase() : workspace(workspace::Workspace::getInstance()) {}
+
+ActionLoaderBase::~ActionLoaderBase() = default;
+
+boost::shared_ptr<workspace::SharedAction> ActionLoaderBase::get_shared_action(
+    const std::wstring& name) {
+  long long handle = 0;
+  const int type = workspace->getElementType(name, handle);
+  if (type == kActionGroupType) {
+    workspace::ActionGroup group(handle);
+    return create_shared<workspace::SharedAction>(group.getStartAction());
+  }
+  return create_shared<workspace::SharedAction>(handle);
+}
+
+// --- ActionLoader -----------------------------------------------------------
+
+ActionLoader::ActionLoader()
+    : specialCharacters(FormuaLoader::special_characters_pattern_, std::regex::ECMAScript) {
+  workspace = workspace::Workspace::getInstance();
+}
+
+ActionLoader::~ActionLoader() = default;
+
+void ActionLoader::setFormuaLoader(FormuaLoader* loader, std::vector<FormulaEntry>* uses) {
+  formuaLoader = loader;
+  formulaUses = uses;
+}
+
+boost::shared_ptr<workspace::SharedAction> ActionLoader::createAction(
+    const std::wstring& prefix, const pugi::xml_node& action, long long sequenceHandle,
+    long long testplanHandle, std::wstring& fullName) {
+  const std::wstring name = getChildValue(action, L"Name", L"NN");
+  const std::wstring full = prefix + L"/" + name;
+  const int exits = countXPathMatches(action, L"NextActions", L"Action");
+  const boost::shared_ptr<workspace::SharedAction> element =
+      create_shared<workspace::SharedAction>(full, exits);
+  fullName = full;
+
+  const std::wstring comment = getChildValue(action, L"Comment", L"NN");
+  const std::wstring module = getChildValue(action, L"ActionModule", L"NN");
+  const std::wstring y = getChildValue(action, L"Y", L"NN");
+  const std::wstring x = getChildValue(action, L"X", L"NN");
+  std::wstring width = getChildValue(action, L"Width", L"100");
+  std::wstring height = getChildValue(action, L"Height", L"20");
+  std::wstring color = getChildValue(action, L"Color", L"0");
+  const std::wstring parallel = getChildValue(action, L"ParallelActionFlag", L"False");
+  const std::wstring loop = getChildValue(action, L"LoopActionFlag", L"False");
+  const std::wstring category = getChildValue(action, L"ActionCategory", L"2");
+  const std::wstring version = getChildValue(action, L"Version", L"0.0.0");
+  const std::wstring unused = getChildValue(action, L"UnusedActionFlag", L"False");
+
+  element->set(act::ActionModule, module);
+  element->set(act::Name, name);
+  if (width.empty()) width = L"-1";
+  if (height.empty()) height = L"-1";
+  if (parallel == L"True") element->set(act::ParallelActionFlag, 1);
+  if (loop == L"True") element->set(act::LoopActionFlag, 1);
+  element->set(act::UnusedActionFlag, unused == L"True" ? 1 : 0);
+  element->set(act::X, x);
+  element->set(act::Y, y);
+  element->set(act::Width, width);
+  element->set(act::Height, height);
+  element->set(act::Kind, actionKind(category));
+  element->set(act::FirstPropertyIndex, 0);
+  element->set(act::Version, version);
+  element->set(act::SequenceHandle, sequenceHandle);
+  element->set(act::TestplanHandle, testplanHandle);
+  if (color.empty()) color = L"0";
+  element->set(act::Color, color);
+  element->increaseReferenceCounter();
+
+  if (!comment.empty()) {
+    workspace::Chunk chunk(full + L"_lua_chunk", comment, static_cast<int>(comment.size()));
+    chunk.increaseReferenceCounter();
+    element->set(act::CommentChunk, chunk.getHandle());
+  }
+
+  createActionProperties(element, action.child("Options"));
+  finishAction(*element, full);
+  return element;
+}
+
+boost::shared_ptr<workspace::SharedAction> ActionLoader::createGroupAction(
+    const GroupActionContext& context, const pugi::xml_node& action,
+    const pugi::xml_node& groupData, std::wstring& fullName) {
+  const std::wstring name = getChildValue(action, L"Name", L"NN");
+  const std::wstring full = context.namePrefix + L"/" + name;
+  const int exits = countXPathMatches(action, L"NextActions", L"Action");
+  const boost::shared_ptr<workspace::SharedAction> element =
+      create_shared<workspace::SharedAction>(full, exits);
+  fullName = full;
+
+  const std::wstring comment = getChildValue(action, L"Comment", L"NN");
+  const std::wstring module = getChildValue(action, L"ActionModule", L"NN");
+  const std::wstring y = getChildValue(action, L"Y", L"NN");
+  const std::wstring x = getChildValue(action, L"X", L"NN");
+  std::wstring width = getChildValue(action, L"Width", L"0");
+  std::wstring height = getChildValue(action, L"Height", L"0");
+  if (width.empty()) width = L"0";
+  if (height.empty()) height = L"0";
+  std::wstring color = getChildValue(action, L"Color", L"0");
+  const std::wstring parallel = getChildValue(action, L"ParallelActionFlag", L"False");
+  const std::wstring loop = getChildValue(action, L"LoopActionFlag", L"False");
+  const std::wstring category = getChildValue(action, L"ActionCategory", L"2");
+  const std::wstring version = getChildValue(action, L"Version", L"0.0.0");
+
+  element->set(act::ActionModule, module);
+  element->set(act::Name, name);
+  if (parallel == L"True") element->set(act::ParallelActionFlag, 1);
+  if (loop == L"True") element->set(act::LoopActionFlag, 1);
+
+  workspace::Chunk commentChunk(full + L"_comment", comment, kCommentChunkSize);
+  commentChunk.increaseReferenceCounter();
+
+  element->set(act::X, x);
+  element->set(act::Y, y);
+  element->set(act::Width, width);
+  element->set(act::Height, height);
+  element->set(act::Kind, actionKind(category));
+  element->set(act::CommentChunk, commentChunk.getHandle());
+  element->set(act::FirstPropertyIndex, 0);
+  element->set(act::Version, version);
+  element->set(act::SequenceHandle, context.sequenceHandle);
+  element->set(act::TestplanHandle, context.testplanHandle);
+  if (color.empty()) color = L"0";
+  element->set(act::Color, color);
+  element->increaseReferenceCounter();
+
+  if (!comment.empty()) {
+    workspace::Chunk chunk(full + L"_lua_chunk", comment, static_cast<int>(comment.size()));
+    chunk.increaseReferenceCounter();
+    element->set(act::CommentChunk, chunk.getHandle());
+  }
+
+  createGroupActionProperties(element, action.child("Options"), groupData);
+  finishAction(*element, full);
+  return element;
+}
+
+void ActionLoader::finishAction(workspace::SharedAction& action, const std::wstring& fullName) {
+  action.set(act::ParallelInteraction, action.get_parallel_interaction());
+
+  const long long loopHandle = action.getActionProperty(L"MaxLoop");
+  if (loopHandle <= 0) return;
+  const double value = workspace::NumericValue(loopHandle).getValue();
+  // Truncating a double that is no number or lies outside int is undefined:
+  // no count for the first, the nearest int for the second.
+  if (std::isnan(value)) {
+    WLOG(WARNING) << L"The MaxLoop value of action " << fullName
+                  << L" is not a number: no loop count is set";
+    return;
+  }
+  int count = 0;
+  if (value >= 2147483648.0) {
+    count = INT_MAX;
+  } else if (value <= -2147483649.0) {
+    count = INT_MIN;
+  } else {
+    count = static_cast<int>(value);
+  }
+  if (static_cast<double>(count) != std::trunc(value)) {
+    WLOG(WARNING) << L"The MaxLoop value " << widened(boost::lexical_cast<std::string>(value))
+                  << L" of action " << fullName << L" is outside the int range; it is set to "
+                  << count;
+  }
+  action.set(act::HasMaxLoop, 1);
+  action.set(act::MaxLoop, count);
+}
+
+void ActionLoader::createActionProperties(boost::shared_ptr<workspace::SharedAction> action,
+                                          pugi::xml_node options) {
+  std::wstring actionName;
+  action->getName(actionName);
+  int index = action->get<int>(act::FirstPropertyIndex);
+  for (const pugi::xml_node& option : options.children("Option")) {
+    const long long handle = createProperty(actionName, option);
+    if (handle > 0) action->addActionProperty(index++, handle);
+  }
+}
+
+void ActionLoader::createGroupActionProperties(boost::shared_ptr<workspace::SharedAction> action,
+                                               pugi::xml_node options, pugi::xml_node groupData) {
+  std::wstring actionName;
+  action->getName(actionName);
+  int index = action->get<int>(act::FirstPropertyIndex);
+  const pugi::xml_node dataOptions = groupData.child("Options");
+  for (const pugi::xml_node& option : options.children("Option")) {
+    // The first data Option with a Name of exactly this text; the name is
+    // compared, never spliced into a query.
+    const std::string key = option.child_value("Name");
+    pugi::xml_node valueOption;
+    for (const pugi::xml_node& candidate : dataOptions.children("Option")) {
+      for (const pugi::xml_node& name : candidate.children("Name"))
+        if (hasText(name, key)) valueOption = candidate;
+      if (valueOption) break;
+    }
+    const long long handle = createProperty(actionName, option, valueOption);
+    if (handle > 0) action->addActionProperty(index++, handle);
+  }
+}
+
+namespace {
+
+// The creator of each option Type, with the child of the option that holds
+// its values.
+struct Creator {
+  const wchar_t* type;
+  const char* values;
+  long long (ActionLoader::*withValues)(const std::wstring&, const pugi::xml_node&,
+                                        const pugi::xml_node&);
+  long long (ActionLoader::*ownValues)(const std::wstring&, const pugi::xml_node&);
+};
+
+const Creator kCreators[] = {
+    {L"ChSelect", "Values", &ActionLoader::createChannelSelectProperty,
+     &ActionLoader::createChannelSelectProperty},
+    {L"ChResetSelect", "Values", &ActionLoader::createChannelSelectProperty,
+     &ActionLoader::createChannelSelectProperty},
+    {L"ChTableSelect", "ValueColumns", &ActionLoader::createChannelTableProperty,
+     &ActionLoader::createChannelTableProperty},
+    {L"Value", "Values", &ActionLoader::createValueProperty, &ActionLoader::createValueProperty},
+    {L"FileSelect", "Values", &ActionLoader::createValueProperty,
+     &ActionLoader::createValueProperty},
+    {L"NumericValue", "Values", &ActionLoader::createNumericValueProperty,
+     &ActionLoader::createNumericValueProperty},
+    {L"CheckBox", "Values", &ActionLoader::createCheckBoxProperty,
+     &ActionLoader::createCheckBoxProperty},
+    {L"ComboBox", "Values", &ActionLoader::createComboBoxProperty,
+     &ActionLoader::createComboBoxProperty},
+    {L"MapAndValueSelect", "Values", &ActionLoader::createMapAndValueSelectProperty,
+     &ActionLoader::createMapAndValueSelectProperty},
+    {L"StepDuration", "Values", &ActionLoader::createStepDurationProperty,
+     &ActionLoader::createStepDurationProperty},
+    {L"DeviceStatusChannel", "Values", &ActionLoader::createDeviceStatusChannelProperty,
+     &ActionLoader::createDeviceStatusChannelProperty},
+};
+
+const Creator* creatorOf(const std::wstring& type) {
+  for (const Creator& creator : kCreators)
+    if (type == creator.type) return &creator;
+  return nullptr;
+}
+
+}  // namespace
+
+long long ActionLoader::createProperty(const std::wstring& actionName,
+                                       const pugi::xml_node& option) {
+  try {
+    const Creator* creator = creatorOf(childText(option, "Type"));
+    if (creator != nullptr) return (this->*creator->ownValues)(L"_prop_" + actionName, option);
+  } catch (const WorkspaceException&) {
+    // The option yields no property; the action keeps its other options.
+  }
+  return -1;
+}
+
+long long ActionLoader::createProperty(const std::wstring& actionName,
+                                       const pugi::xml_node& option,
+                                       const pugi::xml_node& valueOption) {
+  try {
+    const Creator* creator = creatorOf(childText(option, "Type"));
+    if (creator != nullptr)
+      return (this->*creator->withValues)(L"_prop_" + actionName, option,
+                                          valueOption.child(creator->values));
+  } catch (const WorkspaceException&) {
+    // As above.
+  }
+  return -1;
+}
+
+template <class Element>
+void ActionLoader::setHideControl(Element& element, const pugi::xml_node& option) {
+  // The bench's displays read visibility; nobody listens for it.
+  static_cast<workspace::SharedElement<Element>&>(element).set(
+      prop::IS_VISIBLE, childText(option, "HideControl") == L"True" ? 0 : 1);
+}
+
+namespace {
+
+// The steps every control shares: counted twice (the action and the display
+// each hold it), visibility, short name.
+template <class Element>
+void finishControl(ActionLoader& loader, Element& element, const pugi::xml_node& option,
+                   const std::wstring& name) {
+  element.increaseReferenceCounter();
+  element.increaseReferenceCounter();
+  loader.setHideControl(element, option);
+  element.set(prop::SHORT_NAME, name);
+}
+
+}  // namespace
+
+long long ActionLoader::createChannelSelectProperty(const std::wstring& base,
+                                                    const pugi::xml_node& option,
+                                                    const pugi::xml_node& values) {
+  const std::wstring name = childText(option, "Name");
+  const std::wstring category = childText(option, "ParentCategory");
+  const std::wstring activate = childText(option, "ActivateSwitch");
+  workspace::ChannelSelector selector(base + name);
+  finishControl(*this, selector, option, name);
+
+  if (activate == L"True") selector.set(workspace::channel_selector::ACTIVATE_SWITCH, 1);
+  if (childText(option.child("TypeProperties").child("ChSelectOption"), "ActivateSwitch") ==
+      L"True")
+    selector.set(workspace::channel_selector::ACTIVATE_SWITCH, 1);
+  selector.set(workspace::channel_selector::PARENT_CATEGORY, categoryCode(category));
+
+  for (const pugi::xml_node& value : values.children("Value")) {
+    const std::wstring parameter = wideText(value.child_value());
+    try {
+      const long long handle = workspace->getElement(parameter, kParameterArea);
+      const boost::shared_ptr<workspace::Parameter> it =
+          create_shared<workspace::Parameter>(handle);
+      selector.addParameter(it);
+      it->increaseReferenceCounter();
+    } catch (const WorkspaceException& e) {
+      WLOG(WARNING) << L"Error adding parameter reference " << parameter
+                    << L" to Channel select element " << base + name << L" " << widened(e.twhat());
+    }
+  }
+  return handleOf(selector);
+}
+
+long long ActionLoader::createChannelSelectProperty(const std::wstring& base,
+                                                    const pugi::xml_node& option) {
+  return createChannelSelectProperty(base, option, option.child("Values"));
+}
+
+long long ActionLoader::createChannelTableProperty(const std::wstring& base,
+                                                   const pugi::xml_node& option,
+                                                   const pugi::xml_node& values) {
+  const std::wstring name = childText(option, "Name");
+  const std::wstring category = childText(option, "ParentCategory");
+  const pugi::xml_node tableOption = option.child("TypeProperties").child("ChTableSelectOption");
+
+  // Column 0 is the parameter column, named like the option; a ComboBox
+  // column shows the Display text of the item its cell numbers.
+  std::vector<std::wstring> columnNames{name};
+  std::vector<std::vector<std::wstring>> displays{{}};
+  for (const pugi::xml_node& column : tableOption.child("Columns").children("Column")) {
+    columnNames.push_back(childText(column, "Name"));
+    std::vector<std::wstring> display;
+    if (childText(column, "Type") == L"ComboBox") {
+      for (const pugi::xml_node& item : column.child("ComboBoxOption").children("ComboBoxItem"))
+        display.push_back(childText(item, "Display"));
+    }
+    displays.push_back(std::move(display));
+  }
+
+  int rows = 0;
+  for (pugi::xml_node row = values.child("Row"); row; row = row.next_sibling("Row")) ++rows;
+  int columns = 0;
+  for (const pugi::xml_node& value : values.child("Row").children("Value")) {
+    (void)value;
+    ++columns;
+  }
+  workspace::PropertyTable table(base + name, rows, columns);
+  finishControl(*this, table, option, name);
+
+  if (childText(tableOption, "ActivateSwitch") == L"True") table.set(workspace::property_table::ACTIVATE_SWITCH, 1);
+  const int code = categoryCode(category);
+  if (code != 0) table.set(workspace::property_table::PARENT_CATEGORY, code);
+
+  int r = 0;
+  for (const pugi::xml_node& row : values.children("Row")) {
+    int c = 0;
+    for (const pugi::xml_node& value : row.children("Value")) {
+      // A cell without a column name has no column to stand in.
+      if (static_cast<size_t>(c) >= columnNames.size()) break;
+      const std::wstring text = wideText(value.child_value());
+      if (r == 0) table.set_colum_name(c, columnNames[c]);
+      if (c == 0) {
+        try {
+          table.set_parameter(r, workspace->getElement(text, kParameterArea));
+        } catch (const WorkspaceException& e) {
+          WLOG(WARNING) << L"Error adding parameter reference " << text
+                        << L" to Channel select element " << base + name << L": " << widened(e.twhat());
+        }
+      } else if (displays[c].empty()) {
+        table.set_item(r, c, text);
+      } else {
+        const int number = integerOr(text, 0);
+        const bool listed = number >= 0 && static_cast<size_t>(number) < displays[c].size();
+        table.set_item(r, c, listed ? displays[c][number] : std::wstring());
+      }
+      ++c;
+    }
+    ++r;
+  }
+  return handleOf(table);
+}
+
+long long ActionLoader::createChannelTableProperty(const std::wstring& base,
+                                                   const pugi::xml_node& option) {
+  return createChannelTableProperty(base, option, option.child("ValueColumns"));
+}
+
+long long ActionLoader::createValueProperty(const std::wstring& base, const pugi::xml_node& option,
+                                            const pugi::xml_node& values) {
+  const std::wstring name = childText(option, "Name");
+  workspace::StringValue element(base + name);
+  finishControl(*this, element, option, name);
+  std::wstring value = firstValue(values);
+  if (value.size() > kValueOptionLimit) {
+    value.resize(kValueOptionLimit);
+    LOG(WARNING) << "The Content of a ValueOption is limited to 1024 characters. Shrink value "
+                    "to fit this limit";
+  }
+  element.set(workspace::string_value::VALUE, value);
+  return handleOf(element);
+}
+
+long long ActionLoader::createValueProperty(const std::wstring& base,
+                                            const pugi::xml_node& option) {
+  return createValueProperty(base, option, option.child("Values"));
+}
+
+long long ActionLoader::createNumericValueProperty(const std::wstring& base,
+                                                   const pugi::xml_node& option,
+                                                   const pugi::xml_node& values) {
+  const std::wstring name = childText(option, "Name");
+  workspace::NumericValue element(base + name);
+  finishControl(*this, element, option, name);
+  element.set(workspace::numeric_value::VALUE, firstValue(values));
+  return handleOf(element);
+}
+
+long long ActionLoader::createNumericValueProperty(const std::wstring& base,
+                                                   const pugi::xml_node& option) {
+  return createNumericValueProperty(base, option, option.child("Values"));
+}
+
+long long ActionLoader::createCheckBoxProperty(const std::wstring& base,
+                                               const pugi::xml_node& option,
+                                               const pugi::xml_node& values) {
+  const std::wstring name = childText(option, "Name");
+  workspace::Checkbox element(base + name);
+  finishControl(*this, element, option, name);
+  element.set(workspace::checkbox::SELECTED, firstValue(values) == L"True" ? 1 : 0);
+  return handleOf(element);
+}
+
+long long ActionLoader::createCheckBoxProperty(const std::wstring& base,
+                                               const pugi::xml_node& option) {
+  return createCheckBoxProperty(base, option, option.child("Values"));
+}
+
+long long ActionLoader::createComboBoxProperty(const std::wstring& base,
+                                               const pugi::xml_node& option,
+                                               const pugi::xml_node& values) {
+  const std::wstring name = childText(option, "Name");
+  workspace::ComboboxElement element(base + name);
+  finishControl(*this, element, option, name);
+
+  std::map<int, std::wstring> items;
+  for (const pugi::xml_node& item :
+       option.child("TypeProperties").child("ComboBoxOption").children("ComboBoxItem"))
+    items[integerOr(childText(item, "Value"), -1)] = childText(item, "Display");
+  const int selected = integerOr(firstValue(values), -1);
+  const auto found = items.find(selected);
+  element.set(workspace::combobox::SELECTED_VALUE, found == items.end() ? std::wstring() : found->second);
+  element.set(workspace::combobox::SELECTED_INDEX, selected);
+  return handleOf(element);
+}
+
+long long ActionLoader::createComboBoxProperty(const std::wstring& base,
+                                               const pugi::xml_node& option) {
+  return createComboBoxProperty(base, option, option.child("Values"));
+}
+
+ActionLoader::ValueKind ActionLoader::kindOfValue(const std::wstring& value, bool dashes) const {
+  if (isWholeNumber(value)) return ValueKind::Number;
+  if (startsWith(value, kMapPrefix)) return ValueKind::Map;
+  if (startsWith(value, kFormulaPrefix)) return ValueKind::Formula;
+  if (dashes && startsWith(value, kDashesPrefix)) return ValueKind::Dashes;
+  return ValueKind::Other;
+}
+
+long long ActionLoader::createSelectedValueProperty(const std::wstring& base,
+                                                    const pugi::xml_node& option,
+                                                    const std::wstring& value,
+                                                    bool stepDuration) {
+  const std::wstring name = childText(option, "Name");
+  switch (kindOfValue(value, stepDuration)) {
+    case ValueKind::Number: {
+      workspace::NumericValue element(base + name);
+      finishControl(*this, element, option, name);
+      element.set(workspace::numeric_value::VALUE, value);
+      return handleOf(element);
+    }
+    case ValueKind::Formula:
+      return createFormulaResultProperty(base, name);
+    case ValueKind::Dashes: {
+      workspace::StringValue element(base + name);
+      element.set(workspace::string_value::VALUE, value);
+      element.set(prop::SHORT_NAME, name);
+      return handleOf(element);
+    }
+    case ValueKind::Other:
+      // A step duration takes numbers, maps, formulas and "---" only.
+      if (stepDuration) return -1;
+      break;
+    case ValueKind::Map:
+      break;
+  }
+  // The map loader fills the map created under the same name.
+  workspace::PropertyMap map(base + name + L"_action_property", 0, 0);
+  map.set(prop::SHORT_NAME, name);
+  return handleOf(map);
+}
+
+long long ActionLoader::createFormulaResultProperty(const std::wstring& base,
+                                                    const std::wstring& name) {
+  const std::wstring elementName = base + name + L"_action_property";
+  workspace::FormulaResult result(elementName);
+  appendFormulaUses(elementName, base + name);
+  result.set(prop::SHORT_NAME, name);
+  return handleOf(result);
+}
+
+void ActionLoader::appendFormulaUses(const std::wstring& elementName, const std::wstring& target) {
+  if (formuaLoader == nullptr || formulaUses == nullptr) return;
+  std::wstring variable = target;
+  for (wchar_t& c : variable) {
+    if (c == L' ') c = L'_';
+    if (c == L'-') c = L'0';
+  }
+  const std::wstring setter =
+      std::regex_replace(variable, specialCharacters, L"_") + L".set_result(";
+  for (const size_t at : formuaLoader->find_formulas(elementName)) {
+    const FormulaEntry& record = formuaLoader->get_formulas()[at];
+    FormulaEntry use;
+    use.expression = record.expression;
+    use.setter = setter;
+    use.variable = variable;
+    use.target = target;
+    use.this_parameter = record.this_parameter;
+    use.parameter_bound = record.parameter_bound;
+    use.action_property_bound = true;
+    use.use_min_max = record.use_min_max;
+    use.min = record.min;
+    use.max = record.max;
+    formulaUses->push_back(use);
+  }
+}
+
+long long ActionLoader::createMapAndValueSelectProperty(const std::wstring& base,
+                                                        const pugi::xml_node& option,
+                                                        const pugi::xml_node& values) {
+  return createSelectedValueProperty(base, option, childText(values, "Value"), false);
+}
+
+long long ActionLoader::createMapAndValueSelectProperty(const std::wstring& base,
+                                                        const pugi::xml_node& option) {
+  return createMapAndValueSelectProperty(base, option, option.child("Values"));
+}
+
+long long ActionLoader::createStepDurationProperty(const std::wstring& base,
+                                                   const pugi::xml_node& option,
+                                                   const pugi::xml_node& values) {
+  return createSelectedValueProperty(base, option, firstValue(values), true);
+}
+
+long long ActionLoader::createStepDurationProperty(const std::wstring& base,
+                                                   const pugi::xml_node& option) {
+  return createStepDurationProperty(base, option, option.child("Values"));
+}
+
+long long ActionLoader::createDeviceStatusChannelProperty(const std::wstring& base,
+                                                          const pugi::xml_node& option,
+                                                          const pugi::xml_node& values) {
+  const std::wstring name = childText(option, "Name");
+  const pugi::xml_node channelOption =
+      option.child("TypeProperties").child("DeviceStatusChannelOption");
+  const std::wstring device = childText(channelOption, "Device");
+  const std::wstring status = childText(channelOption, "StatusParameter");
+  const std::wstring value = firstValue(values);
+
+  workspace::Parameter parameter(status);
+  parameter.increaseReferenceCounter();
+  parameter.activate();
+  parameter.set(workspace::parameter::Get_DeviceName, device);
+  parameter.set(workspace::parameter::Get_Type, 2);
+  if (!value.empty()) parameter.set(workspace::parameter::Get_ChannelName, value);
+
+  workspace::DeviceStatusChannel channel(base + name);
+  channel.increaseReferenceCounter();
+  channel.increaseReferenceCounter();
+  channel.set(prop::SHORT_NAME, name);
+  channel.set(workspace::device_status_channel::SELECTED_VALUE, value);
+  channel.set(workspace::device_status_channel::STATUSPARAMETER_NAME, status);
+  channel.set(workspace::device_status_channel::DEVICE_NAME, device);
+  channel.set(workspace::device_status_channel::PARAMETER_HANDLE, parameter.getHandle());
+  return handleOf(channel);
+}
+
+long long ActionLoader::createDeviceStatusChannelProperty(const std::wstring& base,
+                                                          const pugi::xml_node& option) {
+  return createDeviceStatusChannelProperty(base, option, option.child("Values"));
+}
+
+}  // namespace tavik

@@ -1,0 +1,252 @@
+// Actions of sequences and action groups, with their option properties, as
+// workspace elements.
+//
+// ActionLoaderBase resolves an element name to the action that a link or a
+// start reference points at. ActionLoader turns one "Action" node into one
+// SharedAction: createAction for an action placed directly in a sequence,
+// createGroupAction for an action of an action group, whose option values
+// come from the group's data node.
+//
+// An action (full name = owner prefix + "/" + its "Name") gets these items,
+// read from the node's children (a missing child reads as empty text):
+//   552 Name, 1056 ActionModule, 2064 Version, 3648 X, 3664 Y,
+//   3680 Width and 3696 Height (empty: "-1" from createAction, "0" from
+//   createGroupAction), 3984 Color (empty: "0"),
+//   3712 := 1 only when ParallelActionFlag is "True", 3784 := 1 only when
+//   LoopActionFlag is "True", 3608 := UnusedActionFlag == "True" (createAction
+//   only), 3888 kind (4 "PythonClassAction", 2 "Function based Python
+//   Action", 1 "StatemachineAction", else 0; exact texts), 3920 sequence
+//   handle, 3936 test-plan handle, 3992 := 0 (index of the first property),
+//   3776 := SharedAction::get_parallel_interaction() once the properties
+//   exist.
+// The exit count given to the element is the number of NextActions/Action
+// children. A non-empty Comment is stored in the chunk
+// <full name>_lua_chunk (sized to the comment) whose handle goes to item
+// 3616; createGroupAction also always makes <full name>_comment (1024
+// characters), whose handle item 3616 holds unless a _lua_chunk replaces it.
+//
+// MaxLoop: when the action has a property named "MaxLoop" (a NumericValue),
+// its value truncated toward zero goes to item 3912 and item 3896 := 1. A
+// value that is not a number (NaN, also an empty text) writes neither; a value
+// outside the int range is clamped to it. Both cases log one WARNING naming
+// the action and the value.
+//
+// Option properties: each "Options/Option" becomes one element of the class
+// its "Type" names (see createProperty), named
+//   "_prop_" + <action full name> + <option Name>           (controls)
+//   "_prop_" + <action full name> + <option Name> + "_action_property"
+//                                              (maps and formula results)
+// and is registered with SharedAction::addActionProperty at the next index.
+// An option that yields no element (an unknown Type, a value the creator does
+// not take, a refusal of the workspace) adds nothing and takes no index.
+//
+// Exceptions: a WorkspaceException while building one option makes that
+// option yield no property (createProperty); within channel selections and
+// channel tables a parameter that cannot be resolved is a WARNING and the
+// rest is still filled. Every other exception reaches the caller; items
+// written before it stay written.
+//
+// Not thread-safe; runs on the loading thread.
+#pragma once
+
+// GCC 12 reports std::function members inside libstdc++'s regex compiler as
+// "maybe uninitialized" when sanitizers are on (a false positive of the
+// compiler); the diagnostic is silenced for the regex headers' lines only.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
+#include <regex>
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic pop
+#endif
+#include <string>
+#include <vector>
+
+#include <boost/shared_ptr.hpp>
+#include <pugixml.hpp>
+
+#include "TavikEngine/Config/FormuaLoader.h"
+#include "TavikEngine/Config/LoaderBase.h"
+
+namespace tavik {
+namespace workspace {
+class Workspace;
+class SharedAction;
+}  // namespace workspace
+
+class ActionLoaderBase : public LoaderBase {
+ public:
+  ActionLoaderBase();
+  virtual ~ActionLoaderBase();
+
+  // The action that stands for the element `name` (looked up among actions
+  // and action groups): for an action group its start action (item 1552,
+  // not followed further when that is a group again), else the element
+  // itself. A name the workspace does not hold gives an invalid proxy
+  // (handle of 0 or below) without throwing.
+  boost::shared_ptr<workspace::SharedAction> get_shared_action(const std::wstring& name);
+
+ protected:
+  boost::shared_ptr<workspace::Workspace> workspace;
+};
+
+class ActionLoader : public ActionLoaderBase {
+ public:
+  // What an action group's actions share: filled by the group loader.
+  struct GroupActionContext {
+    long long sequenceHandle = 0;
+    long long testplanHandle = -1;
+    std::wstring namePrefix;  // prefix of the full names of the group's actions
+  };
+
+  ActionLoader();
+  ~ActionLoader() override;
+
+  // The formula loader whose records "Formula:" options look up, and the
+  // list their formula uses are appended to. Neither is owned; until this is
+  // called a "Formula:" option still makes its element but no use.
+  void setFormuaLoader(FormuaLoader* loader, std::vector<FormulaEntry>* uses);
+
+  // An action of a sequence body; fullName receives prefix + "/" + Name.
+  boost::shared_ptr<workspace::SharedAction> createAction(const std::wstring& prefix,
+                                                          const pugi::xml_node& action,
+                                                          long long sequenceHandle,
+                                                          long long testplanHandle,
+                                                          std::wstring& fullName);
+  // An action of an action group; its option values are looked up in
+  // groupData's "Options/Option" by the option's Name. fullName receives
+  // context.namePrefix + "/" + Name.
+  boost::shared_ptr<workspace::SharedAction> createGroupAction(const GroupActionContext& context,
+                                                               const pugi::xml_node& action,
+                                                               const pugi::xml_node& groupData,
+                                                               std::wstring& fullName);
+
+  // One property per option, registered from the index in item 3992 on.
+  void createActionProperties(boost::shared_ptr<workspace::SharedAction> action,
+                              pugi::xml_node options);
+  // The same with the values of each option taken from the first Option of
+  // groupData's "Options" that has a Name with exactly the option's Name
+  // (text compared literally; none found: no values).
+  void createGroupActionProperties(boost::shared_ptr<workspace::SharedAction> action,
+                                   pugi::xml_node options, pugi::xml_node groupData);
+
+  // The element of one option, by its exact "Type" text:
+  //   "ChSelect", "ChResetSelect"  ChannelSelector      values "Values"
+  //   "ChTableSelect"              PropertyTable        values "ValueColumns"
+  //   "Value", "FileSelect"        StringValue          values "Values"
+  //   "NumericValue"               NumericValue         values "Values"
+  //   "CheckBox"                   Checkbox             values "Values"
+  //   "ComboBox"                   ComboboxElement      values "Values"
+  //   "MapAndValueSelect"          see createMapAndValueSelectProperty
+  //   "StepDuration"               see createStepDurationProperty
+  //   "DeviceStatusChannel"        DeviceStatusChannel  values "Values"
+  // The values node is that child of the option (first form) or of
+  // valueOption (second form). Returns the element's handle; -1 for another
+  // Type, and -1 (nothing logged) when the workspace refuses the element or
+  // one of its items (a name, text or table that does not fit).
+  long long createProperty(const std::wstring& actionName, const pugi::xml_node& option);
+  long long createProperty(const std::wstring& actionName, const pugi::xml_node& option,
+                           const pugi::xml_node& valueOption);
+
+  // Visibility of a control element (item 1048, written without notifying):
+  // 0 when the option's HideControl is exactly "True", else 1.
+  template <class Element>
+  void setHideControl(Element& element, const pugi::xml_node& option);
+
+  // The creators; `base` is "_prop_" + the action's full name. Each returns
+  // the handle of the element it made, or -1. The forms without `values`
+  // take the option's own "Values" ("ValueColumns" for the channel table).
+  //
+  // Controls (named base + Name): reference count raised twice, visibility
+  // set, item 544 := Name.
+  //  - ChannelSelector: 1064 := 1 when the option's or its
+  //    TypeProperties/ChSelectOption's ActivateSwitch is "True"; 1056 :=
+  //    ParentCategory code (1 "Set", 3 "Option", 2 "Limit", else 0); each
+  //    Value names a parameter added with addParameter (a parameter that
+  //    cannot be found: WARNING "Error adding parameter reference <p> to
+  //    Channel select element <e> <reason>").
+  //  - PropertyTable of Row x (Values of the first Row): column names are the
+  //    option's Name, then the Names of TypeProperties/ChTableSelectOption/
+  //    Columns/Column; column 0 of each row names a parameter (unresolved:
+  //    the WARNING above with ": " before the reason), other cells are
+  //    texts, or for a ComboBox column the Display of the item at the cell's
+  //    number (empty when out of the list). Cells beyond the column names
+  //    are skipped. 1064 from the table option's ActivateSwitch; 1056 :=
+  //    ParentCategory code, nothing for another category.
+  //  - StringValue: 1056 := the first Value, cut to 1024 characters with one
+  //    WARNING "The Content of a ValueOption is limited to 1024 characters.
+  //    Shrink value to fit this limit".
+  //  - NumericValue: 1056 := the first Value's text.
+  //  - Checkbox: 1056 := first Value == "True".
+  //  - ComboboxElement: 1560 := first Value as integer (-1 when not one),
+  //    1056 := Display of the TypeProperties/ComboBoxOption/ComboBoxItem
+  //    with that Value (the last such item; empty when none).
+  //  - DeviceStatusChannel (no visibility): the parameter named by
+  //    TypeProperties/DeviceStatusChannelOption/StatusParameter is opened
+  //    (created when absent), activated, and gets 10676 := Device, 704 := 2,
+  //    10420 := the first Value when not empty; the channel gets 544 := Name,
+  //    1056 := value, 1560 := status parameter name, 2064 := Device, 2568 :=
+  //    the parameter's handle.
+  long long createChannelSelectProperty(const std::wstring& base, const pugi::xml_node& option,
+                                        const pugi::xml_node& values);
+  long long createChannelSelectProperty(const std::wstring& base, const pugi::xml_node& option);
+  long long createChannelTableProperty(const std::wstring& base, const pugi::xml_node& option,
+                                       const pugi::xml_node& values);
+  long long createChannelTableProperty(const std::wstring& base, const pugi::xml_node& option);
+  long long createValueProperty(const std::wstring& base, const pugi::xml_node& option,
+                                const pugi::xml_node& values);
+  long long createValueProperty(const std::wstring& base, const pugi::xml_node& option);
+  long long createNumericValueProperty(const std::wstring& base, const pugi::xml_node& option,
+                                       const pugi::xml_node& values);
+  long long createNumericValueProperty(const std::wstring& base, const pugi::xml_node& option);
+  long long createCheckBoxProperty(const std::wstring& base, const pugi::xml_node& option,
+                                   const pugi::xml_node& values);
+  long long createCheckBoxProperty(const std::wstring& base, const pugi::xml_node& option);
+  long long createComboBoxProperty(const std::wstring& base, const pugi::xml_node& option,
+                                   const pugi::xml_node& values);
+  long long createComboBoxProperty(const std::wstring& base, const pugi::xml_node& option);
+  // By the text of the values' Value: a number (as wcstod reads it, the whole
+  // text; blanks in front allowed; empty counts) gives a NumericValue
+  // control; "Formula:..." a FormulaResult named ..._action_property, with
+  // one formula use per formula record of that name; "Map:..." and any other
+  // text a PropertyMap(..._action_property, 0, 0) as the map loader makes
+  // it. Maps and formula results get item 544 := Name only.
+  long long createMapAndValueSelectProperty(const std::wstring& base,
+                                            const pugi::xml_node& option,
+                                            const pugi::xml_node& values);
+  long long createMapAndValueSelectProperty(const std::wstring& base,
+                                            const pugi::xml_node& option);
+  // As createMapAndValueSelectProperty for numbers, "Map:" and "Formula:";
+  // "---..." gives a StringValue base + Name holding the text (544 := Name,
+  // no reference count, no visibility); any other text gives -1.
+  long long createStepDurationProperty(const std::wstring& base, const pugi::xml_node& option,
+                                       const pugi::xml_node& values);
+  long long createStepDurationProperty(const std::wstring& base, const pugi::xml_node& option);
+  long long createDeviceStatusChannelProperty(const std::wstring& base,
+                                              const pugi::xml_node& option,
+                                              const pugi::xml_node& values);
+  long long createDeviceStatusChannelProperty(const std::wstring& base,
+                                              const pugi::xml_node& option);
+
+ private:
+  enum class ValueKind { Number, Map, Formula, Dashes, Other };
+  ValueKind kindOfValue(const std::wstring& value, bool dashes) const;
+  // The element for a "MapAndValueSelect" or "StepDuration" value.
+  long long createSelectedValueProperty(const std::wstring& base, const pugi::xml_node& option,
+                                        const std::wstring& value, bool stepDuration);
+  long long createFormulaResultProperty(const std::wstring& base, const std::wstring& name);
+  // Appends the uses of the formula records named `elementName`.
+  void appendFormulaUses(const std::wstring& elementName, const std::wstring& target);
+  // Items 3776 and, for a MaxLoop property, 3896 and 3912.
+  void finishAction(workspace::SharedAction& action, const std::wstring& fullName);
+
+  boost::shared_ptr<workspace::Workspace> workspace;
+  FormuaLoader* formuaLoader = nullptr;
+  std::vector<FormulaEntry>* formulaUses = nullptr;
+  // The characters that cannot stand in a Python name: the formula loader's
+  // class, so that a use's setter names its target as the hook file does.
+  std::wregex specialCharacters;
+};
+
+}  // namespace tavik
