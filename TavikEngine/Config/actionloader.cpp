@@ -707,4 +707,12 @@ long long ActionLoader::createDeviceStatusChannelProperty(const std::wstring& ba
   return createDeviceStatusChannelProperty(base, option, option.child("Values"));
 }
 
+// The controls whose visibility an option sets.
+template void ActionLoader::setHideControl(workspace::ChannelSelector&, const pugi::xml_node&);
+template void ActionLoader::setHideControl(workspace::PropertyTable&, const pugi::xml_node&);
+template void ActionLoader::setHideControl(workspace::StringValue&, const pugi::xml_node&);
+template void ActionLoader::setHideControl(workspace::NumericValue&, const pugi::xml_node&);
+template void ActionLoader::setHideControl(workspace::Checkbox&, const pugi::xml_node&);
+template void ActionLoader::setHideControl(workspace::ComboboxElement&, const pugi::xml_node&);
+
 }  // namespace tavik

@@ -150,7 +150,9 @@ class ActionLoader : public ActionLoaderBase {
                            const pugi::xml_node& valueOption);
 
   // Visibility of a control element (item 1048, written without notifying):
-  // 0 when the option's HideControl is exactly "True", else 1.
+  // 0 when the option's HideControl is exactly "True", else 1. For
+  // ChannelSelector, PropertyTable, StringValue, NumericValue, Checkbox and
+  // ComboboxElement.
   template <class Element>
   void setHideControl(Element& element, const pugi::xml_node& option);
 
