@@ -54,6 +54,14 @@ std::vector<ElementSchema> buildSchemas() {
   // The name indexes point into the items, so they are built once the
   // schemas stand where they stay.
   for (ElementSchema& schema : schemas) {
+#define TAVIK_SCHEMA_ROW_CELLS(Class, ns, type_item, size_item, count_item) \
+    if (schema.class_id == element_class::k##Class) {                        \
+      schema.cell_type_item = ns::type_item;                                 \
+      schema.cell_size_item = ns::size_item;                                 \
+      schema.row_count_item = ns::count_item;                                \
+    }
+    TAVIK_ROW_CELL_CLASSES(TAVIK_SCHEMA_ROW_CELLS)
+#undef TAVIK_SCHEMA_ROW_CELLS
     for (const ItemSchema& item : schema.items)
       if (item.by_name) schema.by_name.push_back(&item);
     std::sort(schema.by_name.begin(), schema.by_name.end(),
@@ -119,7 +127,7 @@ const ItemSchema* findItemByName(const ElementSchema& schema, const std::wstring
 
 bool isKnownItemType(int type_code) {
   switch (type_code) {
-    case 0: case 2: case 3: case 4: case 5: case 6: case 10: case 12: case 13: case 14:
+    case 0: case 2: case 3: case 4: case 5: case 6: case 7: case 10: case 12: case 13: case 14:
     case 15: case 16: case 17: case 18: case 19:
       return true;
     default:
@@ -133,7 +141,7 @@ ValueKind valueKindOf(int type_code) {
     case kInt: case kListenedInt: return ValueKind::Int;
     case kUnsigned: case kListenedUnsigned: return ValueKind::Unsigned;
     case kLongLong: case kListenedLongLong: return ValueKind::LongLong;
-    case kWideText: case kListenedWideText256: case kListenedWideText504:
+    case kWideText: case kWideText504: case kListenedWideText256: case kListenedWideText504:
     case kListenedWideText1028: case kListenedWideText4100:
       return ValueKind::WideText;
     case kNarrowText: case kListenedNarrowText256: return ValueKind::NarrowText;
@@ -148,12 +156,21 @@ unsigned int valueSize(const ItemSchema& item) {
     case kInt: case kListenedInt: case kUnsigned: case kListenedUnsigned: return 4;
     case kWideText: case kNarrowText: return item.room;
     case kListenedWideText256: case kListenedNarrowText256: return 256;
-    case kListenedWideText504: return 504;
+    case kWideText504: case kListenedWideText504: return 504;
     case kListenedWideText1028: return 1028;
     case kListenedWideText4100: return 4100;
     default:
       throw std::logic_error("unknown item type code " + std::to_string(item.type_code));
   }
+}
+
+unsigned int rowCellBytes(int type_code) {
+  if (!isKnownItemType(type_code)) return 0;
+  const unsigned int block = listenerPosition(type_code, 0);
+  const unsigned int room = type_code == kWideText || type_code == kNarrowText ? kTextCellRoom : 0;
+  const unsigned int bytes =
+      block > 0 ? block + kListenerBlockSize : valueSize(ItemSchema{0, "", type_code, room, false});
+  return (bytes + 7) / 8 * 8;
 }
 
 }  // namespace workspace

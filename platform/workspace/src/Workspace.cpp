@@ -253,31 +253,64 @@ ElementView elementContaining(const char* base, void* root_ptr, std::uint64_t ge
 
 namespace {
 
+// The item at an offset: one the element's schema lists, or a row cell.
 struct ItemAt {
   ElementView element;
-  const ItemSchema* item;
+  const ItemSchema* listed;  // nullptr for a row cell
+  ItemSchema cell;           // the row cell (its name is built only when asked)
+  unsigned long long row;
+
+  const ItemSchema& item() const { return listed != nullptr ? *listed : cell; }
+  std::string name() const { return listed != nullptr ? listed->name : rowCellName(row); }
+  static std::string rowCellName(unsigned long long k) { return "Row_" + std::to_string(k); }
 };
+
+// Whether a row cell of a row-cell element starts at that item number; fills
+// cell and row when one does. The shape items are memory another process may
+// have written: a cell counts only with a known type, the cell size of that
+// type, a row below the row count and every byte inside the element.
+bool rowCellAt(const char* base, const ElementView& view, unsigned int number, ItemSchema& cell,
+               unsigned long long& row) {
+  const ElementSchema& schema = *view.schema;
+  if (schema.cell_type_item == 0 || number < schema.size) return false;
+  const char* element = base + view.handle;
+  const int type = loadAt<std::int32_t>(element + schema.cell_type_item);
+  const std::int32_t size = loadAt<std::int32_t>(element + schema.cell_size_item);
+  const std::int64_t rows = loadAt<std::int64_t>(element + schema.row_count_item);
+  const unsigned int bytes = rowCellBytes(type);
+  if (bytes == 0 || size != static_cast<std::int32_t>(bytes) || rows <= 0) return false;
+  const unsigned int offset = number - schema.size;
+  if (offset % bytes != 0) return false;
+  const unsigned long long k = offset / bytes;
+  if (k >= static_cast<unsigned long long>(rows) ||
+      static_cast<unsigned long long>(number) + bytes > view.size)
+    return false;
+  const bool text = type == item_type::kWideText || type == item_type::kNarrowText;
+  cell = ItemSchema{number, std::string(), type, text ? kTextCellRoom : 0, false};
+  row = k;
+  return true;
+}
 
 ItemAt itemAt(const char* base, void* root, std::uint64_t generation, long long offset) {
   const ElementView view = elementContaining(base, root, generation, offset);
   const unsigned int number = static_cast<unsigned int>(offset - view.handle);
-  const ItemSchema* item = findItem(*view.schema, number);
-  if (item == nullptr) {
+  ItemAt at{view, findItem(*view.schema, number), ItemSchema{}, 0};
+  if (at.listed == nullptr && !rowCellAt(base, view, number, at.cell, at.row)) {
     throw WorkspaceException("offset " + std::to_string(offset) + " is not an item of " +
                              describeElement(base, view) + " (no item " + std::to_string(number) +
                              ")");
   }
-  return ItemAt{view, item};
+  return at;
 }
 
 template <class V>
 void readAt(const char* base, void* root, std::uint64_t generation, long long offset, V& value) {
   const ItemAt at = itemAt(base, root, generation, offset);
   try {
-    readItemValue(base + offset, *at.item, value);
+    readItemValue(base + offset, at.item(), value);
   } catch (const ItemValueError& e) {
-    throw WorkspaceException("cannot read item " + at.item->name + "[" +
-                             std::to_string(at.item->item) + "] of " +
+    throw WorkspaceException("cannot read item " + at.name() + "[" +
+                             std::to_string(at.item().item) + "] of " +
                              describeElement(base, at.element) + ": " + e.what());
   }
 }
@@ -286,10 +319,10 @@ template <class V>
 void writeAt(char* base, void* root, std::uint64_t generation, long long offset, const V& value) {
   const ItemAt at = itemAt(base, root, generation, offset);
   try {
-    writeItemValue(base + offset, *at.item, value);
+    writeItemValue(base + offset, at.item(), value);
   } catch (const ItemValueError& e) {
-    throw WorkspaceException("cannot write item " + at.item->name + "[" +
-                             std::to_string(at.item->item) + "] of " +
+    throw WorkspaceException("cannot write item " + at.name() + "[" +
+                             std::to_string(at.item().item) + "] of " +
                              describeElement(base, at.element) + ": " + e.what());
   }
 }
@@ -334,19 +367,22 @@ void Workspace::setItem(long long offset, const std::wstring& value) {
 }
 
 int Workspace::getItemType(long long offset) const {
-  return itemAt(base_, root_, impl_->generation, offset).item->type_code;
+  return itemAt(base_, root_, impl_->generation, offset).item().type_code;
 }
 
 Workspace::ItemInfo Workspace::getItemInfo(long long offset) const {
   const ItemAt at = itemAt(base_, root_, impl_->generation, offset);
-  return ItemInfo{at.item->type_code, at.element.size};
+  return ItemInfo{at.item().type_code, at.element.size};
 }
 
 std::string Workspace::getPropertyName(long long handle, unsigned int item) const {
   if (!isElement(handle)) return "unknown";
   const ElementView view = elementContaining(base_, root_, impl_->generation, handle);
   const ItemSchema* found = findItem(*view.schema, item);
-  return found == nullptr ? std::string("unknown") : found->name;
+  if (found != nullptr) return found->name;
+  ItemSchema cell;
+  unsigned long long row = 0;
+  return rowCellAt(base_, view, item, cell, row) ? ItemAt::rowCellName(row) : std::string("unknown");
 }
 
 bool Workspace::isElement(long long handle) const {
@@ -504,8 +540,8 @@ void Workspace::checkElement(int class_id, long long handle) const {
 
 void Workspace::addListener(long long item_offset, long long listener_handle) {
   const ItemAt at = itemAt(base_, root_, impl_->generation, item_offset);
-  const unsigned int block = listenerBlockOffset(*at.item);
-  const std::string item_text = at.item->name + "[" + std::to_string(at.item->item) + "] of " +
+  const unsigned int block = listenerBlockOffset(at.item());
+  const std::string item_text = at.name() + "[" + std::to_string(at.item().item) + "] of " +
                                 describeElement(base_, at.element);
   if (block == 0) throw WorkspaceException("the item " + item_text + " takes no listeners");
   checkElement(element_class::kIPCListener, listener_handle);

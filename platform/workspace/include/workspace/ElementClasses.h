@@ -30,6 +30,8 @@ constexpr long long kGlobalConfig = 0x100000;
 constexpr long long kListeners = 0x200000;
 constexpr long long kMaps = 0x300000;
 constexpr long long kParameters = 0x400000;
+constexpr long long kTestplans = 0x800000;
+constexpr long long kTestplanColumns = 0x900000;
 constexpr long long kActions = 0xA00000;  // actions and action groups
 constexpr long long kChunks = 0xB00000;
 // One area per class of action property: an option whose value changes its
@@ -61,7 +63,9 @@ constexpr long long kFormulaResults = 0xC70000;
   X(ChannelSelector, channel_selector, Item, 13, 34, memory_area::kChannelSelectors, 1592, false) \
   X(PropertyTable, property_table, Item, 14, 35, memory_area::kPropertyTables, 1080, true)     \
   X(DeviceStatusChannel, device_status_channel, Item, 15, 36, memory_area::kDeviceStatusChannels, 2576, false) \
-  X(FormulaResult, formula_result, Item, 16, 37, memory_area::kFormulaResults, 1048, false)
+  X(FormulaResult, formula_result, Item, 16, 37, memory_area::kFormulaResults, 1048, false) \
+  X(Testplan, testplan, Item, 40, 40, memory_area::kTestplans, 552, true)                      \
+  X(TestplanColumn, testplan_column, Item, 41, 41, memory_area::kTestplanColumns, 624, true)
 
 // element_class::kParameter, ...: the class ids.
 namespace element_class {

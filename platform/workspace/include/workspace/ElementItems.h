@@ -280,6 +280,30 @@ constexpr unsigned int kEcuFileRoom = 512;
 
 #define TAVIK_ITEMS_FormulaResult(ITEM, INTERNAL, RANGE)                                         \
   ITEM(SHORT_NAME, 544, WideText, 504)
+// A test plan's fixed items; its column table follows them (the class's
+// variable tail): ColumnRoom handles (long long) of TestplanColumn elements,
+// the first ColumnCount of them in use.
+#define TAVIK_ITEMS_Testplan(ITEM, INTERNAL, RANGE)                                              \
+  INTERNAL(ColumnRoom, 544, Int, 0) /* entries of the column table */                           \
+  INTERNAL(ColumnCount, 548, Int, 0) /* entries in use */
+
+// A test-plan column's fixed items; its row cells follow them (the class's
+// variable tail, see TAVIK_ROW_CELL_CLASSES).
+#define TAVIK_ITEMS_TestplanColumn(ITEM, INTERNAL, RANGE)                                        \
+  ITEM(ParameterHandle, 568, LongLong, 0) /* the parameter the column drives */                 \
+  ITEM(Property, 584, Unsigned, 0) /* item number of the parameter property it drives */        \
+  /* The cells' shape, written by the class only. */                                           \
+  INTERNAL(CellType, 592, Int, 0) /* item type code of every cell */                            \
+  INTERNAL(CellSize, 596, Int, 0) /* bytes from one cell to the next */                         \
+  INTERNAL(RowCount, 600, LongLong, 0)                                                          \
+  /* Where the column stands: the plan that added it last and its index there. */              \
+  INTERNAL(HoldingTestplan, 608, LongLong, 0)                                                   \
+  INTERNAL(ColumnIndex, 616, Int, 0)
+
+// Classes whose variable tail is a table of row cells, each an item of its
+// own (ElementSchema::cell_type_item):
+//   X(Class, ns, cell type item, cell size item, row count item)
+#define TAVIK_ROW_CELL_CLASSES(X) X(TestplanColumn, testplan_column, CellType, CellSize, RowCount)
 
 // The generated names: an enum of every ITEM and INTERNAL item per class
 // (parameter::Property, device::Item, ...), and fn(k) for every RANGE.
@@ -344,6 +368,15 @@ static_assert(string_value::IS_VISIBLE == IS_VISIBLE && numeric_value::IS_VISIBL
                   property_table::IS_VISIBLE == IS_VISIBLE,
               "every control keeps its visibility at item 1048");
 }  // namespace action_property
+namespace testplan {
+// Where the column table begins: right after the fixed items.
+constexpr unsigned int kColumnTable = kElementSize;
+}  // namespace testplan
+
+namespace testplan_column {
+// Where the row cells begin: right after the fixed items.
+constexpr unsigned int kCellTable = kElementSize;
+}  // namespace testplan_column
 
 namespace parameter {
 // Kinds of parameters (item Category_Type).

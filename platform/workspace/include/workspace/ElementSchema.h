@@ -12,6 +12,7 @@
 //   4     long long                     8      none
 //   5     wide text, room per item      room   none
 //   6     narrow text, room per item    room   none
+//   7     wide text                     504    none
 //   12    int                           4      item + 8
 //   19    double                        8      item + 8
 //   10    long long                     8      item + 16
@@ -47,6 +48,7 @@ constexpr int kUnsigned = 3;
 constexpr int kLongLong = 4;
 constexpr int kWideText = 5;
 constexpr int kNarrowText = 6;
+constexpr int kWideText504 = 7;
 constexpr int kListenedLongLong = 10;
 constexpr int kListenedInt = 12;
 constexpr int kListenedUnsigned = 13;
@@ -98,7 +100,25 @@ struct ElementSchema {
   // `size` bytes of items (Workspace::openOrCreateElement with extra bytes);
   // the element's header then holds size + tail.
   bool variable_tail = false;
+  // Classes whose tail is a table of row cells (TAVIK_ROW_CELL_CLASSES in
+  // ElementItems.h): items that no schema lists, one per row from byte `size`
+  // on, all of the type code stored in the element's item `cell_type_item`,
+  // `cell_size_item` bytes apart (an int, rowCellBytes of that code), as many
+  // as the element's item `row_count_item` (a long long) says. Row k is
+  // called "Row_k" in log lines. For the other classes cell_type_item is 0.
+  unsigned int cell_type_item = 0;
+  unsigned int cell_size_item = 0;
+  unsigned int row_count_item = 0;
 };
+
+// Room in bytes of a text cell of codes 5 and 6 (code 7 has its own room of
+// the same size).
+constexpr unsigned int kTextCellRoom = 504;
+// Bytes one row cell of that item type code takes: the value, its listener
+// block where the code has one, rounded up to whole 8 bytes so that every
+// cell starts aligned; a text cell of codes 5 and 6 holds kTextCellRoom
+// bytes. 0 for a code that is not known.
+unsigned int rowCellBytes(int type_code);
 
 // Every schema, ordered by class id.
 const std::vector<ElementSchema>& allSchemas();

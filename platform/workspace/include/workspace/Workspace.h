@@ -76,8 +76,9 @@ class Workspace : public SharedMemory {
   Workspace& operator=(const Workspace&) = delete;
 
   // Typed item access at an absolute offset (handle + item number). The
-  // offset must be the first byte of an item of an existing element, else a
-  // WorkspaceException. A value of another type than the item's is converted
+  // offset must be the first byte of an item of an existing element (an item
+  // of its class's schema, or a row cell of a row-cell class, see
+  // ElementSchema.h), else a WorkspaceException. A value of another type than the item's is converted
   // to/from the item's own type (numbers among numbers, texts among texts);
   // text <-> number is a WorkspaceException. A text longer than the item's
   // room is a WorkspaceException. Wide text is stored as 16-bit units

@@ -1,0 +1,121 @@
+#include "workspace/TestplanColumn.h"
+
+#include <charconv>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+
+#include "workspace/Utf16.h"
+
+namespace tavik {
+namespace workspace {
+
+namespace {
+
+namespace c = testplan_column;
+
+std::string narrowName(const std::wstring& name) { return narrowUnits(toUtf16Units(name)); }
+
+template <class T>
+T loadItem(const Workspace& workspace, long long handle, unsigned int item) {
+  T value;
+  std::memcpy(&value, workspace.getBaseAddress() + handle + item, sizeof value);
+  return value;
+}
+
+long long openColumn(const std::wstring& name, int type, unsigned long long rows) {
+  const unsigned int cell = rowCellBytes(type);
+  if (cell == 0) {
+    throw WorkspaceException("the test plan column \"" + narrowName(name) +
+                             "\" cannot hold cells of item type " + std::to_string(type));
+  }
+  // No element holds more than 4 GiB: the cells must fit beside the items.
+  constexpr unsigned long long kMaxCellBytes =
+      std::numeric_limits<std::uint32_t>::max() - c::kCellTable;
+  if (rows > kMaxCellBytes / cell) {
+    throw WorkspaceException("the test plan column \"" + narrowName(name) + "\" of " +
+                             std::to_string(rows) + " rows of " + std::to_string(cell) +
+                             " bytes is too large");
+  }
+  const unsigned long long bytes = rows * cell;
+  const boost::shared_ptr<Workspace> workspace = Workspace::getInstance();
+  const long long handle =
+      workspace->openOrCreateElement(element_class::kTestplanColumn, name, bytes);
+  if (loadItem<std::int32_t>(*workspace, handle, c::CellType) == type &&
+      loadItem<std::int32_t>(*workspace, handle, c::CellSize) == static_cast<std::int32_t>(cell) &&
+      loadItem<std::int64_t>(*workspace, handle, c::RowCount) == static_cast<std::int64_t>(rows))
+    return handle;
+
+  const unsigned long long room = workspace->getElementSize(handle) - c::kCellTable;
+  if (bytes > room) {
+    throw WorkspaceException("the test plan column \"" + narrowName(name) + "\" holds " +
+                             std::to_string(room) + " bytes of cells and cannot take " +
+                             std::to_string(rows) + " rows of item type " + std::to_string(type) +
+                             " (" + std::to_string(bytes) + " bytes)");
+  }
+  // A new element, or a new shape for an old one: nothing of the old cells
+  // (values, listener blocks) may show through the new ones.
+  std::memset(workspace->getBaseAddress() + handle + c::kCellTable, 0, room);
+  workspace->setItem(handle + c::CellType, type);
+  workspace->setItem(handle + c::CellSize, static_cast<int>(cell));
+  workspace->setItem(handle + c::RowCount, static_cast<long long>(rows));
+  return handle;
+}
+
+}  // namespace
+
+TestplanColumn::TestplanColumn(const std::wstring& name, int type, unsigned long long rows)
+    : ElementClass(openColumn(name, type, rows), AsGiven{}) {}
+
+TestplanColumn::TestplanColumn(long long handle) : ElementClass(handle) {}
+
+unsigned long long TestplanColumn::getRowCount() const {
+  requireValid("getRowCount");
+  const std::int64_t rows = loadItem<std::int64_t>(*workspace_, handle_, c::RowCount);
+  return rows < 0 ? 0 : static_cast<unsigned long long>(rows);
+}
+
+int TestplanColumn::getCellType() const {
+  requireValid("getCellType");
+  return loadItem<std::int32_t>(*workspace_, handle_, c::CellType);
+}
+
+unsigned int TestplanColumn::getPropertyForRow(int row) const {
+  const unsigned long long rows = getRowCount();
+  if (row < 0 || static_cast<unsigned long long>(row) >= rows) {
+    throw WorkspaceException("getPropertyForRow: row " + std::to_string(row) +
+                             " is out of range for test plan column " + getName() +
+                             ", which has " + std::to_string(rows) + " rows");
+  }
+  // The shape is memory another process may have written; the workspace
+  // checks the cell again when it is read or written.
+  const std::uint32_t size = loadItem<std::uint32_t>(*workspace_, handle_, c::CellSize);
+  const unsigned long long item =
+      c::kCellTable + static_cast<unsigned long long>(size) * static_cast<unsigned long long>(row);
+  if (item > std::numeric_limits<unsigned int>::max()) {
+    throw WorkspaceException("getPropertyForRow: test plan column " + getName() +
+                             " has a broken cell size " + std::to_string(size));
+  }
+  return static_cast<unsigned int>(item);
+}
+
+bool TestplanColumn::holdsText() const {
+  const int type = getCellType();
+  return type == item_type::kWideText || type == item_type::kNarrowText ||
+         type == item_type::kWideText504 || type == item_type::kListenedWideText256 ||
+         type == item_type::kListenedWideText504 || type == item_type::kListenedWideText1028 ||
+         type == item_type::kListenedWideText4100 || type == item_type::kListenedNarrowText256;
+}
+
+std::wstring TestplanColumn::numberText(double value) {
+  char text[64];
+  const std::to_chars_result end = std::to_chars(text, text + sizeof text, value);
+  return std::wstring(text, end.ptr);
+}
+
+std::wstring TestplanColumn::numberText(int value) {
+  return std::to_wstring(value);
+}
+
+}  // namespace workspace
+}  // namespace tavik
