@@ -24,12 +24,14 @@ class ParameterPropertiesTest : public ::testing::Test {
 };
 
 TEST_F(ParameterPropertiesTest, CatalogueNamesGiveItemNumbersAndTypes) {
-  const long long h = p_.getHandle();
-  EXPECT_EQ((std::vector<long long>{h + 9156, h + 704, h + 13464, ws::item_type::kWideText,
-                                    ws::item_type::kNarrowText}),
+  EXPECT_EQ((std::vector<long long>{9156, 704, 13464, ws::item_type::kWideText,
+                                    ws::item_type::kNarrowText, ws::item_type::kListenedDouble,
+                                    ws::item_type::kInt, -1, -1}),
             (std::vector<long long>{p_.getHandleForProperty(L"Set_ChannelName"), p_.getHandleForProperty(L"Get_Type"),
                                     p_.getHandleForProperty(L"Value"), p_.getTypeForProperty(L"Set_ChannelName"),
-                                    p_.getTypeForProperty(L"Request_ChannelName")}));
+                                    p_.getTypeForProperty(L"Request_ChannelName"), p_.getTypeForProperty(13464u),
+                                    p_.getTypeForProperty(704u), p_.getTypeForProperty(13465u),
+                                    p_.getTypeForProperty(0u)}));
   for (const wchar_t* name : {L"Colour", L"set_type", L"Log_Flags_0", L""})
     EXPECT_EQ(std::make_pair(0LL, -1), std::make_pair(p_.getHandleForProperty(name), p_.getTypeForProperty(name)));
 }

@@ -54,7 +54,13 @@ bool Parameter::findProperty(const std::wstring& propertyName, parameter::Proper
 long long Parameter::getHandleForProperty(const std::wstring& propertyName) const {
   requireValid("getHandleForProperty");
   parameter::Property property;
-  return findProperty(propertyName, property) ? handle_ + property : 0;
+  return findProperty(propertyName, property) ? static_cast<long long>(property) : 0;
+}
+
+int Parameter::getTypeForProperty(unsigned int property) const {
+  requireValid("getTypeForProperty");
+  static const ElementSchema* const schema = findSchema(element_class::kParameter);
+  return findItem(*schema, property) != nullptr ? getItemType(property) : -1;
 }
 
 int Parameter::getTypeForProperty(const std::wstring& propertyName) const {

@@ -82,12 +82,15 @@ class Parameter : public ElementClass<Parameter, element_class::kParameter> {
   // The linked handles, in the order they were added.
   std::vector<long long> getSameSetNameParameters() const;
 
-  // Absolute offset (handle + item number) of the named property; 0 when the
-  // name is not in the catalogue.
+  // Item number of the named property (a parameter::Property value, >= 1);
+  // 0 when the name is not in the catalogue.
   long long getHandleForProperty(const std::wstring& propertyName) const;
   // Item type code (ElementSchema.h) of the named property; -1 when the name
   // is not in the catalogue.
   int getTypeForProperty(const std::wstring& propertyName) const;
+  // Item type code of the property with that item number; -1 when the
+  // parameter has no item there.
+  int getTypeForProperty(unsigned int property) const;
   // The catalogue itself: the item number of a property name. False when the
   // name is not in the catalogue.
   static bool findProperty(const std::wstring& propertyName, parameter::Property& property);
