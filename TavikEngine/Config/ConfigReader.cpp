@@ -25,7 +25,6 @@ ConfigReader::ConfigReader()
 ConfigReader::~ConfigReader() = default;
 
 bool ConfigReader::loadConfig(const std::wstring& path, bool reload) {
-  (void)reload;  // only the test-plan and sequence phases look at it
   DurationLogger timer(L"Load Config");
   bool result = true;
 
@@ -71,6 +70,7 @@ bool ConfigReader::loadConfig(const std::wstring& path, bool reload) {
     map_loader_.add_parameters(md);
 
     config.set(global::StatusText, std::wstring(L"Step 3/4: Loading Testplans"));
+    testplan_loader_.load(md, reload);
 
     config.set(global::StatusText, std::wstring(L"Step 4/4: Loading Sequences"));
     formula_loader_.create_file();

@@ -15,6 +15,7 @@
 #include "TavikEngine/Config/FormuaLoader.h"
 #include "TavikEngine/Config/maploader.h"
 #include "TavikEngine/Config/parameterloader.h"
+#include "TavikEngine/Config/testplanloader.h"
 
 namespace tavik {
 namespace workspace {
@@ -72,6 +73,7 @@ class TAVIK_EXPORT ConfigReader {
   boost::shared_ptr<workspace::Workspace> workspace_;
   ParameterLoader parameter_loader_;
   MapLoader map_loader_;
+  TestplanLoader testplan_loader_;
   FormuaLoader formula_loader_;
   std::vector<std::string> device_keys_;
 };

@@ -16,6 +16,7 @@
 #include "workspace/ElementSchema.h"
 #include "workspace/GlobalConfig.h"
 #include "workspace/Parameter.h"
+#include "workspace/Testplan.h"
 #include "workspace/Workspace.h"
 
 namespace {
@@ -185,6 +186,30 @@ TEST_F(ConfigReaderTest, UnreadableFilesFailWithOneLineAndLeaveTheWorkspaceAlone
   EXPECT_EQ(L"1|0|5|1|0|motor.hex|motor.a2l", deviceState(L"Motor"));
   EXPECT_EQ(Strings{"Motor_wdog_in"}, links({dev::WatchdogIn}));
   EXPECT_EQ(L"Updating Displays", global(gc::StatusText));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ConfigReaderTest, TestPlansLoadAtStepThreeAndTheirErrorsFailTheLoad) {
+  const std::string plan =
+      "<TestPlans><TestPlan><Category>Main</Category><Parameters><Parameter><Name>@</Name>"
+      "<AdjType>Value</AdjType><Values><Value>1</Value></Values></Parameter></Parameters>"
+      "</TestPlan></TestPlans>";
+  const auto withName = [&](const std::string& name) {
+    std::string xml = plan;
+    return document(xml.replace(xml.find('@'), 1, name));
+  };
+  ASSERT_TRUE(load(withName("Speed")));
+  EXPECT_EQ(L"Updating Displays", global(gc::StatusText));
+  EXPECT_EQ(3, ws::Testplan(L"Main_Testplan", 0).getColumnCount());
+
+  tavik_test::CapturingSink sink;
+  EXPECT_FALSE(load(withName(std::string(300, 'P'))));
+  EXPECT_EQ(Strings{"Error while loading the config: Error creating testplan columns"},
+            sink.messages(UA_WARNING.value));
+  EXPECT_EQ(L"Step 3/4: Loading Testplans: Main Test Plan", global(gc::StatusText));
 }
 
 }  // namespace

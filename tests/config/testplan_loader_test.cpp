@@ -1,0 +1,266 @@
+// The test-plan loader against a real workspace segment and a real INI file.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <sstream>
+#include <string>
+#include <typeinfo>
+#include <vector>
+
+#include <boost/lexical_cast.hpp>
+
+#include "CapturingSink.h"
+#include "QueueTestSupport.h"
+#include "ScopedIni.h"
+#include "ScopedWorkspace.h"
+#include "TavikEngine/Config/ConfigException.h"
+#include "TavikEngine/Config/testplanloader.h"
+#include "TavikEngine/LogLevels.h"
+#include "workspace/ElementItems.h"
+#include "workspace/GlobalConfig.h"
+#include "TavikEngine/Workspace/IPCListener.h"
+#include "workspace/Parameter.h"
+#include "workspace/Testplan.h"
+#include "workspace/TestplanColumn.h"
+#include "workspace/Workspace.h"
+
+namespace {
+
+namespace ws = tavik::workspace;
+namespace gc = tavik::workspace::global_config;
+namespace col = tavik::workspace::testplan_column;
+using Strings = std::vector<std::string>;
+
+std::string values(const Strings& texts) {
+  std::string xml = "<Values>";
+  for (const std::string& text : texts) xml += text == "-" ? "<Value/>" : "<Value>" + text + "</Value>";
+  return xml + "</Values>";
+}
+// A Parameter of a TestPlan; "-" stands for an empty Value.
+std::string parameter(const std::string& name, const std::string& adjType, const Strings& texts) {
+  return "<Parameter><Name>" + name + "</Name><AdjType>" + adjType + "</AdjType>" + values(texts) +
+         "</Parameter>";
+}
+std::string plan(const std::string& category, const std::string& parameters) {
+  return "<TestPlan><Category>" + category + "</Category><Parameters>" + parameters +
+         "</Parameters></TestPlan>";
+}
+
+// A cell as text: numbers as lexical_cast writes them, texts as they are.
+std::string cell(const ws::TestplanColumn& column, int row) {
+  const unsigned int item = column.getPropertyForRow(row);
+  switch (column.getItemType(item)) {
+    case ws::item_type::kInt: case ws::item_type::kListenedInt:
+      return std::to_string(column.get<int>(item));
+    case ws::item_type::kWideText: case ws::item_type::kWideText504:
+      return column.narrow(column.get<std::wstring>(item));
+    default:
+      return boost::lexical_cast<std::string>(column.get<double>(item));
+  }
+}
+
+// One line per column of the plan: its name, the name of the parameter in
+// item 568, the property item 584, the cell type and every cell.
+Strings columns(const std::wstring& name) {
+  const ws::Testplan testplan(name, 0);
+  Strings out{"room " + std::to_string(testplan.getColumnRoom())};
+  for (int i = 0; i < testplan.getColumnCount(); ++i) {
+    const ws::TestplanColumn column = testplan.getColumn(i);
+    std::string line = column.getName() + " " +
+                       ws::Parameter(column.get<long long>(col::ParameterHandle)).getName() + " " +
+                       std::to_string(column.get<unsigned int>(col::Property)) + " t" +
+                       std::to_string(column.getCellType()) + ":";
+    for (unsigned long long row = 0; row < column.getRowCount(); ++row)
+      line += " " + cell(column, static_cast<int>(row));
+    out.push_back(line);
+  }
+  return out;
+}
+
+class TestplanLoaderTest : public ::testing::Test {
+ protected:
+  void load(const std::string& plans) {
+    const std::string xml =
+        "<MeasurementDefinition><TestPlans>" + plans + "</TestPlans></MeasurementDefinition>";
+    ASSERT_TRUE(doc_.load_string(xml.c_str())) << xml;
+    loader_.load(doc_.document_element(), false);
+  }
+  void setVersion(const std::wstring& version) {
+    ws::GlobalConfig().set(gc::ConfigurationFormatVersion, version);
+  }
+  // Status text, progress total and current.
+  std::string progress() {
+    ws::GlobalConfig global;
+    return global.narrow(global.get<std::wstring>(gc::StatusText)) + "|" +
+           std::to_string(global.get<int>(gc::ProgressTotal)) + "|" +
+           std::to_string(global.get<int>(gc::ProgressCurrent));
+  }
+
+  tavik_test::ScopedWorkspace workspace_;
+  tavik_test::ScopedIni ini_{"initialize_demand_values_0=0\n"};
+  tavik_test::CapturingSink sink_;
+  pugi::xml_document doc_;
+  tavik::TestplanLoader loader_;
+};
+
+TEST_F(TestplanLoaderTest, APlanHoldsResultParameterAndStatusColumnsWithTheirItems) {
+  setVersion(L"1.2");
+  load(plan("Main", parameter("Speed", "Value", {"1000", "-", "2e3"}) +
+                        parameter("Torque", "Demand_Value", {"5", "x", "-7.25"}) +
+                        parameter("Gear", "Set_Type", {"2", "3", "4"}) +
+                        parameter("Odd", "NoSuchProperty", {"1.5", "2", "3"})));
+  EXPECT_EQ((Strings{"room 6",
+                     "Main_Testplan_Result_Column Result 968 t2: 0 0 0",
+                     "Main_Testplan_Speed_Column_Value Speed 13464 t19: 1000 nan 2000",
+                     "Main_Testplan_Torque_Column_Demand_Value Torque 968 t0: 5 0 -7.25",
+                     "Main_Testplan_Gear_Column_Set_Type Gear 696 t2: 2 3 4",
+                     "Main_Testplan_Odd_Column_NoSuchProperty Odd 968 t0: 1.5 2 3",
+                     "Main_Testplan_Status_Column Message 3544 t7: - - -"}),
+            columns(L"Main_Testplan"));
+  EXPECT_EQ("Step 3/4: Loading Testplans: Main Test Plan|4|4", progress());
+  const auto workspace = ws::Workspace::getInstance();
+  const ws::Testplan main(L"Main_Testplan", 0);
+  EXPECT_EQ((std::vector<int>{1, 1, 1, 1}),
+            (std::vector<int>{workspace->getReferenceCount(main.getHandle()),
+                              workspace->getReferenceCount(main.getColumn(1).getHandle()),
+                              workspace->getReferenceCount(ws::Parameter(std::wstring(L"Result")).getHandle()),
+                              workspace->getReferenceCount(ws::Parameter(std::wstring(L"Message")).getHandle())}));
+  EXPECT_EQ((Strings{"load: Loading Test Plans", "load: Loading Test Plans ready"}),
+            sink_.lines(INFO.value));
+  EXPECT_EQ(0u, sink_.lines(TIMING.value).at(0).find("~DurationLogger: Function Loading Test Planstook "));
+}
+
+TEST_F(TestplanLoaderTest, ColumnCountDependsOnFormatVersionAndCategoryMain) {
+  const struct {
+    const wchar_t* version;
+    const char* category;
+    const char* room;
+  } cases[] = {{L"1.2", "Main", "room 4"},  {L"1.3", "Main", "room 3"},
+               {L"1.10", "Main", "room 3"}, {L"1.3", "main", "room 4"},
+               {L"1.3", "Initialize", "room 4"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.category);
+    setVersion(c.version);
+    load(plan(c.category, parameter("Result", "", {"1", "2"}) + parameter("A", "Value", {"3", "4"})));
+    const std::string name = std::string(c.category) + "_Testplan";
+    EXPECT_EQ((Strings{c.room, name + "_Result_Column Result 968 t2: 1 2",
+                       name + "_A_Column_Value A 13464 t19: 3 4",
+                       name + "_Status_Column Message 3544 t7: - -"}),
+              columns(pugi::as_wide(name)));
+  }
+  // Without a "Result" parameter a new-format Main plan has no room for its
+  // status column: the workspace refuses it, naming the plan.
+  setVersion(L"1.3");
+  EXPECT_EQ("addColumn: the test plan Main_Testplan has room for 2 columns and cannot take the "
+            "column Main_Testplan_Status_Column",
+            tavik_test::workspaceError([&] { load(plan("Main", parameter("B", "Value", {"1"}))); }));
+}
+
+TEST_F(TestplanLoaderTest, ResultValuesGoIntoTheResultColumnAndEmptyValuesTakeTheirDefault) {
+  // "Result" is not the first parameter here, and its empty Value reads 0.
+  load(plan("Initialize", parameter("A", "Value", {"-", "1", "2"}) +
+                              parameter("Result", "Value", {"7.9", "-", "-3"})));
+  EXPECT_EQ((Strings{"room 4", "Initialize_Testplan_Result_Column Result 968 t2: 7 0 -3",
+                     "Initialize_Testplan_A_Column_Value A 13464 t19: nan 1 2",
+                     "Initialize_Testplan_Status_Column Message 3544 t7: - - -"}),
+            columns(L"Initialize_Testplan"));
+
+  // "initialize_demand_values_0" is read again by every load.
+  tavik_test::ScopedIni zeroes("initialize_demand_values_0=1\n");
+  load(plan("Initialize", parameter("A", "Value", {"-", "1", "2"}) +
+                              parameter("Result", "Value", {"7.9", "-", "-3"})));
+  EXPECT_EQ("Initialize_Testplan_A_Column_Value A 13464 t19: 0 1 2",
+            columns(L"Initialize_Testplan").at(2));
+}
+
+TEST_F(TestplanLoaderTest, EachColumnHasItsOwnRowsAndResultValuesBeyondThemAreDropped) {
+  // The result and status columns have the rows of the first parameter; a
+  // parameter column those of its own Values.
+  load(plan("Initialize", parameter("First", "Value", {"1", "2", "3"}) +
+                              parameter("Short", "Value", {"4"}) +
+                              parameter("Long", "Value", {"5", "6", "7", "8", "9"}) +
+                              parameter("Result", "", {"1", "2", "3", "4", "5"})) +
+       plan("Main", parameter("First", "Value", {"1", "2", "3"}) + parameter("Result", "", {"7"})));
+  EXPECT_EQ((Strings{"room 6", "Initialize_Testplan_Result_Column Result 968 t2: 1 2 3",
+                     "Initialize_Testplan_First_Column_Value First 13464 t19: 1 2 3",
+                     "Initialize_Testplan_Short_Column_Value Short 13464 t19: 4",
+                     "Initialize_Testplan_Long_Column_Value Long 13464 t19: 5 6 7 8 9",
+                     "Initialize_Testplan_Status_Column Message 3544 t7: - - -"}),
+            columns(L"Initialize_Testplan"));
+  EXPECT_EQ((Strings{"room 4", "Main_Testplan_Result_Column Result 968 t2: 7 0 0",
+                     "Main_Testplan_First_Column_Value First 13464 t19: 1 2 3",
+                     "Main_Testplan_Status_Column Message 3544 t7: - - -"}),
+            columns(L"Main_Testplan"));
+  EXPECT_EQ((Strings{"loadColumnValues: Column Initialize_Testplan_Result_Column has 3 rows: 2 "
+                     "further values dropped"}),
+            sink_.lines(WARNING.value));
+}
+
+TEST_F(TestplanLoaderTest, PlansWithoutParametersWriteProgressOnly) {
+  load(plan("Empty", "") + "<TestPlan><Category>Bare</Category></TestPlan>");
+  EXPECT_EQ("Step 3/4: Loading Testplans: Bare Test Plan|0|0", progress());
+  EXPECT_EQ((std::vector<long long>{-1, -1}),
+            (std::vector<long long>{ws::Testplan(L"Empty_Testplan", 0).getHandle(),
+                                    ws::Testplan(L"Bare_Testplan", 0).getHandle()}));
+  EXPECT_FALSE(ws::Workspace::getInstance()->is_existing_element(L"Result", ws::memory_area::kParameters));
+}
+
+TEST_F(TestplanLoaderTest, ARefusedParameterIsLoggedThenEndsTheLoad) {
+  const std::string longName(300, 'P');
+  try {
+    load(plan("Main", parameter("A", "Value", {"1"}) + parameter(longName, "Value", {"2"}) +
+                          parameter("B", "Value", {"3"})));
+    ADD_FAILURE() << "no ConfigException";
+  } catch (const tavik::ConfigException& e) {
+    EXPECT_STREQ("Error creating testplan columns", e.what());
+  }
+  const Strings warnings = sink_.lines(WARNING.value);
+  ASSERT_EQ(1u, warnings.size());
+  EXPECT_EQ("addParameterToTestplan: Erro adding Parameter " + longName + " to testplan: " +
+                tavik_test::workspaceError([&] { ws::Parameter p(pugi::as_wide(longName)); }),
+            warnings[0]);
+  EXPECT_EQ((Strings{"room 5", "Main_Testplan_Result_Column Result 968 t2: 0",
+                     "Main_Testplan_A_Column_Value A 13464 t19: 1"}),
+            columns(L"Main_Testplan"));
+}
+
+TEST_F(TestplanLoaderTest, AnAbortRequestEndsTheLoadBeforeTheNextColumn) {
+  ws::GlobalConfig().set(gc::AbortRequest, 1);
+  try {
+    load(plan("Main", parameter("A", "Value", {"1"}) + parameter("B", "Value", {"2"})) +
+         plan("Initialize", parameter("C", "Value", {"3"})));
+    ADD_FAILURE() << "no exception";
+  } catch (const std::exception& e) {
+    EXPECT_TRUE(typeid(e) == typeid(std::exception)) << typeid(e).name();
+  }
+  EXPECT_EQ("Step 3/4: Loading Testplans: Main Test Plan|2|1", progress());
+  EXPECT_EQ((Strings{"room 4", "Main_Testplan_Result_Column Result 968 t2: 0"}),
+            columns(L"Main_Testplan"));
+  EXPECT_EQ(-1, ws::Testplan(L"Initialize_Testplan", 0).getHandle());
+}
+
+TEST_F(TestplanLoaderTest, LoadingAgainRewritesTheSameColumnsAndTellsCellListeners) {
+  const std::string first = plan("Main", parameter("A", "Value", {"1", "2"}));
+  load(first);
+  const Strings loaded = columns(L"Main_Testplan");
+  load(first);
+  EXPECT_EQ(loaded, columns(L"Main_Testplan"));
+
+  // A listener of the second cell of A's column hears the next load's change.
+  const int id = tavik_test::randomQueueId();
+  const tavik_test::ScopedQueueObjects objects(id);
+  const auto workspace = ws::Workspace::getInstance();
+  const long long listener = ws::IPCListener(std::wstring(L"Display")).getHandle();
+  workspace->setItem(listener + ws::ipc_listener::QueueId, id);
+  const ws::TestplanColumn a = ws::Testplan(L"Main_Testplan", 0).getColumn(1);
+  workspace->addListener(a.getHandle() + a.getPropertyForRow(1), listener);
+  load(plan("Main", parameter("A", "Value", {"1", "2.5"})));
+  int exitCode = -1;
+  EXPECT_EQ(std::to_string(a.getHandle()) + " " + std::to_string(a.getPropertyForRow(1)) +
+                " 0: 2 -> 2.5\n",
+            tavik_test::runProgram(TAVIK_QUEUE_LISTENER " " + std::to_string(id) + " 1 2000", exitCode));
+  EXPECT_EQ(0, exitCode);
+  EXPECT_EQ(1, ws::IPCListener(listener).get<int>(ws::ipc_listener::Notified));
+}
+
+}  // namespace
