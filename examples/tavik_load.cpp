@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,8 @@
 #include "inireader/IniReader.h"
 #include "workspace/ElementSchema.h"
 #include "workspace/GlobalConfig.h"
+#include "workspace/Testplan.h"
+#include "workspace/TestplanColumn.h"
 #include "workspace/Workspace.h"
 
 #ifndef TAVIK_EXAMPLES_DIR
@@ -76,6 +79,49 @@ std::string examplesDir() {
 void printElements(const char* what, const std::vector<std::wstring>& names) {
   std::cout << what << ": " << names.size() << "\n";
   for (const auto& name : names) std::cout << "  " << narrowForDisplay(name) << "\n";
+}
+
+// A cell as text: numbers as a default-formatted stream writes them.
+std::string cellText(const tavik::workspace::TestplanColumn& column, int row) {
+  namespace type = tavik::workspace::item_type;
+  const unsigned int item = column.getPropertyForRow(row);
+  switch (column.getCellType()) {
+    case type::kInt: case type::kListenedInt:
+      return std::to_string(column.get<int>(item));
+    case type::kWideText: case type::kWideText504: case type::kListenedWideText256:
+    case type::kListenedWideText504: case type::kListenedWideText1028:
+    case type::kListenedWideText4100:
+      return narrowForDisplay(column.get<std::wstring>(item));
+    case type::kNarrowText: case type::kListenedNarrowText256:
+      return column.get<std::string>(item);
+    default: {
+      std::ostringstream out;
+      out << column.get<double>(item);
+      return out.str();
+    }
+  }
+}
+
+// Every test plan with its columns, one line per column with its cells.
+void printTestplans(tavik::workspace::Workspace& workspace) {
+  namespace ws = tavik::workspace;
+  std::vector<long long> handles;
+  workspace.getAllElementsOfType(ws::element_type::kTestplan, handles, ws::memory_area::kTestplans);
+  std::cout << "test plans: " << handles.size() << "\n";
+  for (long long handle : handles) {
+    const ws::Testplan plan(handle);
+    std::cout << "  " << plan.getName() << ": " << plan.getColumnCount() << " columns, "
+              << plan.getRowCount() << " rows\n";
+    for (int i = 0; i < plan.getColumnCount(); ++i) {
+      const ws::TestplanColumn column = plan.getColumn(i);
+      std::wstring name;
+      column.getName(name);
+      std::cout << "    " << narrowForDisplay(name) << ":";
+      for (unsigned long long row = 0; row < column.getRowCount(); ++row)
+        std::cout << " " << cellText(column, static_cast<int>(row));
+      std::cout << "\n";
+    }
+  }
 }
 
 }  // namespace
@@ -141,6 +187,7 @@ int main(int argc, char** argv) {
     printElements("devices", elementNames(*workspace, type::kDevice, area::kDevices));
     printElements("parameters", elementNames(*workspace, type::kParameter, area::kParameters));
     printElements("property maps", elementNames(*workspace, type::kPropertyMap, area::kMaps));
+    printTestplans(*workspace);
     std::cout << "hook file: " << IniReader::get_instance(false)->get_system_path()
               << "/ZUMD/SystemPythonActions/ScriptActions/hooks/PropertyHook.py\n";
   } catch (const std::exception& e) {

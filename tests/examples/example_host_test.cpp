@@ -47,8 +47,25 @@ TEST(ExampleHost, LoadsTheShippedExampleAndRemovesItsWorkspace) {
   EXPECT_NE(std::string::npos, run.output.find("result: loaded\nstatus: Updating Displays\n"))
       << run.output;
   EXPECT_NE(std::string::npos, run.output.find("devices: 2\n  Motor\n  Dyno\n")) << run.output;
-  EXPECT_NE(std::string::npos, run.output.find("parameters: 19\n")) << run.output;
-  EXPECT_NE(std::string::npos, run.output.find("property maps: 1\n  Ignition Map\n")) << run.output;
+  EXPECT_NE(std::string::npos, run.output.find("parameters: 20\n")) << run.output;
+  EXPECT_NE(std::string::npos, run.output.find("  Cycle Counter\n  Message\n")) << run.output;
+  EXPECT_NE(std::string::npos,
+            run.output.find(
+                "property maps: 1\n  Ignition Map\n"
+                "test plans: 2\n"
+                "  Initialize_Testplan: 4 columns, 2 rows\n"
+                "    Initialize_Testplan_Result_Column: 0 0\n"
+                "    Initialize_Testplan_Dyno Speed Demand_Column_Demand_Value: 800 1000\n"
+                "    Initialize_Testplan_Throttle Demand_Column_Demand_Value: 0 5\n"
+                "    Initialize_Testplan_Status_Column: - -\n"
+                "  Main_Testplan: 5 columns, 3 rows\n"
+                "    Main_Testplan_Result_Column: 0 0 1\n"
+                "    Main_Testplan_Dyno Speed Demand_Column_Value: 1500 2500 3500\n"
+                "    Main_Testplan_Throttle Demand_Column_Value: 20 45.5 80\n"
+                "    Main_Testplan_Ignition Angle_Column_Demand_Value: 12 nan 24\n"
+                "    Main_Testplan_Status_Column: - - -\n"
+                "hook file: "))
+      << run.output;
   EXPECT_TRUE(std::filesystem::exists(dir.path() / hooks / "PropertyHook.py"));
   EXPECT_FALSE(std::filesystem::exists("/dev/shm/" + workspace));
 }
