@@ -42,4 +42,25 @@ std::string generateConfiguration(int parameters) {
   return xml.str();
 }
 
+std::string generateTestplanConfiguration(int parameters, int rows) {
+  std::ostringstream xml;
+  xml << "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<MeasurementDefinition>\n"
+      << "<Versions><ConfigurationFormatVersion>1.2</ConfigurationFormatVersion></Versions>\n"
+      << "<Parameters><ParameterType><Category>SetParameter</Category>\n";
+  for (int p = 0; p < parameters; ++p)
+    xml << "<Parameter><Name>Param " << p << "</Name><Unit>rpm</Unit></Parameter>\n";
+  xml << "</ParameterType></Parameters>\n<TestPlans><TestPlan><Category>Main</Category>"
+      << "<Parameters>\n";
+  for (int p = 0; p <= parameters; ++p) {
+    if (p == parameters)
+      xml << "<Parameter><Name>Result</Name><Values>";
+    else
+      xml << "<Parameter><Name>Param " << p << "</Name><AdjType>Value</AdjType><Values>";
+    for (int r = 0; r < rows; ++r) xml << "<Value>" << (p == parameters ? 0 : r * 10 + p) << "</Value>";
+    xml << "</Values></Parameter>\n";
+  }
+  xml << "</Parameters></TestPlan></TestPlans>\n</MeasurementDefinition>\n";
+  return xml.str();
+}
+
 }  // namespace tavik_bench

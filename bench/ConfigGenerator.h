@@ -11,4 +11,9 @@ namespace tavik_bench {
 // parameters (used by a parameter property), and one device.
 std::string generateConfiguration(int parameters);
 
+// A configuration whose one test plan "Main" drives the Value of `parameters`
+// parameters (which it also defines) through `rows` rows, plus a "Result"
+// parameter.
+std::string generateTestplanConfiguration(int parameters, int rows);
+
 }  // namespace tavik_bench
