@@ -60,7 +60,8 @@ inline std::wstring itemsText(long long handle, const std::string& items) {
         case ws::ValueKind::LongLong: { long long v; workspace->getItem(offset, v); out << v; break; }
         case ws::ValueKind::Double: { double v; workspace->getItem(offset, v); out << v; break; }
         case ws::ValueKind::WideText:
-        case ws::ValueKind::NarrowText: { std::wstring v; workspace->getItem(offset, v); out << v; break; }
+        case ws::ValueKind::NarrowText:
+        case ws::ValueKind::NumberAsText: { std::wstring v; workspace->getItem(offset, v); out << v; break; }
       }
     } catch (const WorkspaceException&) {
       out << L'?';

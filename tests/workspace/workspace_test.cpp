@@ -17,6 +17,7 @@
 #include "workspace/GlobalConfig.h"
 #include "TavikEngine/Workspace/IPCListener.h"
 #include "workspace/Parameter.h"
+#include "workspace/SharedAction.h"
 
 namespace {
 
@@ -57,6 +58,24 @@ TEST_F(WorkspaceTest, ElementsAreMadeOnceWithTheirHeaderAndFoundByNameAndArea) {
                                     workspace_->getReferenceCount(a)}));
   EXPECT_EQ("no workspace element named \"c\" in memory area 0x400000",
             WORKSPACE_ERROR(workspace_->getElement(L"c", 0x400000)));
+}
+
+// Screen positions, sizes and colours arrive as text and are kept as numbers.
+TEST_F(WorkspaceTest, NumberItemsWrittenAsTextKeepTheNumberAndReadBackItsShortestText) {
+  const long long color = ws::SharedAction(L"A", 0).getHandle() + ws::shared_action::Color;
+  std::vector<std::wstring> read;
+  for (const wchar_t* text : {L"14474460", L" 12.50\t", L"-1", L"", L"1e3"}) {
+    workspace_->setItem(color, std::wstring(text));
+    read.emplace_back();
+    workspace_->getItem(color, read.back());
+  }
+  workspace_->setItem(color, 7);
+  double number = 0;
+  workspace_->getItem(color, number);
+  EXPECT_EQ((std::vector<std::wstring>{L"14474460", L"12.5", L"-1", L"", L"1000"}), read);
+  EXPECT_EQ(7.0, number);
+  EXPECT_ERROR_HAS("the text \"12px\" is not a number", workspace_->setItem(color, std::wstring(L"12px")));
+  EXPECT_ERROR_HAS("is not a number", workspace_->setItem(color, std::string("\xe9")));
 }
 
 TEST_F(WorkspaceTest, NamesAndHandlesAreChecked) {

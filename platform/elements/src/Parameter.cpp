@@ -94,6 +94,7 @@ void Parameter::set(const std::wstring& propertyName, const std::wstring& text) 
     switch (kind) {
       case ValueKind::WideText:
       case ValueKind::NarrowText:
+      case ValueKind::NumberAsText:
         ItemNotifyerElement<Parameter>::set(property, text);
         break;
       case ValueKind::Double:

@@ -127,7 +127,8 @@ const ItemSchema* findItemByName(const ElementSchema& schema, const std::wstring
 
 bool isKnownItemType(int type_code) {
   switch (type_code) {
-    case 0: case 2: case 3: case 4: case 5: case 6: case 7: case 10: case 12: case 13: case 14:
+    case 0: case 2: case 3: case 4: case 5: case 6: case 7: case 8: case 10: case 12: case 13:
+    case 14:
     case 15: case 16: case 17: case 18: case 19:
       return true;
     default:
@@ -145,6 +146,7 @@ ValueKind valueKindOf(int type_code) {
     case kListenedWideText1028: case kListenedWideText4100:
       return ValueKind::WideText;
     case kNarrowText: case kListenedNarrowText256: return ValueKind::NarrowText;
+    case kNumberAsText: return ValueKind::NumberAsText;
     default:
       throw std::logic_error("unknown item type code " + std::to_string(type_code));
   }
@@ -152,7 +154,8 @@ ValueKind valueKindOf(int type_code) {
 
 unsigned int valueSize(const ItemSchema& item) {
   switch (item.type_code) {
-    case kDouble: case kListenedDouble: case kLongLong: case kListenedLongLong: return 8;
+    case kDouble: case kListenedDouble: case kLongLong: case kListenedLongLong: case kNumberAsText:
+      return 8;
     case kInt: case kListenedInt: case kUnsigned: case kListenedUnsigned: return 4;
     case kWideText: case kNarrowText: return item.room;
     case kListenedWideText256: case kListenedNarrowText256: return 256;

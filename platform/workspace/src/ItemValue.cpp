@@ -1,5 +1,6 @@
 #include "ItemValue.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -67,7 +68,8 @@ To readNumber(const char* p, const ItemSchema& item) {
     case ValueKind::Int: return convertNumber<To>(loadAt<std::int32_t>(p));
     case ValueKind::Unsigned: return convertNumber<To>(loadAt<std::uint32_t>(p));
     case ValueKind::LongLong: return convertNumber<To>(static_cast<long long>(loadAt<std::int64_t>(p)));
-    case ValueKind::Double: return convertNumber<To>(loadAt<double>(p));
+    case ValueKind::Double:
+    case ValueKind::NumberAsText: return convertNumber<To>(loadAt<double>(p));
     default: throwTextNumberMix(true);
   }
 }
@@ -80,7 +82,8 @@ void writeNumber(char* p, const ItemSchema& item, From value) {
     case ValueKind::LongLong:
       storeAt<std::int64_t>(p, convertNumber<long long>(value));
       return;
-    case ValueKind::Double: storeAt<double>(p, convertNumber<double>(value)); return;
+    case ValueKind::Double:
+    case ValueKind::NumberAsText: storeAt<double>(p, convertNumber<double>(value)); return;
     default: throwTextNumberMix(true);
   }
 }
@@ -125,6 +128,35 @@ void storeNarrowBytes(char* p, const ItemSchema& item, const std::string& bytes)
   std::memset(p + bytes.size(), 0, room - bytes.size());
 }
 
+// A number item written as text: the whole text, blanks around it allowed,
+// as a number in the classic notation; an empty text is NaN ("no value").
+double parseNumberText(const std::u16string& units) {
+  std::size_t first = 0, last = units.size();
+  while (first < last && (units[first] == u' ' || units[first] == u'\t')) ++first;
+  while (last > first && (units[last - 1] == u' ' || units[last - 1] == u'\t')) --last;
+  if (first == last) return std::numeric_limits<double>::quiet_NaN();
+  const auto notANumber = [&units] {
+    return ItemValueError("the text \"" + narrowUnits(units) + "\" is not a number");
+  };
+  std::string ascii;
+  for (std::size_t i = first; i < last; ++i) {
+    if (units[i] > 0x7F) throw notANumber();
+    ascii.push_back(static_cast<char>(units[i]));
+  }
+  double value = 0;
+  const char* end = ascii.data() + ascii.size();
+  const std::from_chars_result parsed = std::from_chars(ascii.data(), end, value);
+  if (parsed.ec != std::errc() || parsed.ptr != end) throw notANumber();
+  return value;
+}
+
+// The shortest text that gives the value back; empty for NaN.
+std::string numberText(double value) {
+  if (std::isnan(value)) return std::string();
+  char digits[32];
+  const std::to_chars_result end = std::to_chars(digits, digits + sizeof digits, value);
+  return std::string(digits, end.ptr);
+}
 
 }  // namespace
 
@@ -143,6 +175,7 @@ void readItemValue(const char* p, const ItemSchema& item, double& value) {
 
 void readItemValue(const char* p, const ItemSchema& item, std::string& value) {
   switch (valueKindOf(item.type_code)) {
+    case ValueKind::NumberAsText: value = numberText(loadAt<double>(p)); return;
     case ValueKind::NarrowText: value = readNarrowBytes(p, item); return;
     case ValueKind::WideText: {
       const std::size_t count = wideLength(p, item);
@@ -158,6 +191,11 @@ void readItemValue(const char* p, const ItemSchema& item, std::string& value) {
 
 void readItemValue(const char* p, const ItemSchema& item, std::wstring& value) {
   switch (valueKindOf(item.type_code)) {
+    case ValueKind::NumberAsText: {
+      const std::string text = numberText(loadAt<double>(p));
+      value.assign(text.begin(), text.end());
+      return;
+    }
     case ValueKind::WideText: value = fromUtf16Units(p, wideLength(p, item)); return;
     case ValueKind::NarrowText: {
       const std::string bytes = readNarrowBytes(p, item);
@@ -182,6 +220,9 @@ void writeItemValue(char* p, const ItemSchema& item, double value) { writeNumber
 
 void writeItemValue(char* p, const ItemSchema& item, const std::string& value) {
   switch (valueKindOf(item.type_code)) {
+    case ValueKind::NumberAsText:
+      storeAt<double>(p, parseNumberText(std::u16string(value.begin(), value.end())));
+      return;
     case ValueKind::NarrowText: storeNarrowBytes(p, item, value); return;
     case ValueKind::WideText: {
       std::u16string units(value.size(), u'\0');
@@ -196,6 +237,7 @@ void writeItemValue(char* p, const ItemSchema& item, const std::string& value) {
 
 void writeItemValue(char* p, const ItemSchema& item, const std::wstring& value) {
   switch (valueKindOf(item.type_code)) {
+    case ValueKind::NumberAsText: storeAt<double>(p, parseNumberText(toUtf16Units(value))); return;
     case ValueKind::WideText: storeWideUnits(p, item, toUtf16Units(value)); return;
     case ValueKind::NarrowText: storeNarrowBytes(p, item, narrowUnits(toUtf16Units(value))); return;
     default: throwTextNumberMix(false);

@@ -188,10 +188,10 @@ constexpr unsigned int kEcuFileRoom = 512;
   ITEM(GroupHandle, 3592, LongLong, 0)                                                          \
   ITEM(UnusedActionFlag, 3608, Int, 0)                                                          \
   ITEM(CommentChunk, 3616, LongLong, 0) /* handle of the comment's Chunk */                     \
-  ITEM(X, 3648, WideText, 16)                                                                   \
-  ITEM(Y, 3664, WideText, 16)                                                                   \
-  ITEM(Width, 3680, WideText, 16)                                                               \
-  ITEM(Height, 3696, WideText, 16)                                                              \
+  ITEM(X, 3648, NumberAsText, 0)                                                                \
+  ITEM(Y, 3664, NumberAsText, 0)                                                                \
+  ITEM(Width, 3680, NumberAsText, 0)                                                            \
+  ITEM(Height, 3696, NumberAsText, 0)                                                           \
   ITEM(ParallelActionFlag, 3712, Int, 0)                                                        \
   ITEM(ParallelInteraction, 3776, Int, 0) /* get_parallel_interaction() */                      \
   ITEM(LoopActionFlag, 3784, Int, 0)                                                            \
@@ -200,7 +200,7 @@ constexpr unsigned int kEcuFileRoom = 512;
   ITEM(MaxLoop, 3912, Int, 0)                                                                   \
   ITEM(SequenceHandle, 3920, LongLong, 0)                                                       \
   ITEM(TestplanHandle, 3936, LongLong, 0)                                                       \
-  ITEM(Color, 3984, WideText, 8)                                                                \
+  ITEM(Color, 3984, NumberAsText, 0)                                                            \
   ITEM(FirstPropertyIndex, 3992, Int, 0)                                                        \
   /* The action properties (addActionProperty): slots in use, element handles. */             \
   INTERNAL(PropertyCount, 4000, Int, 0)                                                         \
@@ -213,15 +213,15 @@ constexpr unsigned int kEcuFileRoom = 512;
   ITEM(DefinitionName, 544, WideText, 504) /* its ActionGroupSequence */                        \
   ITEM(DataName, 1048, WideText, 504) /* its ActionGroupData */                                 \
   ITEM(StartAction, 1552, LongLong, 0) /* handle of the group's start action */                 \
-  ITEM(X, 1576, WideText, 16)                                                                   \
-  ITEM(Y, 1592, WideText, 16)                                                                   \
-  ITEM(Width, 1608, WideText, 16)                                                               \
-  ITEM(Height, 1624, WideText, 16)                                                              \
+  ITEM(X, 1576, NumberAsText, 0)                                                                \
+  ITEM(Y, 1592, NumberAsText, 0)                                                                \
+  ITEM(Width, 1608, NumberAsText, 0)                                                            \
+  ITEM(Height, 1624, NumberAsText, 0)                                                           \
   ITEM(SequenceHandle, 1640, LongLong, 0)                                                       \
   ITEM(OwnerName, 1656, WideText, 504)                                                          \
   ITEM(OwnerHandle, 2160, LongLong, 0)                                                          \
   ITEM(BottomAction, 2176, LongLong, 0)                                                         \
-  ITEM(Color, 2208, WideText, 16)
+  ITEM(Color, 2208, NumberAsText, 0)
 
 // A text of fixed size (an action's comment); the text follows the items
 // (the class's variable tail) as 16-bit units with a terminator.

@@ -13,6 +13,7 @@
 //   5     wide text, room per item      room   none
 //   6     narrow text, room per item    room   none
 //   7     wide text                     504    none
+//   8     number written as text        8      none
 //   12    int                           4      item + 8
 //   19    double                        8      item + 8
 //   10    long long                     8      item + 16
@@ -22,6 +23,12 @@
 //   15    wide text                     504    item + 504
 //   16    wide text                     1028   item + 1028
 //   17    wide text                     4100   item + 4100
+//
+// A code 8 item holds a double that callers write and read as text (screen
+// positions, sizes and colours that configurations give as text): a written
+// text must be a whole number text ("12", "-1", "14474460", "0.5"; blanks
+// around it allowed) or empty, which stores NaN and reads back empty; other
+// text is refused. It reads back as the shortest text of its value.
 //
 // A listener block is an int32 count followed directly (unaligned) by up to
 // 100 listener handles of 8 bytes each. The room of a text item counts bytes
@@ -49,6 +56,7 @@ constexpr int kLongLong = 4;
 constexpr int kWideText = 5;
 constexpr int kNarrowText = 6;
 constexpr int kWideText504 = 7;
+constexpr int kNumberAsText = 8;
 constexpr int kListenedLongLong = 10;
 constexpr int kListenedInt = 12;
 constexpr int kListenedUnsigned = 13;
@@ -74,7 +82,7 @@ constexpr unsigned int kArea = 16;
 constexpr unsigned int kName = 20;
 }  // namespace element_header
 
-enum class ValueKind { Int, Unsigned, LongLong, Double, WideText, NarrowText };
+enum class ValueKind { Int, Unsigned, LongLong, Double, WideText, NarrowText, NumberAsText };
 
 struct ItemSchema {
   unsigned int item;  // byte offset inside the element
