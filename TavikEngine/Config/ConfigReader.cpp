@@ -2,6 +2,7 @@
 
 #include "TavikEngine/Actions/DurationLogger.h"
 #include "TavikEngine/Config/ConfigException.h"
+#include "TavikEngine/Config/LoadAborted.h"
 #include "TavikEngine/Config/XmlText.h"
 #include "TavikEngine/LogLevels.h"
 #include "inireader/IniReader.h"
@@ -77,6 +78,9 @@ bool ConfigReader::loadConfig(const std::wstring& path, bool reload) {
 
     config.set(global::StatusText, std::wstring(L"Updating Displays"));
     if (!loadCommonParameters(md)) result = false;
+  } catch (const LoadAbortedException&) {
+    // An abort request, or a sequence that failed and said why: no line.
+    result = false;
   } catch (const ConfigException& e) {
     LOG(UA_WARNING) << "Error while loading the config: " << e.what();
     result = false;
@@ -85,8 +89,13 @@ bool ConfigReader::loadConfig(const std::wstring& path, bool reload) {
     // long for its item) must not fail the load without a word.
     LOG(UA_WARNING) << "Error while loading the config: " << e.twhat();
     result = false;
+  } catch (const std::exception& e) {
+    // Anything else (a broken INI file, an INI item that is no number, no
+    // memory) is named too: a false result must say why.
+    LOG(UA_WARNING) << "Error while loading the config: " << e.what();
+    result = false;
   } catch (...) {
-    // An abort request ends the load here, without a line.
+    LOG(UA_WARNING) << "Error while loading the config: unknown error";
     result = false;
   }
   return result;

@@ -14,6 +14,7 @@
 
 #include "TavikEngine/Actions/DurationLogger.h"
 #include "TavikEngine/Config/ConfigException.h"
+#include "TavikEngine/Config/LoadAborted.h"
 #include "TavikEngine/Config/XmlText.h"
 #include "TavikEngine/Config/create_shared.h"
 #include "TavikEngine/LogLevels.h"
@@ -174,7 +175,7 @@ long long ParameterLoader::loadParameterTree(const std::wstring& category, bool 
   const bool has_flags = logFlagsOf(type, flags);
   for (const pugi::xml_node& element : range) {
     global.set(global::ProgressCurrent, global.get<int>(global::ProgressCurrent) + 1);
-    if (global.get<int>(global::AbortRequest) > 0) throw std::exception();
+    if (global.get<int>(global::AbortRequest) > 0) throw LoadAbortedException();
 
     boost::shared_ptr<workspace::Parameter> parameter = parseParameter(element);
     parse_loaded_parameter(parameter);

@@ -22,8 +22,8 @@
 // Progress: while a category loads, GlobalConfig's status text reads
 // "Step 2/4: Loading Parameters: <category>", progress total the number of its
 // parameters and progress current the number started. An abort request
-// (GlobalConfig AbortRequest > 0) seen before a parameter ends the load with a
-// plain std::exception.
+// (GlobalConfig AbortRequest > 0) seen before a parameter ends the load with
+// tavik::LoadAbortedException.
 //
 // Not thread-safe; runs on the caller's thread.
 #pragma once
@@ -65,8 +65,8 @@ class TAVIK_EXPORT ParameterLoader : public LoaderBase {
   void setFormuaLoader(FormuaLoader* formulaLoader);
 
   // Loads all five categories of measurementDefinition. Throws
-  // ConfigException for a Parameter named "NN", std::exception on an abort
-  // request; workspace failures (WorkspaceException) pass through. What was
+  // ConfigException for a Parameter named "NN", LoadAbortedException on an
+  // abort request; workspace failures (WorkspaceException) pass through. What was
   // loaded before a throw stays in the workspace.
   void load(pugi::xml_node* measurementDefinition);
 

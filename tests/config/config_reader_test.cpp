@@ -188,6 +188,31 @@ TEST_F(ConfigReaderTest, UnreadableFilesFailWithOneLineAndLeaveTheWorkspaceAlone
   EXPECT_EQ(L"Updating Displays", global(gc::StatusText));
 }
 
+// Failures outside the configuration (the INI file) are named, not swallowed.
+TEST_F(ConfigReaderTest, IniFailuresDuringTheLoadAreLoggedWithTheirText) {
+  const std::string ini = ini_.file().string();
+  const struct {
+    const char* text;
+    std::string line;
+  } cases[] = {
+      {"initialize_demand_values_0=x\n",
+       "INI item \"initialize_demand_values_0\" is not an int: \"x\" (file " + ini + ")"},
+      {"ParallelActionWaitTime=x\n",
+       "INI item \"ParallelActionWaitTime\" is not an int: \"x\" (file " + ini + ")"},
+      {"[devices\n", ini + "(1): unmatched '['"},
+  };
+  const std::string original = "[devices]\nMotor=ECU\n[paths]\nsystem=" +
+                               (ini_.dir().path() / "system").string() + "\n";
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    ini_.dir().write("bench.ini", c.text + original);
+    tavik_test::CapturingSink sink;
+    EXPECT_FALSE(load(devices(kMotor)));
+    EXPECT_EQ(Strings{"Error while loading the config: " + c.line}, sink.messages(UA_WARNING.value));
+  }
+  ini_.dir().write("bench.ini", original);
+}
+
 }  // namespace
 
 namespace {
