@@ -75,6 +75,14 @@ bool ConfigReader::loadConfig(const std::wstring& path, bool reload) {
 
     config.set(global::StatusText, std::wstring(L"Step 4/4: Loading Sequences"));
     formula_loader_.create_file();
+    if (formula_loader_.previousHookFileStays()) {
+      // The bench would go on running the previous configuration's formulas
+      // against this one.
+      LOG(UA_WARNING) << "The property hook file of the previous configuration could not be "
+                         "replaced or removed and stays in place: "
+                      << formula_loader_.get_output_path();
+      result = false;
+    }
 
     config.set(global::StatusText, std::wstring(L"Updating Displays"));
     if (!loadCommonParameters(md)) result = false;

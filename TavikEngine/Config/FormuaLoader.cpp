@@ -3,9 +3,11 @@
 #include <cwctype>
 
 #include "TavikEngine/Config/ConfigException.h"
+#include "TavikEngine/Config/FormulaSyntax.h"
 #include "TavikEngine/Config/OptionKeys.h"
 #include "TavikEngine/Config/PythonText.h"
 #include "TavikEngine/Config/XmlText.h"
+#include "TavikEngine/LogLevels.h"
 
 const std::wstring FormuaLoader::get_pattern_ = L"self.XX.get(Parameter.Property.YY)";
 const std::wstring FormuaLoader::name_replace_ = L"XX";
@@ -79,6 +81,32 @@ std::wstring FormuaLoader::replaceSpecialCharacters(const std::wstring& text) co
   return std::regex_replace(text, special_characters_, L"_");
 }
 
+std::wstring FormuaLoader::attributeFor(const std::wstring& variable,
+                                        const std::wstring& binding) {
+  const auto known = attribute_of_.find({variable, binding});
+  if (known != attribute_of_.end()) return known->second;
+  const std::wstring wanted = tavik::pythonIdentifier(variable);
+  std::wstring attribute = wanted;
+  for (int n = 2;; ++n) {
+    const auto holder = binding_of_attribute_.emplace(attribute, binding).first;
+    if (holder->second == binding) break;
+    attribute = wanted + L"_" + std::to_wstring(n);
+  }
+  attribute_of_.emplace(std::make_pair(variable, binding), attribute);
+  return attribute;
+}
+
+std::wstring FormuaLoader::parameterAttribute(const std::wstring& variable,
+                                              const std::wstring& parameterName) {
+  return attributeFor(variable, L"Parameter(" + tavik::pythonStringLiteral(parameterName) + L")");
+}
+
+std::wstring FormuaLoader::resultAttribute(const std::wstring& variable,
+                                           const std::wstring& target) {
+  return attributeFor(variable, L"FormulaResult(" +
+                                    tavik::pythonStringLiteral(target + L"_action_property") + L")");
+}
+
 void FormuaLoader::load(const pugi::xml_node& measurementDefinition) {
   formulas_.clear();
   formula_index_.clear();
@@ -86,16 +114,25 @@ void FormuaLoader::load(const pugi::xml_node& measurementDefinition) {
   formula_uses_.clear();
   prepare_lines_.clear();
   reset_lines_.clear();
+  binding_of_attribute_.clear();
+  attribute_of_.clear();
 
   const pugi::xml_node formulas = measurementDefinition.child("CalculationFormulas");
   if (!formulas.child("CalculationFormula")) return;
 
   tavik::OptionKeyIndex optionKeys(measurementDefinition);
   for (const pugi::xml_node& formula : formulas.children("CalculationFormula")) {
-    formulas_.push_back(parse_formula(formula));
+    const FormulaEntry definition = parse_formula(formula);
+    if (definition.expression.empty()) continue;  // refused, and said so
+    formulas_.push_back(definition);
     const std::wstring name = tavik::childText(formula, "Name");
-    for (const std::wstring& key : optionKeys.keysFor(L"Formula:" + name))
-      formulas_.push_back(parse_formula(key, formula));
+    // A keyed record differs from the definition only in name and
+    // identifier: copy it rather than parse the formula once per key.
+    for (const std::wstring& key : optionKeys.keysFor(L"Formula:" + name)) {
+      formulas_.push_back(definition);
+      formulas_.back().name = key;
+      formulas_.back().identifier = replaceSpecialCharacters(key);
+    }
   }
 }
 
@@ -105,7 +142,10 @@ FormulaEntry FormuaLoader::parse_formula(const pugi::xml_node& formula) {
 
 FormulaEntry FormuaLoader::parse_formula(const std::wstring& key, const pugi::xml_node& formula) {
   FormulaEntry entry;
-  const std::wstring text = tavik::childText(formula, "Formula");
+  entry.name = key;
+  entry.identifier = replaceSpecialCharacters(key);
+  const char* const rawText = formula.child_value("Formula");
+  const std::wstring text = tavik::wideText(rawText);
   entry.use_min_max = formula.child("UseMinMaxFlag").text().as_bool(false);
   entry.min = formula.child("Min").text().as_double(1.0);
   entry.max = formula.child("Max").text().as_double(100.0);
@@ -116,37 +156,62 @@ FormulaEntry FormuaLoader::parse_formula(const std::wstring& key, const pugi::xm
                                  " holds a name or word longer than " +
                                  std::to_string(kMaxNameRun) + " characters");
 
-  std::wstring expression = text;
+  struct Reference {
+    std::wstring text, parameter, property, variable;
+  };
+  std::vector<Reference> references;
   for (std::wsregex_iterator match(text.begin(), text.end(), reference_pattern_), end;
        match != end; ++match) {
-    const std::wstring reference = match->str();
-    const size_t dot = reference.find(L'.');
-    const std::wstring parameter = reference.substr(1, dot - 2);
-    const std::wstring property = reference.substr(dot + 1);
-
-    std::wstring variable = replaceSpecialCharacters(parameter);
-    for (wchar_t& c : variable)
+    Reference r;
+    r.text = match->str();
+    const size_t dot = r.text.find(L'.');
+    r.parameter = r.text.substr(1, dot - 2);
+    r.property = r.text.substr(dot + 1);
+    r.variable = replaceSpecialCharacters(r.parameter);
+    for (wchar_t& c : r.variable)
       if (c == L' ') c = L'_';
-    // White space other than the blank survives the rules above.
-    variable = tavik::pythonIdentifier(variable);
-
-    if (parameter.find(L"ThisParameter") == std::wstring::npos) {
-      prepare_lines_.push_back(L"self." + variable + L" = Parameter(" +
-                               tavik::pythonStringLiteral(parameter) + L")");
-      prepare_lines_.push_back(L"self." + variable + L".set(Parameter.Property.Is_Active, 1)");
-      reset_lines_.push_back(L"del self." + variable);
-    }
-
-    // Every occurrence, searching from the start after each replacement. This
-    // ends: a reference holds exactly one '<' and its replacement none.
-    const std::wstring replacement = referenceReplacement(variable, property);
-    for (size_t at = expression.find(reference); at != std::wstring::npos;
-         at = expression.find(reference))
-      expression.replace(at, reference.size(), replacement);
+    references.push_back(r);
   }
 
-  entry.name = key;
-  entry.identifier = replaceSpecialCharacters(key);
-  entry.expression = expression;
+  // Every occurrence, searching from the start after each replacement. This
+  // ends: a reference holds exactly one '<' and its replacement none.
+  const auto rewrite = [&](const std::vector<std::wstring>& attributes) {
+    std::wstring expression = text;
+    for (size_t i = 0; i < references.size(); ++i) {
+      const std::wstring replacement = referenceReplacement(attributes[i], references[i].property);
+      for (size_t at = expression.find(references[i].text); at != std::wstring::npos;
+           at = expression.find(references[i].text))
+        expression.replace(at, references[i].text.size(), replacement);
+    }
+    return expression;
+  };
+
+  // First with the attributes the names ask for, to see whether the formula
+  // can stand in the hook file at all; only then are attributes given out.
+  std::vector<std::wstring> attributes;
+  std::string fault;
+  if (!tavik::isWellFormedUtf8(rawText)) fault = "its text is not well-formed UTF-8";
+  for (const Reference& r : references) {
+    attributes.push_back(tavik::pythonIdentifier(r.variable));
+    if (fault.empty() && !tavik::isPropertyText(r.property))
+      fault = "the reference " + tavik::utf8Text(r.text) + " names no valid property";
+  }
+  if (fault.empty()) fault = tavik::formulaExpressionFault(rewrite(attributes));
+  if (!fault.empty()) {
+    WLOG(WARNING) << L"The formula " << tavik::childText(formula, "Name") << L" is refused: "
+                  << tavik::wideText(fault.c_str());
+    return entry;
+  }
+
+  for (size_t i = 0; i < references.size(); ++i) {
+    const Reference& r = references[i];
+    if (r.parameter.find(L"ThisParameter") != std::wstring::npos) continue;
+    attributes[i] = parameterAttribute(r.variable, r.parameter);
+    prepare_lines_.push_back(L"self." + attributes[i] + L" = Parameter(" +
+                             tavik::pythonStringLiteral(r.parameter) + L")");
+    prepare_lines_.push_back(L"self." + attributes[i] + L".set(Parameter.Property.Is_Active, 1)");
+    reset_lines_.push_back(L"del self." + attributes[i]);
+  }
+  entry.expression = rewrite(attributes);
   return entry;
 }

@@ -11,7 +11,8 @@
 //   self.<variable>.get(Parameter.Property.<Property>)
 // where <variable> is the name with every special character and every blank
 // replaced by "_", made a valid attribute name by pythonIdentifier
-// (PythonText.h; for ordinary names it changes nothing). Each reference to a
+// (PythonText.h; for ordinary names it changes nothing) and distinct from the
+// attribute of any other name (parameterAttribute). Each reference to a
 // parameter other than "ThisParameter" adds two prepare lines,
 // "self.<variable> = Parameter('<Name>')" and
 // "self.<variable>.set(Parameter.Property.Is_Active, 1)", and the reset line
@@ -32,8 +33,10 @@
 #if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic pop
 #endif
+#include <map>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include <pugixml.hpp>
@@ -71,10 +74,14 @@ class TAVIK_EXPORT FormuaLoader : public tavik::LoaderBase {
 
   FormuaLoader();
 
-  // Replaces the loader's formulas, uses, prepare and reset lines with those of
-  // `measurementDefinition`. A missing CalculationFormulas section gives no
-  // formulas. Throws tavik::ConfigException when group bodies that hold a
-  // formula option place each other in a cycle, or as parse_formula does.
+  // Replaces the loader's formulas, uses, prepare and reset lines and hook
+  // attributes with those of `measurementDefinition`. A missing
+  // CalculationFormulas section gives no formulas. Each formula is parsed
+  // once; its keyed records are copies that differ in name and identifier
+  // only. A refused formula (see parse_formula) gets no record at all, so
+  // nothing can use it. Throws tavik::ConfigException when group bodies that
+  // hold a formula option place each other in a cycle, or as parse_formula
+  // does.
   void load(const pugi::xml_node& measurementDefinition);
 
   // parse_formula(text of the formula's Name, formula).
@@ -84,7 +91,24 @@ class TAVIK_EXPORT FormuaLoader : public tavik::LoaderBase {
   // formula text holds a run of more than 1024 name characters (letters,
   // digits, white space, ",", "_", "-"), which the pattern cannot search
   // safely.
+  // A formula that could not stay one expression inside its call in the
+  // hook file is refused: one WARNING "The formula <Name> is refused: <why>",
+  // no prepare or reset lines, and a record with an EMPTY expression. That is
+  // a text that is not well-formed UTF-8, a reference whose property is no
+  // attribute name, or an expression that FormulaSyntax.h refuses (empty,
+  // line breaks, unpaired brackets, references left unread, ...).
   FormulaEntry parse_formula(const std::wstring& key, const pugi::xml_node& formula);
+
+  // The attribute of the hook class under which the parameter
+  // `parameterName` is bound, for a use whose loader would call it
+  // `variable`: `variable` made a valid attribute name (pythonIdentifier),
+  // unless a different parameter or formula result already holds that
+  // attribute in this load; then a distinct one ("<attribute>_2", "_3",
+  // ...). The same name always gets the same attribute again, and the first
+  // name keeps the attribute it asked for, so ordinary files do not change.
+  std::wstring parameterAttribute(const std::wstring& variable, const std::wstring& parameterName);
+  // The same for the formula result of the action property `target`.
+  std::wstring resultAttribute(const std::wstring& variable, const std::wstring& target);
 
   std::vector<FormulaEntry>& get_formulas() { return formulas_; }
   std::vector<FormulaEntry>& get_formula_uses() { return formula_uses_; }
@@ -113,20 +137,41 @@ class TAVIK_EXPORT FormuaLoader : public tavik::LoaderBase {
   // valid attribute names (PythonText.h); the setter and the expression of a
   // use are rewritten to the same attribute name as its binding.
   //
-  // A file that cannot be written (a missing hooks directory, no permission)
-  // logs one WARNING "Could not write the property hook file <path>: <reason>"
-  // and is otherwise ignored: the load goes on, and the line lists are set
-  // as if the file had been written. Directories are not created.
+  // The file is written under a temporary name in the same folder and then
+  // renamed into place, so the bench never reads half a file. A file that
+  // cannot be written (a missing hooks directory, no permission) logs one
+  // WARNING "Could not write the property hook file <path>: <reason>"; the
+  // line lists are set as if the file had been written, and directories are
+  // not created. The previous configuration's file must not go on running
+  // against this one: it is removed (WARNING "Removed the property hook file
+  // of the previous configuration <path>"); when even that fails,
+  // previousHookFileStays() is true until the next create_file.
+  //
+  // A use whose line could break the file is left out with a WARNING naming
+  // its target: a setter of another form than "<attribute>.set(Parameter.
+  // Property.<property>, " or "<attribute>.set_result(", or an expression
+  // that FormulaSyntax.h refuses.
   void create_file();
+
+  // True when the last create_file could neither write the hook file nor
+  // remove the one already there.
+  bool previousHookFileStays() const { return previous_file_stays_; }
+  // Where the last create_file wrote (or tried to write) the hook file.
+  const std::string& get_output_path() const { return output_path_; }
 
  private:
   std::wstring replaceSpecialCharacters(const std::wstring& text) const;
+  std::wstring attributeFor(const std::wstring& variable, const std::wstring& binding);
+  // Writes `bytes` to the output path through a temporary file; the reason
+  // when that failed, else empty.
+  std::string replaceHookFile(const std::string& bytes) const;
   // The attribute name in the hook file of a use's `variable`.
   std::wstring hookVariable(const std::wstring& variable) const;
-  // The line of the hook's execute method for one use, without indentation.
-  std::wstring executeStatement(const FormulaEntry& use) const;
+  // The line of the hook's execute method for one use, without indentation;
+  // empty when the use is left out (logged).
+  std::wstring executeStatement(const FormulaEntry& use);
   // The hook file's text from the current lists.
-  std::wstring hookFileText() const;
+  std::wstring hookFileText();
 
   std::vector<FormulaEntry> formulas_;
   // Record positions by name, for the first `indexed_count_` records.
@@ -142,4 +187,10 @@ class TAVIK_EXPORT FormuaLoader : public tavik::LoaderBase {
   // The characters that cannot stand in a Python name (blank excluded).
   std::wregex special_characters_;
   std::string output_path_;  // where the hook file goes; set when it is written
+  bool previous_file_stays_ = false;
+  // Attributes of the hook class given out in this load: which binding
+  // ("Parameter('<name>')" or "FormulaResult('<target>')") holds each, and
+  // what each (variable, binding) pair was given.
+  std::unordered_map<std::wstring, std::wstring> binding_of_attribute_;
+  std::map<std::pair<std::wstring, std::wstring>, std::wstring> attribute_of_;
 };

@@ -3,7 +3,9 @@
 // all of them.
 #include <string>
 
+#include "TavikEngine/Config/PythonText.h"
 #include "TavikEngine/Config/parameterloader.h"
+#include "TavikEngine/LogLevels.h"
 #include "wideint/LogFlags.h"
 #include "workspace/Parameter.h"
 
@@ -20,8 +22,9 @@ bool startsWith(const std::wstring& text, const std::wstring& prefix) {
   return text.compare(0, prefix.size(), prefix) == 0;
 }
 
-// The parameter's name as an attribute of the hook file: blanks become "_"
-// and "-" becomes "0"; nothing else changes.
+// The parameter's name as the hook file's attribute asks for it: blanks
+// become "_" and "-" becomes "0"; nothing else changes (the formula loader
+// then makes it a valid, distinct attribute).
 std::wstring formulaVariableOf(std::wstring name) {
   for (wchar_t& c : name) {
     if (c == L' ') c = L'_';
@@ -99,14 +102,18 @@ void ParameterLoader::setProperty(boost::shared_ptr<workspace::Parameter> parame
   if (definition == nullptr) return;
 
   const std::wstring target = nameOf(*parameter);
-  const std::wstring variable = formulaVariableOf(target);
-  std::wstring setter;
-  if (property == L"Get_ChannelName") {
-    setter = variable + L".set(Parameter.Property.Get_FBValue" + L", ";
-    parameter->set(param::Get_ChannelName, value);
-  } else {
-    setter = variable + L".set(Parameter.Property." + property + L", ";
+  // The property becomes an attribute name in the hook file.
+  const std::wstring hookProperty = property == L"Get_ChannelName" ? L"Get_FBValue" : property;
+  if (!isPythonAttributeName(hookProperty)) {
+    WLOG(WARNING) << L"The formula " << formula_name << L" cannot drive the property " << property
+                  << L" of parameter " << target << L": the property name is not a valid attribute";
+    return;
   }
+  // Blanks become "_" and "-" becomes "0"; a name that is still no attribute
+  // name, or that another name of this load already took, gets one of its own.
+  const std::wstring variable = formula_loader_->parameterAttribute(formulaVariableOf(target), target);
+  const std::wstring setter = variable + L".set(Parameter.Property." + hookProperty + L", ";
+  if (property == L"Get_ChannelName") parameter->set(param::Get_ChannelName, value);
 
   definition->setter = setter;
   definition->variable = variable;

@@ -4,12 +4,18 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <locale>
 #include <sstream>
 
+#include <unistd.h>
+
+#include "TavikEngine/Config/FormulaSyntax.h"
 #include "TavikEngine/Config/PythonText.h"
+#include "TavikEngine/Config/XmlText.h"
 #include "TavikEngine/LogLevels.h"
 #include "inireader/IniReader.h"
 
@@ -38,11 +44,6 @@ bool startsWith(const std::wstring& text, const std::wstring& prefix) {
   return text.compare(0, prefix.size(), prefix) == 0;
 }
 
-void replaceAll(std::wstring* text, const std::wstring& from, const std::wstring& to) {
-  for (size_t at = text->find(from); at != std::wstring::npos; at = text->find(from, at + to.size()))
-    text->replace(at, from.size(), to);
-}
-
 // The statements of a method, or "pass" when there are none.
 void appendMethodBody(std::wstring* text, const std::vector<std::wstring>& statements) {
   if (statements.empty()) *text += L"        pass\n";
@@ -55,18 +56,35 @@ std::wstring FormuaLoader::hookVariable(const std::wstring& variable) const {
   return tavik::pythonIdentifier(replaceSpecialCharacters(variable));
 }
 
+std::string FormuaLoader::replaceHookFile(const std::string& bytes) const {
+  const std::string temporary = output_path_ + "." + std::to_string(::getpid()) + ".new";
+  errno = 0;
+  std::ofstream file(temporary, std::ios::out | std::ios::binary | std::ios::trunc);
+  if (file) {
+    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    file.close();
+  }
+  int error = errno;
+  if (file && std::rename(temporary.c_str(), output_path_.c_str()) == 0) return std::string();
+  if (file) error = errno;
+  std::remove(temporary.c_str());
+  return error != 0 ? std::strerror(error) : "write error";
+}
+
 void FormuaLoader::create_file() {
   output_path_ = IniReader::get_instance(false)->get_system_path() + kHookFile;
+  previous_file_stays_ = false;
 
   for (const FormulaEntry& use : formula_uses_) {
     if (use.this_parameter) continue;
-    const std::wstring variable = hookVariable(use.variable);
     if (use.action_property_bound) {
+      const std::wstring variable = resultAttribute(hookVariable(use.variable), use.target);
       prepare_lines_.push_back(L"self." + variable + L" = FormulaResult(" +
                                tavik::pythonStringLiteral(use.target + L"_action_property") +
                                L")");
       reset_lines_.push_back(L"del self." + variable);
     } else if (use.parameter_bound) {
+      const std::wstring variable = parameterAttribute(hookVariable(use.variable), use.target);
       prepare_lines_.push_back(L"self." + variable + L" = Parameter(" +
                                tavik::pythonStringLiteral(use.target) + L")");
       prepare_lines_.push_back(L"self." + variable + L".set(Parameter.Property.Is_Active, 1)");
@@ -80,43 +98,60 @@ void FormuaLoader::create_file() {
   sortUnique(&reset_lines_);
 
   const std::string bytes = tavik::pythonSourceUtf8(hookFileText());
-  errno = 0;
-  std::ofstream file(output_path_, std::ios::out | std::ios::binary | std::ios::trunc);
-  if (file) {
-    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    file.close();
+  const std::string failure = replaceHookFile(bytes);
+  if (failure.empty()) return;
+  LOG(WARNING) << "Could not write the property hook file " << output_path_ << ": " << failure;
+  // The previous configuration's hooks must not run against this one.
+  std::error_code error;
+  if (!std::filesystem::exists(std::filesystem::symlink_status(output_path_, error))) return;
+  if (std::filesystem::remove(output_path_, error)) {
+    LOG(WARNING) << "Removed the property hook file of the previous configuration "
+                 << output_path_;
+    return;
   }
-  if (!file) {
-    const int error = errno;
-    LOG(WARNING) << "Could not write the property hook file " << output_path_ << ": "
-                 << (error != 0 ? std::strerror(error) : "write error");
-  }
+  previous_file_stays_ = true;
 }
 
-std::wstring FormuaLoader::executeStatement(const FormulaEntry& use) const {
-  // The setter and the expression name the target as the loaders that made
-  // the use did; the hook binds it under its attribute name.
-  const std::wstring variable = hookVariable(use.variable);
+std::wstring FormuaLoader::executeStatement(const FormulaEntry& use) {
+  // The setter names the target as the loader that made the use did; the
+  // hook binds it under its attribute.
+  const std::wstring variable =
+      use.action_property_bound ? resultAttribute(hookVariable(use.variable), use.target)
+                                : parameterAttribute(hookVariable(use.variable), use.target);
   std::wstring setter = use.setter;
-  std::wstring expression = use.expression;
-  if (variable != use.variable) {
-    const std::wstring special = replaceSpecialCharacters(use.variable);
-    if (startsWith(setter, use.variable))
-      setter.replace(0, use.variable.size(), variable);
-    else if (startsWith(setter, special))
-      setter.replace(0, special.size(), variable);
-    if (use.parameter_bound && !use.action_property_bound)
-      replaceAll(&expression, L"self." + use.variable + L".", L"self." + variable + L".");
+  const std::wstring special = replaceSpecialCharacters(use.variable);
+  if (startsWith(setter, use.variable))
+    setter.replace(0, use.variable.size(), variable);
+  else if (startsWith(setter, special))
+    setter.replace(0, special.size(), variable);
+
+  // Only the two call forms the loaders make may reach the file.
+  const std::wstring setPrefix = variable + L".set(Parameter.Property.";
+  const std::wstring resultCall = variable + L".set_result(";
+  bool wellFormed = setter == resultCall;
+  if (!wellFormed && startsWith(setter, setPrefix) && setter.size() > setPrefix.size() + 2 &&
+      setter.compare(setter.size() - 2, 2, L", ") == 0)
+    wellFormed = tavik::isPythonAttributeName(
+        setter.substr(setPrefix.size(), setter.size() - setPrefix.size() - 2));
+  std::string fault = wellFormed ? tavik::formulaExpressionFault(use.expression)
+                                 : "its call is not one the hook file makes";
+  if (!fault.empty()) {
+    WLOG(WARNING) << L"The formula use on " << use.target << L" is left out of the hook file: "
+                  << tavik::wideText(fault.c_str());
+    return std::wstring();
   }
-  if (!use.use_min_max) return L"self." + setter + expression + L")";
-  return L"self." + setter + L"self.calculate(" + expression + L", " + limitText(use.min) +
+  if (!use.use_min_max) return L"self." + setter + use.expression + L")";
+  return L"self." + setter + L"self.calculate(" + use.expression + L", " + limitText(use.min) +
          L", " + limitText(use.max) + L"))";
 }
 
-std::wstring FormuaLoader::hookFileText() const {
+std::wstring FormuaLoader::hookFileText() {
   std::vector<std::wstring> executes;
-  for (const FormulaEntry& use : formula_uses_)
-    if (!use.this_parameter) executes.push_back(executeStatement(use));
+  for (const FormulaEntry& use : formula_uses_) {
+    if (use.this_parameter) continue;
+    std::wstring statement = executeStatement(use);
+    if (!statement.empty()) executes.push_back(std::move(statement));
+  }
 
   std::wstring text;
   text += L"from math import pow, log, log10, sqrt, cos, sin, tan, acos, asin, atan\n";

@@ -10,22 +10,27 @@ namespace tavik {
 
 namespace {
 
-// Python 3.10's keywords, sorted, and the members of the generated class.
-const wchar_t* const kReservedNames[] = {
-    L"False",   L"None",     L"True",    L"and",     L"as",       L"assert", L"async",
-    L"await",   L"break",    L"calculate", L"class", L"continue", L"def",    L"del",
-    L"elif",    L"else",     L"except",  L"execute", L"finally",  L"for",    L"from",
-    L"global",  L"if",       L"import",  L"in",      L"is",       L"lambda", L"nonlocal",
-    L"not",     L"or",       L"pass",    L"prepare", L"raise",    L"reset",  L"return",
-    L"try",     L"while",    L"with",    L"yield"};
+// Python 3.10's keywords, sorted.
+const wchar_t* const kKeywords[] = {
+    L"False", L"None",   L"True",     L"and",    L"as",   L"assert", L"async", L"await",
+    L"break", L"class",  L"continue", L"def",    L"del",  L"elif",   L"else",  L"except",
+    L"finally", L"for",  L"from",     L"global", L"if",   L"import", L"in",    L"is",
+    L"lambda", L"nonlocal", L"not",   L"or",     L"pass", L"raise",  L"return", L"try",
+    L"while", L"with",   L"yield"};
+// The members of the generated class.
+const wchar_t* const kHookMembers[] = {L"calculate", L"execute", L"prepare", L"reset"};
+
+template <size_t N>
+bool isOneOf(const std::wstring& name, const wchar_t* const (&names)[N]) {
+  return std::find_if(std::begin(names), std::end(names),
+                      [&](const wchar_t* n) { return name == n; }) != std::end(names);
+}
 
 bool isReserved(const std::wstring& name) {
   if (name.size() > 4 && name.compare(0, 2, L"__") == 0 &&
       name.compare(name.size() - 2, 2, L"__") == 0)
     return true;
-  return std::find_if(std::begin(kReservedNames), std::end(kReservedNames),
-                      [&](const wchar_t* reserved) { return name == reserved; }) !=
-         std::end(kReservedNames);
+  return isOneOf(name, kKeywords) || isOneOf(name, kHookMembers);
 }
 
 bool isIdentifierCharacter(wchar_t c) {
@@ -78,6 +83,13 @@ std::wstring pythonIdentifier(const std::wstring& name) {
     identifier.insert(identifier.begin(), L'_');
   if (isReserved(identifier)) identifier += L'_';
   return identifier;
+}
+
+bool isPythonAttributeName(const std::wstring& name) {
+  if (name.empty() || (name[0] >= L'0' && name[0] <= L'9')) return false;
+  for (wchar_t c : name)
+    if (!isIdentifierCharacter(c)) return false;
+  return !isOneOf(name, kKeywords);
 }
 
 std::string pythonSourceUtf8(const std::wstring& text) { return text::toUtf8(text); }

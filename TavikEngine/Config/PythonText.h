@@ -28,6 +28,10 @@ std::wstring pythonStringLiteral(const std::wstring& text);
 // Distinct names may give the same attribute name (as "A-B" and "A_B" do).
 std::wstring pythonIdentifier(const std::wstring& name);
 
+// Whether `name` may stand after a "." in Python: ASCII letters, digits and
+// "_", not starting with a digit, not a keyword.
+bool isPythonAttributeName(const std::wstring& name);
+
 // UTF-8 bytes of the hook file's text. A value that is no Unicode scalar
 // value (a surrogate, or above U+10FFFF) becomes U+FFFD, so the file always
 // decodes.

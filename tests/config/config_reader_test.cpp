@@ -2,6 +2,11 @@
 // file, a fresh shared-memory workspace per test.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -211,6 +216,61 @@ TEST_F(ConfigReaderTest, IniFailuresDuringTheLoadAreLoggedWithTheirText) {
     EXPECT_EQ(Strings{"Error while loading the config: " + c.line}, sink.messages(UA_WARNING.value));
   }
   ini_.dir().write("bench.ini", original);
+}
+
+// The hook file is replaced whole; when it cannot be, the previous
+// configuration's file must not go on running against this one.
+TEST_F(ConfigReaderTest, APreviousHookFileIsReplacedOrRemovedOrTheLoadFails) {
+  namespace fs = std::filesystem;
+  const fs::path hook = ini_.hookFile();
+  const std::string path = hook.string();
+  const fs::path temporary = path + "." + std::to_string(::getpid()) + ".new";
+  const auto names = [&] {
+    Strings out;
+    for (const auto& entry : fs::directory_iterator(hook.parent_path()))
+      out.push_back(entry.path().filename().string());
+    std::sort(out.begin(), out.end());
+    return out;
+  };
+  const struct {
+    const char* blocked;  // "temporary": a folder where the new file goes first; "hook": one at the hook file
+    bool result;
+    Strings warnings, uaWarnings, left;
+  } cases[] = {
+      {"", true, {}, {}, {".keep", "PropertyHook.py"}},
+      {"temporary", true,
+       {"Could not write the property hook file " + path + ": Is a directory",
+        "Removed the property hook file of the previous configuration " + path},
+       {}, {".keep", temporary.filename().string()}},
+      {"hook", false, {"Could not write the property hook file " + path + ": Is a directory"},
+       {"The property hook file of the previous configuration could not be replaced or removed "
+        "and stays in place: " + path},
+       {".keep", "PropertyHook.py"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.blocked);
+    fs::remove_all(hook);
+    fs::remove_all(temporary);
+    ini_.dir().write(fs::relative(hook, ini_.dir().path()).string(), "old");
+    if (std::string(c.blocked) == "temporary") fs::create_directories(temporary / "x");
+    if (std::string(c.blocked) == "hook") {
+      fs::remove(hook);
+      fs::create_directories(hook / "x");
+    }
+    tavik_test::CapturingSink sink;
+    EXPECT_EQ(c.result, load(document("")));
+    EXPECT_EQ(c.warnings, sink.messages(WARNING.value));
+    EXPECT_EQ(c.uaWarnings, sink.messages(UA_WARNING.value));
+    EXPECT_EQ(c.left, names());
+    EXPECT_EQ(L"Updating Displays", global(gc::StatusText));
+    if (c.blocked[0] == '\0') {  // the new file, whole
+      std::ifstream in(hook);
+      std::string first;
+      std::getline(in, first);
+      EXPECT_EQ("from math import pow, log, log10, sqrt, cos, sin, tan, acos, asin, atan", first);
+    }
+  }
+  fs::remove_all(temporary);
 }
 
 }  // namespace

@@ -5,9 +5,11 @@
 #include <utility>
 #include <vector>
 
+#include "CapturingSink.h"
 #include "LoaderXml.h"
 #include "TavikEngine/Config/ConfigException.h"
 #include "TavikEngine/Config/FormuaLoader.h"
+#include "TavikEngine/LogLevels.h"
 
 namespace {
 
@@ -41,14 +43,14 @@ TEST(FormulaParsing, ReferencesBecomeGetCallsWithTheirLines) {
        {{L"Engine_Speed", L"Engine Speed"}}},
       // Blanks, hyphens and commas become "_"; a name holding the property
       // place-holder "YY" keeps it; the property may be empty.
-      {"&lt;Oil Temp-1&gt;.V + &lt;Druck,vorne&gt;.Max_2 + &lt;,a-&gt;.x,y + &lt;Press YY&gt;.",
+      {"&lt;Oil Temp-1&gt;.V + &lt;Druck,vorne&gt;.Max_2 + &lt;,a-&gt;.x,y + &lt;Press YY&gt;.M",
        L"self.Oil_Temp_1.get(Parameter.Property.V) + self.Druck_vorne.get(Parameter.Property.Max_2)"
-       L" + self._a_.get(Parameter.Property.x,y) + self.Press_YY.get(Parameter.Property.)",
+       L" + self._a_.get(Parameter.Property.x,y) + self.Press_YY.get(Parameter.Property.M)",
        {{L"Oil_Temp_1", L"Oil Temp-1"}, {L"Druck_vorne", L"Druck,vorne"}, {L"_a_", L",a-"},
         {L"Press_YY", L"Press YY"}}},
-      // Umlauts, dots, a leading digit or blank, a missing ">" or "." make no reference.
-      {"&lt;Motor \xC3\x96l&gt;.V + &lt;1A&gt;.V + &lt; A&gt;.V + &lt;A.B&gt;.V + &lt;A&gt;V + A.V",
-       L"<Motor \u00d6l>.V + <1A>.V + < A>.V + <A.B>.V + <A>V + A.V", {}},
+      // A missing "." makes no reference; brackets, "#" and quotes inside
+      // string literals are text.
+      {"A.V + &lt;A&gt;V + len('(#\\'') + 0x1F", L"A.V + <A>V + len('(#\\'') + 0x1F", {}},
       // Every occurrence is replaced, and each binds again; a name holding
       // "ThisParameter" binds nothing here.
       {"&lt;ThisParameter&gt;.V * &lt;MyThisParameter2&gt;.V + &lt;B_&gt;.V / &lt;B_&gt;.Min - "
@@ -77,6 +79,42 @@ TEST(FormulaParsing, ReferencesBecomeGetCallsWithTheirLines) {
   }
 }
 
+// A formula that could not stay one expression in its call is refused: one
+// WARNING, no lines, an empty expression, and no record after a load.
+TEST(FormulaParsing, FormulasThatWouldBreakTheHookFileAreRefused) {
+  const std::pair<std::string, std::string> rows[] = {
+      {"1)\nimport os\nos.system('id')", "it holds a line break"},
+      {"  ", "the expression is empty"},
+      {"(1 + &lt;A&gt;.V", "a bracket is not closed"},
+      {"1) + (2", "it closes a bracket that is not open"},
+      {"[1)", "its brackets do not pair up"},
+      {"1; import os", "it holds \";\" outside a string literal"},
+      {"1 # )", "it holds \"#\" outside a string literal"},
+      {"&lt;A'B&gt;.V", "a name runs into a string literal"},
+      {"&lt;r'B&gt;.Value", "a string literal is not closed"},
+      {"&lt;A\"B&gt;.V", "a name runs into a string literal"},
+      {"&lt;Motor \xC3\x96l&gt;.V", "it holds a non-ASCII character outside a string literal"},
+      {"&lt;A.B&gt;.V", "it holds a parameter reference that could not be read"},
+      {"&lt;A&gt;.", "the reference <A>. names no valid property"},
+      {"&lt;A&gt;.if + 1", "the reference <A>.if names no valid property"},
+      {"&lt;A&gt;.1x", "the reference <A>.1x names no valid property"},
+      {"\xC0\x80", "its text is not well-formed UTF-8"},
+      {"f'{1}'", "it holds a format string"},
+      {"'\\x4'", "a string literal holds a truncated escape"},
+      {"b'\xC3\xA4'", "a bytes literal holds a non-ASCII character"},
+  };
+  for (const auto& [formula, reason] : rows) {
+    SCOPED_TRACE(formula);
+    tavik_test::CapturingSink sink;
+    FormuaLoader loader;
+    EXPECT_EQ(Texts{}, loadNames(&loader, definitionXml(formulaXml("F", formula),
+                                                        placementsXml("Formula:"))));
+    EXPECT_EQ(std::vector<std::string>{"The formula F is refused: " + reason},
+              sink.messages(WARNING.value));
+    EXPECT_TRUE(loader.get_prepare_lines().empty() && loader.get_reset_lines().empty());
+  }
+}
+
 TEST(FormulaKeys, KeyedRecordsFollowTheirDefinitionInPlacementOrder) {
   FormuaLoader loader;
   EXPECT_EQ((Texts{L"X", L"_prop_C'at_Sequence/ActOpt_action_property",
@@ -92,7 +130,7 @@ TEST(FormulaKeys, KeyedRecordsFollowTheirDefinitionInPlacementOrder) {
   const auto& formulas = loader.get_formulas();
   EXPECT_EQ(L"_prop_C_at_Sequence_ActOpt_action_property", formulas[1].identifier);
   EXPECT_EQ(L"self.Engine_Speed.get(Parameter.Property.Value) * 2", formulas[6].expression);
-  EXPECT_EQ(Texts(7, L"del self.Engine_Speed"), loader.get_reset_lines());  // a full parse each
+  EXPECT_EQ(Texts{L"del self.Engine_Speed"}, loader.get_reset_lines());  // parsed once
   // Every character of the special class becomes "_" in an identifier; others stay.
   const std::wstring special =
       L"\u00b0^!\"\u00a7$%&/()=?`\u00b4+*~'#-.,;:_<>|@\u20ac\u00b5\u00e4\u00f6\u00fc";

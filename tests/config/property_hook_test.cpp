@@ -14,6 +14,7 @@
 #include "LoaderXml.h"
 #include "ScopedIni.h"
 #include "ScopedWorkspace.h"
+#include "TavikEngine/Config/ConfigReader.h"
 #include "TavikEngine/Config/FormuaLoader.h"
 #include "TavikEngine/Config/actionloader.h"
 #include "TavikEngine/Config/PythonText.h"
@@ -70,6 +71,7 @@ class PropertyHookTest : public ::testing::Test {
       use.action_property_bound = true;
       return loader_.get_formula_uses().emplace_back(use);
     }
+    use.variable = loader_.parameterAttribute(use.variable, target);  // as the parameter loader
     use.setter = use.variable + L".set(Parameter.Property." + property + L", ";
     use.parameter_bound = true;
     if (use.this_parameter) {  // its one "ThisParameter" becomes the variable; no limits
@@ -248,6 +250,61 @@ TEST_F(PropertyHookTest, ActionLoaderUsesOfFormulaOptionsRunInPython) {
             "\"_prop_Cat_Sequence/A'c-tStep_action_property\" 500\n"
             "left []\n",
             output);
+}
+
+// Through the whole load: a parameter name made to be code, a property that
+// is no attribute name, and names that map to one attribute.
+TEST(PropertyHookLoad, NamesNeverBecomeCodeAndEachNameKeepsItsOwnAttribute) {
+  if (std::system("python3 -c pass > /dev/null 2>&1") != 0) GTEST_SKIP() << "no python3";
+  tavik_test::ScopedWorkspace workspace;
+  tavik_test::ScopedIni ini("");
+  const std::string hostile = "Value)if(__import__('os').system('touch PWNED'))else(0";
+  const std::string xml =
+      "<MeasurementDefinition><CalculationFormulas>" + formulaXml("Self", "&lt;ThisParameter&gt;.ThisParameter") +
+      formulaXml("Read", "&lt;A B&gt;.Value + &lt;A_B&gt;.Value * 10") + formulaXml("One", "1") +
+      "</CalculationFormulas><Parameters><ParameterType><Category>Measurement</Category>"
+      "<Parameter><Name>" + hostile + "</Name><Unit>Formula:Self</Unit></Parameter>"
+      "<Parameter><Name>A-B</Name><Unit>Formula:One</Unit></Parameter>"
+      "<Parameter><Name>A0B</Name><Unit>Formula:Read</Unit></Parameter>"
+      "<Parameter><Name>C</Name><a:b>Formula:One</a:b></Parameter>"
+      "</ParameterType></Parameters></MeasurementDefinition>";
+  tavik_test::CapturingSink sink;
+  EXPECT_TRUE(tavik::ConfigReader().loadConfig(ini.dir().write("c.xml", xml).wstring(), false));
+  EXPECT_EQ(Lines{"The formula One cannot drive the property a:b of parameter C: the property "
+                  "name is not a valid attribute"},
+            sink.messages(WARNING.value));
+
+  const std::filesystem::path dir = ini.hookFile().parent_path();
+  std::ofstream(dir / "tavik.py") << R"PY(
+log = []
+class _Names(type):
+    def __getattr__(cls, name): return name
+class Parameter:
+    class Property(metaclass=_Names): pass
+    values = {('A B', 'Value'): 1.0, ('A_B', 'Value'): 2.0}
+    def __init__(self, name): self.name = name
+    def get(self, prop): return Parameter.values.get((self.name, prop), 0.5)
+    def set(self, prop, value):
+        if prop != 'Is_Active': log.append('%r %s %r' % (self.name, prop, value))
+class FormulaResult(Parameter): pass
+)PY";
+  const int status = std::system(
+      ("cd '" + dir.string() + "' && python3 -B -E -s -c \"import tavik, PropertyHook; "
+       "h = PropertyHook.PropertyHook(); h.prepare(); h.execute(); h.reset(); "
+       "print('\\n'.join(tavik.log))\" > output.txt 2>&1").c_str());
+  const std::string output = readFile(dir / "output.txt");
+  EXPECT_EQ(0, status) << output;
+  // The hostile name read its own property named like its attribute.
+  EXPECT_EQ("'A-B' Unit 1\n'A0B' Unit 21.0\n\"" + hostile + "\" Unit 0.5\n", output);
+  EXPECT_FALSE(std::filesystem::exists(dir / "PWNED"));
+  const std::string text = readFile(ini.hookFile());
+  const std::string attribute = "self.Value_if___import____os___system__touch_PWNED___else_0";
+  for (const std::string& line :
+       Lines{attribute + ".set(Parameter.Property.Unit, " + attribute + ".get(Parameter.Property." +
+                 attribute.substr(5) + "))",
+             "self.A_B = Parameter('A B')", "self.A_B_2 = Parameter('A_B')",
+             "self.A0B = Parameter('A-B')", "self.A0B_2 = Parameter('A0B')"})
+    EXPECT_NE(std::string::npos, text.find(line)) << line << "\n" << text;
 }
 
 }  // namespace

@@ -1,0 +1,41 @@
+// What a formula may hold so that it stays ONE expression inside the call
+// that the property hook file builds around it:
+//   self.<target>.set(Parameter.Property.<property>, <expression>)
+// The hook file is run by the bench, so a formula must not be able to end
+// that call, the method or the line, or leave text that no longer parses.
+// Within these rules the expression is the configuration author's code and
+// stays as written.
+#pragma once
+
+#include <string>
+
+namespace tavik {
+
+// Why `expression` (a formula after its references were rewritten) cannot
+// stand as the argument of the generated call; empty when it can. Refused:
+//  - an empty expression (only white space);
+//  - a line break or any other control character except the tab;
+//  - outside string literals: brackets that do not pair up ("(" with ")",
+//    "[" with "]", "{" with "}", never closing more than is open), and the
+//    characters "#", ";", "\", "$", "?", "`", "!" (other than in "!="), and
+//    every character outside ASCII;
+//  - a string literal that is not closed on its line, whose prefix is not
+//    one of r, u, b, br, rb (any case), that is a format string (prefix f),
+//    a bytes literal holding non-ASCII, or a truncated or unknown escape
+//    (\x, \u, \U, \N) that would stop Python from reading the file;
+//  - a "<name>.property" reference left unrewritten (">." followed by a
+//    letter or "_", which Python never accepts).
+std::string formulaExpressionFault(const std::wstring& expression);
+
+// Whether `property` may follow "Parameter.Property." in the hook file: an
+// attribute name (ASCII letters, digits, "_", not starting with a digit, not
+// a Python keyword), optionally followed by ","-separated further names or
+// decimal numbers (a trailing "," allowed), as the reference pattern lets a
+// property run on.
+bool isPropertyText(const std::wstring& property);
+
+// Whether `text` is well-formed UTF-8: no overlong forms (C0 80 is not a
+// NUL), no surrogates, nothing above U+10FFFF, no cut sequence.
+bool isWellFormedUtf8(const char* text);
+
+}  // namespace tavik
