@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "TavikEngine/Config/ConfigReader.h"
+#include "TavikEngine/Config/NumberText.h"
 #include "TavikEngine/Config/XmlText.h"
 #include "TavikEngine/LogLevels.h"
 #include "inireader/IniReader.h"
@@ -43,9 +44,9 @@ bool ConfigReader::loadCommonParameters(const pugi::xml_node& md) {
   const pugi::xml_node property = common.child("Property");
   const pugi::xml_node check_box = common.child("CheckBox");
 
-  const int wait_time = property.child("PControlWaitTime").text().as_int(ini_wait_time);
+  const int wait_time = intText(property.child("PControlWaitTime"), ini_wait_time);
   const int stability_time =
-      property.child("PControlWaitStabilityTime").text().as_int(ini_stability_time);
+      intText(property.child("PControlWaitStabilityTime"), ini_stability_time);
   const struct {
     const char* element;
     int value;
@@ -61,11 +62,11 @@ bool ConfigReader::loadCommonParameters(const pugi::xml_node& md) {
     global.set(time.item, scaled);
   }
 
-  watchdog_timeout_ = property.child("WatchdogTimeout").text().as_int(5);
+  watchdog_timeout_ = intText(property.child("WatchdogTimeout"), 5);
 
   if (check_box.child("EnableRunSeqAtDeviceError").text().as_bool(false)) {
     // Other run-sequence types leave the mode as it was.
-    const int type = check_box.child("RunSeqType").text().as_int(0);
+    const int type = intText(check_box.child("RunSeqType"), 0);
     if (type == 0)
       global.set(global::RunSequenceAtDeviceError, 2);
     else if (type == 1)
@@ -95,7 +96,7 @@ bool ConfigReader::loadCommonParameters(const pugi::xml_node& md) {
 
   int k = 0;
   for (const pugi::xml_node& request : common.child("ModeRequestCh").children("ModeRequest")) {
-    const int name = request.child("Name").text().as_int(0);
+    const int name = intText(request.child("Name"), 0);
     const std::wstring dyno = childText(request, "Dyno");
     const std::wstring engine = childText(request, "Engine");
     for (const auto& role : {std::make_pair(L"Dyno", &dyno), std::make_pair(L"Engine", &engine)}) {

@@ -32,7 +32,7 @@ bool ConfigReader::loadConfig(const std::wstring& path, bool reload) {
   // A file that cannot be read or parsed must not reset the running bench's
   // devices: look at the document before anything touches the workspace.
   pugi::xml_document document;
-  const pugi::xml_parse_result parsed = document.load_file(path.c_str());
+  const pugi::xml_parse_result parsed = loadConfigurationFile(document, path);
   if (!parsed) {
     LOG(UA_WARNING) << "Error while loading the config: " << parseFailureText(parsed, path);
     return false;
@@ -45,6 +45,7 @@ bool ConfigReader::loadConfig(const std::wstring& path, bool reload) {
     const std::wstring version =
         wideText(md.child("Versions").child("ConfigurationFormatVersion").text().as_string("0.0"));
     const pugi::xml_node common = md.child("GlobalParameters").child("CommonParameter");
+    // Read again, and a text that is no number reported, by loadCommonParameters.
     watchdog_timeout_ = common.child("Property").child("WatchdogTimeout").text().as_int(5);
     const pugi::xml_node devices = md.child("GlobalParameters").child("Devices");
 

@@ -5,6 +5,7 @@
 #include <boost/shared_ptr.hpp>
 
 #include "TavikEngine/Config/ConfigReader.h"
+#include "TavikEngine/Config/NumberText.h"
 #include "TavikEngine/Config/XmlText.h"
 #include "TavikEngine/Config/create_shared.h"
 #include "TavikEngine/LogLevels.h"
@@ -89,8 +90,8 @@ bool ConfigReader::loadInterfaces(const pugi::xml_node& device_node) {
   const std::wstring asap2_file = childText(device_node, "ASAP2File");
   const std::string narrow_name = narrowLow8(device_name);
   const pugi::xml_node control = device_node.child("ControlRequest");
-  const int on_value = control.child("ONValue").text().as_int(1);
-  const int off_value = control.child("OFFValue").text().as_int(0);
+  const int on_value = intText(control.child("ONValue"), 1);
+  const int off_value = intText(control.child("OFFValue"), 0);
 
   if (!is_interface_defined(narrow_name)) {
     WLOG(WARNING) << device_type << L"-Device: " << device_name

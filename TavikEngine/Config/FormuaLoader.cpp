@@ -4,6 +4,7 @@
 
 #include "TavikEngine/Config/ConfigException.h"
 #include "TavikEngine/Config/FormulaSyntax.h"
+#include "TavikEngine/Config/NumberText.h"
 #include "TavikEngine/Config/OptionKeys.h"
 #include "TavikEngine/Config/PythonText.h"
 #include "TavikEngine/Config/XmlText.h"
@@ -147,8 +148,8 @@ FormulaEntry FormuaLoader::parse_formula(const std::wstring& key, const pugi::xm
   const char* const rawText = formula.child_value("Formula");
   const std::wstring text = tavik::wideText(rawText);
   entry.use_min_max = formula.child("UseMinMaxFlag").text().as_bool(false);
-  entry.min = formula.child("Min").text().as_double(1.0);
-  entry.max = formula.child("Max").text().as_double(100.0);
+  entry.min = tavik::doubleText(formula.child("Min"), 1.0);
+  entry.max = tavik::doubleText(formula.child("Max"), 100.0);
   entry.this_parameter = text.find(L"<ThisParameter>") != std::wstring::npos;
 
   if (longestNameRun(text) > kMaxNameRun)

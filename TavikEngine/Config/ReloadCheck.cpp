@@ -74,8 +74,10 @@ bool ParameterLoader::check_reload(pugi::xml_node* measurementDefinition) {
 }
 
 void ParameterLoader::checkReloadParameterTree(const std::wstring& category) {
+  const auto standing = standingDefinitions();
   for (const pugi::xml_node& element : getParameterIterator(category)) {
     const std::wstring name = childText(element, "Name");
+    if (standing.at(name) != element) continue;  // not the definition a load uses
     const Channels configured = configuredChannels(element);
     const Channels current = workspaceChannels(name);
     const wchar_t* head = nullptr;
@@ -96,7 +98,7 @@ void ParameterLoader::checkReloadParameterTree(const std::wstring& category) {
 
 bool ConfigReader::checkReloadParameters(const std::wstring& path) {
   pugi::xml_document document;
-  const pugi::xml_parse_result parsed = document.load_file(path.c_str());
+  const pugi::xml_parse_result parsed = loadConfigurationFile(document, path);
   if (!parsed) {
     LOG(UA_WARNING) << "Error while checking if reload is possible: "
                     << parseFailureText(parsed, path);

@@ -2,6 +2,8 @@
 // the one place where text crosses between them.
 #pragma once
 
+#include <sys/stat.h>
+
 #include <sstream>
 #include <string>
 
@@ -45,6 +47,22 @@ inline std::string parseFailureText(const pugi::xml_parse_result& result,
   text << result.description() << " (file " << utf8Text(path) << ", offset " << result.offset
        << ")";
   return text.str();
+}
+
+// Loads the configuration file at `path` into `document`. Only a regular file
+// (or a link to one) is read: the parser would ask a directory for 2^63
+// bytes and wait on a FIFO for ever. Anything else gives pugixml's
+// "Error reading from file/stream", as an unreadable file does.
+inline pugi::xml_parse_result loadConfigurationFile(pugi::xml_document& document,
+                                                    const std::wstring& path) {
+  struct stat status;
+  if (::stat(utf8Text(path).c_str(), &status) == 0 && !S_ISREG(status.st_mode)) {
+    pugi::xml_parse_result refused;
+    refused.status = pugi::status_io_error;
+    refused.offset = 0;
+    return refused;
+  }
+  return document.load_file(path.c_str());
 }
 
 }  // namespace tavik

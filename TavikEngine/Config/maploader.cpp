@@ -1,9 +1,12 @@
 #include "TavikEngine/Config/maploader.h"
 
+#include <unordered_set>
+
 #include <boost/shared_ptr.hpp>
 
 #include "TavikEngine/Actions/DurationLogger.h"
 #include "TavikEngine/Config/ConfigException.h"
+#include "TavikEngine/Config/NumberText.h"
 #include "TavikEngine/Config/OptionKeys.h"
 #include "TavikEngine/Config/create_shared.h"
 #include "TavikEngine/LogLevels.h"
@@ -17,7 +20,7 @@ namespace {
 
 namespace map_item = workspace::property_map;
 
-double numberOf(const pugi::xml_node& node) { return node.text().as_double(0.0); }
+double numberOf(const pugi::xml_node& node) { return doubleText(node, 0.0); }
 
 }  // namespace
 
@@ -26,13 +29,22 @@ int MapLoader::countValues(const pugi::xml_node& map, const wchar_t* axis) {
 }
 
 void MapLoader::forEachMapElement(
-    const pugi::xml_node& measurementDefinition,
+    const pugi::xml_node& measurementDefinition, bool warnDuplicates,
     const std::function<void(const std::wstring&, const pugi::xml_node&, bool)>& visit) {
   const pugi::xml_node maps = measurementDefinition.child("Maps");
   if (!maps.child("Map")) return;
   OptionKeyIndex optionKeys(measurementDefinition);
+  std::unordered_set<std::wstring> names;
   for (const pugi::xml_node& map : maps.children("Map")) {
     const std::wstring name = getChildValue(map, L"Name", L"NN");
+    // A second Map of one name would re-open the first with other counts.
+    if (!names.insert(name).second) {
+      if (warnDuplicates) {
+        WLOG(WARNING) << L"Map " << name
+                      << L" is defined more than once; the first definition is loaded";
+      }
+      continue;
+    }
     // Every key is known before the first element is visited.
     for (const std::wstring& key : optionKeys.keysFor(L"Map:" + name)) visit(key, map, true);
     visit(name, map, false);
@@ -42,7 +54,7 @@ void MapLoader::forEachMapElement(
 void MapLoader::load(const pugi::xml_node& measurementDefinition) {
   DurationLogger timer(L"Preparing Maps");
   LOG(INFO) << "Preparing Property Maps";
-  forEachMapElement(measurementDefinition,
+  forEachMapElement(measurementDefinition, true,
                     [this](const std::wstring& name, const pugi::xml_node& map, bool keyed) {
                       create_map(name, map, keyed);
                     });
@@ -90,7 +102,7 @@ void MapLoader::create_map(const std::wstring& name, const pugi::xml_node& map, 
 void MapLoader::add_parameters(const pugi::xml_node& measurementDefinition) {
   DurationLogger timer(L"Adding Parameter to Maps");
   LOG(INFO) << "Adding Parameters to Property Maps";
-  forEachMapElement(measurementDefinition,
+  forEachMapElement(measurementDefinition, false,
                     [this](const std::wstring& name, const pugi::xml_node& map, bool) {
                       bind_map_parameters(name, map);
                     });

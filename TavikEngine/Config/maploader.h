@@ -13,6 +13,10 @@
 // its handle written into XParameter / YParameter; an axis without values or
 // an empty name binds nothing.
 //
+// Two Maps of one Name: the first definition stands; the later one logs a
+// WARNING "Map <name> is defined more than once; the first definition is
+// loaded" and is skipped, in load() and add_parameters() alike.
+//
 // Numbers are read as element text (a missing or empty one is 0.0). Names are
 // compared as literal texts, so a map name holding quotes loads like any
 // other. Every item write is a notifying one; the values themselves are stored
@@ -57,8 +61,10 @@ class MapLoader : public LoaderBase {
 
   // Calls `visit(element name, map, keyed)` for every map element of the
   // configuration: per Map in document order, its option keys, then its Name.
+  // A Map whose Name an earlier Map has is skipped (with a WARNING when
+  // `warnDuplicates`).
   void forEachMapElement(
-      const pugi::xml_node& measurementDefinition,
+      const pugi::xml_node& measurementDefinition, bool warnDuplicates,
       const std::function<void(const std::wstring&, const pugi::xml_node&, bool)>& visit);
   // Number of Value children of the map's child `axis` (0 when it is missing).
   int countValues(const pugi::xml_node& map, const wchar_t* axis);

@@ -131,6 +131,7 @@ void ParameterLoader::load(pugi::xml_node* measurementDefinition) {
   result.increaseReferenceCounter();
 
   parameters_ = measurementDefinition->child("Parameters");
+  loaded_names_.clear();
 
   struct Category {
     const std::wstring& path;
@@ -177,6 +178,12 @@ long long ParameterLoader::loadParameterTree(const std::wstring& category, bool 
     global.set(global::ProgressCurrent, global.get<int>(global::ProgressCurrent) + 1);
     if (global.get<int>(global::AbortRequest) > 0) throw LoadAbortedException();
 
+    const std::wstring name = childText(element, "Name");
+    if (name != L"NN" && !loaded_names_.emplace(name, category).second) {
+      WLOG(WARNING) << L"Parameter " << name << L" is defined more than once; the definition in "
+                    << category << L" is ignored";
+      continue;
+    }
     boost::shared_ptr<workspace::Parameter> parameter = parseParameter(element);
     parse_loaded_parameter(parameter);
     parameter->set(param::Category_Type, static_cast<int>(type));
@@ -184,6 +191,16 @@ long long ParameterLoader::loadParameterTree(const std::wstring& category, bool 
     if (activate) parameter->activate();
   }
   return count;
+}
+
+std::unordered_map<std::wstring, pugi::xml_node> ParameterLoader::standingDefinitions() const {
+  std::unordered_map<std::wstring, pugi::xml_node> standing;
+  for (const std::wstring* category :
+       {&SET_PARAMETER_PATH, &OPERATING_POINT_PARAMETER_PATH, &MEASUREMENT_PARAMETER_PATH,
+        &INTERNAL_PARAMETER_PATH, &INVISIBLE_PARAMETER_PATH})
+    for (const pugi::xml_node& element : getParameterIterator(*category))
+      standing.emplace(childText(element, "Name"), element);
+  return standing;
 }
 
 pugi::xml_object_range<pugi::xml_named_node_iterator> ParameterLoader::getParameterIterator(

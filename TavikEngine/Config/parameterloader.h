@@ -19,6 +19,12 @@
 // of a property whose name contains "ChannelName" is looked up in it and
 // replaced by its alias. Once read, the mapping stays for the loader's life.
 //
+// A name defined twice (in one category or in two): the first definition in
+// load order stands; a later one logs a WARNING "Parameter <name> is defined
+// more than once; the definition in <category> is ignored" and is skipped
+// (it still counts in the progress and the category's count). The reload
+// check compares the same standing definitions.
+//
 // Progress: while a category loads, GlobalConfig's status text reads
 // "Step 2/4: Loading Parameters: <category>", progress total the number of its
 // parameters and progress current the number started. An abort request
@@ -29,6 +35,7 @@
 #pragma once
 
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include <boost/property_tree/ptree.hpp>
@@ -119,9 +126,15 @@ class TAVIK_EXPORT ParameterLoader : public LoaderBase {
   bool check_reload(pugi::xml_node* measurementDefinition);
 
   // Compares one category; throws ReloadException at the first difference.
+  // A Parameter that is not the standing definition of its name is not
+  // compared (see standingDefinitions).
   void checkReloadParameterTree(const std::wstring& category);
 
  private:
+  // The Parameter element that load() loads for each name: the first in
+  // load order (categories as listed above, then document order).
+  std::unordered_map<std::wstring, pugi::xml_node> standingDefinitions() const;
+
   // Reads the channel-mapping file of the user directory into the mapping;
   // false, with the mapping unchanged, when it is missing or malformed.
   bool readChannelMapping();
@@ -137,6 +150,8 @@ class TAVIK_EXPORT ParameterLoader : public LoaderBase {
   std::vector<FormulaEntry> parameter_formula_uses_;
   std::vector<FormulaEntry> this_parameter_formula_uses_;
   long long category_counts_[5];
+  // Names loaded by the running load(), with their category.
+  std::unordered_map<std::wstring, std::wstring> loaded_names_;
 };
 
 }  // namespace tavik

@@ -2,6 +2,7 @@
 // file, a fresh shared-memory workspace per test.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -22,6 +23,7 @@
 #include "workspace/GlobalConfig.h"
 #include "workspace/Parameter.h"
 #include "workspace/Testplan.h"
+#include "workspace/PropertyMap.h"
 #include "workspace/Workspace.h"
 
 namespace {
@@ -271,6 +273,62 @@ TEST_F(ConfigReaderTest, APreviousHookFileIsReplacedOrRemovedOrTheLoadFails) {
     }
   }
   fs::remove_all(temporary);
+}
+
+TEST_F(ConfigReaderTest, OnlyARegularFileIsRead) {
+  const std::filesystem::path fifo = ini_.dir().path() / "fifo.xml";
+  ASSERT_EQ(0, ::mkfifo(fifo.c_str(), 0600));
+  tavik_test::CapturingSink sink;
+  for (const std::filesystem::path& path : {ini_.dir().path(), fifo}) {
+    EXPECT_FALSE(reader_.loadConfig(path.wstring(), false));
+    EXPECT_FALSE(reader_.checkReloadParameters(path.wstring()));
+  }
+  const std::string tail = "Error reading from file/stream (file ";
+  const std::string dir = ini_.dir().path().string(), pipe = fifo.string();
+  EXPECT_EQ((Strings{"Error while loading the config: " + tail + dir + ", offset 0)",
+                     "Error while checking if reload is possible: " + tail + dir + ", offset 0)",
+                     "Error while loading the config: " + tail + pipe + ", offset 0)",
+                     "Error while checking if reload is possible: " + tail + pipe + ", offset 0)"}),
+            sink.messages(UA_WARNING.value));
+}
+
+// A name defined twice: a WARNING, the first definition stands, and the
+// reload check compares that one, so the file just loaded may be reloaded.
+// Numbers that are not entirely numbers are named.
+TEST_F(ConfigReaderTest, DuplicateNamesAndTextsThatAreNoNumbersAreReported) {
+  const std::string map =
+      "<Map><Name>M</Name><XValues><Value>1,5</Value><Value>7abc</Value><Value/></XValues>"
+      "<ZLowerLimit>1e999</ZLowerLimit></Map>";
+  const std::string xml = document(
+      "<GlobalParameters><CommonParameter><Property><WatchdogTimeout> 0x10 </WatchdogTimeout>"
+      "<PControlWaitTime>5s</PControlWaitTime></Property></CommonParameter></GlobalParameters>"
+      "<Maps>" + map + "<Map><Name>M</Name><XValues><Value>3</Value></XValues></Map></Maps>"
+      "<Parameters><ParameterType><Category>Measurement</Category><Parameter><Name>P</Name>"
+      "<Set_ChannelName>B</Set_ChannelName></Parameter></ParameterType><ParameterType>"
+      "<Category>SetParameter</Category><Parameter><Name>P</Name><Set_ChannelName>A"
+      "</Set_ChannelName></Parameter><Parameter><Name>P</Name></Parameter></ParameterType>"
+      "</Parameters>");
+  tavik_test::CapturingSink sink;
+  ASSERT_TRUE(load(xml));
+  const std::string value = "MeasurementDefinition/Maps/Map/XValues/Value is not a number; ";
+  EXPECT_EQ((Strings{"The text \"1,5\" of " + value + "1 is used",
+                     "The text \"7abc\" of " + value + "7 is used",
+                     "The text \"1e999\" of MeasurementDefinition/Maps/Map/ZLowerLimit is not a "
+                     "number; inf is used",
+                     "Map M is defined more than once; the first definition is loaded",
+                     "Parameter P is defined more than once; the definition in SetParameter is "
+                     "ignored",
+                     "Parameter P is defined more than once; the definition in Measurement is "
+                     "ignored",
+                     "The text \"5s\" of MeasurementDefinition/GlobalParameters/CommonParameter/"
+                     "Property/PControlWaitTime is not a number; 5 is used"}),
+            sink.messages(WARNING.value));
+  EXPECT_EQ(L"A|2", properties(L"P", L"Set_ChannelName Category_Type"));
+  EXPECT_EQ(1.0, ws::PropertyMap(std::wstring(L"M"), 3, 0).get<double>(
+                     ws::property_map::XFirst));  // not the second Map's 3
+  sink.clear();
+  EXPECT_TRUE(reader_.checkReloadParameters(ini_.dir().write("config.xml", xml).wstring()));
+  EXPECT_EQ(Strings{}, sink.messages(UA_WARNING.value));
 }
 
 }  // namespace

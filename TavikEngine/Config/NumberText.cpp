@@ -1,0 +1,68 @@
+#include "TavikEngine/Config/NumberText.h"
+
+#include <cctype>
+#include <cerrno>
+#include <climits>
+#include <cmath>
+#include <cstdlib>
+#include <string>
+
+#include "TavikEngine/LogLevels.h"
+
+namespace tavik {
+namespace {
+
+std::string trimmed(const char* text) {
+  std::string s(text);
+  const char* const blanks = " \t\r\n";
+  const size_t first = s.find_first_not_of(blanks);
+  if (first == std::string::npos) return std::string();
+  return s.substr(first, s.find_last_not_of(blanks) - first + 1);
+}
+
+// "MeasurementDefinition/Maps/Map/XValues/Value"
+std::string pathOf(pugi::xml_node element) {
+  std::string path = element.name();
+  for (pugi::xml_node n = element.parent(); n && n.type() == pugi::node_element; n = n.parent())
+    path = std::string(n.name()) + "/" + path;
+  return path;
+}
+
+template <typename Number>
+void warn(const pugi::xml_node& element, Number value) {
+  LOG(WARNING) << "The text \"" << element.text().get() << "\" of " << pathOf(element)
+               << " is not a number; " << value << " is used";
+}
+
+}  // namespace
+
+int intText(const pugi::xml_node& element, int fallback) {
+  const int value = element.text().as_int(fallback);
+  const std::string text = trimmed(element.text().get());
+  if (text.empty()) return value;
+  const char* begin = text.c_str();
+  const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+  char* end = nullptr;
+  errno = 0;
+  const long long whole = std::strtoll(begin, &end, hex ? 16 : 10);
+  const bool signOk = std::isdigit(static_cast<unsigned char>(text[0])) ||
+                      ((text[0] == '-' || text[0] == '+') && text.size() > 1 &&
+                       std::isdigit(static_cast<unsigned char>(text[1])));
+  if (!signOk || *end != '\0' || errno == ERANGE || whole < INT_MIN || whole > INT_MAX)
+    warn(element, value);
+  return value;
+}
+
+double doubleText(const pugi::xml_node& element, double fallback) {
+  const double value = element.text().as_double(fallback);
+  const std::string text = trimmed(element.text().get());
+  if (text.empty()) return value;
+  char* end = nullptr;
+  errno = 0;
+  const double whole = std::strtod(text.c_str(), &end);
+  const bool named = text.find_first_of("iInN") != std::string::npos;  // "inf", "nan"
+  if (*end != '\0' || (!named && (errno == ERANGE && std::isinf(whole)))) warn(element, value);
+  return value;
+}
+
+}  // namespace tavik
