@@ -12,7 +12,6 @@ bool isNameCharacter(wchar_t c) {
   return (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z') || (c >= L'0' && c <= L'9') ||
          c == L'_';
 }
-bool isLetter(wchar_t c) { return (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z') || c == L'_'; }
 bool isHex(wchar_t c) {
   return (c >= L'0' && c <= L'9') || (c >= L'a' && c <= L'f') || (c >= L'A' && c <= L'F');
 }
@@ -73,6 +72,38 @@ std::string scanString(const std::wstring& text, size_t& at, const std::wstring&
   return "a string literal is not closed";
 }
 
+// Where the number literal starting at `at` ends, read as Python reads one:
+// 0x/0o/0b and their digits, or digits with an optional fraction, exponent
+// and imaginary suffix ("_" may separate digits).
+size_t numberEnd(const std::wstring& text, size_t at) {
+  const auto digits = [&](bool hex) {
+    while (at < text.size() && (isHex(text[at]) || text[at] == L'_') &&
+           (hex || (text[at] >= L'0' && text[at] <= L'9') || text[at] == L'_'))
+      ++at;
+  };
+  if (text[at] == L'0' && at + 1 < text.size() &&
+      std::wstring(L"xXoObB").find(text[at + 1]) != std::wstring::npos) {
+    at += 2;
+    digits(true);
+    return at;
+  }
+  digits(false);
+  if (at < text.size() && text[at] == L'.') {
+    ++at;
+    digits(false);
+  }
+  if (at < text.size() && (text[at] == L'e' || text[at] == L'E')) {
+    const size_t mark = at++;
+    if (at < text.size() && (text[at] == L'+' || text[at] == L'-')) ++at;
+    if (at < text.size() && text[at] >= L'0' && text[at] <= L'9')
+      digits(false);
+    else
+      at = mark;
+  }
+  if (at < text.size() && (text[at] == L'j' || text[at] == L'J')) ++at;
+  return at;
+}
+
 }  // namespace
 
 std::string formulaExpressionFault(const std::wstring& expression) {
@@ -102,6 +133,17 @@ std::string formulaExpressionFault(const std::wstring& expression) {
       nameStart = at;
       continue;
     }
+    const bool digit = c >= L'0' && c <= L'9';
+    const bool startsNumber =
+        at == nameStart && (digit || (c == L'.' && at + 1 < expression.size() &&
+                                      expression[at + 1] >= L'0' && expression[at + 1] <= L'9'));
+    if (startsNumber) {
+      at = numberEnd(expression, at);
+      if (at < expression.size() && isNameCharacter(expression[at]))
+        return "a number runs into a name";
+      nameStart = at;
+      continue;
+    }
     if (isNameCharacter(c)) {
       ++at;
       continue;
@@ -122,7 +164,12 @@ std::string formulaExpressionFault(const std::wstring& expression) {
           return "it holds \"!\" outside a string literal";
         break;
       case L'>':
-        if (at + 2 < expression.size() && expression[at + 1] == L'.' && isLetter(expression[at + 2]))
+        // ">." starts a number (".5") or an ellipsis ("...") in Python, else
+        // it is what is left of a reference that could not be read.
+        if (at + 1 < expression.size() && expression[at + 1] == L'.' &&
+            !(at + 2 < expression.size() &&
+              ((expression[at + 2] >= L'0' && expression[at + 2] <= L'9') ||
+               expression.compare(at + 1, 3, L"...") == 0)))
           return "it holds a parameter reference that could not be read";
         break;
       default:

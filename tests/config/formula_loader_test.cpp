@@ -50,7 +50,8 @@ TEST(FormulaParsing, ReferencesBecomeGetCallsWithTheirLines) {
         {L"Press_YY", L"Press YY"}}},
       // A missing "." makes no reference; brackets, "#" and quotes inside
       // string literals are text.
-      {"A.V + &lt;A&gt;V + len('(#\\'') + 0x1F", L"A.V + <A>V + len('(#\\'') + 0x1F", {}},
+      {"A.V + &lt;A&gt;V + len('(#\\'') + 0x1F + (1 &gt;.5e-3j)",
+       L"A.V + <A>V + len('(#\\'') + 0x1F + (1 >.5e-3j)", {}},
       // Every occurrence is replaced, and each binds again; a name holding
       // "ThisParameter" binds nothing here.
       {"&lt;ThisParameter&gt;.V * &lt;MyThisParameter2&gt;.V + &lt;B_&gt;.V / &lt;B_&gt;.Min - "
@@ -95,6 +96,8 @@ TEST(FormulaParsing, FormulasThatWouldBreakTheHookFileAreRefused) {
       {"&lt;A\"B&gt;.V", "a name runs into a string literal"},
       {"&lt;Motor \xC3\x96l&gt;.V", "it holds a non-ASCII character outside a string literal"},
       {"&lt;A.B&gt;.V", "it holds a parameter reference that could not be read"},
+      {"&lt;&gt;. + 1", "it holds a parameter reference that could not be read"},
+      {"&lt;1st&gt;.V", "a number runs into a name"},
       {"&lt;A&gt;.", "the reference <A>. names no valid property"},
       {"&lt;A&gt;.if + 1", "the reference <A>.if names no valid property"},
       {"&lt;A&gt;.1x", "the reference <A>.1x names no valid property"},

@@ -1,0 +1,207 @@
+// Test helper: hostile measurement configurations, built from a stream of
+// choices (the fuzzer's bytes, or a seeded random generator), so that every
+// input is a document the loaders walk deep into: names that are code,
+// quotes, clashing attributes, numbers that are not, formulas that try to
+// leave their call, options that name formulas and maps from sequences and
+// nested action groups.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace tavik_fuzz {
+
+class Choices {
+ public:
+  Choices(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
+  explicit Choices(std::uint32_t seed) : random_(seed), seeded_(true) {}
+  // A number below n (n > 0); 0 once the bytes are used up.
+  unsigned below(unsigned n) {
+    if (seeded_) return std::uniform_int_distribution<unsigned>(0, n - 1)(random_);
+    if (at_ >= size_) return 0;
+    return data_[at_++] % n;
+  }
+  bool chance(unsigned percent) { return below(100) < percent; }
+
+ private:
+  const std::uint8_t* data_ = nullptr;
+  std::size_t size_ = 0, at_ = 0;
+  std::mt19937 random_;
+  bool seeded_ = false;
+};
+
+inline std::string escaped(const std::string& text) {
+  std::string out;
+  for (char c : text) {
+    if (c == '<') out += "&lt;";
+    else if (c == '>') out += "&gt;";
+    else if (c == '&') out += "&amp;";
+    else out += c;
+  }
+  return out;
+}
+
+class ConfigGenerator {
+ public:
+  explicit ConfigGenerator(Choices& choices) : c_(choices) {}
+
+  std::string document() {
+    for (unsigned i = 0, n = 1 + c_.below(6); i < n; ++i) names_.push_back(name());
+    for (unsigned i = 0, n = c_.below(4); i < n; ++i) formulas_.push_back(name());
+    for (unsigned i = 0, n = c_.below(3); i < n; ++i) maps_.push_back(name());
+    std::string xml = "<MeasurementDefinition>";
+    if (c_.chance(50))
+      xml += "<Versions><ConfigurationFormatVersion>" + escaped(name()) +
+             "</ConfigurationFormatVersion></Versions>";
+    xml += "<GlobalParameters><CommonParameter><Property><WatchdogTimeout>" + number() +
+           "</WatchdogTimeout><PControlWaitTime>" + number() + "</PControlWaitTime>" +
+           "</Property></CommonParameter><Devices>";
+    if (c_.chance(30))
+      xml += "<Device><DeviceName>" + escaped(pick({"Motor", "Pump", name()})) +
+             "</DeviceName><ControlRequest><ONValue>" + number() + "</ONValue></ControlRequest>"
+             "</Device>";
+    xml += "</Devices></GlobalParameters><Maps>";
+    for (const std::string& map : maps_) {
+      xml += "<Map><Name>" + escaped(map) + "</Name><XValues>";
+      for (unsigned i = 0, n = c_.below(4); i < n; ++i) xml += "<Value>" + number() + "</Value>";
+      xml += "</XValues><ZLowerLimit>" + number() + "</ZLowerLimit>";
+      if (c_.chance(50)) xml += "<XParameterName>" + escaped(anyName()) + "</XParameterName>";
+      xml += "</Map>";
+    }
+    xml += "</Maps><CalculationFormulas>";
+    for (const std::string& formula : formulas_) {
+      xml += "<CalculationFormula><Name>" + escaped(formula) + "</Name><Formula>" +
+             escaped(formulaText()) + "</Formula>";
+      if (c_.chance(40))
+        xml += "<UseMinMaxFlag>1</UseMinMaxFlag><Min>" + number() + "</Min><Max>" + number() +
+               "</Max>";
+      xml += "</CalculationFormula>";
+    }
+    xml += "</CalculationFormulas><Parameters>";
+    static const char* const kCategories[] = {"SetParameter", "OperatingPoint", "Measurement",
+                                              "InternalVar", "Invisible"};
+    for (unsigned i = 0, n = 1 + c_.below(3); i < n; ++i) {
+      xml += "<ParameterType><Category>" + std::string(kCategories[c_.below(5)]) + "</Category>";
+      for (unsigned k = 0, m = c_.below(5); k < m; ++k) xml += parameter();
+      xml += "</ParameterType>";
+    }
+    xml += "</Parameters>" + sequences() + "</MeasurementDefinition>";
+    return xml;
+  }
+
+ private:
+  std::string pick(std::initializer_list<std::string> options) {
+    return *(options.begin() + c_.below(static_cast<unsigned>(options.size())));
+  }
+  std::string name() {
+    static const char* const kNames[] = {
+        "Speed", "Engine Speed", "A B", "A_B", "A-B", "A0B", "O'Brien", "x\"y", "ThisParameter",
+        "reset", "class", "1st", "\xC3\x96l Temp", "a\tb", "", "NN", "Result", "Q'); import os; x=('",
+        "Value)if(__import__('os').system('touch PWNED'))else(0", "<b>", "\xC0\x80", "\xFF\xFE",
+        "__init__", "Main", "G", "back\\slash"};
+    std::string n = kNames[c_.below(sizeof kNames / sizeof *kNames)];
+    if (c_.chance(15)) n += kNames[c_.below(sizeof kNames / sizeof *kNames)];
+    if (c_.chance(3)) n += std::string(300, 'n');
+    return n;
+  }
+  std::string anyName() { return names_[c_.below(static_cast<unsigned>(names_.size()))]; }
+  std::string number() {
+    return pick({"1", "-2.5", "0", "1,5", "7abc", "1e999", "", " 3 ", "nan", "0x10",
+                 "99999999999", "-0", "1e-300"});
+  }
+  std::string property() {
+    return pick({"Value", "Value", "Min", "ThisParameter", "", "1x", "if", "x,y", "None"});
+  }
+  std::string reference() {
+    const std::string parameter = c_.chance(20) ? "ThisParameter" : anyName();
+    return "<" + parameter + ">." + property();
+  }
+  std::string expression(int depth) {
+    std::string e;
+    switch (depth > 2 ? c_.below(2) : c_.below(6)) {
+      case 0: e = pick({"1", "2.5", "0x1F", "1e3"}); break;
+      case 1: e = reference(); break;
+      case 2: e = "(" + expression(depth + 1) + ")"; break;
+      case 3: e = pick({"sqrt", "log", "abs", "min"}) + "(" + expression(depth + 1) + ")"; break;
+      case 4: e = pick({"'text'", "\"a(#;\"", "r'\\d'", "b'x'"}); break;
+      default: e = expression(depth + 1) + pick({" + ", " - ", " * ", " / ", " if 1 else "}) +
+                   expression(depth + 1);
+    }
+    return e;
+  }
+  std::string formulaText() {
+    std::string text = expression(0);
+    if (c_.chance(35)) {  // an attempt to leave the call, or text that cannot stand there
+      static const char* const kHostile[] = {
+          ")", "(", "\n", "#", ";", "\\", "'", "\"", "\xC0\x80", "<A'B>.V", "<A.B>.V", "f'{1}'",
+          "1)\nimport os\nos.system('touch PWNED')\n(1", "]", "$", "'\\x4'", "\r", "\x01", "!"};
+      // At a boundary between tokens (a blank, or either end), where the
+      // piece can only be refused, never read as part of another token.
+      std::vector<size_t> boundaries{0, text.size()};
+      for (size_t i = 0; i < text.size(); ++i)
+        if (text[i] == ' ') boundaries.push_back(i);
+      const std::string piece = kHostile[c_.below(sizeof kHostile / sizeof *kHostile)];
+      text.insert(boundaries[c_.below(static_cast<unsigned>(boundaries.size()))], " " + piece + " ");
+    }
+    if (c_.chance(5)) text = pick({"", "  "});
+    return text;
+  }
+  std::string value() {
+    if (!formulas_.empty() && c_.chance(40))
+      return "Formula:" + formulas_[c_.below(static_cast<unsigned>(formulas_.size()))];
+    if (!maps_.empty() && c_.chance(15))
+      return "Map:" + maps_[c_.below(static_cast<unsigned>(maps_.size()))];
+    return number();
+  }
+  std::string parameter() {
+    std::string xml = "<Parameter><Name>" + escaped(anyName()) + "</Name>";
+    for (unsigned i = 0, n = c_.below(3); i < n; ++i) {
+      const std::string element = pick({"Unit", "Unit", "Min", "Value", "Set_ChannelName",
+                                        "Get_ChannelName", "a:b", "Set_Type"});
+      xml += "<" + element + ">" + escaped(value()) + "</" + element + ">";
+    }
+    return xml + "</Parameter>";
+  }
+  std::string option() {
+    return "<Option><Name>" + escaped(name()) + "</Name><Values><Value>" + escaped(value()) +
+           "</Value></Values></Option>";
+  }
+  std::string actions(bool groups) {
+    std::string xml = "<Actions>";
+    for (unsigned i = 0, n = c_.below(3); i < n; ++i) {
+      if (groups && c_.chance(40)) {
+        xml += "<ActionGroup><Name>" + escaped(pick({"G", "H", name()})) +
+               "</Name><ActionGroupData>" + escaped(pick({"D", "E"})) +
+               "</ActionGroupData></ActionGroup>";
+        continue;
+      }
+      xml += "<Action><Name>" + escaped(name()) + "</Name><Options>";
+      for (unsigned k = 0, m = c_.below(3); k < m; ++k) xml += option();
+      xml += "</Options></Action>";
+    }
+    return xml + "</Actions>";
+  }
+  std::string sequences() {
+    std::string xml = "<Sequences>";
+    for (unsigned i = 0, n = c_.below(3); i < n; ++i)
+      xml += "<Sequence><Category>" + escaped(pick({"Main", "Initialize", name()})) +
+             "</Category>" + actions(true) + "</Sequence>";
+    xml += "</Sequences><ActionGroupDatas>";
+    for (unsigned i = 0, n = c_.below(3); i < n; ++i)
+      xml += "<ActionGroupData><Name>" + escaped(pick({"D", "E"})) + "</Name>" + actions(false) +
+             "</ActionGroupData>";
+    xml += "</ActionGroupDatas><ActionGroupSequences>";
+    for (unsigned i = 0, n = c_.below(3); i < n; ++i)
+      xml += "<ActionGroupSequence><Name>" + escaped(pick({"G", "H", "K"})) + "</Name><Category>" +
+             escaped(name()) + "</Category>" + actions(true) + "</ActionGroupSequence>";
+    return xml + "</ActionGroupSequences>";
+  }
+
+  Choices& c_;
+  std::vector<std::string> names_, formulas_, maps_;
+};
+
+}  // namespace tavik_fuzz

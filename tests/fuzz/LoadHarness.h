@@ -1,0 +1,130 @@
+// Test helper for the fuzz target and the hostile-configuration test: loads
+// configuration texts one after the other into one workspace of the
+// process's own (recreated when full, and every few hundred loads), with an
+// INI file and hooks folder in a temporary directory and a listener on a
+// GlobalConfig item that every load writes, so that each load also sends
+// change records through a real queue (drained after each load).
+//
+// run() calls loadConfig and then checkReloadParameters and says what went
+// wrong by the module's own promises: an exception leaving an entry point, a
+// false result without a WARNING or UA_WARNING line, or a hook file that
+// breaks the generated layout.
+#pragma once
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <string>
+
+#include <boost/interprocess/ipc/message_queue.hpp>
+
+#include "CapturingSink.h"
+#include "HookLayout.h"
+#include "QueueTestSupport.h"
+#include "ScopedIni.h"
+#include "TavikEngine/Config/ConfigReader.h"
+#include "TavikEngine/LogLevels.h"
+#include "TavikEngine/Workspace/IPCListener.h"
+#include "workspace/GlobalConfig.h"
+#include "workspace/Workspace.h"
+
+namespace tavik_fuzz {
+
+struct Outcome {
+  bool loaded = false;
+  std::string fault;  // empty when the module kept its promises
+  std::string hook;   // the hook file the load wrote; empty when none
+};
+
+class LoadHarness {
+ public:
+  LoadHarness()
+      : ini_("[devices]\nMotor=ECU\n"),
+        workspace_name_("tavik_fuzz_" + std::to_string(::getpid())),
+        queue_id_(tavik_test::randomQueueId()),
+        queue_objects_(queue_id_) {
+    ::setenv("TAVIK_WORKSPACE", workspace_name_.c_str(), 1);
+    ::setenv("TAVIK_WORKSPACE_SIZE", std::to_string(48u << 20).c_str(), 1);
+    freshWorkspace();
+  }
+  ~LoadHarness() {
+    reader_.reset();
+    tavik::workspace::Workspace::resetInstance();
+    tavik::workspace::Workspace::removeSharedMemory(workspace_name_);
+  }
+  LoadHarness(const LoadHarness&) = delete;
+  LoadHarness& operator=(const LoadHarness&) = delete;
+
+  Outcome run(const std::string& xml) {
+    if (++loads_ % 300 == 0) freshWorkspace();
+    Outcome outcome;
+    const std::filesystem::path file = ini_.dir().write("config.xml", xml);
+    std::error_code ignored;
+    std::filesystem::remove(ini_.hookFile(), ignored);
+    tavik_test::CapturingSink sink;
+    bool full = false;
+    try {
+      outcome.loaded = reader_->loadConfig(file.wstring(), false);
+      if (!outcome.loaded && !said(sink)) outcome.fault = "loadConfig was false without a line";
+      sink.clear();
+      if (!reader_->checkReloadParameters(file.wstring()) && !said(sink) && outcome.fault.empty())
+        outcome.fault = "checkReloadParameters was false without a line";
+    } catch (const std::exception& e) {
+      outcome.fault = std::string("an exception left an entry point: ") + e.what();
+    } catch (...) {
+      outcome.fault = "an exception left an entry point";
+    }
+    for (const std::string& m : sink.messages()) full = full || m.find("is full") != std::string::npos;
+    drainQueue();
+    if (std::filesystem::exists(ini_.hookFile())) {
+      std::ifstream in(ini_.hookFile(), std::ios::binary);
+      outcome.hook.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+      const std::string layout = hookLayoutFault(outcome.hook);
+      if (!layout.empty() && outcome.fault.empty()) outcome.fault = "hook file layout: " + layout;
+    }
+    if (full) freshWorkspace();
+    return outcome;
+  }
+
+ private:
+  static bool said(const tavik_test::CapturingSink& sink) {
+    return !sink.messages(WARNING.value).empty() || !sink.messages(UA_WARNING.value).empty();
+  }
+  void freshWorkspace() {
+    reader_.reset();
+    tavik::workspace::Workspace::resetInstance();
+    tavik::workspace::Workspace::removeSharedMemory(workspace_name_);
+    const auto workspace = tavik::workspace::Workspace::getInstance();
+    const long long listener = tavik::workspace::IPCListener(std::wstring(L"Fuzz listener")).getHandle();
+    workspace->setItem(listener + 584, queue_id_);  // the listener's queue id
+    workspace->setItem(listener + 608, 1);          // hears every write
+    // The configuration's version text, written by every load.
+    workspace->addListener(tavik::workspace::GlobalConfig().getHandle() + 11296, listener);
+    reader_.reset(new tavik::ConfigReader());
+  }
+  void drainQueue() {
+    namespace bip = boost::interprocess;
+    try {
+      bip::message_queue queue(bip::open_only, tavik_test::queueNameOf(queue_id_).c_str());
+      std::string buffer(queue.get_max_msg_size(), '\0');
+      bip::message_queue::size_type received;
+      unsigned int priority;
+      while (queue.try_receive(&buffer[0], buffer.size(), received, priority)) {
+      }
+    } catch (const bip::interprocess_exception&) {
+      // not created yet
+    }
+  }
+
+  tavik_test::ScopedIni ini_;
+  std::string workspace_name_;
+  int queue_id_;
+  tavik_test::ScopedQueueObjects queue_objects_;
+  std::unique_ptr<tavik::ConfigReader> reader_;
+  unsigned loads_ = 0;
+};
+
+}  // namespace tavik_fuzz
