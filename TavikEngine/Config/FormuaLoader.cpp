@@ -79,7 +79,22 @@ const std::vector<size_t>& FormuaLoader::find_formulas(const std::wstring& name)
 }
 
 std::wstring FormuaLoader::replaceSpecialCharacters(const std::wstring& text) const {
-  return std::regex_replace(text, special_characters_, L"_");
+  // The same class as special_characters_, read off its pattern once: a
+  // character test is far cheaper than a regex search, and keyed records
+  // (one per option placement) can be many.
+  static const std::wstring members = [] {
+    std::wstring chars;
+    const std::wstring pattern = kSpecialCharacterPattern;
+    for (size_t i = 1; i + 1 < pattern.size(); ++i) {
+      if (pattern[i] == L'\\') ++i;
+      chars.push_back(pattern[i]);
+    }
+    return chars;
+  }();
+  std::wstring out = text;
+  for (wchar_t& c : out)
+    if (members.find(c) != std::wstring::npos) c = L'_';
+  return out;
 }
 
 std::wstring FormuaLoader::attributeFor(const std::wstring& variable,
@@ -129,7 +144,9 @@ void FormuaLoader::load(const pugi::xml_node& measurementDefinition) {
     const std::wstring name = tavik::childText(formula, "Name");
     // A keyed record differs from the definition only in name and
     // identifier: copy it rather than parse the formula once per key.
-    for (const std::wstring& key : optionKeys.keysFor(L"Formula:" + name)) {
+    const std::vector<std::wstring> keys = optionKeys.keysFor(L"Formula:" + name);
+    formulas_.reserve(formulas_.size() + keys.size());
+    for (const std::wstring& key : keys) {
       formulas_.push_back(definition);
       formulas_.back().name = key;
       formulas_.back().identifier = replaceSpecialCharacters(key);
