@@ -89,17 +89,13 @@ void ParameterLoader::setProperty(boost::shared_ptr<workspace::Parameter> parame
 
   const std::wstring formula_name = value.substr(kFormulaPrefix.size());
   if (formula_loader_ == nullptr) return;
-  std::vector<FormulaEntry>& formulas = formula_loader_->get_formulas();
-  FormulaEntry* definition = nullptr;
-  for (FormulaEntry& entry : formulas) {
-    if (entry.name == formula_name) {
-      definition = &entry;
-      break;
-    }
-  }
+  // The first record of that name, through the loader's index: with keyed
+  // records the list can be long.
+  const std::vector<size_t>& found = formula_loader_->find_formulas(formula_name);
   // A formula that the configuration does not define leaves the property as
   // it was.
-  if (definition == nullptr) return;
+  if (found.empty()) return;
+  FormulaEntry* definition = &formula_loader_->get_formulas()[found.front()];
 
   const std::wstring target = nameOf(*parameter);
   // The property becomes an attribute name in the hook file.
