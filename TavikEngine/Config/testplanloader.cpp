@@ -6,6 +6,7 @@
 
 #include "TavikEngine/Actions/DurationLogger.h"
 #include "TavikEngine/Config/ConfigException.h"
+#include "TavikEngine/Config/LoadAborted.h"
 #include "TavikEngine/Config/create_shared.h"
 #include "TavikEngine/LogLevels.h"
 #include "inireader/IniReader.h"
@@ -108,7 +109,7 @@ void TestplanLoader::loadTestplan(const pugi::xml_node& testPlan) {
        parameter = parameter.next_sibling("Parameter")) {
     globalConfig_->set(global::ProgressCurrent,
                        globalConfig_->get<int>(global::ProgressCurrent) + 1);
-    if (globalConfig_->get<int>(global::AbortRequest) > 0) throw std::exception();
+    if (globalConfig_->get<int>(global::AbortRequest) > 0) throw LoadAbortedException();
     if (getChildValue(parameter, L"Name", L"NN") == L"Result")
       loadResultValues(plan, parameter);
     else

@@ -30,7 +30,7 @@
 //
 // Errors (plans and columns made before the error stay in the workspace):
 //  - an abort request (GlobalConfig AbortRequest > 0) while the columns are
-//    added: std::exception; later plans are not loaded;
+//    added: tavik::LoadAbortedException; later plans are not loaded;
 //  - a parameter or column the workspace refuses (a name that does not fit):
 //    WARNING "Erro adding Parameter <Name> to testplan: <reason>", then
 //    tavik::ConfigException "Error creating testplan columns";
