@@ -3,7 +3,7 @@
 // input is a document the loaders walk deep into: names that are code,
 // quotes, clashing attributes, numbers that are not, formulas that try to
 // leave their call, options that name formulas and maps from sequences and
-// nested action groups.
+// nested action groups, test plans.
 #pragma once
 
 #include <cstddef>
@@ -88,7 +88,7 @@ class ConfigGenerator {
       for (unsigned k = 0, m = c_.below(5); k < m; ++k) xml += parameter();
       xml += "</ParameterType>";
     }
-    xml += "</Parameters>" + sequences() + "</MeasurementDefinition>";
+    xml += "</Parameters>" + testPlans() + sequences() + "</MeasurementDefinition>";
     return xml;
   }
 
@@ -183,6 +183,22 @@ class ConfigGenerator {
       xml += "</Options></Action>";
     }
     return xml + "</Actions>";
+  }
+  std::string testPlans() {
+    std::string xml = "<TestPlans>";
+    for (unsigned i = 0, n = c_.chance(30) ? 1 + c_.below(2) : 0; i < n; ++i) {
+      xml += "<TestPlan><Category>" + escaped(pick({"Main", "Initialize", name()})) +
+             "</Category><Parameters>";
+      for (unsigned k = 0, m = c_.below(4); k < m; ++k) {
+        xml += "<Parameter><Name>" + escaped(c_.chance(20) ? "Result" : anyName()) +
+               "</Name><AdjType>" + escaped(pick({"Value", "Min", "", name()})) +
+               "</AdjType><Values>";
+        for (unsigned v = 0, w = c_.below(4); v < w; ++v) xml += "<Value>" + number() + "</Value>";
+        xml += "</Values></Parameter>";
+      }
+      xml += "</Parameters></TestPlan>";
+    }
+    return xml + "</TestPlans>";
   }
   std::string sequences() {
     std::string xml = "<Sequences>";
