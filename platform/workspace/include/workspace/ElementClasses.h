@@ -32,7 +32,7 @@ constexpr long long kMaps = 0x300000;
 constexpr long long kParameters = 0x400000;
 constexpr long long kTestplans = 0x800000;
 constexpr long long kTestplanColumns = 0x900000;
-constexpr long long kActions = 0xA00000;  // actions and action groups
+constexpr long long kActions = 0xA00000;  // actions, action groups and sequences
 constexpr long long kChunks = 0xB00000;
 // One area per class of action property: an option whose value changes its
 // class between two loads (a step duration from a number to "---") gets an
@@ -45,6 +45,9 @@ constexpr long long kChannelSelectors = 0xC40000;
 constexpr long long kPropertyTables = 0xC50000;
 constexpr long long kDeviceStatusChannels = 0xC60000;
 constexpr long long kFormulaResults = 0xC70000;
+constexpr long long kFrames = 0xD00000;
+constexpr long long kComments = 0xD10000;
+constexpr long long kLinkPaths = 0xD20000;
 }  // namespace memory_area
 
 #define TAVIK_ELEMENT_CLASSES(X)                                                                 \
@@ -65,7 +68,11 @@ constexpr long long kFormulaResults = 0xC70000;
   X(DeviceStatusChannel, device_status_channel, Item, 15, 36, memory_area::kDeviceStatusChannels, 2576, false) \
   X(FormulaResult, formula_result, Item, 16, 37, memory_area::kFormulaResults, 1048, false) \
   X(Testplan, testplan, Item, 40, 40, memory_area::kTestplans, 552, true)                      \
-  X(TestplanColumn, testplan_column, Item, 41, 41, memory_area::kTestplanColumns, 624, true)
+  X(TestplanColumn, testplan_column, Item, 41, 41, memory_area::kTestplanColumns, 624, true)  \
+  X(Sequence, sequence, Item, 50, 50, memory_area::kActions, 140000, false)                    \
+  X(Frame, frame, Item, 51, 51, memory_area::kFrames, 616, false)                              \
+  X(Comment, comment, Item, 52, 52, memory_area::kComments, 4712, false)                       \
+  X(LinkPath, link_path, Item, 53, 53, memory_area::kLinkPaths, 920, false)
 
 // element_class::kParameter, ...: the class ids.
 namespace element_class {

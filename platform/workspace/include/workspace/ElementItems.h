@@ -37,6 +37,9 @@ constexpr int kPropertyCapacity = 64;
 namespace channel_selector {
 constexpr int kParameterCapacity = 64;
 }  // namespace channel_selector
+namespace link_path {
+constexpr int kPointCapacity = 21;
+}  // namespace link_path
 namespace device {
 constexpr int kEcuCapacity = 16;
 constexpr unsigned int kEcuNameRoom = 128;
@@ -305,6 +308,45 @@ constexpr unsigned int kEcuFileRoom = 512;
 //   X(Class, ns, cell type item, cell size item, row count item)
 #define TAVIK_ROW_CELL_CLASSES(X) X(TestplanColumn, testplan_column, CellType, CellSize, RowCount)
 
+// A sequence of the bench. After its items come three handle tables (see
+// sequence::kActionTable): its actions, frames and comments.
+#define TAVIK_ITEMS_Sequence(ITEM, INTERNAL, RANGE)                                              \
+  ITEM(StartAction, 544, LongLong, 0) /* handle of the start action; 0 when none */           \
+  INTERNAL(ActionCount, 552, Int, 0)                                                            \
+  INTERNAL(FrameCount, 556, Int, 0)                                                             \
+  INTERNAL(CommentCount, 560, Int, 0)                                                           \
+  ITEM(RunState, 600, Int, 0) /* the bench's run state; 0 when a start action is set */        \
+  ITEM(RunStep, 608, Int, 0) /* the bench's run step; 0 when a start action is set */          \
+  ITEM(StartX, 704, WideText, 16) /* where the start marker is drawn */                        \
+  ITEM(StartY, 720, WideText, 16)
+
+// A rectangle drawn on a sequence or action group canvas.
+#define TAVIK_ITEMS_Frame(ITEM, INTERNAL, RANGE)                                                 \
+  ITEM(X, 544, WideText, 16)                                                                    \
+  ITEM(Y, 560, WideText, 16)                                                                    \
+  ITEM(Width, 576, WideText, 16)                                                                \
+  ITEM(Height, 592, WideText, 16)                                                               \
+  ITEM(Color, 608, Int, 0)
+
+// A text box drawn on a sequence or action group canvas.
+#define TAVIK_ITEMS_Comment(ITEM, INTERNAL, RANGE)                                               \
+  ITEM(X, 544, WideText, 16)                                                                    \
+  ITEM(Y, 560, WideText, 16)                                                                    \
+  ITEM(Width, 576, WideText, 16)                                                                \
+  ITEM(Height, 592, WideText, 16)                                                               \
+  ITEM(Color, 608, Int, 0)                                                                      \
+  ITEM(CommentText, 616, WideText, 4096)
+
+// The drawn path of one link between an exit port and its successor: up to
+// link_path::kPointCapacity points POINT_k of 16 bytes each (X, then Y 8
+// bytes further); the element ends at CHUNKSIZE (link_path::kChunkSize).
+#define TAVIK_ITEMS_LinkPath(ITEM, INTERNAL, RANGE)                                              \
+  ITEM(START_ACTION, 544, LongLong, 0) /* the action that owns the port */                     \
+  ITEM(TARGET_ACTION, 560, LongLong, 0) /* the successor */                                    \
+  ITEM(COORDINATES_COUNT, 576, Int, 0) /* points in use */                                     \
+  RANGE(pointX, POINT_X_, 584, 16, link_path::kPointCapacity, Int, 0)                           \
+  RANGE(pointY, POINT_Y_, 592, 16, link_path::kPointCapacity, Int, 0)
+
 // The generated names: an enum of every ITEM and INTERNAL item per class
 // (parameter::Property, device::Item, ...), and fn(k) for every RANGE.
 #define TAVIK_ENUM_ENTRY(name, number, code, room) name = number,
@@ -377,6 +419,21 @@ namespace testplan_column {
 // Where the row cells begin: right after the fixed items.
 constexpr unsigned int kCellTable = kElementSize;
 }  // namespace testplan_column
+
+namespace sequence {
+// Handle tables after the items, each a list of handles followed by its
+// index (see HandleTable in the element layer), in this order.
+constexpr int kActionCapacity = 8192;
+constexpr int kFrameCapacity = 256;
+constexpr int kCommentCapacity = 256;
+constexpr unsigned int kActionTable = 736;
+}  // namespace sequence
+
+namespace link_path {
+// The element's size: the byte after the last point.
+constexpr unsigned int kChunkSize = kElementSize;
+static_assert(kChunkSize == 920, "a link path ends at CHUNKSIZE");
+}  // namespace link_path
 
 namespace parameter {
 // Kinds of parameters (item Category_Type).

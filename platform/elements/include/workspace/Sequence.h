@@ -1,0 +1,50 @@
+// A sequence of the bench: its actions (those of its action groups
+// included), its start action, and the frames and comments drawn on its
+// canvas. Items: sequence::Item.
+//
+// The actions, frames and comments are handle lists after the items, of
+// sequence::kActionCapacity, kFrameCapacity and kCommentCapacity entries.
+// Adding a handle the list already holds changes nothing, so loading a
+// configuration again over the same workspace gives the same lists. The
+// operations write their items themselves: no listener is told.
+#pragma once
+
+#include <string>
+
+#include "workspace/ElementClass.h"
+
+namespace tavik {
+namespace workspace {
+
+class SharedAction;
+
+class Sequence : public ElementClass<Sequence, element_class::kSequence> {
+ public:
+  // By name (memory area 0xA00000, shared with the actions and action
+  // groups) or by handle; see ElementClass.h.
+  using ElementClass::ElementClass;
+
+  // Appends an action (or action group) handle, a frame or a comment unless
+  // the list holds it. WorkspaceException when the handle is no element or
+  // the list is full.
+  void addAction(long long handle);
+  void addFrame(long long handle);
+  void addComment(long long handle);
+
+  // Makes the action the sequence's start action (item StartAction). An
+  // invalid action (handle below 1) sets nothing.
+  void setStartAction(const SharedElement<SharedAction>& action);
+  // Handle of the start action; 0 when none was set.
+  long long getStartAction() const;
+
+  int getActionCount() const;
+  int getFrameCount() const;
+  int getCommentCount() const;
+  // The handle at a list position; WorkspaceException outside the list.
+  long long getAction(int position) const;
+  long long getFrame(int position) const;
+  long long getComment(int position) const;
+};
+
+}  // namespace workspace
+}  // namespace tavik

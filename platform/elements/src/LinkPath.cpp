@@ -1,0 +1,48 @@
+#include "workspace/LinkPath.h"
+
+namespace tavik {
+namespace workspace {
+
+namespace l = link_path;
+
+LinkPath::LinkPath(const std::wstring& name) : ElementClass(name) {
+  workspace_->setItem(handle_ + l::COORDINATES_COUNT, 0);
+  for (int k = 0; k < l::kPointCapacity; ++k) {
+    workspace_->setItem(handle_ + l::pointX(k), 0);
+    workspace_->setItem(handle_ + l::pointY(k), 0);
+  }
+}
+
+int LinkPath::getPointCount() const {
+  const int count = get<int>(l::COORDINATES_COUNT);
+  return count < 0 ? 0 : (count > l::kPointCapacity ? l::kPointCapacity : count);
+}
+
+void LinkPath::addd_point(int x, int y) {
+  requireValid("addd_point");
+  int count = 0;
+  workspace_->getItem(handle_ + l::COORDINATES_COUNT, count);
+  if (count < 0 || count >= l::kPointCapacity) {
+    throw WorkspaceException("addd_point: the link path " + getName() + " already holds " +
+                             std::to_string(count) + " points; it has room for " +
+                             std::to_string(l::kPointCapacity));
+  }
+  workspace_->setItem(handle_ + l::pointX(count), x);
+  workspace_->setItem(handle_ + l::pointY(count), y);
+  workspace_->setItem(handle_ + l::COORDINATES_COUNT, count + 1);
+}
+
+int LinkPath::getPointX(int position) const {
+  if (position < 0 || position >= getPointCount())
+    throw WorkspaceException("getPointX: no point " + std::to_string(position) + " in " + getName());
+  return get<int>(l::pointX(position));
+}
+
+int LinkPath::getPointY(int position) const {
+  if (position < 0 || position >= getPointCount())
+    throw WorkspaceException("getPointY: no point " + std::to_string(position) + " in " + getName());
+  return get<int>(l::pointY(position));
+}
+
+}  // namespace workspace
+}  // namespace tavik
