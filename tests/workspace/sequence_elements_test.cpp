@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "ScopedWorkspace.h"
+#include "workspace/ActionGroup.h"
 #include "workspace/Comment.h"
 #include "workspace/Frame.h"
 #include "workspace/LinkPath.h"
@@ -103,6 +104,61 @@ TEST(LinkPathElement, HoldsTwentyOnePointsAndStartsEmptyWhenOpenedByName) {
                               again.get<int>(ws::link_path::pointX(1))}));
   EXPECT_EQ("getPointY: no point 1 in Main_Sequence/A_Link_0",
             workspaceError([&] { again.getPointY(1); }));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ActionGroupElement, ActionListSizedByCountReshapedWhenItFitsAndOpenedOnlyWithMinusOne) {
+  tavik_test::ScopedWorkspace scope;
+  const long long a = ws::Frame(L"A").getHandle(), b = ws::Frame(L"B").getHandle();
+  ws::ActionGroup group(L"Main_Sequence/G", 2);
+  for (long long h : {a, b, a}) group.addAction(h);
+  EXPECT_EQ("no room for one more of the 2 actions of action group Main_Sequence/G",
+            workspaceError([&] { group.addAction(ws::Frame(L"C").getHandle()); }));
+  ws::ActionGroup same(L"Main_Sequence/G", 2);  // the same count keeps the list
+  EXPECT_EQ((Handles{2, a, b}), (Handles{same.getActionCount(), same.getAction(0), same.getAction(1)}));
+  ws::ActionGroup smaller(L"Main_Sequence/G", 1);  // fits: emptied
+  EXPECT_EQ(0, smaller.getActionCount());
+  EXPECT_EQ("the action group \"Main_Sequence/G\" has room for 2 actions and cannot take 3",
+            workspaceError([] { ws::ActionGroup(L"Main_Sequence/G", 3); }));
+  EXPECT_EQ((Handles{group.getHandle(), 0}),
+            (Handles{ws::ActionGroup(L"Main_Sequence/G", -1).getHandle(),
+                     ws::ActionGroup(L"Main_Sequence/H", -1).getHandle()}));
+  EXPECT_FALSE(ws::Workspace::getInstance()->is_existing_element(L"Main_Sequence/H", 0xA00000));
+  EXPECT_EQ("invalid element handle in addAction",
+            workspaceError([&] { ws::ActionGroup(L"Main_Sequence/H", -1).addAction(a); }));
+  ws::Sequence(L"Main_Sequence");
+  EXPECT_NE("no WorkspaceException", workspaceError([] { ws::ActionGroup(L"Main_Sequence", -1); }));
+  EXPECT_EQ(24, ws::Workspace::getInstance()->getElementType(group.getHandle()));
+}
+
+TEST(ActionGroupElement, ExitPortsAreReplacedByInnerAndPortNameAndTargetsBelowOneAreNone) {
+  tavik_test::ScopedWorkspace scope;
+  ws::ActionGroup group(L"G", 1);
+  group.addNextAction(L"Ramp", L"Default", 77, -1, 10, 20);
+  group.addNextAction(L"Ramp", L"Error", -1, 5, 1, 2);
+  group.addNextAction(L"Ramp", L"Default", 0, 9, 3, 4);  // replaced at its index
+  const auto text = [](const ws::ActionGroup::NextAction& n) {
+    return n.innerName + L"." + n.portName + L" " + std::to_wstring(n.target) + L" " +
+           std::to_wstring(n.link) + L" " + std::to_wstring(n.x) + L"," + std::to_wstring(n.y);
+  };
+  EXPECT_EQ((std::vector<std::wstring>{L"Ramp.Default 0 9 3,4", L"Ramp.Error 0 5 1,2"}),
+            (std::vector<std::wstring>{text(group.getNextAction(0)), text(group.getNextAction(1))}));
+  for (int k = 2; k < ws::action_group::kNextActionCapacity; ++k)
+    group.addNextAction(L"A" + std::to_wstring(k), L"Default", 1, 1, 0, 0);
+  EXPECT_EQ("addNextAction: action group G already has 32 exit ports",
+            workspaceError([&] { group.addNextAction(L"X", L"Default", 1, 1, 0, 0); }));
+  EXPECT_EQ("addNextAction: the port \"Default\" of the inner action \"" + std::string(300, 'n') +
+                "\" does not fit action group G",
+            workspaceError([&] { group.addNextAction(std::wstring(300, L'n'), L"Default", 1, 1, 0, 0); }));
+  const long long f = ws::Frame(L"F").getHandle(), c = ws::Comment(L"C").getHandle();
+  group.addFrame(f);
+  group.addFrame(f);
+  group.addComment(c);
+  EXPECT_EQ((Handles{1, f, 1, c}),
+            (Handles{group.getFrameCount(), group.getFrame(0), group.getCommentCount(), group.getComment(0)}));
 }
 
 }  // namespace

@@ -26,8 +26,10 @@ namespace workspace {
 
 class HandleTable {
  public:
-  // Index slots for a capacity: the power of two at least twice the capacity.
+  // Index slots for a capacity: the power of two at least twice the capacity
+  // (none for an empty capacity).
   static constexpr unsigned int indexSlots(int capacity) {
+    if (capacity <= 0) return 0;
     unsigned int slots = 1;
     while (slots < 2u * static_cast<unsigned int>(capacity)) slots *= 2;
     return slots;
@@ -68,6 +70,7 @@ class HandleTable {
   // Appends the handle unless the list holds it already; returns its list
   // position. WorkspaceException when the list is full.
   int add(long long handle) {
+    if (capacity_ <= 0) throw WorkspaceException("no room for any of the " + what_());
     const int used = count();
     unsigned int slot = home(handle);
     for (unsigned int probe = 0; probe < slots_; ++probe, slot = (slot + 1) & (slots_ - 1)) {

@@ -1,6 +1,21 @@
 // An action group placed in a sequence: one box that stands for the actions
-// of its definition. Items: action_group::Item.
+// of its definition, with exit ports leaving from some of those actions.
+// Items: action_group::Item.
+//
+// Actions. A group is made for a number of actions (item ActionRoom); their
+// list lives in the class's variable tail, sized when the element is made.
+// Opening an existing group by name with another count gives the list that
+// room and empties it when the tail holds it, else WorkspaceException
+// (elements never grow); the same count keeps the list.
+//
+// Lists and exit ports never repeat: adding an action, frame or comment the
+// group holds changes nothing, and an exit port of an inner action and port
+// name the group holds is replaced where it stands. So loading a
+// configuration again over the same workspace gives the same group. The
+// operations write their items themselves: no listener is told.
 #pragma once
+
+#include <string>
 
 #include "workspace/ElementClass.h"
 
@@ -9,13 +24,55 @@ namespace workspace {
 
 class ActionGroup : public ElementClass<ActionGroup, element_class::kActionGroup> {
  public:
-  // By name (memory area 0xA00000, shared with the actions) or by handle;
-  // see ElementClass.h.
-  using ElementClass::ElementClass;
+  // One exit port as the table holds it.
+  struct NextAction {
+    std::wstring innerName;  // the action inside the group the port leaves from
+    std::wstring portName;
+    long long target = 0;  // the successor's handle; 0 when none
+    long long link = 0;    // the link path's handle; 0 when none
+    int x = 0;
+    int y = 0;
+  };
+
+  // By name (memory area 0xA00000, shared with the actions and sequences):
+  // opens the group, creating it with no room for actions when absent.
+  explicit ActionGroup(const std::wstring& name) : ElementClass(name) {}
+  // count >= 0: opens the group of that name, creating it for `count`
+  // actions when absent; see Actions. count < 0: opens it only; a name the
+  // workspace does not hold gives an invalid proxy (handle 0) without
+  // throwing. WorkspaceException when the name does not fit or belongs to an
+  // element of another class.
+  ActionGroup(const std::wstring& name, int count);
+  // Opens the group at that handle; WorkspaceException when it is none.
+  explicit ActionGroup(long long handle) : ElementClass(handle) {}
 
   // Handle of the group's start action (item StartAction); 0 or below when
   // none is set.
   long long getStartAction() const { return get<long long>(action_group::StartAction); }
+
+  // Appends an action, frame or comment handle unless the list holds it.
+  // WorkspaceException when the handle is no element or the list is full.
+  void addAction(long long handle);
+  void addFrame(long long handle);
+  void addComment(long long handle);
+
+  // Records an exit port of the group: the port `portName` of the inner
+  // action `innerName`, its successor (a handle below 1 is stored as none),
+  // its link path (below 1: none) and its position. WorkspaceException when
+  // a name does not fit its room or the table already holds
+  // kNextActionCapacity other ports.
+  void addNextAction(const std::wstring& innerName, const std::wstring& portName,
+                     long long target, long long link, int x, int y);
+
+  int getActionCount() const;
+  int getFrameCount() const;
+  int getCommentCount() const;
+  int getNextActionCount() const;
+  // The entry at a list position; WorkspaceException outside the list.
+  long long getAction(int position) const;
+  long long getFrame(int position) const;
+  long long getComment(int position) const;
+  NextAction getNextAction(int position) const;
 };
 
 }  // namespace workspace

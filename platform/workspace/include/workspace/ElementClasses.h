@@ -57,7 +57,7 @@ constexpr long long kLinkPaths = 0xD20000;
   X(IPCListener, ipc_listener, Item, 4, 3, memory_area::kListeners, 640, false)                \
   X(PropertyMap, property_map, Item, 5, 9, memory_area::kMaps, 1248, true)                    \
   X(SharedAction, shared_action, Item, 6, 23, memory_area::kActions, 8016, true)              \
-  X(ActionGroup, action_group, Item, 7, 24, memory_area::kActions, 2224, false)               \
+  X(ActionGroup, action_group, Item, 7, 24, memory_area::kActions, 25544, true)               \
   X(Chunk, chunk, Item, 8, 25, memory_area::kChunks, 552, true)                                \
   X(StringValue, string_value, Item, 9, 30, memory_area::kStringValues, 3112, false)           \
   X(NumericValue, numeric_value, Item, 10, 31, memory_area::kNumericValues, 1560, false)       \

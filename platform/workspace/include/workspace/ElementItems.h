@@ -210,8 +210,9 @@ constexpr unsigned int kEcuFileRoom = 512;
   RANGE(propertySlot, Property_, 4008, 8, shared_action::kPropertyCapacity, LongLong, 0)        \
   ITEM(ExitCount, 8008, Int, 0) /* exit ports the action was made for */
 
-// An action group; its operations beyond the start action come with the
-// sequence loader.
+// An action group. After its items come its frame and comment lists, its
+// exit-port table (action_group::kNextActionTable) and, in the class's
+// variable tail, its action list sized by the action count it was made for.
 #define TAVIK_ITEMS_ActionGroup(ITEM, INTERNAL, RANGE)                                           \
   ITEM(DefinitionName, 544, WideText, 504) /* its ActionGroupSequence */                        \
   ITEM(DataName, 1048, WideText, 504) /* its ActionGroupData */                                 \
@@ -224,7 +225,12 @@ constexpr unsigned int kEcuFileRoom = 512;
   ITEM(OwnerName, 1656, WideText, 504)                                                          \
   ITEM(OwnerHandle, 2160, LongLong, 0)                                                          \
   ITEM(BottomAction, 2176, LongLong, 0)                                                         \
-  ITEM(Color, 2208, NumberAsText, 0)
+  ITEM(Color, 2208, NumberAsText, 0)                                                            \
+  INTERNAL(ActionRoom, 2224, Int, 0) /* actions the group was made for */                      \
+  INTERNAL(ActionCount, 2228, Int, 0)                                                           \
+  INTERNAL(FrameCount, 2232, Int, 0)                                                            \
+  INTERNAL(CommentCount, 2236, Int, 0)                                                          \
+  INTERNAL(NextActionCount, 2240, Int, 0) /* exit ports in the table */
 
 // A text of fixed size (an action's comment); the text follows the items
 // (the class's variable tail) as 16-bit units with a terminator.
@@ -419,6 +425,26 @@ namespace testplan_column {
 // Where the row cells begin: right after the fixed items.
 constexpr unsigned int kCellTable = kElementSize;
 }  // namespace testplan_column
+
+namespace action_group {
+// The lists after the items (see HandleTable in the element layer) and the
+// exit-port table: per port the inner action's name, the port's name (wide
+// texts of the rooms below), the successor's and the link path's handles
+// (0: none) and the port's position.
+constexpr int kFrameCapacity = 64;
+constexpr int kCommentCapacity = 64;
+constexpr int kNextActionCapacity = 32;
+constexpr int kMaxActions = 1 << 20;  // the largest action list a group is made for
+constexpr unsigned int kFrameTable = 2248;
+constexpr unsigned int kInnerNameRoom = 512;
+constexpr unsigned int kPortNameRoom = 128;
+constexpr unsigned int kNextActionSize = 664;
+constexpr unsigned int kNextTarget = 640;
+constexpr unsigned int kNextLink = 648;
+constexpr unsigned int kNextX = 656;
+constexpr unsigned int kNextY = 660;
+constexpr unsigned int kActionTable = kElementSize;  // the tail
+}  // namespace action_group
 
 namespace sequence {
 // Handle tables after the items, each a list of handles followed by its
