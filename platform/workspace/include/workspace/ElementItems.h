@@ -323,23 +323,23 @@ constexpr unsigned int kEcuFileRoom = 512;
   INTERNAL(CommentCount, 560, Int, 0)                                                           \
   ITEM(RunState, 600, Int, 0) /* the bench's run state; 0 when a start action is set */        \
   ITEM(RunStep, 608, Int, 0) /* the bench's run step; 0 when a start action is set */          \
-  ITEM(StartX, 704, WideText, 16) /* where the start marker is drawn */                        \
-  ITEM(StartY, 720, WideText, 16)
+  ITEM(StartX, 704, NumberAsText, 0) /* where the start marker is drawn */                     \
+  ITEM(StartY, 720, NumberAsText, 0)
 
 // A rectangle drawn on a sequence or action group canvas.
 #define TAVIK_ITEMS_Frame(ITEM, INTERNAL, RANGE)                                                 \
-  ITEM(X, 544, WideText, 16)                                                                    \
-  ITEM(Y, 560, WideText, 16)                                                                    \
-  ITEM(Width, 576, WideText, 16)                                                                \
-  ITEM(Height, 592, WideText, 16)                                                               \
+  ITEM(X, 544, NumberAsText, 0)                                                                 \
+  ITEM(Y, 560, NumberAsText, 0)                                                                 \
+  ITEM(Width, 576, NumberAsText, 0)                                                             \
+  ITEM(Height, 592, NumberAsText, 0)                                                            \
   ITEM(Color, 608, Int, 0)
 
 // A text box drawn on a sequence or action group canvas.
 #define TAVIK_ITEMS_Comment(ITEM, INTERNAL, RANGE)                                               \
-  ITEM(X, 544, WideText, 16)                                                                    \
-  ITEM(Y, 560, WideText, 16)                                                                    \
-  ITEM(Width, 576, WideText, 16)                                                                \
-  ITEM(Height, 592, WideText, 16)                                                               \
+  ITEM(X, 544, NumberAsText, 0)                                                                 \
+  ITEM(Y, 560, NumberAsText, 0)                                                                 \
+  ITEM(Width, 576, NumberAsText, 0)                                                             \
+  ITEM(Height, 592, NumberAsText, 0)                                                            \
   ITEM(Color, 608, Int, 0)                                                                      \
   ITEM(CommentText, 616, WideText, 4096)
 
