@@ -16,6 +16,7 @@
 #include "TavikEngine/Config/maploader.h"
 #include "TavikEngine/Config/parameterloader.h"
 #include "TavikEngine/Config/testplanloader.h"
+#include "TavikEngine/Config/sequenceloader.h"
 
 namespace tavik {
 namespace workspace {
@@ -74,6 +75,7 @@ class TAVIK_EXPORT ConfigReader {
   ParameterLoader parameter_loader_;
   MapLoader map_loader_;
   TestplanLoader testplan_loader_;
+  SequenceLoader sequence_loader_;
   FormuaLoader formula_loader_;
   std::vector<std::string> device_keys_;
 };

@@ -1,0 +1,706 @@
+#include "TavikEngine/Config/sequenceloader.h"
+
+#include <algorithm>
+#include <exception>
+#include <unordered_set>
+
+#include "TavikEngine/Actions/DurationLogger.h"
+#include "TavikEngine/Config/ConfigException.h"
+#include "TavikEngine/Config/LoadAborted.h"
+#include "TavikEngine/Config/XmlText.h"
+#include "TavikEngine/Config/create_shared.h"
+#include "TavikEngine/LogLevels.h"
+#include "workspace/ActionGroup.h"
+#include "workspace/Comment.h"
+#include "workspace/ElementItems.h"
+#include "workspace/Frame.h"
+#include "workspace/GlobalConfig.h"
+#include "workspace/LinkPath.h"
+#include "workspace/Sequence.h"
+#include "workspace/SharedAction.h"
+#include "workspace/Testplan.h"
+#include "workspace/Workspace.h"
+
+namespace tavik {
+
+namespace {
+
+namespace global = workspace::global_config;
+namespace seq = workspace::sequence;
+namespace grp = workspace::action_group;
+namespace act = workspace::shared_action;
+namespace fc = workspace::frame;
+namespace cm = workspace::comment;
+namespace lp = workspace::link_path;
+
+constexpr int kActionGroupType = workspace::element_type::kActionGroup;
+constexpr int kDefaultColor = 14474460;  // 0xDCDCDC
+constexpr int kMaxGroupExitPorts = 20;
+
+// Whether the loader's sequence was marked failed by the body's handler.
+bool loadOk = true;
+
+std::wstring childWide(const pugi::xml_node& node, const char* name) {
+  return childText(node, name);
+}
+
+// A workspace refusal while building an element that the configuration
+// sizes (frames, comments, exit ports, successors, link points, groups) is an
+// error of that configuration: only the sequence that holds it fails.
+template <class F>
+void asConfigError(F&& step) {
+  try {
+    step();
+  } catch (const WorkspaceException& e) {
+    throw ConfigException(e.twhat());
+  }
+}
+
+// Calls visit(node) for every node reached from `root` by the child names of
+// `path`, in document order.
+template <class Visit>
+void walk(const pugi::xml_node& root, std::initializer_list<const char*> path, Visit&& visit) {
+  std::vector<pugi::xml_node> level{root};
+  for (const char* name : path) {
+    std::vector<pugi::xml_node> next;
+    for (const pugi::xml_node& node : level)
+      for (const pugi::xml_node& child : node.children(name)) next.push_back(child);
+    level.swap(next);
+  }
+  for (const pugi::xml_node& node : level) visit(node);
+}
+
+// Every text node directly below `element` (what [text()=...] compares).
+template <class Visit>
+void forEachText(const pugi::xml_node& element, Visit&& visit) {
+  for (const pugi::xml_node& child : element.children())
+    if (child.type() == pugi::node_pcdata || child.type() == pugi::node_cdata)
+      visit(std::string(child.value()));
+}
+
+// The parent of the first node on `path` below `root` that holds the text
+// `name`: the first selection of "path[text()='name']/..".
+pugi::xml_node firstParentWithText(const pugi::xml_node& root,
+                                   std::initializer_list<const char*> path,
+                                   const std::string& name) {
+  pugi::xml_node found;
+  walk(root, path, [&](const pugi::xml_node& node) {
+    if (!found && hasText(node, name)) found = node.parent();
+  });
+  return found;
+}
+
+void frameItems(workspace::ItemNotifyerElement<workspace::Frame>& frame, const pugi::xml_node& node) {
+  frame.set(fc::Color, node.child("Color").text().as_int(kDefaultColor));
+  frame.set(fc::Width, childWide(node, "Width"));
+  frame.set(fc::Height, childWide(node, "Height"));
+  frame.set(fc::X, childWide(node, "X"));
+  frame.set(fc::Y, childWide(node, "Y"));
+}
+
+void commentItems(workspace::ItemNotifyerElement<workspace::Comment>& comment,
+                  const pugi::xml_node& node) {
+  comment.set(cm::Color, node.child("Color").text().as_int(kDefaultColor));
+  comment.set(cm::Width, childWide(node, "Width"));
+  comment.set(cm::Height, childWide(node, "Height"));
+  comment.set(cm::X, childWide(node, "X"));
+  comment.set(cm::Y, childWide(node, "Y"));
+  comment.set(cm::CommentText, childWide(node, "CommentText"));
+}
+
+std::string chainText(const std::vector<std::wstring>& chain, const std::wstring& last) {
+  std::string text;
+  for (const std::wstring& name : chain) text += utf8Text(name) + " -> ";
+  return text + utf8Text(last);
+}
+
+}  // namespace
+
+SequenceLoader::SequenceLoader()
+    : globalConfig(create_shared<workspace::GlobalConfig>()) {}
+
+SequenceLoader::~SequenceLoader() = default;
+
+void SequenceLoader::setFormuaLoader(FormuaLoader* loader) {
+  formuaLoader = loader;
+  actionLoader.setFormuaLoader(loader, &formulaUses);
+}
+
+void SequenceLoader::load(const pugi::xml_node& measurementDefinition, bool reload) {
+  (void)reload;  // a reload loads the sequences the same way
+  DurationLogger timer(L"Loading Sequences");
+  LOG(INFO) << "Loading Sequences";
+  formulaUses.clear();
+  const pugi::xml_node sequences = measurementDefinition.child("Sequences");
+
+  globalConfig->set(global::ProgressTotal, 0);
+  actionHandles.clear();
+  loadOk = true;
+  globalConfig->set(global::ProgressCurrent, 0);
+
+  int actions = 0;
+  for (const pugi::xml_node& sequence : sequences.children("Sequence"))
+    for (const pugi::xml_node& action : sequence.child("Actions").children("Action")) {
+      (void)action;
+      ++actions;
+    }
+  globalConfig->set(global::ProgressTotal, 2 * actions);
+
+  indexDocument(measurementDefinition);
+  // The index serves this walk only: a document parsed later in the same
+  // place must not meet it.
+  struct Forget {
+    SequenceLoader& loader;
+    ~Forget() { loader.forgetDocument(); }
+  } forget{*this};
+  for (const pugi::xml_node& sequence : sequences.children("Sequence"))
+    loadSequence(sequence, measurementDefinition);
+
+  if (!loadOk) throw LoadAbortedException();
+  actionHandles.clear();
+  if (globalConfig->get<int>(global::AbortRequest) != 0) throw LoadAbortedException();
+  LOG(INFO) << "Loading Sequences ready";
+  if (formuaLoader != nullptr) {
+    std::vector<FormulaEntry>& uses = formuaLoader->get_formula_uses();
+    uses.insert(uses.end(), formulaUses.begin(), formulaUses.end());
+  }
+}
+
+void SequenceLoader::loadSequence(const pugi::xml_node& node,
+                                  const pugi::xml_node& measurementDefinition) {
+  std::wstring name = childWide(node, "Category");
+  globalConfig->set(global::StatusText, L"Step 4/4: Loading Sequence: " + name);
+  name += L"_Sequence";
+  workspace::Sequence sequence(name);
+  sequence.increaseReferenceCounter();
+  sequence.set(seq::StartX, getChildValue(node, L"StartX", L"0"));
+  sequence.set(seq::StartY, getChildValue(node, L"StartY", L"0"));
+  const long long testplan = testplanForSequence(name);
+  load_sequence_or_group(node, measurementDefinition, name, sequence, testplan);
+}
+
+long long SequenceLoader::testplanForSequence(const std::wstring& sequenceName) {
+  static const std::pair<const wchar_t*, const wchar_t*> kBound[] = {
+      {L"Initialize_Sequence", L"Initialize_Testplan"},
+      {L"Main_Sequence", L"Main_Testplan"},
+      {L"Stop_Sequence", L"Stop_Testplan"},
+      {L"End_Sequence", L"End_Testplan"}};
+  for (const auto& bound : kBound)
+    if (sequenceName == bound.first) return workspace::Testplan(bound.second, 0).getHandle();
+  return -1;
+}
+
+void SequenceLoader::load_sequence_or_group(const pugi::xml_node& node,
+                                            const pugi::xml_node& measurementDefinition,
+                                            const std::wstring& name,
+                                            workspace::Sequence& sequence, long long testplan) {
+  try {
+    const std::wstring startActionName = getChildValue(node, L"StartActionName", L"NN");
+    const bool found =
+        loadActions(node.child("Actions"), measurementDefinition, sequence, testplan, name);
+    if (found && !startActionName.empty()) setStartAction(sequence, name, startActionName);
+
+    int i = 0;
+    for (const pugi::xml_node& rectangle : node.child("Rectangles").children()) {
+      if (rectangle.type() != pugi::node_element) continue;
+      const std::wstring elementName = name + L"_frame_" + std::to_wstring(i++);
+      asConfigError([&] {
+        workspace::Frame frame(elementName);
+        frameItems(frame, rectangle);
+        sequence.addFrame(frame.getHandle());
+      });
+    }
+    int j = 0;
+    for (const pugi::xml_node& text : node.child("Comments").children()) {
+      if (text.type() != pugi::node_element) continue;
+      const std::wstring elementName = name + L"_comment_" + std::to_wstring(j++);
+      asConfigError([&] {
+        workspace::Comment comment(elementName);
+        commentItems(comment, text);
+        sequence.addComment(comment.getHandle());
+      });
+    }
+  } catch (const ConfigException& e) {
+    LOG(UA_WARNING) << "Error while loading Sequences: " << e.what();
+    loadOk = false;
+  }
+}
+
+bool SequenceLoader::loadActions(const pugi::xml_node& actions,
+                                 const pugi::xml_node& measurementDefinition,
+                                 workspace::Sequence& sequence, long long testplan,
+                                 std::wstring name) {
+  const bool a = add_sequence_actions(sequence, actions, testplan, name);
+  const bool g = loadActionGroups(actions, testplan, measurementDefinition, sequence, name);
+  for (const pugi::xml_node& action : actions.children("Action")) {
+    globalConfig->set(global::ProgressCurrent,
+                      globalConfig->get<int>(global::ProgressCurrent) + 1);
+    if (globalConfig->get<int>(global::AbortRequest) > 0) return false;
+    loadActionLinks(name, action);
+  }
+  loadActionGroupLinks(measurementDefinition, actions, name);
+  return g || a;
+}
+
+bool SequenceLoader::add_sequence_actions(workspace::Sequence sequence, pugi::xml_node actions,
+                                          long long testplan, std::wstring name) {
+  bool found = false;
+  for (const pugi::xml_node& action : actions.children("Action")) {
+    found = true;
+    const int current = globalConfig->get<int>(global::ProgressCurrent);
+    if (globalConfig->get<int>(global::AbortRequest) > 0) return false;
+    globalConfig->set(global::ProgressCurrent, current + 1);
+    try {
+      std::wstring fullName;
+      const boost::shared_ptr<workspace::SharedAction> element =
+          actionLoader.createAction(name, action, sequence.getHandle(), testplan, fullName);
+      actionHandles[fullName] = element->getHandle();
+      sequence.addAction(element->getHandle());
+    } catch (const WorkspaceException& e) {
+      LOGF(WARNING, "Error creating action %s", e.twhat().c_str());
+    } catch (const std::exception& e) {
+      LOGF(WARNING, "Error creating action %s", e.what());
+    }
+  }
+  return found;
+}
+
+void SequenceLoader::setStartAction(workspace::Sequence sequence, const std::wstring& name,
+                                    const std::wstring& startActionName) {
+  const std::wstring startName = name + L"/" + startActionName;
+  long long handle = 0;
+  const int type = workspace->getElementType(startName, handle);
+  if (type == kActionGroupType) {
+    handle = resolveGroupStart(handle, type, startName);
+    const workspace::SharedAction action(handle);
+    sequence.setStartAction(action);
+    sequence.set(seq::RunStep, 0);
+    sequence.set(seq::RunState, 0);
+    return;
+  }
+  const workspace::SharedAction action(handle);
+  if (action.getHandle() != 0) {
+    sequence.setStartAction(action);
+    sequence.set(seq::RunStep, 0);
+    sequence.set(seq::RunState, 0);
+  }
+}
+
+long long SequenceLoader::resolveGroupStart(long long handle, int type,
+                                            const std::wstring& startName) {
+  // A configuration cannot make the start actions of groups lead in a
+  // circle, but a stale or foreign write of a start item can: every group is
+  // passed at most once.
+  std::unordered_set<long long> passed;
+  while (type == kActionGroupType) {
+    if (!passed.insert(handle).second) {
+      throw ConfigException("The start action " + utf8Text(startName) +
+                            " leads into a loop of action groups");
+    }
+    handle = workspace::ActionGroup(handle).getStartAction();
+    type = workspace->getElementType(handle);
+  }
+  return handle;
+}
+
+void SequenceLoader::loadActionLinks(const std::wstring& name, const pugi::xml_node& action) {
+  const pugi::xml_node nextActions = action.child("NextActions");
+  const std::wstring key = name + L"/" + childWide(action, "Name");
+  const auto found = actionHandles.find(key);
+  const boost::shared_ptr<workspace::SharedAction> element =
+      found != actionHandles.end() && found->second >= 1
+          ? create_shared<workspace::SharedAction>(found->second)
+          : create_shared<workspace::SharedAction>(key, -1);
+  if (element->getHandle() < 1) {
+    // Its creation failed (and was reported): nothing to link.
+    WLOG(WARNING) << L"Action " << key << L" was not created: its exit ports are not loaded";
+    return;
+  }
+  loadNextActions(name, element, nextActions);
+}
+
+void SequenceLoader::loadNextActions(const std::wstring& name,
+                                     boost::shared_ptr<workspace::SharedAction> action,
+                                     const pugi::xml_node& nextActions) {
+  int exits = 0;
+  for (const pugi::xml_node& port : nextActions.children("Action")) {
+    (void)port;
+    ++exits;
+  }
+  action->set(act::ExitCount, exits);
+  int port = 0;
+  linkCounter = 0;
+  std::wstring actionName;
+  action->getName(actionName);
+  for (const pugi::xml_node& next : nextActions.children("Action")) {
+    const std::wstring portName = getChildValue(next, L"PortName", L"NN");
+    const std::wstring targetName = getChildValue(next, L"ActionName", L"NN");
+
+    long long linkHandle = -1;
+    const pugi::xml_node points = next.child("LinkPoints");
+    if (points.child("LinkPoint")) {
+      workspace::LinkPath path(actionName + L"_Link_" + std::to_wstring(linkCounter));
+      ++linkCounter;
+      path.increaseReferenceCounter();
+      linkHandle = path.getHandle();
+      asConfigError([&] {
+        for (const pugi::xml_node& point : points.children("LinkPoint"))
+          path.addd_point(point.child("X").text().as_int(-1), point.child("Y").text().as_int(-1));
+      });
+    }
+    const bool visible = next.child("PortVisible").text().as_bool(true);
+    const int portX = next.child("PortX").text().as_int(-1);
+    const int portY = next.child("PortY").text().as_int(-1);
+
+    const std::wstring targetKey = name + L"/" + targetName;
+    boost::shared_ptr<workspace::SharedAction> target;
+    if (!targetName.empty()) {
+      target = get_shared_action(targetKey);
+      if (target->getHandle() < 1) {
+        WLOG(WARNING) << L"Action " << actionName << L", port " << portName << L": successor "
+                      << targetKey << L" does not exist";
+        target.reset();
+      }
+    }
+    const int hasTarget = target ? 1 : 0;
+    asConfigError([&] {
+      action->addExitPort(port, portName, hasTarget, portX, portY);
+      action->set_port_visible(port, visible);
+    });
+    if (target) {
+      target->increaseReferenceCounter();
+      if (linkHandle > 0) {
+        workspace::LinkPath path(linkHandle);
+        path.set(lp::START_ACTION, action->getHandle());
+        path.set(lp::TARGET_ACTION, target->getHandle());
+      }
+      asConfigError([&] { action->addNextAction(port, 0, target, linkHandle); });
+    }
+    ++port;
+  }
+}
+
+bool SequenceLoader::loadActionGroups(const pugi::xml_node& actions, long long testplan,
+                                      const pugi::xml_node& measurementDefinition,
+                                      workspace::Sequence& sequence, const std::wstring& name) {
+  loadedGroups[name].clear();
+  bool any = false;
+  for (const pugi::xml_node& group : actions.children("ActionGroup"))
+    any = load_group(group, measurementDefinition, sequence, testplan, name) || any;
+  return any;
+}
+
+bool SequenceLoader::load_group(const pugi::xml_node& group,
+                                const pugi::xml_node& measurementDefinition,
+                                workspace::Sequence& sequence, long long testplan,
+                                const std::wstring& name) {
+  const std::wstring groupName = childWide(group, "Name");
+  const std::wstring definitionName = childWide(group, "ActionGroupSequence");
+  if (!isReferencedGroup(measurementDefinition, utf8Text(groupName))) {
+    loadedGroups[name][groupName] = false;
+    return false;
+  }
+  loadedGroups[name][groupName] = true;
+  const std::wstring dataName = childWide(group, "ActionGroupData");
+
+  // A definition that places itself, directly or through others, would
+  // nest without end: the first repetition ends this sequence.
+  if (std::find(groupChain.begin(), groupChain.end(), definitionName) != groupChain.end()) {
+    throw ConfigException("Action group definitions place each other in a cycle: " +
+                          chainText(groupChain, definitionName));
+  }
+  groupChain.push_back(definitionName);
+  struct Leave {
+    std::vector<std::wstring>& chain;
+    ~Leave() { chain.pop_back(); }
+  } leave{groupChain};
+
+  const pugi::xml_node definition = findActionGroupSequence(measurementDefinition, definitionName);
+  const pugi::xml_node groupActions = definition.child("Actions");
+  const pugi::xml_node data = findActionGroupData(measurementDefinition, dataName);
+
+  const std::wstring x = childWide(group, "X");
+  const std::wstring y = childWide(group, "Y");
+  std::wstring width = childWide(group, "Width");
+  std::wstring height = childWide(group, "Height");
+  std::wstring color = childWide(group, "Color");
+  if (width.empty()) width = L"0";
+  if (height.empty()) height = L"0";
+  const std::wstring startName = childWide(definition, "StartActionName");
+  const std::wstring bottomName = childWide(definition, "BottomActionName");
+  const std::wstring prefix = name + L"/" + groupName;
+
+  int count = 0;
+  for (const pugi::xml_node& child : groupActions.children()) {
+    if (std::string("Action") == child.name() || std::string("ActionGroup") == child.name())
+      ++count;
+  }
+  if (count < 1) throw ConfigException("Sequences containing empty Action Groups can't be executed");
+
+  boost::shared_ptr<workspace::ActionGroup> element;
+  asConfigError([&] { element = create_shared<workspace::ActionGroup>(prefix, count); });
+  element->increaseReferenceCounter();
+  long long owner = 0;
+  workspace->getElementType(name, owner);
+  element->set(grp::OwnerName, name);
+  element->set(grp::OwnerHandle, owner);
+  element->set(grp::SequenceHandle, sequence.getHandle());
+  asConfigError([&] {
+    element->set(grp::X, x);
+    element->set(grp::Y, y);
+    element->set(grp::Width, width);
+    element->set(grp::Height, height);
+  });
+
+  ActionLoader::GroupActionContext context;
+  context.sequenceHandle = sequence.getHandle();
+  context.testplanHandle = testplan;
+  context.namePrefix = prefix;
+
+  for (const pugi::xml_node& action : groupActions.children("Action")) {
+    try {
+      const std::wstring actionName = childWide(action, "Name");
+      const pugi::xml_node dataAction = findAction(data, actionName);
+      std::wstring fullName;
+      const boost::shared_ptr<workspace::SharedAction> created =
+          actionLoader.createGroupAction(context, action, dataAction, fullName);
+      sequence.addAction(created->getHandle());
+      created->set(act::GroupPrefix, prefix);
+      created->set(act::GroupInstanceName, groupName);
+      created->set(act::GroupHandle, element->getHandle());
+      created->set(act::InGroup, 1);
+      if (actionName == bottomName) created->set(act::IsBottomAction, 1);
+      element->addAction(created->getHandle());
+    } catch (const WorkspaceException& e) {
+      LOGF(WARNING, "Error creating action %s", e.twhat().c_str());
+    } catch (const std::exception& e) {
+      LOGF(WARNING, "Error creating action %s", e.what());
+    }
+  }
+
+  for (const pugi::xml_node& nested : groupActions.children("ActionGroup"))
+    load_group(nested, measurementDefinition, sequence, testplan, prefix);
+
+  for (const pugi::xml_node& action : groupActions.children("Action")) {
+    globalConfig->set(global::ProgressCurrent,
+                      globalConfig->get<int>(global::ProgressCurrent) + 1);
+    if (globalConfig->get<int>(global::AbortRequest) > 0) return false;
+    loadActionLinks(prefix, action);
+  }
+  loadActionGroupLinks(measurementDefinition, groupActions, prefix);
+  setGroupStartAction(prefix + L"/" + startName, *element);
+
+  if (color.empty()) color = L"0";
+  element->set(grp::DefinitionName, definitionName);
+  element->set(grp::DataName, dataName);
+  asConfigError([&] { element->set(grp::Color, color); });
+
+  int i = 0;
+  for (const pugi::xml_node& rectangle : definition.child("Rectangles").children()) {
+    if (rectangle.type() != pugi::node_element) continue;
+    const std::wstring frameName = name + prefix + L"_frame_" + std::to_wstring(i++);
+    asConfigError([&] {
+      workspace::Frame frame(frameName);
+      frameItems(frame, rectangle);
+      element->addFrame(frame.getHandle());
+    });
+  }
+  int j = 0;
+  for (const pugi::xml_node& text : definition.child("Comments").children()) {
+    if (text.type() != pugi::node_element) continue;
+    const std::wstring commentName = name + prefix + L"_commenct_" + std::to_wstring(j++);
+    asConfigError([&] {
+      workspace::Comment comment(commentName);
+      commentItems(comment, text);
+      element->addComment(comment.getHandle());
+    });
+  }
+  return true;
+}
+
+pugi::xml_node SequenceLoader::findActionGroupSequence(const pugi::xml_node& measurementDefinition,
+                                                       const std::wstring& name) {
+  const std::string text = utf8Text(name);
+  if (measurementDefinition == indexed) {
+    const auto found = definitionsByName.find(text);
+    return found == definitionsByName.end() ? pugi::xml_node() : found->second;
+  }
+  return firstParentWithText(measurementDefinition,
+                             {"ActionGroupSequences", "ActionGroupSequence", "Name"}, text);
+}
+
+pugi::xml_node SequenceLoader::findActionGroupData(const pugi::xml_node& measurementDefinition,
+                                                   const std::wstring& name) {
+  const std::string text = utf8Text(name);
+  if (measurementDefinition == indexed) {
+    const auto found = dataByName.find(text);
+    return found == dataByName.end() ? pugi::xml_node() : found->second;
+  }
+  return firstParentWithText(measurementDefinition, {"ActionGroupDatas", "ActionGroupData", "Name"},
+                             text);
+}
+
+pugi::xml_node SequenceLoader::findAction(const pugi::xml_node& data, const std::wstring& name) {
+  if (!data) return pugi::xml_node();
+  if (!indexed)
+    return firstParentWithText(data, {"Actions", "Action", "Name"}, utf8Text(name));
+  auto [actions, made] = dataActions.try_emplace(data.internal_object());
+  if (made) {
+    walk(data, {"Actions", "Action", "Name"}, [&](const pugi::xml_node& node) {
+      forEachText(node, [&](const std::string& text) { actions->second.emplace(text, node.parent()); });
+    });
+  }
+  const auto found = actions->second.find(utf8Text(name));
+  return found == actions->second.end() ? pugi::xml_node() : found->second;
+}
+
+void SequenceLoader::setGroupStartAction(const std::wstring& startName,
+                                         workspace::ActionGroup& group) {
+  long long handle = 0;
+  const int type = workspace->getElementType(startName, handle);
+  handle = resolveGroupStart(handle, type, startName);
+  group.set(grp::StartAction, handle);
+}
+
+void SequenceLoader::loadActionGroupLinks(const pugi::xml_node& measurementDefinition,
+                                          const pugi::xml_node& actions, std::wstring name) {
+  (void)measurementDefinition;  // the ports stand in the instances themselves
+  for (const pugi::xml_node& instance : actions.children("ActionGroup")) {
+    const std::wstring groupName = childWide(instance, "Name");
+    const auto owner = loadedGroups.find(name);
+    if (owner == loadedGroups.end()) continue;
+    const auto loaded = owner->second.find(groupName);
+    if (loaded == owner->second.end() || !loaded->second) continue;
+
+    workspace::ActionGroup group(name + L"/" + groupName, -1);
+    const pugi::xml_node nextActions = instance.child("NextActions");
+    int visiblePorts = 0;
+    for (const pugi::xml_node& port : nextActions.children("Action")) {
+      const std::string portName = port.child_value("PortName");
+      if ((portName == "Default" || portName == "Warning" || portName == "Error") &&
+          port.child("PortVisible").text().as_bool(false))
+        ++visiblePorts;
+    }
+    if (visiblePorts > kMaxGroupExitPorts) {
+      throw ConfigException(
+          "Maximum number of exit ports of an Action Group (20) exceeded. Sequence can't be "
+          "executed");
+    }
+    linkCounter = 0;
+    for (const pugi::xml_node& port : nextActions.children("Action")) {
+      const pugi::xml_node info = port.child("PortActionInfo");
+      std::wstring parentPath;
+      for (const pugi::xml_node& parent : info.children("ParentActionGroup"))
+        parentPath += wideText(parent.child_value()) + L"/";
+      const std::wstring parent = childWide(info, "ParentActionGroup");
+      const std::wstring innerName = childWide(info, "ActionName");
+      const std::wstring portName = childWide(port, "PortName");
+      const bool visible = port.child("PortVisible").text().as_bool(false);
+      const std::wstring targetName = childWide(port, "ActionName");
+      const int portX = port.child("PortX").text().as_int(-1);
+      const int portY = port.child("PortY").text().as_int(-1);
+
+      const long long linkHandle = loadGroupLinkPoints(name, groupName, port);
+      const std::wstring sourceKey = parent.empty()
+                                         ? name + L"/" + groupName + L"/" + innerName
+                                         : name + L"/" + groupName + L"/" + parentPath + innerName;
+      const std::wstring targetKey = name + L"/" + targetName;
+      const boost::shared_ptr<workspace::SharedAction> source =
+          create_shared<workspace::SharedAction>(sourceKey, -1);
+      if (source->getHandle() < 1) {
+        WLOG(WARNING) << L"Action group " << name << L"/" << groupName << L", port " << portName
+                      << L": the action " << sourceKey << L" it leaves from does not exist";
+        continue;
+      }
+      long long targetHandle = -1;
+      if (!targetName.empty()) {
+        const boost::shared_ptr<workspace::SharedAction> target = get_shared_action(targetKey);
+        if (target->getHandle() < 1) {
+          WLOG(WARNING) << L"Action " << sourceKey << L", port " << portName << L": successor "
+                        << targetKey << L" does not exist";
+        } else {
+          targetHandle = target->getHandle();
+          asConfigError([&] { source->addNextAction(portName, target); });
+        }
+      }
+      if (visible) {
+        asConfigError([&] {
+          group.addNextAction(innerName, portName, targetHandle, linkHandle, portX, portY);
+        });
+        if (source->get<int>(act::IsBottomAction) == 1)
+          group.set(grp::BottomAction, source->getHandle());
+      }
+    }
+  }
+}
+
+long long SequenceLoader::loadGroupLinkPoints(const std::wstring& name,
+                                              const std::wstring& groupName,
+                                              const pugi::xml_node& port) {
+  const pugi::xml_node points = port.child("LinkPoints");
+  if (!points.child("LinkPoint")) return -1;
+  workspace::LinkPath path(name + L"_" + groupName + L"_SequenceGroupLink_" +
+                           std::to_wstring(linkCounter));
+  ++linkCounter;
+  path.increaseReferenceCounter();
+  asConfigError([&] {
+    for (const pugi::xml_node& point : points.children("LinkPoint"))
+      path.addd_point(point.child("X").text().as_int(-1), point.child("Y").text().as_int(-1));
+  });
+  return path.getHandle();
+}
+
+void SequenceLoader::indexDocument(const pugi::xml_node& measurementDefinition) {
+  forgetDocument();
+  indexed = measurementDefinition;
+  const auto refer = [this](const pugi::xml_node& node) {
+    forEachText(node, [this](const std::string& text) { referencedGroups.insert(text); });
+  };
+  walk(measurementDefinition, {"Sequences", "Sequence", "StartActionName"}, refer);
+  walk(measurementDefinition,
+       {"Sequences", "Sequence", "Actions", "Action", "NextActions", "Action", "ActionName"}, refer);
+  walk(measurementDefinition,
+       {"Sequences", "Sequence", "Actions", "ActionGroup", "NextActions", "Action", "ActionName"},
+       refer);
+  walk(measurementDefinition, {"ActionGroupSequences", "ActionGroupSequence", "StartActionName"},
+       refer);
+  walk(measurementDefinition,
+       {"ActionGroupSequences", "ActionGroupSequence", "Actions", "Action", "NextActions", "Action",
+        "ActionName"},
+       refer);
+  // The first node of a name wins, as the first selection of a query does.
+  walk(measurementDefinition, {"ActionGroupSequences", "ActionGroupSequence", "Name"},
+       [this](const pugi::xml_node& node) {
+         forEachText(node, [&](const std::string& text) { definitionsByName.emplace(text, node.parent()); });
+       });
+  walk(measurementDefinition, {"ActionGroupDatas", "ActionGroupData", "Name"},
+       [this](const pugi::xml_node& node) {
+         forEachText(node, [&](const std::string& text) { dataByName.emplace(text, node.parent()); });
+       });
+}
+
+void SequenceLoader::forgetDocument() {
+  indexed = pugi::xml_node();
+  referencedGroups.clear();
+  definitionsByName.clear();
+  dataByName.clear();
+  dataActions.clear();
+}
+
+bool SequenceLoader::isReferencedGroup(const pugi::xml_node& measurementDefinition,
+                                       const std::string& name) {
+  if (measurementDefinition == indexed) return referencedGroups.count(name) > 0;
+  bool found = false;
+  const auto test = [&](std::initializer_list<const char*> path) {
+    if (!found) found = static_cast<bool>(firstParentWithText(measurementDefinition, path, name));
+  };
+  test({"Sequences", "Sequence", "StartActionName"});
+  test({"Sequences", "Sequence", "Actions", "Action", "NextActions", "Action", "ActionName"});
+  test({"Sequences", "Sequence", "Actions", "ActionGroup", "NextActions", "Action", "ActionName"});
+  test({"ActionGroupSequences", "ActionGroupSequence", "StartActionName"});
+  test({"ActionGroupSequences", "ActionGroupSequence", "Actions", "Action", "NextActions", "Action",
+        "ActionName"});
+  return found;
+}
+
+}  // namespace tavik

@@ -1,0 +1,169 @@
+// The configuration's sequences (Sequences/Sequence) with their actions,
+// action groups, exit ports, link paths, frames and comments as workspace
+// elements. Step 4 of 4 of a load: the configuration reader calls
+// setFormuaLoader, then load, after the test plans exist.
+//
+// Names (each is a workspace element name):
+//   sequence          Category + "_Sequence"
+//   action            owner + "/" + Name  (owner: the sequence, or a group prefix)
+//   group instance    owner + "/" + its Name  (the prefix of what it holds)
+//   frame, comment    sequence + "_frame_" + i, sequence + "_comment_" + j;
+//                     in a group: owner + prefix + "_frame_" + i and
+//                     owner + prefix + "_commenct_" + j (so spelled)
+//   link path         action + "_Link_" + k (k counts the action's ports
+//                     with link points); of a group's exit port:
+//                     owner + "_" + group Name + "_SequenceGroupLink_" + k
+// Frames and comments are numbered independently from 0; colour default
+// 14474460. "Main", "Initialize", "Stop" and "End" sequences carry the handle
+// of the test plan of the same category in their actions, others -1.
+//
+// Progress (GlobalConfig): total := 2 x the sequences' actions (not those
+// inside groups); current advances once per action created and once per
+// action (groups' actions included) whose links are loaded. An abort request
+// > 0 stops the current step; any non-zero request at the end fails the
+// load.
+//
+// Errors:
+//  - A configuration error inside a sequence body (an empty group definition,
+//    more than 20 visible exit ports of a group, a link path of more than 21
+//    points, a group definition that places itself directly or through other
+//    groups, a start action that leads into a loop of groups, an element
+//    that has no room left): UA_WARNING "Error while loading Sequences: " +
+//    the reason; the rest of that sequence's body is skipped, the other
+//    sequences are loaded, and load() fails at its end without handing the
+//    formula uses on.
+//  - An action that cannot be created: WARNING "Error creating action " + the
+//    reason; the other actions are loaded, and its exit ports are skipped with
+//    a WARNING naming it.
+//  - A successor that names no element: one WARNING naming the action, the
+//    port and the successor; the port is stored without successor.
+// Names are compared as literal texts: quotes or XPath syntax in a name
+// match only that exact name.
+//
+// Not thread-safe; runs on the loading thread.
+#pragma once
+
+#include <map>
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include <boost/shared_ptr.hpp>
+#include <pugixml.hpp>
+
+#include "TavikEngine/Config/FormuaLoader.h"
+#include "TavikEngine/Config/actionloader.h"
+
+namespace tavik {
+namespace workspace {
+class ActionGroup;
+class GlobalConfig;
+class Sequence;
+class SharedAction;
+}  // namespace workspace
+
+class SequenceLoader : public ActionLoaderBase {
+ public:
+  SequenceLoader();
+  ~SequenceLoader() override;
+  SequenceLoader(const SequenceLoader&) = delete;
+  SequenceLoader& operator=(const SequenceLoader&) = delete;
+
+  // The formula loader whose list receives the formula uses of action
+  // options at the end of a successful load (not owned).
+  void setFormuaLoader(FormuaLoader* loader);
+
+  // Loads every sequence. `reload` is not consulted. Logs INFO "Loading
+  // Sequences" and "Loading Sequences ready", times itself as "Loading
+  // Sequences". Throws LoadAbortedException when a sequence failed or an
+  // abort was requested; other exceptions of the workspace propagate.
+  void load(const pugi::xml_node& measurementDefinition, bool reload);
+
+  // One Sequence node: the element, its start marker, its body.
+  void loadSequence(const pugi::xml_node& sequence, const pugi::xml_node& measurementDefinition);
+  // Handle of the test plan bound to the sequence element name, or -1.
+  long long testplanForSequence(const std::wstring& sequenceName);
+  // Start action, actions, frames and comments of a sequence, inside the
+  // handler for configuration errors described above.
+  void load_sequence_or_group(const pugi::xml_node& node,
+                              const pugi::xml_node& measurementDefinition,
+                              const std::wstring& name, workspace::Sequence& sequence,
+                              long long testplan);
+  // The actions, groups and links of one Actions node; true when it held an
+  // action or a loaded group (and no abort stopped it).
+  bool loadActions(const pugi::xml_node& actions, const pugi::xml_node& measurementDefinition,
+                   workspace::Sequence& sequence, long long testplan, std::wstring name);
+  bool add_sequence_actions(workspace::Sequence sequence, pugi::xml_node actions,
+                            long long testplan, std::wstring name);
+  // Sets the sequence's start action; an action group stands for its start
+  // action, followed through nested groups. A name that matches no element
+  // sets nothing.
+  void setStartAction(workspace::Sequence sequence, const std::wstring& name,
+                      const std::wstring& startActionName);
+
+  // Exit ports, successors and link paths of one action of owner `name`.
+  void loadActionLinks(const std::wstring& name, const pugi::xml_node& action);
+  void loadNextActions(const std::wstring& name,
+                       boost::shared_ptr<workspace::SharedAction> action,
+                       const pugi::xml_node& nextActions);
+
+  // The ActionGroup instances of one Actions node; true when any was loaded.
+  bool loadActionGroups(const pugi::xml_node& actions, long long testplan,
+                        const pugi::xml_node& measurementDefinition,
+                        workspace::Sequence& sequence, const std::wstring& name);
+  // One instance (and the groups nested in it); false when no sequence or
+  // definition names it as start action or successor, or an abort stopped
+  // it.
+  bool load_group(const pugi::xml_node& group, const pugi::xml_node& measurementDefinition,
+                  workspace::Sequence& sequence, long long testplan, const std::wstring& name);
+  // The first ActionGroupSequence / ActionGroupData below the measurement
+  // definition, or the first Actions/Action below a data node, whose Name is
+  // exactly `name`; an empty node when none is.
+  pugi::xml_node findActionGroupSequence(const pugi::xml_node& measurementDefinition,
+                                         const std::wstring& name);
+  pugi::xml_node findActionGroupData(const pugi::xml_node& measurementDefinition,
+                                     const std::wstring& name);
+  pugi::xml_node findAction(const pugi::xml_node& data, const std::wstring& name);
+  // Group item 1552 := the element `startName`, an action group followed to
+  // its start action through nested groups (0 or below for a missing name).
+  void setGroupStartAction(const std::wstring& startName, workspace::ActionGroup& group);
+  // Exit ports of the loaded ActionGroup instances of one Actions node.
+  void loadActionGroupLinks(const pugi::xml_node& measurementDefinition,
+                            const pugi::xml_node& actions, std::wstring name);
+  // The link path of a group's exit port; -1 when it has no link points.
+  long long loadGroupLinkPoints(const std::wstring& name, const std::wstring& groupName,
+                                const pugi::xml_node& port);
+
+ private:
+  // Follows action groups to their start actions from `handle` (whose
+  // element type is `type`); ConfigException when the way leads back to a
+  // group already passed.
+  long long resolveGroupStart(long long handle, int type, const std::wstring& startName);
+  // What the reference test of load_group and the find functions look up,
+  // gathered in one pass over the document that load() works on.
+  void indexDocument(const pugi::xml_node& measurementDefinition);
+  void forgetDocument();
+  bool isReferencedGroup(const pugi::xml_node& measurementDefinition, const std::string& name);
+
+  ActionLoader actionLoader;
+  boost::shared_ptr<workspace::GlobalConfig> globalConfig;
+  std::map<std::wstring, long long> actionHandles;
+  std::map<std::wstring, std::map<std::wstring, bool>> loadedGroups;
+  FormuaLoader* formuaLoader = nullptr;
+  std::vector<FormulaEntry> formulaUses;
+  unsigned short linkCounter = 0;
+
+  // The group definitions load_group is inside of, outermost first.
+  std::vector<std::wstring> groupChain;
+  // The index of the document load() works on (indexed is its root).
+  pugi::xml_node indexed;
+  std::unordered_set<std::string> referencedGroups;
+  std::unordered_map<std::string, pugi::xml_node> definitionsByName;
+  std::unordered_map<std::string, pugi::xml_node> dataByName;
+  // Per data node (by its address), its actions by Name; built when first
+  // asked, forgotten with the document.
+  std::unordered_map<const void*, std::unordered_map<std::string, pugi::xml_node>> dataActions;
+};
+
+}  // namespace tavik

@@ -1,0 +1,515 @@
+// The sequence loader against a real workspace segment: sequences with their
+// actions, start actions, frames and comments; exit ports, successors and
+// link paths; action groups with nested groups and exit ports; progress,
+// abort and the errors that fail one sequence.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "CapturingSink.h"
+#include "ElementItemsText.h"
+#include "LoaderXml.h"
+#include "ScopedWorkspace.h"
+#include "TavikEngine/Config/ConfigException.h"
+#include "TavikEngine/Config/FormuaLoader.h"
+#include "TavikEngine/Config/LoadAborted.h"
+#include "TavikEngine/Config/sequenceloader.h"
+#include "TavikEngine/LogLevels.h"
+#include "workspace/ActionGroup.h"
+#include "workspace/GlobalConfig.h"
+#include "workspace/LinkPath.h"
+#include "workspace/Sequence.h"
+#include "workspace/SharedAction.h"
+#include "workspace/Testplan.h"
+#include "workspace/Workspace.h"
+
+namespace {
+
+namespace ws = tavik::workspace;
+using tavik_test::itemsText;
+using Strings = std::vector<std::string>;
+using WStrings = std::vector<std::wstring>;
+
+// Child elements given as "Key=Value;Key=Value".
+std::string fields(const std::string& text) {
+  std::string xml;
+  size_t at = 0;
+  while (at < text.size()) {
+    size_t end = text.find(';', at);
+    if (end == std::string::npos) end = text.size();
+    const std::string field = text.substr(at, end - at);
+    const std::string key = field.substr(0, field.find('='));
+    xml += "<" + key + ">" + field.substr(key.size() + 1) + "</" + key + ">";
+    at = end + 1;
+  }
+  return xml;
+}
+
+// One exit port: its fields and link points "x,y x,y" ("-,y" leaves X out).
+std::string port(const std::string& portFields, const std::string& points = "") {
+  std::string xml = "<Action>" + fields(portFields);
+  if (!points.empty()) {
+    xml += "<LinkPoints>";
+    size_t at = 0;
+    while (at < points.size()) {
+      size_t end = points.find(' ', at);
+      if (end == std::string::npos) end = points.size();
+      const std::string point = points.substr(at, end - at);
+      const std::string x = point.substr(0, point.find(','));
+      const std::string y = point.substr(point.find(',') + 1);
+      xml += "<LinkPoint>" + (x == "-" ? "" : "<X>" + x + "</X>") + "<Y>" + y + "</Y></LinkPoint>";
+      at = end + 1;
+    }
+    xml += "</LinkPoints>";
+  }
+  return xml + "</Action>";
+}
+
+std::string action(const std::string& name, const std::string& ports = "",
+                   const std::string& more = "") {
+  return "<Action><Name>" + name + "</Name>" +
+         (ports.empty() ? "" : "<NextActions>" + ports + "</NextActions>") + more + "</Action>";
+}
+
+std::string sequence(const std::string& category, const std::string& start,
+                     const std::string& actions, const std::string& more = "") {
+  return "<Sequence>" + (category.empty() ? "" : "<Category>" + category + "</Category>") +
+         (start.empty() ? "" : "<StartActionName>" + start + "</StartActionName>") + "<Actions>" +
+         actions + "</Actions>" + more + "</Sequence>";
+}
+
+std::string instance(const std::string& name, const std::string& definition,
+                     const std::string& more = "") {
+  return "<ActionGroup><Name>" + name + "</Name><ActionGroupSequence>" + definition +
+         "</ActionGroupSequence>" + more + "</ActionGroup>";
+}
+
+std::string definition(const std::string& name, const std::string& start,
+                       const std::string& actions, const std::string& more = "") {
+  return "<ActionGroupSequence><Name>" + name + "</Name><StartActionName>" + start +
+         "</StartActionName><Actions>" + actions + "</Actions>" + more + "</ActionGroupSequence>";
+}
+
+std::string frames(const std::string& tag, const std::vector<std::string>& items) {
+  std::string xml = "<" + tag + ">";
+  for (const std::string& item : items) xml += "<Item>" + fields(item) + "</Item>";
+  return xml + "</" + tag + ">";
+}
+
+class SequenceLoaderTest : public ::testing::Test {
+ protected:
+  // Loads the document of the sequences and the group definitions; false
+  // when load() ended with LoadAbortedException.
+  bool load(const std::string& sequences, const std::string& definitions = "",
+            const std::string& more = "") {
+    md_ = tavik_test::parseXml(&doc_, "<MeasurementDefinition><Sequences>" + sequences +
+                                          "</Sequences><ActionGroupSequences>" + definitions +
+                                          "</ActionGroupSequences>" + more +
+                                          "</MeasurementDefinition>");
+    try {
+      loader_.load(md_, false);
+    } catch (const tavik::LoadAbortedException&) {
+      return false;
+    }
+    return true;
+  }
+
+  static long long handle(const std::wstring& name) {
+    return ws::Workspace::getInstance()->findElement(name, 0xA00000);
+  }
+  // The name of the element at a handle; "-" for none (0), the number for
+  // anything else below 1.
+  static std::wstring nameOf(long long handle) {
+    if (handle == 0) return L"-";
+    if (handle < 0) return std::to_wstring(handle);
+    return itemsText(handle, "name");
+  }
+  static WStrings names(const std::vector<long long>& handles) {
+    WStrings out;
+    for (long long h : handles) out.push_back(nameOf(h));
+    return out;
+  }
+  static WStrings sequenceActions(const std::wstring& name) {
+    const ws::Sequence s(handle(name));
+    std::vector<long long> handles;
+    for (int k = 0; k < s.getActionCount(); ++k) handles.push_back(s.getAction(k));
+    return names(handles);
+  }
+  // Ports of an action: "name hasTarget visible x,y -> successor (link)".
+  static WStrings ports(const std::wstring& name) {
+    ws::SharedAction a(handle(name));
+    WStrings out;
+    for (int k = 0; k < a.getExitCount(); ++k) {
+      const ws::SharedAction::ExitPort p = a.getExitPort(k);
+      out.push_back(p.name + L" " + std::to_wstring(p.hasTarget) + L" " +
+                    std::to_wstring(p.visible) + L" " + std::to_wstring(p.x) + L"," +
+                    std::to_wstring(p.y) + L" -> " + nameOf(p.successor) + L" (" +
+                    nameOf(p.link) + L")");
+    }
+    return out;
+  }
+  // A link path: "start target | x,y x,y".
+  static std::wstring linkPath(const std::wstring& name) {
+    const long long h = ws::Workspace::getInstance()->findElement(name, 0xD20000);
+    if (h < 1) return L"none";
+    ws::LinkPath path(h);
+    std::wstring text = nameOf(path.get<long long>(ws::link_path::START_ACTION)) + L" " +
+                        nameOf(path.get<long long>(ws::link_path::TARGET_ACTION)) + L" |";
+    for (int k = 0; k < path.getPointCount(); ++k)
+      text += L" " + std::to_wstring(path.getPointX(k)) + L"," + std::to_wstring(path.getPointY(k));
+    return text;
+  }
+  std::wstring progress() {
+    ws::GlobalConfig config;
+    return itemsText(config.getHandle(), "10760 10768");
+  }
+  Strings lines(const LEVELS& level) { return sink_.lines(level.value); }
+
+  tavik_test::ScopedWorkspace workspace_;
+  tavik_test::CapturingSink sink_;
+  pugi::xml_document doc_;
+  pugi::xml_node md_;
+  tavik::SequenceLoader loader_;
+};
+
+TEST_F(SequenceLoaderTest, NoSequencesLoadsNothingAndStillHandsOnTheEmptyUses) {
+  FormuaLoader formulas;
+  formulas.get_formula_uses().resize(2);
+  loader_.setFormuaLoader(&formulas);
+  ws::GlobalConfig().set(ws::global_config::ProgressTotal, 9);
+  EXPECT_TRUE(load(""));
+  EXPECT_EQ(L"0|0", progress());
+  EXPECT_EQ((Strings{"load: Loading Sequences", "load: Loading Sequences ready"}), lines(INFO));
+  ASSERT_EQ(1u, lines(TIMING).size());
+  EXPECT_EQ(0u, lines(TIMING)[0].find("~DurationLogger: Function Loading Sequencestook "));
+  EXPECT_EQ(2u, formulas.get_formula_uses().size());
+}
+
+TEST_F(SequenceLoaderTest, ASequenceHoldsItsActionsPortsLinksStartFramesAndComments) {
+  ws::Sequence before(L"Main_Sequence");
+  before.set(ws::sequence::RunState, 5);
+  before.set(ws::sequence::RunStep, 6);
+  ASSERT_TRUE(load(sequence("Main", "A",
+                            action("A", port("PortName=Default;ActionName=B", "1,2 3,4") +
+                                            port("PortName=Error;PortVisible=false;PortX=5", "-,7") +
+                                            port("PortName=Warning;ActionName=;PortY=8") +
+                                            port("ActionName=B;PortVisible=true", "9,9")) +
+                                action("B"),
+                            "<StartX>10</StartX><StartY>20</StartY>" +
+                                frames("Rectangles", {"Color=1;Width=50;Height=60;X=7;Y=8",
+                                                      "X=1", "Color=3"}) +
+                                frames("Comments", {"CommentText=Hello;Width=4", "Color=2"}))));
+  EXPECT_EQ((WStrings{L"Main_Sequence/A", L"Main_Sequence/B"}), sequenceActions(L"Main_Sequence"));
+  const ws::Sequence s(handle(L"Main_Sequence"));
+  EXPECT_EQ(L"Main_Sequence/A|0|0|10|20", nameOf(s.getStartAction()) + L"|" +
+                                              itemsText(s.getHandle(), "600 608 704 720"));
+  EXPECT_EQ((WStrings{L"Default 1 1 -1,-1 -> Main_Sequence/B (Main_Sequence/A_Link_0)",
+                      L"Error 0 0 5,-1 -> - (-)", L"Warning 0 1 -1,8 -> - (-)",
+                      L" 1 1 -1,-1 -> Main_Sequence/B (Main_Sequence/A_Link_2)"}),
+            ports(L"Main_Sequence/A"));
+  EXPECT_EQ((WStrings{L"Main_Sequence/A Main_Sequence/B | 1,2 3,4", L"- - | -1,7",
+                      L"Main_Sequence/A Main_Sequence/B | 9,9", L"none"}),
+            (WStrings{linkPath(L"Main_Sequence/A_Link_0"), linkPath(L"Main_Sequence/A_Link_1"),
+                      linkPath(L"Main_Sequence/A_Link_2"), linkPath(L"Main_Sequence/A_Link_3")}));
+  EXPECT_EQ(L"4|0", itemsText(handle(L"Main_Sequence/A"), "8008") + L"|" +
+                        itemsText(handle(L"Main_Sequence/B"), "8008"));
+  WStrings drawn;
+  for (int k = 0; k < s.getFrameCount(); ++k)
+    drawn.push_back(itemsText(s.getFrame(k), "name 608 576 592 544 560"));
+  for (int k = 0; k < s.getCommentCount(); ++k)
+    drawn.push_back(itemsText(s.getComment(k), "name 608 576 592 544 560 616"));
+  EXPECT_EQ((WStrings{L"Main_Sequence_frame_0|1|50|60|7|8",
+                      L"Main_Sequence_frame_1|14474460|||1|", L"Main_Sequence_frame_2|3||||",
+                      L"Main_Sequence_comment_0|14474460|4||||Hello",
+                      L"Main_Sequence_comment_1|2|||||"}),
+            drawn);
+  EXPECT_EQ(L"4|4", progress());
+  EXPECT_EQ(L"Step 4/4: Loading Sequence: Main", itemsText(ws::GlobalConfig().getHandle(), "10776"));
+  EXPECT_EQ(Strings{}, lines(WARNING));
+}
+
+TEST_F(SequenceLoaderTest, StartActionNamesAndTestPlans) {
+  struct Case {
+    std::string sequences;
+    std::wstring element;  // the sequence element
+    std::wstring items;    // start action | 600 | 608 | the first action's test plan
+    std::wstring status;
+  };
+  ws::Testplan(L"Main_Testplan", 1);
+  const std::wstring plan = std::to_wstring(ws::Testplan(L"Main_Testplan", 0).getHandle());
+  const Case cases[] = {
+      {sequence("Main", "A", action("A")), L"Main_Sequence", L"Main_Sequence/A|0|0|" + plan,
+       L"Main"},
+      {sequence("MainX", "Ghost", action("A")), L"MainX_Sequence", L"-|5|5|-1", L"MainX"},
+      {sequence("", "A", action("A")), L"_Sequence", L"_Sequence/A|0|0|-1", L""},
+      {sequence("Empty", "A", ""), L"Empty_Sequence", L"-|5|5|?", L"Empty"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.sequences);
+    ws::Sequence before(c.element);
+    before.set(ws::sequence::RunState, 5);
+    before.set(ws::sequence::RunStep, 5);
+    ASSERT_TRUE(load(c.sequences));
+    const ws::Sequence s(handle(c.element));
+    EXPECT_EQ(c.items, nameOf(s.getStartAction()) + L"|" + itemsText(s.getHandle(), "600 608") +
+                           L"|" + itemsText(handle(c.element + L"/A"), "3936"));
+    EXPECT_EQ(L"Step 4/4: Loading Sequence: " + c.status,
+              itemsText(ws::GlobalConfig().getHandle(), "10776"));
+  }
+}
+
+TEST_F(SequenceLoaderTest, ActionsThatCannotBeMadeOrSuccessorsThatDoNotExistAreWarnedAbout) {
+  const std::string longName(300, 'n');
+  ASSERT_TRUE(load(sequence("Main", "", action(longName) +
+                                            action("A", port("PortName=Default;ActionName=Ghost"))) +
+                   sequence("Stop", "", action("B"))));
+  EXPECT_EQ((WStrings{L"Main_Sequence/A"}), sequenceActions(L"Main_Sequence"));
+  EXPECT_EQ((WStrings{L"Default 0 1 -1,-1 -> - (-)"}), ports(L"Main_Sequence/A"));
+  const Strings warnings = lines(WARNING);
+  ASSERT_EQ(3u, warnings.size()) << ::testing::PrintToString(warnings);
+  EXPECT_EQ("add_sequence_actions: Error creating action the element name \"Main_Sequence/" +
+                longName + "\" (314 characters) does not fit a SharedAction element (room for 265 "
+                "characters)",
+            warnings[0]);
+  EXPECT_EQ((Strings{"loadActionLinks: Action Main_Sequence/" + longName +
+                         " was not created: its exit ports are not loaded",
+                     "loadNextActions: Action Main_Sequence/A, port Default: successor "
+                     "Main_Sequence/Ghost does not exist"}),
+            Strings(warnings.begin() + 1, warnings.end()));
+  EXPECT_EQ((WStrings{L"Stop_Sequence/B"}), sequenceActions(L"Stop_Sequence"));
+}
+
+// Main places G (definition Body, data D) as its start action, with an exit
+// port from the bottom action R1 and one from X inside the nested H; Lonely is
+// placed but named by nobody.
+const std::string kGroups =
+    definition("Body", "H",
+               action("R1", port("PortName=Default")) + action("R2") + instance("H", "Inner"),
+               "<BottomActionName>R1</BottomActionName>" + frames("Rectangles", {"X=3"}) +
+                   frames("Comments", {"CommentText=Note"})) +
+    definition("Inner", "X", action("X", port("PortName=Warning")));
+
+const std::string kMain = sequence(
+    "Main", "G",
+    action("After") +
+        instance("G", "Body",
+                 "<ActionGroupData>D</ActionGroupData><X>1</X><Y>2</Y><Height>4</Height>"
+                 "<NextActions>" +
+                     port("PortName=Default;PortVisible=True;ActionName=After;PortX=6;PortY=7;"
+                          "PortActionInfo=<ActionName>R1</ActionName>",
+                          "5,5") +
+                     port("PortName=Warning;PortVisible=True;ActionName=After;"
+                          "PortActionInfo=<ParentActionGroup>H</ParentActionGroup><ActionName>X"
+                          "</ActionName>") +
+                     "</NextActions>") +
+        instance("Lonely", "Body"));
+
+TEST_F(SequenceLoaderTest, GroupsNestedGroupsTheirActionsExitPortsFramesAndComments) {
+  ASSERT_TRUE(load(kMain, kGroups));
+  EXPECT_EQ((WStrings{L"Main_Sequence/After", L"Main_Sequence/G/R1", L"Main_Sequence/G/R2",
+                      L"Main_Sequence/G/H/X"}),
+            sequenceActions(L"Main_Sequence"));
+  EXPECT_EQ(L"Main_Sequence/G/H/X", nameOf(ws::Sequence(handle(L"Main_Sequence")).getStartAction()));
+  const ws::ActionGroup g(handle(L"Main_Sequence/G"));
+  const ws::ActionGroup h(handle(L"Main_Sequence/G/H"));
+  EXPECT_EQ((WStrings{L"Main_Sequence|Main_Sequence|Main_Sequence|1|2|0|4|Body|D|0",
+                      L"Main_Sequence/G|Main_Sequence/G|Main_Sequence|||0|0|Inner||0"}),
+            (WStrings{itemsText(g.getHandle(), "1656") + L"|" +
+                          nameOf(g.get<long long>(ws::action_group::OwnerHandle)) + L"|" +
+                          nameOf(g.get<long long>(ws::action_group::SequenceHandle)) + L"|" +
+                          itemsText(g.getHandle(), "1576 1592 1608 1624 544 1048 2208"),
+                      itemsText(h.getHandle(), "1656") + L"|" +
+                          nameOf(h.get<long long>(ws::action_group::OwnerHandle)) + L"|" +
+                          nameOf(h.get<long long>(ws::action_group::SequenceHandle)) + L"|" +
+                          itemsText(h.getHandle(), "1576 1592 1608 1624 544 1048 2208")}));
+  EXPECT_EQ((WStrings{L"Main_Sequence/G/H/X", L"Main_Sequence/G/R1", L"Main_Sequence/G/H/X", L"-"}),
+            (WStrings{nameOf(g.getStartAction()),
+                      nameOf(g.get<long long>(ws::action_group::BottomAction)),
+                      nameOf(h.getStartAction()),
+                      nameOf(h.get<long long>(ws::action_group::BottomAction))}));
+  EXPECT_EQ((WStrings{L"Main_Sequence/G|G|1|1", L"Main_Sequence/G|G|1|0", L"Main_Sequence/G/H|H|1|0"}),
+            (WStrings{itemsText(handle(L"Main_Sequence/G/R1"), "2584 3088 2568 2576"),
+                      itemsText(handle(L"Main_Sequence/G/R2"), "2584 3088 2568 2576"),
+                      itemsText(handle(L"Main_Sequence/G/H/X"), "2584 3088 2568 2576")}));
+  EXPECT_EQ(L"Main_Sequence/G|Main_Sequence/G/H",
+            nameOf(ws::SharedAction(handle(L"Main_Sequence/G/R1")).get<long long>(3592)) + L"|" +
+                nameOf(ws::SharedAction(handle(L"Main_Sequence/G/H/X")).get<long long>(3592)));
+  EXPECT_EQ((WStrings{L"Main_Sequence/G/R1", L"Main_Sequence/G/R2", L"Main_Sequence/G/H/X"}),
+            names({g.getAction(0), g.getAction(1), h.getAction(0)}));
+  EXPECT_EQ((WStrings{L"Main_SequenceMain_Sequence/G_frame_0|3",
+                      L"Main_SequenceMain_Sequence/G_commenct_0|Note"}),
+            (WStrings{itemsText(g.getFrame(0), "name 544"), itemsText(g.getComment(0), "name 616")}));
+  // Exit ports: on the group, and as successors of the inner actions' ports.
+  WStrings exits;
+  for (int k = 0; k < g.getNextActionCount(); ++k) {
+    const ws::ActionGroup::NextAction n = g.getNextAction(k);
+    exits.push_back(n.innerName + L"." + n.portName + L" -> " + nameOf(n.target) + L" (" +
+                    nameOf(n.link) + L") " + std::to_wstring(n.x) + L"," + std::to_wstring(n.y));
+  }
+  EXPECT_EQ((WStrings{L"R1.Default -> Main_Sequence/After (Main_Sequence_G_SequenceGroupLink_0) 6,7",
+                      L"X.Warning -> Main_Sequence/After (-) -1,-1"}),
+            exits);
+  EXPECT_EQ(L"- - | 5,5", linkPath(L"Main_Sequence_G_SequenceGroupLink_0"));
+  EXPECT_EQ((WStrings{L"Default 0 1 -1,-1 -> Main_Sequence/After (-)",
+                      L"Warning 0 1 -1,-1 -> Main_Sequence/After (-)"}),
+            (WStrings{ports(L"Main_Sequence/G/R1")[0], ports(L"Main_Sequence/G/H/X")[0]}));
+  EXPECT_EQ(0, handle(L"Main_Sequence/Lonely"));
+  EXPECT_EQ(L"2|5", progress());  // the group's actions are linked, not counted
+}
+
+TEST_F(SequenceLoaderTest, NamesWithQuotesMatchThemselvesOnly) {
+  const std::string crafted = "x' or '1'='1";
+  ASSERT_TRUE(load(sequence("Q", "G'\"", instance("G'\"", "B\"'1", "<ActionGroupData>D'\"</ActionGroupData>") +
+                                          instance(crafted, "B\"'1")),
+                   definition("B\"'1", "R'1", action("R'1", "", "<Options><Option><Name>O</Name><Type>Value</Type></Option></Options>")) +
+                       definition(crafted, "R'1", "") + definition("B\"'1", "Other", action("Other")),
+                   "<ActionGroupDatas><ActionGroupData><Name>" + crafted +
+                       "</Name></ActionGroupData><ActionGroupData><Name>D'\"</Name><Actions>" +
+                       action("R'1", "", "<Options><Option><Name>O</Name><Values><Value>v"
+                                         "</Value></Values></Option></Options>") +
+                       "</Actions></ActionGroupData></ActionGroupDatas>"));
+  EXPECT_EQ(L"Q_Sequence/G'\"/R'1", nameOf(ws::Sequence(handle(L"Q_Sequence")).getStartAction()));
+  EXPECT_EQ(L"B\"'1|D'\"", itemsText(handle(L"Q_Sequence/G'\""), "544 1048"));
+  const long long property = ws::SharedAction(handle(L"Q_Sequence/G'\"/R'1")).getActionProperty(L"O");
+  EXPECT_EQ(L"v", itemsText(property, "1056"));
+  EXPECT_EQ(0, handle(L"Q_Sequence/" + std::wstring(crafted.begin(), crafted.end())));
+  // Outside a load the same lookups walk the document, with the same first matches.
+  EXPECT_EQ((Strings{"R'1", "D'\"", "R'1", "", ""}),
+            (Strings{loader_.findActionGroupSequence(md_, L"B\"'1").child_value("StartActionName"),
+                     loader_.findActionGroupData(md_, L"D'\"").child_value("Name"),
+                     loader_.findAction(loader_.findActionGroupData(md_, L"D'\""), L"R'1")
+                         .child_value("Name"),
+                     loader_.findActionGroupSequence(md_, L"' or '1'='1").child_value("Name"),
+                     loader_.findAction(md_, L"R'1").child_value("Name")}));
+}
+
+TEST_F(SequenceLoaderTest, GroupErrorsFailTheirSequenceOnly) {
+  struct Case {
+    std::string label;
+    std::string groupFields;  // of the instance G placed as start action
+    std::string definitions;
+    std::string line;  // after "load_sequence_or_group: Error while loading Sequences: "
+    std::wstring made, absent;  // a group element made, one not made (none: "")
+  };
+  std::string ports20, ports21;
+  for (int k = 0; k < 20; ++k)
+    ports20 += port(std::string("PortName=") + (k % 3 == 0 ? "Default" : k % 3 == 1 ? "Warning" : "Error") +
+                    ";PortVisible=True;PortActionInfo=<ActionName>A</ActionName>");
+  const std::string uncounted = port("PortName=Default;PortActionInfo=<ActionName>A</ActionName>") +
+                                port("PortName=Other;PortVisible=True;PortActionInfo=<ActionName>A</ActionName>");
+  ports21 = ports20 + port("PortName=Error;PortVisible=true;PortActionInfo=<ActionName>A</ActionName>");
+  std::string points;
+  for (int k = 0; k < 22; ++k) points += (k ? " " : "") + std::to_string(k) + ",0";
+  const Case cases[] = {
+      {"20 visible ports", "<NextActions>" + ports20 + uncounted + "</NextActions>",
+       definition("Body", "A", action("A")), "", L"Main_Sequence/G", L""},
+      {"21 visible ports", "<NextActions>" + ports21 + "</NextActions>",
+       definition("Body", "A", action("A")),
+       "Maximum number of exit ports of an Action Group (20) exceeded. Sequence can't be executed",
+       L"Main_Sequence/G", L""},
+      {"empty definition", "", definition("Body", "A", ""),
+       "Sequences containing empty Action Groups can't be executed", L"", L"Main_Sequence/G"},
+      {"no definition", "", "", "Sequences containing empty Action Groups can't be executed", L"",
+       L"Main_Sequence/G"},
+      {"22 link points", "", definition("Body", "A", action("A", port("PortName=P", points))),
+       "addd_point: the link path Main_Sequence/G/A_Link_0 already holds 21 points; it has room "
+       "for 21", L"Main_Sequence/G/A", L""},
+      {"self placement", "", definition("Body", "G2", action("A") + instance("G2", "Body")),
+       "Action group definitions place each other in a cycle: Body -> Body", L"Main_Sequence/G",
+       L"Main_Sequence/G/G2"},
+      {"placement through a second group", "",
+       definition("Body", "G2", action("A") + instance("G2", "Second")) +
+           definition("Second", "G3", action("A") + instance("G3", "Body")),
+       "Action group definitions place each other in a cycle: Body -> Second -> Body",
+       L"Main_Sequence/G/G2", L"Main_Sequence/G/G2/G3"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    sink_.clear();
+    tavik_test::ScopedWorkspace scope;  // every case in a fresh workspace
+    tavik::SequenceLoader loader;
+    md_ = tavik_test::parseXml(
+        &doc_, "<MeasurementDefinition><Sequences>" +
+                   sequence("Main", "G", action("Before") + instance("G", "Body", c.groupFields),
+                            frames("Rectangles", {"X=1"})) +
+                   sequence("Stop", "S", action("S")) + "</Sequences><ActionGroupSequences>" +
+                   c.definitions + "</ActionGroupSequences></MeasurementDefinition>");
+    bool ok = true;
+    try {
+      loader.load(md_, false);
+    } catch (const tavik::LoadAbortedException&) {
+      ok = false;
+    }
+    EXPECT_EQ(c.line.empty(), ok);
+    EXPECT_EQ(c.line.empty() ? Strings{}
+                             : Strings{"load_sequence_or_group: Error while loading Sequences: " + c.line},
+              lines(UA_WARNING));
+    EXPECT_EQ(c.line.empty() ? 1 : 0, ws::Sequence(handle(L"Main_Sequence")).getFrameCount());
+    EXPECT_TRUE(c.made.empty() || handle(c.made) > 0) << "missing";
+    EXPECT_TRUE(c.absent.empty() || handle(c.absent) == 0) << "made";
+    EXPECT_EQ(L"Stop_Sequence/S", nameOf(ws::Sequence(handle(L"Stop_Sequence")).getStartAction()));
+    EXPECT_EQ((c.line.empty() ? Strings{"load: Loading Sequences", "load: Loading Sequences ready"}
+                              : Strings{"load: Loading Sequences"}),
+              lines(INFO));
+  }
+}
+
+TEST_F(SequenceLoaderTest, AStartActionLoopWrittenIntoGroupsEndsWithAConfigurationError) {
+  ws::Sequence s(L"S_Sequence");
+  ws::ActionGroup g1(L"S_Sequence/G1", 1), g2(L"S_Sequence/G2", 1);
+  g1.set(ws::action_group::StartAction, g2.getHandle());
+  g2.set(ws::action_group::StartAction, g1.getHandle());
+  const auto error = [](const std::function<void()>& step) {
+    try {
+      step();
+    } catch (const tavik::ConfigException& e) {
+      return std::string(e.what());
+    }
+    return std::string("no ConfigException");
+  };
+  EXPECT_EQ("The start action S_Sequence/G1 leads into a loop of action groups",
+            error([&] { loader_.setStartAction(s, L"S_Sequence", L"G1"); }));
+  ws::ActionGroup outer(L"S_Sequence/Outer", 1);
+  EXPECT_EQ("The start action S_Sequence/G2 leads into a loop of action groups",
+            error([&] { loader_.setGroupStartAction(L"S_Sequence/G2", outer); }));
+  EXPECT_EQ(0, s.getStartAction());
+}
+
+TEST_F(SequenceLoaderTest, AnAbortWhileLinkingAGroupLeavesItWithoutStartFramesAndComments) {
+  ws::GlobalConfig().set(ws::global_config::AbortRequest, 1);
+  EXPECT_FALSE(load(sequence("Main", "G", instance("G", "Body")),
+                    definition("Body", "A", action("A") + action("B"),
+                               frames("Rectangles", {"X=1"}) + frames("Comments", {"X=1"}))));
+  const ws::ActionGroup g(handle(L"Main_Sequence/G"));
+  EXPECT_EQ((std::vector<long long>{2, 0, 0, 0}),
+            (std::vector<long long>{g.getActionCount(), g.getStartAction(), g.getFrameCount(),
+                                    g.getCommentCount()}));
+  EXPECT_EQ(L"0|1", progress());
+  EXPECT_EQ(Strings{"load: Loading Sequences"}, lines(INFO));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(SequenceLoaderTest, AnElementWithoutRoomFailsOnlyItsSequence) {
+  EXPECT_FALSE(load(sequence("Main", "A", action("A"),
+                             frames("Rectangles", {"X=1"}) +
+                                 frames("Comments", {"CommentText=" + std::string(2100, 'c')})) +
+                    sequence("Stop", "S", action("S"))));
+  const long long comment =
+      ws::Workspace::getInstance()->findElement(L"Main_Sequence_comment_0", 0xD10000);
+  EXPECT_EQ((Strings{"load_sequence_or_group: Error while loading Sequences: cannot write item "
+                     "CommentText[616] of Comment Main_Sequence_comment_0[" +
+                     std::to_string(comment) +
+                     "]: a text of 2100 characters does not fit (room for 2047)"}),
+            lines(UA_WARNING));
+  EXPECT_EQ((std::vector<int>{1, 0}),
+            (std::vector<int>{ws::Sequence(handle(L"Main_Sequence")).getFrameCount(),
+                              ws::Sequence(handle(L"Main_Sequence")).getCommentCount()}));
+  EXPECT_EQ(L"Stop_Sequence/S", nameOf(ws::Sequence(handle(L"Stop_Sequence")).getStartAction()));
+}
+
+}  // namespace
