@@ -19,8 +19,11 @@
 #include "TavikEngine/LogLevels.h"
 #include "g3log/g3log.hpp"
 #include "inireader/IniReader.h"
+#include "workspace/ActionGroup.h"
 #include "workspace/ElementSchema.h"
 #include "workspace/GlobalConfig.h"
+#include "workspace/Sequence.h"
+#include "workspace/SharedAction.h"
 #include "workspace/Testplan.h"
 #include "workspace/TestplanColumn.h"
 #include "workspace/Workspace.h"
@@ -124,6 +127,65 @@ void printTestplans(tavik::workspace::Workspace& workspace) {
   }
 }
 
+// The name of the element at a handle; "-" for none.
+std::string nameAt(long long handle) {
+  if (handle < 1) return "-";
+  std::wstring name;
+  tavik::workspace::SharedElement<void>(handle).getName(name);
+  return narrowForDisplay(name);
+}
+
+// One line per action: its exit ports with their successors.
+void printAction(long long handle) {
+  const tavik::workspace::SharedAction action(handle);
+  std::cout << "    " << nameAt(handle) << ":";
+  if (action.getExitCount() == 0) std::cout << " no exit ports";
+  for (int port = 0; port < action.getExitCount(); ++port) {
+    const tavik::workspace::SharedAction::ExitPort exit = action.getExitPort(port);
+    std::cout << (port ? ", " : " ") << narrowForDisplay(exit.name) << " -> "
+              << nameAt(exit.successor);
+  }
+  std::cout << "\n";
+}
+
+// Every sequence with its start action, actions, frames and comments.
+void printSequences(tavik::workspace::Workspace& workspace) {
+  namespace ws = tavik::workspace;
+  std::vector<long long> handles;
+  workspace.getAllElementsOfType(ws::element_type::kSequence, handles, ws::memory_area::kActions);
+  std::cout << "sequences: " << handles.size() << "\n";
+  for (long long handle : handles) {
+    const ws::Sequence sequence(handle);
+    std::cout << "  " << nameAt(handle) << ": start " << nameAt(sequence.getStartAction()) << ", "
+              << sequence.getActionCount() << " actions, " << sequence.getFrameCount()
+              << " frames, " << sequence.getCommentCount() << " comments\n";
+    for (int k = 0; k < sequence.getActionCount(); ++k) printAction(sequence.getAction(k));
+  }
+}
+
+// Every action group with its owner, start action, actions and exit ports.
+void printActionGroups(tavik::workspace::Workspace& workspace) {
+  namespace ws = tavik::workspace;
+  std::vector<long long> handles;
+  workspace.getAllElementsOfType(ws::element_type::kActionGroup, handles,
+                                 ws::memory_area::kActions);
+  std::cout << "action groups: " << handles.size() << "\n";
+  for (long long handle : handles) {
+    const ws::ActionGroup group(handle);
+    std::cout << "  " << nameAt(handle) << " in "
+              << narrowForDisplay(group.get<std::wstring>(ws::action_group::OwnerName))
+              << ": start " << nameAt(group.getStartAction()) << ", actions";
+    for (int k = 0; k < group.getActionCount(); ++k) std::cout << " " << nameAt(group.getAction(k));
+    std::cout << ", " << group.getFrameCount() << " frames, " << group.getCommentCount()
+              << " comments\n";
+    for (int k = 0; k < group.getNextActionCount(); ++k) {
+      const ws::ActionGroup::NextAction exit = group.getNextAction(k);
+      std::cout << "    exit " << narrowForDisplay(exit.innerName) << "."
+                << narrowForDisplay(exit.portName) << " -> " << nameAt(exit.target) << "\n";
+    }
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -188,6 +250,8 @@ int main(int argc, char** argv) {
     printElements("parameters", elementNames(*workspace, type::kParameter, area::kParameters));
     printElements("property maps", elementNames(*workspace, type::kPropertyMap, area::kMaps));
     printTestplans(*workspace);
+    printSequences(*workspace);
+    printActionGroups(*workspace);
     std::cout << "hook file: " << IniReader::get_instance(false)->get_system_path()
               << "/ZUMD/SystemPythonActions/ScriptActions/hooks/PropertyHook.py\n";
   } catch (const std::exception& e) {

@@ -5,19 +5,24 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
 #include "CapturingSink.h"
 #include "ElementItemsText.h"
 #include "LoaderXml.h"
+#include "ScopedIni.h"
 #include "ScopedWorkspace.h"
+#include "TavikEngine/Config/ConfigReader.h"
 #include "TavikEngine/Config/ConfigException.h"
 #include "TavikEngine/Config/FormuaLoader.h"
 #include "TavikEngine/Config/LoadAborted.h"
+#include "TavikEngine/Config/XmlText.h"
 #include "TavikEngine/Config/sequenceloader.h"
 #include "TavikEngine/LogLevels.h"
 #include "workspace/ActionGroup.h"
+#include "workspace/ElementSchema.h"
 #include "workspace/GlobalConfig.h"
 #include "workspace/LinkPath.h"
 #include "workspace/Sequence.h"
@@ -488,6 +493,50 @@ TEST_F(SequenceLoaderTest, AnAbortWhileLinkingAGroupLeavesItWithoutStartFramesAn
                                     g.getCommentCount()}));
   EXPECT_EQ(L"0|1", progress());
   EXPECT_EQ(Strings{"load: Loading Sequences"}, lines(INFO));
+}
+
+}  // namespace
+
+namespace {
+
+// Every element of the workspace by class and name, with its bytes past the
+// type code and reference count (which each load raises).
+std::map<std::string, std::string> workspaceContents() {
+  const auto workspace = ws::Workspace::getInstance();
+  std::map<std::string, std::string> contents;
+  for (const ws::ElementSchema& schema : ws::allSchemas()) {
+    std::vector<long long> handles;
+    workspace->getAllElementsOfType(schema.element_type, handles, schema.area);
+    for (long long h : handles) {
+      const char* at = workspace->getBaseAddress() + h;
+      contents[schema.class_name + " " + tavik::utf8Text(itemsText(h, "name"))] =
+          std::string(at + ws::element_header::kClassId,
+                      workspace->getElementSize(h) - ws::element_header::kClassId);
+    }
+  }
+  return contents;
+}
+
+TEST(ExampleConfiguration, LoadsAndASecondLoadOverItGivesTheSameElementsAndItems) {
+  tavik_test::ScopedWorkspace scope;
+  tavik_test::ScopedIni ini("[devices]\nMotor=ECU\nDyno=Dynamometer\n");
+  tavik_test::CapturingSink sink;
+  tavik::ConfigReader reader;
+  ASSERT_TRUE(reader.loadConfig(tavik::wideText(TAVIK_EXAMPLE_CONFIG), false));
+  const std::map<std::string, std::string> first = workspaceContents();
+  ASSERT_TRUE(reader.loadConfig(tavik::wideText(TAVIK_EXAMPLE_CONFIG), true));
+  const std::map<std::string, std::string> second = workspaceContents();
+  std::vector<std::string> changed;
+  for (const auto& [name, bytes] : second) {
+    const auto before = first.find(name);
+    if (before == first.end() || before->second != bytes) changed.push_back(name);
+  }
+  EXPECT_EQ(first.size(), second.size());
+  EXPECT_EQ(std::vector<std::string>{}, changed);
+  EXPECT_EQ(Strings{}, sink.lines(WARNING.value));
+  EXPECT_EQ(Strings{}, sink.lines(UA_WARNING.value));
+  EXPECT_EQ(1u, first.count("Sequence Main_Sequence"));
+  EXPECT_EQ(1u, first.count("ActionGroup Main_Sequence/Sweep/Step"));
 }
 
 }  // namespace

@@ -51,7 +51,8 @@ TEST(ExampleHost, LoadsTheShippedExampleAndRemovesItsWorkspace) {
   EXPECT_NE(std::string::npos, run.output.find("  Cycle Counter\n  Message\n")) << run.output;
   EXPECT_NE(std::string::npos,
             run.output.find(
-                "property maps: 1\n  Ignition Map\n"
+                "property maps: 2\n  _prop_Initialize_Sequence/Warm UpIgnition_action_property\n"
+                "  Ignition Map\n"
                 "test plans: 2\n"
                 "  Initialize_Testplan: 4 columns, 2 rows\n"
                 "    Initialize_Testplan_Result_Column: 0 0\n"
@@ -64,6 +65,23 @@ TEST(ExampleHost, LoadsTheShippedExampleAndRemovesItsWorkspace) {
                 "    Main_Testplan_Throttle Demand_Column_Value: 20 45.5 80\n"
                 "    Main_Testplan_Ignition Angle_Column_Demand_Value: 12 nan 24\n"
                 "    Main_Testplan_Status_Column: - - -\n"
+                "sequences: 2\n"
+                "  Initialize_Sequence: start Initialize_Sequence/Reset, 2 actions, 0 frames, 0 "
+                "comments\n"
+                "    Initialize_Sequence/Reset: Default -> Initialize_Sequence/Warm Up\n"
+                "    Initialize_Sequence/Warm Up: Default -> -\n"
+                "  Main_Sequence: start Main_Sequence/Sweep/Step/Ramp, 3 actions, 1 frames, 1 "
+                "comments\n"
+                "    Main_Sequence/Evaluate: no exit ports\n"
+                "    Main_Sequence/Sweep/Settle: Default -> Main_Sequence/Evaluate\n"
+                "    Main_Sequence/Sweep/Step/Ramp: Default -> Main_Sequence/Sweep/Settle\n"
+                "action groups: 2\n"
+                "  Main_Sequence/Sweep in Main_Sequence: start Main_Sequence/Sweep/Step/Ramp, "
+                "actions Main_Sequence/Sweep/Settle, 1 frames, 1 comments\n"
+                "    exit Settle.Default -> Main_Sequence/Evaluate\n"
+                "  Main_Sequence/Sweep/Step in Main_Sequence/Sweep: start "
+                "Main_Sequence/Sweep/Step/Ramp, actions Main_Sequence/Sweep/Step/Ramp, 0 frames, 0 "
+                "comments\n"
                 "hook file: "))
       << run.output;
   EXPECT_TRUE(std::filesystem::exists(dir.path() / hooks / "PropertyHook.py"));
