@@ -4,6 +4,70 @@
 
 namespace tavik_bench {
 
+namespace {
+
+void linkPoints(std::ostringstream& xml, int x) {
+  xml << "<LinkPoints><LinkPoint><X>" << x << "</X><Y>10</Y></LinkPoint><LinkPoint><X>" << x
+      << "</X><Y>20</Y></LinkPoint></LinkPoints>";
+}
+
+// The Main sequence: one action per 4 parameters, chained by their Default
+// ports; every 16th action also leads to an instance of the group "Block",
+// whose exit port leads on to the next action.
+void appendSequences(std::ostringstream& xml, int parameters) {
+  const int actions = parameters / 4;
+  xml << "<Sequences><Sequence><Category>Main</Category><StartActionName>A 0</StartActionName>"
+      << "<Actions>\n";
+  for (int k = 0; k < actions; ++k) {
+    xml << "<Action><Name>A " << k << "</Name><ActionModule>bench.step</ActionModule>"
+        << "<ActionCategory>PythonClassAction</ActionCategory><X>" << k << "</X><Y>0</Y><Options>"
+        << "<Option><Name>Speed</Name><Type>NumericValue</Type><Values><Value>" << k
+        << "</Value></Values></Option>"
+        << "<Option><Name>Channels</Name><Type>ChSelect</Type><Values><Value>Param " << 4 * k
+        << "</Value><Value>Param " << 4 * k + 1 << "</Value></Values></Option>"
+        << "<Option><Name>Target</Name><Type>MapAndValueSelect</Type><Values><Value>";
+    if (k % 4 == 0 && k / 4 < parameters / 16)
+      xml << "Formula:Formula " << k / 4;
+    else
+      xml << "Map:Map " << k / 2;
+    xml << "</Value></Values></Option></Options><NextActions><Action><PortName>Default</PortName>";
+    if (k + 1 < actions) xml << "<ActionName>A " << k + 1 << "</ActionName>";
+    linkPoints(xml, k);
+    xml << "</Action>";
+    if (k % 16 == 15)
+      xml << "<Action><PortName>Group</PortName><ActionName>G " << k / 16 << "</ActionName></Action>";
+    xml << "</NextActions></Action>\n";
+  }
+  for (int g = 0; g < actions / 16; ++g) {
+    xml << "<ActionGroup><Name>G " << g << "</Name><ActionGroupSequence>Block"
+        << "</ActionGroupSequence><ActionGroupData>Block Data</ActionGroupData><NextActions>"
+        << "<Action><PortName>Default</PortName><PortVisible>True</PortVisible>";
+    if (16 * g + 16 < actions) xml << "<ActionName>A " << 16 * g + 16 << "</ActionName>";
+    xml << "<PortActionInfo><ActionName>R 3</ActionName></PortActionInfo>";
+    linkPoints(xml, g);
+    xml << "</Action></NextActions></ActionGroup>\n";
+  }
+  xml << "</Actions></Sequence></Sequences>\n<ActionGroupSequences><ActionGroupSequence>"
+      << "<Name>Block</Name><StartActionName>R 0</StartActionName><BottomActionName>R 3"
+      << "</BottomActionName><Actions>";
+  for (int r = 0; r < 4; ++r) {
+    xml << "<Action><Name>R " << r << "</Name><Options><Option><Name>Rate</Name>"
+        << "<Type>NumericValue</Type></Option></Options><NextActions><Action><PortName>Default"
+        << "</PortName>";
+    if (r < 3) xml << "<ActionName>R " << r + 1 << "</ActionName>";
+    xml << "</Action></NextActions></Action>";
+  }
+  xml << "</Actions></ActionGroupSequence></ActionGroupSequences>\n<ActionGroupDatas>"
+      << "<ActionGroupData><Name>Block Data</Name><Actions>";
+  for (int r = 0; r < 4; ++r) {
+    xml << "<Action><Name>R " << r << "</Name><Options><Option><Name>Rate</Name><Values><Value>"
+        << r << "</Value></Values></Option></Options></Action>";
+  }
+  xml << "</Actions></ActionGroupData></ActionGroupDatas>\n";
+}
+
+}  // namespace
+
 std::string generateConfiguration(int parameters) {
   std::ostringstream xml;
   xml << "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<MeasurementDefinition>\n"
@@ -38,7 +102,9 @@ std::string generateConfiguration(int parameters) {
     if (p % 16 == 2) xml << "<Demand_Value>Formula:Formula " << p / 16 << "</Demand_Value>";
     xml << "</Parameter>\n";
   }
-  xml << "</ParameterType></Parameters>\n</MeasurementDefinition>\n";
+  xml << "</ParameterType></Parameters>\n";
+  appendSequences(xml, parameters);
+  xml << "</MeasurementDefinition>\n";
   return xml.str();
 }
 

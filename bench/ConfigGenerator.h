@@ -8,7 +8,10 @@ namespace tavik_bench {
 // A configuration with `parameters` set parameters (pairs of them share a set
 // channel, so every parameter gets one same-set-name link), one property map
 // per 8 parameters (with an X input parameter), one calculation formula per 16
-// parameters (used by a parameter property), and one device.
+// parameters (used by a parameter property), one device, and a Main sequence
+// of one action per 4 parameters (options of three kinds, a "Formula:" value
+// on every 4th, exit ports with link points) with one action group instance
+// per 16 actions.
 std::string generateConfiguration(int parameters);
 
 // A configuration whose one test plan "Main" drives the Value of `parameters`
