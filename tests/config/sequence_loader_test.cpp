@@ -562,3 +562,41 @@ TEST_F(SequenceLoaderTest, AnElementWithoutRoomFailsOnlyItsSequence) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(SequenceLoaderTest, FormulaUsesOfActionOptionsJoinTheFormulaLoaderOnlyAfterASuccessfulLoad) {
+  const std::string formula =
+      "<CalculationFormulas><CalculationFormula><Name>F</Name><Formula>1 + 2</Formula>"
+      "</CalculationFormula></CalculationFormulas>";
+  const std::string main = sequence(
+      "Main", "", action("A", "", "<Options><Option><Name>Target</Name><Type>MapAndValueSelect"
+                                  "</Type><Values><Value>Formula:F</Value></Values></Option>"
+                                  "</Options>"));
+  for (const bool fails : {false, true}) {
+    SCOPED_TRACE(fails);
+    FormuaLoader formulas;
+    md_ = tavik_test::parseXml(
+        &doc_, "<MeasurementDefinition>" + formula + "<Sequences>" + main +
+                   (fails ? sequence("Stop", "G", instance("G", "Nowhere")) : "") +
+                   "</Sequences></MeasurementDefinition>");
+    formulas.load(md_);
+    loader_.setFormuaLoader(&formulas);
+    const size_t before = formulas.get_formula_uses().size();
+    bool ok = true;
+    try {
+      loader_.load(md_, false);
+    } catch (const tavik::LoadAbortedException&) {
+      ok = false;
+    }
+    EXPECT_EQ(!fails, ok);
+    ASSERT_EQ(before + (fails ? 0 : 1), formulas.get_formula_uses().size());
+    if (!fails) {
+      const FormulaEntry& use = formulas.get_formula_uses().back();
+      EXPECT_EQ(L"_prop_Main_Sequence/ATarget|_prop_Main_Sequence_ATarget.set_result(|1",
+                use.target + L"|" + use.setter + L"|" + std::to_wstring(use.action_property_bound));
+    }
+  }
+}
+
+}  // namespace
