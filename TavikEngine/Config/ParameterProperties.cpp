@@ -4,6 +4,7 @@
 #include <string>
 
 #include "TavikEngine/Config/PythonText.h"
+#include "TavikEngine/Config/WideText.h"
 #include "TavikEngine/Config/parameterloader.h"
 #include "TavikEngine/LogLevels.h"
 #include "wideint/LogFlags.h"
@@ -14,13 +15,7 @@ namespace {
 
 namespace param = workspace::parameter;
 
-const std::wstring kMapPrefix = L"Map:";
-const std::wstring kFormulaPrefix = L"Formula:";
 const std::wstring kThisParameter = L"ThisParameter";
-
-bool startsWith(const std::wstring& text, const std::wstring& prefix) {
-  return text.compare(0, prefix.size(), prefix) == 0;
-}
 
 // The parameter's name as the hook file's attribute asks for it: blanks
 // become "_" and "-" becomes "0"; nothing else changes (the formula loader
@@ -33,20 +28,6 @@ std::wstring formulaVariableOf(std::wstring name) {
     if (c == L'-') c = L'0';
   }
   return name;
-}
-
-// Every occurrence of `from` replaced by `to`; inserted text is not searched
-// again.
-std::wstring replaceAll(const std::wstring& text, const std::wstring& from, const std::wstring& to) {
-  std::wstring out;
-  std::size_t start = 0;
-  for (std::size_t at = text.find(from); at != std::wstring::npos; at = text.find(from, start)) {
-    out.append(text, start, at - start);
-    out += to;
-    start = at + from.size();
-  }
-  out.append(text, start, std::wstring::npos);
-  return out;
 }
 
 std::wstring nameOf(const workspace::Parameter& parameter) {

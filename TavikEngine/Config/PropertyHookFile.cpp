@@ -15,11 +15,14 @@
 
 #include "TavikEngine/Config/FormulaSyntax.h"
 #include "TavikEngine/Config/PythonText.h"
+#include "TavikEngine/Config/WideText.h"
 #include "TavikEngine/Config/XmlText.h"
 #include "TavikEngine/LogLevels.h"
 #include "inireader/IniReader.h"
 
 namespace {
+
+using tavik::startsWith;
 
 const char kHookFile[] = "/ZUMD/SystemPythonActions/ScriptActions/hooks/PropertyHook.py";
 
@@ -38,10 +41,6 @@ std::wstring limitText(double value) {
   out.imbue(std::locale::classic());
   out << value;
   return out.str();
-}
-
-bool startsWith(const std::wstring& text, const std::wstring& prefix) {
-  return text.compare(0, prefix.size(), prefix) == 0;
 }
 
 // The statements of a method, or "pass" when there are none.

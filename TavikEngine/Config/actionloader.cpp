@@ -8,6 +8,7 @@
 
 #include <boost/lexical_cast.hpp>
 
+#include "TavikEngine/Config/WideText.h"
 #include "TavikEngine/Config/XmlText.h"
 #include "TavikEngine/Config/create_shared.h"
 #include "TavikEngine/LogLevels.h"
@@ -39,13 +40,7 @@ constexpr int kActionGroupType = workspace::element_type::kActionGroup;
 constexpr long long kParameterArea = workspace::memory_area::kParameters;
 constexpr size_t kValueOptionLimit = 1024;
 constexpr int kCommentChunkSize = 1024;
-const std::wstring kFormulaPrefix = L"Formula:";
-const std::wstring kMapPrefix = L"Map:";
 const std::wstring kDashesPrefix = L"---";
-
-bool startsWith(const std::wstring& text, const std::wstring& prefix) {
-  return text.compare(0, prefix.size(), prefix) == 0;
-}
 
 // Code of an option's ParentCategory: 1 "Set", 3 "Option", 2 "Limit"; 0 else.
 int categoryCode(const std::wstring& category) {
