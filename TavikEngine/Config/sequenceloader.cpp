@@ -544,14 +544,15 @@ pugi::xml_node SequenceLoader::findAction(const pugi::xml_node& data, const std:
   if (!data) return pugi::xml_node();
   if (!indexed)
     return firstParentWithText(data, {"Actions", "Action", "Name"}, utf8Text(name));
-  auto [actions, made] = dataActions.try_emplace(data.internal_object());
-  if (made) {
+  const auto emplaced = dataActions.try_emplace(data.internal_object());
+  auto& actions = emplaced.first->second;
+  if (emplaced.second) {
     walk(data, {"Actions", "Action", "Name"}, [&](const pugi::xml_node& node) {
-      forEachText(node, [&](const std::string& text) { actions->second.emplace(text, node.parent()); });
+      forEachText(node, [&](const std::string& text) { actions.emplace(text, node.parent()); });
     });
   }
-  const auto found = actions->second.find(utf8Text(name));
-  return found == actions->second.end() ? pugi::xml_node() : found->second;
+  const auto found = actions.find(utf8Text(name));
+  return found == actions.end() ? pugi::xml_node() : found->second;
 }
 
 void SequenceLoader::setGroupStartAction(const std::wstring& startName,
