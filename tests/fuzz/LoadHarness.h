@@ -19,8 +19,6 @@
 #include <memory>
 #include <string>
 
-#include <boost/interprocess/ipc/message_queue.hpp>
-
 #include "CapturingSink.h"
 #include "HookLayout.h"
 #include "QueueTestSupport.h"
@@ -78,7 +76,7 @@ class LoadHarness {
       outcome.fault = "an exception left an entry point";
     }
     for (const std::string& m : sink.messages()) full = full || m.find("is full") != std::string::npos;
-    drainQueue();
+    tavik_test::receiveAll(queue_id_);  // drained
     if (std::filesystem::exists(ini_.hookFile())) {
       std::ifstream in(ini_.hookFile(), std::ios::binary);
       outcome.hook.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
@@ -104,19 +102,6 @@ class LoadHarness {
     // The configuration's version text, written by every load.
     workspace->addListener(tavik::workspace::GlobalConfig().getHandle() + 11296, listener);
     reader_.reset(new tavik::ConfigReader());
-  }
-  void drainQueue() {
-    namespace bip = boost::interprocess;
-    try {
-      bip::message_queue queue(bip::open_only, tavik_test::queueNameOf(queue_id_).c_str());
-      std::string buffer(queue.get_max_msg_size(), '\0');
-      bip::message_queue::size_type received;
-      unsigned int priority;
-      while (queue.try_receive(&buffer[0], buffer.size(), received, priority)) {
-      }
-    } catch (const bip::interprocess_exception&) {
-      // not created yet
-    }
   }
 
   tavik_test::ScopedIni ini_;

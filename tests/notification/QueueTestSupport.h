@@ -6,6 +6,7 @@
 
 #include <random>
 #include <string>
+#include <vector>
 
 #include <boost/interprocess/ipc/message_queue.hpp>
 #include <boost/interprocess/sync/named_condition.hpp>
@@ -20,6 +21,22 @@ inline int randomQueueId() {
 }
 
 inline std::string queueNameOf(long long id) { return "tavik_" + std::to_string(id); }
+
+// Every record waiting in the queue of an id, taken out of it; none when the
+// queue was never created.
+inline std::vector<std::string> receiveAll(long long id) {
+  namespace bip = boost::interprocess;
+  std::vector<std::string> records;
+  try {
+    bip::message_queue queue(bip::open_only, queueNameOf(id).c_str());
+    std::string buffer(queue.get_max_msg_size(), '\0');
+    bip::message_queue::size_type size = 0;
+    unsigned int priority = 0;
+    while (queue.try_receive(&buffer[0], buffer.size(), size, priority)) records.push_back(buffer.substr(0, size));
+  } catch (const bip::interprocess_exception&) {
+  }
+  return records;
+}
 
 // Removes the queue, mutex and condition of an id now (a crashed earlier run
 // may have left them) and when it goes out of scope.

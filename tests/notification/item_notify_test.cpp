@@ -19,7 +19,6 @@
 
 namespace {
 
-namespace bip = boost::interprocess;
 using tavik::workspace::IPCListener;
 using tavik_test::queueNameOf;
 using Lines = std::vector<std::string>;
@@ -55,19 +54,7 @@ class ItemNotify : public ::testing::Test {
   template <class T> void poke(unsigned int position, T value) {
     std::memcpy(ws_->getBaseAddress() + config_.getHandle() + position, &value, sizeof value);
   }
-  // Every record waiting in queue id_ + offset; none when it was never created.
-  Lines receiveAll(int offset = 0) {
-    Lines records;
-    try {
-      bip::message_queue queue(bip::open_only, queueNameOf(id_ + offset).c_str());
-      std::string buffer(queue.get_max_msg_size(), '\0');
-      bip::message_queue::size_type size = 0;
-      unsigned int priority = 0;
-      while (queue.try_receive(&buffer[0], buffer.size(), size, priority)) records.push_back(buffer.substr(0, size));
-    } catch (const bip::interprocess_exception&) {
-    }
-    return records;
-  }
+  Lines receiveAll(int offset = 0) { return tavik_test::receiveAll(id_ + offset); }
   std::string record(unsigned int item, const std::string& tail) const {
     return "22 serialization::archive 18 0 0 " + h() + " " + std::to_string(item) + " " + tail;
   }
