@@ -1,8 +1,9 @@
-// Test helper: configuration XML for the formula, map and hook file tests.
+// Test helper: configuration XML for the loader, map and hook file tests.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <string>
 
 #include <pugixml.hpp>
@@ -68,5 +69,17 @@ inline const std::string kBodiesInACycle =
     "<Name>B</Name></ActionGroup></Actions></ActionGroupSequence><ActionGroupSequence><Name>B"
     "</Name><Actions><ActionGroup><Name>Schleife \xC3\x84</Name></ActionGroup></Actions>"
     "</ActionGroupSequence></ActionGroupSequences>";
+
+// Child elements given as "Key=Value;Key=Value" (a value may hold "=", not
+// ";"): "Name=A;X=1" -> "<Name>A</Name><X>1</X>".
+inline std::string childrenXml(const std::string& fields) {
+  std::string xml;
+  std::istringstream in(fields);
+  for (std::string field; std::getline(in, field, ';');) {
+    const std::string key = field.substr(0, field.find('='));
+    xml += "<" + key + ">" + field.substr(key.size() + 1) + "</" + key + ">";
+  }
+  return xml;
+}
 
 }  // namespace tavik_test

@@ -3,7 +3,6 @@
 // lookup of the action that a name stands for.
 #include <gtest/gtest.h>
 
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -29,17 +28,6 @@ namespace ws = tavik::workspace;
 using tavik_test::itemsText;
 using Strings = std::vector<std::string>;
 
-// Child elements given as "Key=Value;Key=Value" (a value may hold "=").
-std::string children(const std::string& fields) {
-  std::string xml;
-  std::istringstream in(fields);
-  for (std::string field; std::getline(in, field, ';');) {
-    const std::string key = field.substr(0, field.find('='));
-    xml += "<" + key + ">" + field.substr(key.size() + 1) + "</" + key + ">";
-  }
-  return xml;
-}
-
 // An option of that Type and Name with values, and more children.
 std::string option(const std::string& type, const std::string& name,
                    const Strings& values = {}, const std::string& more = "") {
@@ -56,7 +44,7 @@ class ActionLoaderTest : public ::testing::Test {
  protected:
   // An Action node with the children `fields` and the options.
   pugi::xml_node action(const std::string& fields, const std::string& options = "") {
-    return tavik_test::parseXml(&doc_, "<Action>" + children(fields) + "<Options>" + options +
+    return tavik_test::parseXml(&doc_, "<Action>" + tavik_test::childrenXml(fields) + "<Options>" + options +
                                            "</Options></Action>");
   }
   boost::shared_ptr<ws::SharedAction> load(const std::string& fields,
@@ -133,13 +121,12 @@ TEST_F(ActionLoaderTest, CommentsGoToChunksPerEntryPoint) {
     ws::Workspace::getInstance()->getItem(a->getHandle() + 3616, handle);
     return handle > 0 ? itemsText(handle, "name refs") : L"none";
   };
-  EXPECT_EQ(L"none", chunkOf(load("Name=Quiet")));
-  EXPECT_EQ(L"Seq/Loud_lua_chunk|1", chunkOf(load("Name=Loud;Comment=Hello")));
-  EXPECT_EQ(L"Grp/Quiet_comment|1",
-            chunkOf(loader_.createGroupAction(context, action("Name=Quiet"), data_, fullName)));
-  EXPECT_EQ(L"Grp/Loud_lua_chunk|1",
-            chunkOf(loader_.createGroupAction(context, action("Name=Loud;Comment=Hi"), data_,
-                                              fullName)));
+  EXPECT_EQ((std::vector<std::wstring>{L"none", L"Seq/Loud_lua_chunk|1", L"Grp/Quiet_comment|1",
+                                       L"Grp/Loud_lua_chunk|1"}),
+            (std::vector<std::wstring>{
+                chunkOf(load("Name=Quiet")), chunkOf(load("Name=Loud;Comment=Hello")),
+                chunkOf(loader_.createGroupAction(context, action("Name=Quiet"), data_, fullName)),
+                chunkOf(loader_.createGroupAction(context, action("Name=Loud;Comment=Hi"), data_, fullName))}));
   // The group's "_comment" chunk is made all the same.
   EXPECT_TRUE(ws::Workspace::getInstance()->is_existing_element(L"Grp/Loud_comment",
                                                                 ws::memory_area::kChunks));
@@ -198,14 +185,24 @@ TEST_F(ActionLoaderTest, ExitCountAndTheActionANameStandsFor) {
             tavik_test::workspaceError([&] { missing->set(3776, 1); }));
 }
 
+// One action with an option of every kind, in option order: each property's
+// class, name, visibility and own items. Unknown types and refused elements
+// take no index; value texts are cut at 1024 characters with one warning.
 TEST_F(ActionLoaderTest, ControlsOfEveryKindWithTheirItems) {
   ws::Parameter speed(L"Speed");
   ws::Parameter torque(L"Torque");
+  ws::Parameter dyno(L"DynoState");
+  dyno.set(ws::parameter::Get_ChannelName, std::wstring(L"old"));
   const std::string combo =
       "<TypeProperties><ComboBoxOption><ComboBoxItem><Value>1</Value><Display>One</Display>"
       "</ComboBoxItem><ComboBoxItem><Value>2</Value><Display>Two</Display></ComboBoxItem>"
       "<ComboBoxItem><Value>2</Value><Display>Deux</Display></ComboBoxItem></ComboBoxOption>"
       "</TypeProperties>";
+  const std::string device =
+      "<TypeProperties><DeviceStatusChannelOption><Device>Dyno</Device><StatusParameter>"
+      "DynoState</StatusParameter></DeviceStatusChannelOption></TypeProperties>";
+  const std::string hidden = "<HideControl>True</HideControl>";
+  const std::string exact(1024, 'a');
   const auto made = load(
       "Name=Act",
       option("ChSelect", "Sel", {"Speed", "Torque", "Speed"},
@@ -217,7 +214,12 @@ TEST_F(ActionLoaderTest, ControlsOfEveryKindWithTheirItems) {
           option("Value", "Text", {"hello"}) + option("FileSelect", "File", {"a.txt"}) +
           option("NumericValue", "Num", {" 12.5"}) + option("CheckBox", "Tick", {"True"}) +
           option("CheckBox", "Untick", {"true"}) + option("ComboBox", "Pick", {"2"}, combo) +
-          option("ComboBox", "Stray", {"5"}, combo) + option("ComboBox", "Blank", {"x"}, combo));
+          option("ComboBox", "Stray", {"5"}, combo) + option("ComboBox", "Blank", {"x"}, combo) +
+          option("Slider", "Bogus", {"1"}) + option("Value", std::string(300, 'N'), {"x"}) +
+          option("Value", "Long", {exact + "bcd"}) + option("Value", "Exact", {exact}) +
+          option("MapAndValueSelect", "M", {"3"}, hidden) + option("StepDuration", "S", {"---x"}, hidden) +
+          option("DeviceStatusChannel", "Dev", {"Ch1"}, device) +
+          option("DeviceStatusChannel", "Empty", {}, device));
   // Short name, visibility, then each kind's own items.
   EXPECT_EQ(L"ChannelSelector|_prop_Seq/ActSel|2|Sel|0|2|1",
             property(made, L"Sel", "class name refs 544 1048 1056 1064"));
@@ -233,26 +235,23 @@ TEST_F(ActionLoaderTest, ControlsOfEveryKindWithTheirItems) {
   EXPECT_EQ(L"ComboboxElement|Pick|Deux|2", property(made, L"Pick", "class 544 1056 1560"));
   EXPECT_EQ(L"|5", property(made, L"Stray", "1056 1560"));
   EXPECT_EQ(L"|-1", property(made, L"Blank", "1056 1560"));
-  // Properties in option order from index 0.
-  EXPECT_EQ(made->getActionProperty(L"Sel"), made->getActionPropertyAt(0));
-  EXPECT_EQ(made->getActionProperty(L"Blank"), made->getActionPropertyAt(9));
-}
-
-TEST_F(ActionLoaderTest, UnknownTypesAndRefusedElementsTakeNoIndex) {
-  const auto made = load("Name=Act", option("Slider", "Bogus", {"1"}) +
-                                         option("Value", std::string(300, 'N'), {"x"}) +
-                                         option("CheckBox", "Tick", {"True"}));
-  EXPECT_EQ(made->getActionProperty(L"Tick"), made->getActionPropertyAt(0));
-  EXPECT_EQ(-1, made->getActionPropertyAt(1));
+  EXPECT_EQ(std::wstring(1024, L'a') + L"|" + std::wstring(1024, L'a'),
+            property(made, L"Long", "1056") + L"|" + property(made, L"Exact", "1056"));
+  // Numeric values of MapAndValueSelect and StepDuration hold their text and visibility.
+  EXPECT_EQ(L"3|0|2", property(made, L"M", "1056 1048 refs"));
+  EXPECT_EQ(L"---x|0|0", property(made, L"S", "1056 1048 refs"));
+  // A device status channel writes its status parameter.
+  EXPECT_EQ(L"DeviceStatusChannel|Dev|Ch1|DynoState|Dyno|" + std::to_wstring(dyno.getHandle()) + L"|0|2",
+            property(made, L"Dev", "class 544 1056 1560 2064 2568 1048 refs"));
+  EXPECT_EQ(L"Dyno|2|Ch1|1|2", itemsText(dyno.getHandle(), "10676 704 10420 552 refs"));
+  EXPECT_EQ(L"|DynoState", property(made, L"Empty", "1056 1560"));
+  // Properties in option order from index 0; Bogus and the long name take none.
+  EXPECT_EQ((std::vector<long long>{made->getActionProperty(L"Sel"), made->getActionProperty(L"Blank"),
+                                    made->getActionProperty(L"Long"), made->getActionProperty(L"Empty"), -1}),
+            (std::vector<long long>{made->getActionPropertyAt(0), made->getActionPropertyAt(9),
+                                    made->getActionPropertyAt(10), made->getActionPropertyAt(15),
+                                    made->getActionPropertyAt(16)}));
   EXPECT_EQ(-1, loader_.createProperty(L"Seq/Act", action("", option("Slider", "S")).child("Options").child("Option")));
-}
-
-TEST_F(ActionLoaderTest, ValueOptionsAreCutAt1024CharactersWithOneWarning) {
-  const std::string exact(1024, 'a');
-  const auto made = load("Name=Act", option("Value", "Long", {exact + "bcd"}) +
-                                         option("Value", "Exact", {exact}));
-  EXPECT_EQ(std::wstring(1024, L'a'), property(made, L"Long", "1056"));
-  EXPECT_EQ(std::wstring(1024, L'a'), property(made, L"Exact", "1056"));
   EXPECT_EQ((Strings{"createValueProperty: The Content of a ValueOption is limited to 1024 "
                      "characters. Shrink value to fit this limit"}),
             warnings());
@@ -295,13 +294,6 @@ TEST_F(ActionLoaderTest, MapAndValueSelectAndStepDurationByValue) {
                 made->getActionPropertyAt(expected == L"none" ? 0 : 1));
     }
   }
-}
-
-TEST_F(ActionLoaderTest, ValuesNumericControlsHoldTheirTextAndVisibility) {
-  const auto made = load("Name=Act", option("MapAndValueSelect", "M", {"3"}, "<HideControl>True</HideControl>") +
-                                         option("StepDuration", "S", {"---x"}, "<HideControl>True</HideControl>"));
-  EXPECT_EQ(L"3|0|2", property(made, L"M", "1056 1048 refs"));
-  EXPECT_EQ(L"---x|0|0", property(made, L"S", "1056 1048 refs"));
 }
 
 TEST_F(ActionLoaderTest, GroupActionsTakeTheirValuesFromTheGroupDataByLiteralName) {
@@ -367,20 +359,6 @@ TEST_F(ActionLoaderTest, ChannelTablesWithParametersDisplaysAndBadCells) {
                      "Channel select element _prop_Seq/SelS no workspace element named \"Nobody\" "
                      "in memory area 0x400000"}),
             warnings());
-}
-
-TEST_F(ActionLoaderTest, DeviceStatusChannelWritesItsStatusParameter) {
-  const std::string device =
-      "<TypeProperties><DeviceStatusChannelOption><Device>Dyno</Device><StatusParameter>"
-      "DynoState</StatusParameter></DeviceStatusChannelOption></TypeProperties>";
-  ws::Parameter before(L"DynoState");
-  before.set(ws::parameter::Get_ChannelName, std::wstring(L"old"));
-  const auto made = load("Name=Act", option("DeviceStatusChannel", "Dev", {"Ch1"}, device) +
-                                         option("DeviceStatusChannel", "Empty", {}, device));
-  EXPECT_EQ(L"DeviceStatusChannel|Dev|Ch1|DynoState|Dyno|" + std::to_wstring(before.getHandle()) + L"|0|2",
-            property(made, L"Dev", "class 544 1056 1560 2064 2568 1048 refs"));
-  EXPECT_EQ(L"Dyno|2|Ch1|1|2", itemsText(before.getHandle(), "10676 704 10420 552 refs"));
-  EXPECT_EQ(L"|DynoState", property(made, L"Empty", "1056 1560"));
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -37,39 +38,18 @@ using tavik_test::itemsText;
 using Strings = std::vector<std::string>;
 using WStrings = std::vector<std::wstring>;
 
-// Child elements given as "Key=Value;Key=Value".
-std::string fields(const std::string& text) {
-  std::string xml;
-  size_t at = 0;
-  while (at < text.size()) {
-    size_t end = text.find(';', at);
-    if (end == std::string::npos) end = text.size();
-    const std::string field = text.substr(at, end - at);
-    const std::string key = field.substr(0, field.find('='));
-    xml += "<" + key + ">" + field.substr(key.size() + 1) + "</" + key + ">";
-    at = end + 1;
-  }
-  return xml;
-}
+using tavik_test::childrenXml;
 
 // One exit port: its fields and link points "x,y x,y" ("-,y" leaves X out).
 std::string port(const std::string& portFields, const std::string& points = "") {
-  std::string xml = "<Action>" + fields(portFields);
-  if (!points.empty()) {
-    xml += "<LinkPoints>";
-    size_t at = 0;
-    while (at < points.size()) {
-      size_t end = points.find(' ', at);
-      if (end == std::string::npos) end = points.size();
-      const std::string point = points.substr(at, end - at);
-      const std::string x = point.substr(0, point.find(','));
-      const std::string y = point.substr(point.find(',') + 1);
-      xml += "<LinkPoint>" + (x == "-" ? "" : "<X>" + x + "</X>") + "<Y>" + y + "</Y></LinkPoint>";
-      at = end + 1;
-    }
-    xml += "</LinkPoints>";
+  std::string xml = "<Action>" + childrenXml(portFields) + (points.empty() ? "" : "<LinkPoints>");
+  std::istringstream in(points);
+  for (std::string point; in >> point;) {
+    const std::string x = point.substr(0, point.find(','));
+    xml += "<LinkPoint>" + (x == "-" ? "" : "<X>" + x + "</X>") + "<Y>" +
+           point.substr(point.find(',') + 1) + "</Y></LinkPoint>";
   }
-  return xml + "</Action>";
+  return xml + (points.empty() ? "" : "</LinkPoints>") + "</Action>";
 }
 
 std::string action(const std::string& name, const std::string& ports = "",
@@ -99,26 +79,34 @@ std::string definition(const std::string& name, const std::string& start,
 
 std::string frames(const std::string& tag, const std::vector<std::string>& items) {
   std::string xml = "<" + tag + ">";
-  for (const std::string& item : items) xml += "<Item>" + fields(item) + "</Item>";
+  for (const std::string& item : items) xml += "<Item>" + childrenXml(item) + "</Item>";
   return xml + "</" + tag + ">";
 }
 
 class SequenceLoaderTest : public ::testing::Test {
  protected:
-  // Loads the document of the sequences and the group definitions; false
-  // when load() ended with LoadAbortedException.
-  bool load(const std::string& sequences, const std::string& definitions = "",
-            const std::string& more = "") {
+  // Parses the document of the sequences, the group definitions and `more`.
+  void parse(const std::string& sequences, const std::string& definitions = "",
+             const std::string& more = "") {
     md_ = tavik_test::parseXml(&doc_, "<MeasurementDefinition><Sequences>" + sequences +
                                           "</Sequences><ActionGroupSequences>" + definitions +
                                           "</ActionGroupSequences>" + more +
                                           "</MeasurementDefinition>");
+  }
+  // Loads it with `loader` (the fixture's by default); false when load()
+  // ended with LoadAbortedException.
+  bool run(tavik::SequenceLoader* loader = nullptr) {
     try {
-      loader_.load(md_, false);
+      (loader ? loader : &loader_)->load(md_, false);
     } catch (const tavik::LoadAbortedException&) {
       return false;
     }
     return true;
+  }
+  bool load(const std::string& sequences, const std::string& definitions = "",
+            const std::string& more = "") {
+    parse(sequences, definitions, more);
+    return run();
   }
 
   static long long handle(const std::wstring& name) {
@@ -131,16 +119,11 @@ class SequenceLoaderTest : public ::testing::Test {
     if (handle < 0) return std::to_wstring(handle);
     return itemsText(handle, "name");
   }
-  static WStrings names(const std::vector<long long>& handles) {
-    WStrings out;
-    for (long long h : handles) out.push_back(nameOf(h));
-    return out;
-  }
   static WStrings sequenceActions(const std::wstring& name) {
     const ws::Sequence s(handle(name));
-    std::vector<long long> handles;
-    for (int k = 0; k < s.getActionCount(); ++k) handles.push_back(s.getAction(k));
-    return names(handles);
+    WStrings out;
+    for (int k = 0; k < s.getActionCount(); ++k) out.push_back(nameOf(s.getAction(k)));
+    return out;
   }
   // Ports of an action: "name hasTarget visible x,y -> successor (link)".
   static WStrings ports(const std::wstring& name) {
@@ -166,10 +149,7 @@ class SequenceLoaderTest : public ::testing::Test {
       text += L" " + std::to_wstring(path.getPointX(k)) + L"," + std::to_wstring(path.getPointY(k));
     return text;
   }
-  std::wstring progress() {
-    ws::GlobalConfig config;
-    return itemsText(config.getHandle(), "10760 10768");
-  }
+  std::wstring progress() { return itemsText(ws::GlobalConfig().getHandle(), "10760 10768"); }
   Strings lines(const LEVELS& level) { return sink_.lines(level.value); }
 
   tavik_test::ScopedWorkspace workspace_;
@@ -193,9 +173,6 @@ TEST_F(SequenceLoaderTest, NoSequencesLoadsNothingAndStillHandsOnTheEmptyUses) {
 }
 
 TEST_F(SequenceLoaderTest, ASequenceHoldsItsActionsPortsLinksStartFramesAndComments) {
-  ws::Sequence before(L"Main_Sequence");
-  before.set(ws::sequence::RunState, 5);
-  before.set(ws::sequence::RunStep, 6);
   ASSERT_TRUE(load(sequence("Main", "A",
                             action("A", port("PortName=Default;ActionName=B", "1,2 3,4") +
                                             port("PortName=Error;PortVisible=false;PortX=5", "-,7") +
@@ -208,24 +185,22 @@ TEST_F(SequenceLoaderTest, ASequenceHoldsItsActionsPortsLinksStartFramesAndComme
                                 frames("Comments", {"CommentText=Hello;Width=4", "Color=2"}))));
   EXPECT_EQ((WStrings{L"Main_Sequence/A", L"Main_Sequence/B"}), sequenceActions(L"Main_Sequence"));
   const ws::Sequence s(handle(L"Main_Sequence"));
-  EXPECT_EQ(L"Main_Sequence/A|0|0|10|20", nameOf(s.getStartAction()) + L"|" +
-                                              itemsText(s.getHandle(), "600 608 704 720"));
+  EXPECT_EQ(L"Main_Sequence/A|10|20", nameOf(s.getStartAction()) + L"|" + itemsText(s.getHandle(), "704 720"));
   EXPECT_EQ((WStrings{L"Default 1 1 -1,-1 -> Main_Sequence/B (Main_Sequence/A_Link_0)",
                       L"Error 0 0 5,-1 -> - (-)", L"Warning 0 1 -1,8 -> - (-)",
                       L" 1 1 -1,-1 -> Main_Sequence/B (Main_Sequence/A_Link_2)"}),
             ports(L"Main_Sequence/A"));
-  EXPECT_EQ((WStrings{L"Main_Sequence/A Main_Sequence/B | 1,2 3,4", L"- - | -1,7",
-                      L"Main_Sequence/A Main_Sequence/B | 9,9", L"none"}),
-            (WStrings{linkPath(L"Main_Sequence/A_Link_0"), linkPath(L"Main_Sequence/A_Link_1"),
-                      linkPath(L"Main_Sequence/A_Link_2"), linkPath(L"Main_Sequence/A_Link_3")}));
-  EXPECT_EQ(L"4|0", itemsText(handle(L"Main_Sequence/A"), "8008") + L"|" +
-                        itemsText(handle(L"Main_Sequence/B"), "8008"));
-  WStrings drawn;
+  WStrings drawn;  // link paths, exit counts, frames and comments
+  for (int k = 0; k < 4; ++k) drawn.push_back(linkPath(L"Main_Sequence/A_Link_" + std::to_wstring(k)));
+  drawn.push_back(itemsText(handle(L"Main_Sequence/A"), "8008") + L"|" +
+                  itemsText(handle(L"Main_Sequence/B"), "8008"));
   for (int k = 0; k < s.getFrameCount(); ++k)
     drawn.push_back(itemsText(s.getFrame(k), "name 608 576 592 544 560"));
   for (int k = 0; k < s.getCommentCount(); ++k)
     drawn.push_back(itemsText(s.getComment(k), "name 608 576 592 544 560 616"));
-  EXPECT_EQ((WStrings{L"Main_Sequence_frame_0|1|50|60|7|8",
+  EXPECT_EQ((WStrings{L"Main_Sequence/A Main_Sequence/B | 1,2 3,4", L"- - | -1,7",
+                      L"Main_Sequence/A Main_Sequence/B | 9,9", L"none", L"4|0",
+                      L"Main_Sequence_frame_0|1|50|60|7|8",
                       L"Main_Sequence_frame_1|14474460|||1|", L"Main_Sequence_frame_2|3||||",
                       L"Main_Sequence_comment_0|14474460|4||||Hello",
                       L"Main_Sequence_comment_1|2|||||"}),
@@ -272,17 +247,14 @@ TEST_F(SequenceLoaderTest, ActionsThatCannotBeMadeOrSuccessorsThatDoNotExistAreW
                    sequence("Stop", "", action("B"))));
   EXPECT_EQ((WStrings{L"Main_Sequence/A"}), sequenceActions(L"Main_Sequence"));
   EXPECT_EQ((WStrings{L"Default 0 1 -1,-1 -> - (-)"}), ports(L"Main_Sequence/A"));
-  const Strings warnings = lines(WARNING);
-  ASSERT_EQ(3u, warnings.size()) << ::testing::PrintToString(warnings);
-  EXPECT_EQ("add_sequence_actions: Error creating action the element name \"Main_Sequence/" +
-                longName + "\" (314 characters) does not fit a SharedAction element (room for 265 "
-                "characters)",
-            warnings[0]);
-  EXPECT_EQ((Strings{"loadActionLinks: Action Main_Sequence/" + longName +
+  EXPECT_EQ((Strings{"add_sequence_actions: Error creating action the element name \"Main_Sequence/" +
+                         longName + "\" (314 characters) does not fit a SharedAction element "
+                         "(room for 265 characters)",
+                     "loadActionLinks: Action Main_Sequence/" + longName +
                          " was not created: its exit ports are not loaded",
                      "loadNextActions: Action Main_Sequence/A, port Default: successor "
                      "Main_Sequence/Ghost does not exist"}),
-            Strings(warnings.begin() + 1, warnings.end()));
+            lines(WARNING));
   EXPECT_EQ((WStrings{L"Stop_Sequence/B"}), sequenceActions(L"Stop_Sequence"));
 }
 
@@ -319,30 +291,30 @@ TEST_F(SequenceLoaderTest, GroupsNestedGroupsTheirActionsExitPortsFramesAndComme
   EXPECT_EQ(L"Main_Sequence/G/H/X", nameOf(ws::Sequence(handle(L"Main_Sequence")).getStartAction()));
   const ws::ActionGroup g(handle(L"Main_Sequence/G"));
   const ws::ActionGroup h(handle(L"Main_Sequence/G/H"));
-  EXPECT_EQ((WStrings{L"Main_Sequence|Main_Sequence|Main_Sequence|1|2|0|4|Body|D|0",
-                      L"Main_Sequence/G|Main_Sequence/G|Main_Sequence|||0|0|Inner||0"}),
-            (WStrings{itemsText(g.getHandle(), "1656") + L"|" +
-                          nameOf(g.get<long long>(ws::action_group::OwnerHandle)) + L"|" +
-                          nameOf(g.get<long long>(ws::action_group::SequenceHandle)) + L"|" +
-                          itemsText(g.getHandle(), "1576 1592 1608 1624 544 1048 2208"),
-                      itemsText(h.getHandle(), "1656") + L"|" +
-                          nameOf(h.get<long long>(ws::action_group::OwnerHandle)) + L"|" +
-                          nameOf(h.get<long long>(ws::action_group::SequenceHandle)) + L"|" +
-                          itemsText(h.getHandle(), "1576 1592 1608 1624 544 1048 2208")}));
-  EXPECT_EQ((WStrings{L"Main_Sequence/G/H/X", L"Main_Sequence/G/R1", L"Main_Sequence/G/H/X", L"-"}),
-            (WStrings{nameOf(g.getStartAction()),
-                      nameOf(g.get<long long>(ws::action_group::BottomAction)),
-                      nameOf(h.getStartAction()),
-                      nameOf(h.get<long long>(ws::action_group::BottomAction))}));
-  EXPECT_EQ((WStrings{L"Main_Sequence/G|G|1|1", L"Main_Sequence/G|G|1|0", L"Main_Sequence/G/H|H|1|0"}),
-            (WStrings{itemsText(handle(L"Main_Sequence/G/R1"), "2584 3088 2568 2576"),
-                      itemsText(handle(L"Main_Sequence/G/R2"), "2584 3088 2568 2576"),
-                      itemsText(handle(L"Main_Sequence/G/H/X"), "2584 3088 2568 2576")}));
-  EXPECT_EQ(L"Main_Sequence/G|Main_Sequence/G/H",
-            nameOf(ws::SharedAction(handle(L"Main_Sequence/G/R1")).get<long long>(3592)) + L"|" +
-                nameOf(ws::SharedAction(handle(L"Main_Sequence/G/H/X")).get<long long>(3592)));
-  EXPECT_EQ((WStrings{L"Main_Sequence/G/R1", L"Main_Sequence/G/R2", L"Main_Sequence/G/H/X"}),
-            names({g.getAction(0), g.getAction(1), h.getAction(0)}));
+  // A group: its items, owner, sequence, start and bottom action, actions.
+  const auto group = [](const ws::ActionGroup& x) {
+    std::wstring text = itemsText(x.getHandle(), "1656") + L"|" +
+                        nameOf(x.get<long long>(ws::action_group::OwnerHandle)) + L"|" +
+                        nameOf(x.get<long long>(ws::action_group::SequenceHandle)) + L"|" +
+                        itemsText(x.getHandle(), "1576 1592 1608 1624 544 1048 2208") + L"|" +
+                        nameOf(x.getStartAction()) + L"|" +
+                        nameOf(x.get<long long>(ws::action_group::BottomAction));
+    for (int k = 0; k < x.getActionCount(); ++k) text += L"|" + nameOf(x.getAction(k));
+    return text;
+  };
+  EXPECT_EQ((WStrings{L"Main_Sequence|Main_Sequence|Main_Sequence|1|2|0|4|Body|D|0|Main_Sequence/G/H/X|"
+                      L"Main_Sequence/G/R1|Main_Sequence/G/R1|Main_Sequence/G/R2",
+                      L"Main_Sequence/G|Main_Sequence/G|Main_Sequence|||0|0|Inner||0|"
+                      L"Main_Sequence/G/H/X|-|Main_Sequence/G/H/X"}),
+            (WStrings{group(g), group(h)}));
+  // An action in a group: its items and its group.
+  WStrings inGroup;
+  for (const wchar_t* name : {L"Main_Sequence/G/R1", L"Main_Sequence/G/R2", L"Main_Sequence/G/H/X"})
+    inGroup.push_back(itemsText(handle(name), "2584 3088 2568 2576") + L"|" +
+                      nameOf(ws::SharedAction(handle(name)).get<long long>(3592)));
+  EXPECT_EQ((WStrings{L"Main_Sequence/G|G|1|1|Main_Sequence/G", L"Main_Sequence/G|G|1|0|Main_Sequence/G",
+                      L"Main_Sequence/G/H|H|1|0|Main_Sequence/G/H"}),
+            inGroup);
   EXPECT_EQ((WStrings{L"Main_SequenceMain_Sequence/G_frame_0|3",
                       L"Main_SequenceMain_Sequence/G_commenct_0|Note"}),
             (WStrings{itemsText(g.getFrame(0), "name 544"), itemsText(g.getComment(0), "name 616")}));
@@ -390,21 +362,31 @@ TEST_F(SequenceLoaderTest, NamesWithQuotesMatchThemselvesOnly) {
                      loader_.findAction(md_, L"R'1").child_value("Name")}));
 }
 
-TEST_F(SequenceLoaderTest, GroupErrorsFailTheirSequenceOnly) {
+// The formula uses of action options (here of Stop, which always loads) join
+// the formula loader only after a successful load.
+TEST_F(SequenceLoaderTest, GroupErrorsFailTheirSequenceOnlyAndKeepTheFormulaUsesOut) {
   struct Case {
     std::string label;
     std::string groupFields;  // of the instance G placed as start action
     std::string definitions;
     std::string line;  // after "load_sequence_or_group: Error while loading Sequences: "
     std::wstring made, absent;  // a group element made, one not made (none: "")
+    std::string comment = "";  // of Main, after its one frame
   };
-  std::string ports20, ports21;
+  const std::string info = ";PortActionInfo=<ActionName>A</ActionName>";
+  const char* const kinds[] = {"Default", "Warning", "Error"};
+  std::string ports20;
   for (int k = 0; k < 20; ++k)
-    ports20 += port(std::string("PortName=") + (k % 3 == 0 ? "Default" : k % 3 == 1 ? "Warning" : "Error") +
-                    ";PortVisible=True;PortActionInfo=<ActionName>A</ActionName>");
-  const std::string uncounted = port("PortName=Default;PortActionInfo=<ActionName>A</ActionName>") +
-                                port("PortName=Other;PortVisible=True;PortActionInfo=<ActionName>A</ActionName>");
-  ports21 = ports20 + port("PortName=Error;PortVisible=true;PortActionInfo=<ActionName>A</ActionName>");
+    ports20 += port(std::string("PortName=") + kinds[k % 3] + ";PortVisible=True" + info);
+  // A port not visible or of another name takes no room; a 21st visible one does.
+  const std::string uncounted =
+      port("PortName=Default" + info) + port("PortName=Other;PortVisible=True" + info);
+  const std::string ports21 = ports20 + port("PortName=Error;PortVisible=true" + info);
+  const std::string formula =
+      "<CalculationFormulas><CalculationFormula><Name>F</Name><Formula>1 + 2</Formula>"
+      "</CalculationFormula></CalculationFormulas>";
+  const std::string target = "<Options><Option><Name>Target</Name><Type>MapAndValueSelect</Type>"
+                             "<Values><Value>Formula:F</Value></Values></Option></Options>";
   std::string points;
   for (int k = 0; k < 22; ++k) points += (k ? " " : "") + std::to_string(k) + ",0";
   const Case cases[] = {
@@ -429,29 +411,42 @@ TEST_F(SequenceLoaderTest, GroupErrorsFailTheirSequenceOnly) {
            definition("Second", "G3", action("A") + instance("G3", "Body")),
        "Action group definitions place each other in a cycle: Body -> Second -> Body",
        L"Main_Sequence/G/G2", L"Main_Sequence/G/G2/G3"},
+      {"an element without room", "", definition("Body", "A", action("A")),
+       "cannot write item CommentText[616] of Comment Main_Sequence_comment_0[@]: a text of 2100 "
+       "characters does not fit (room for 2047)", L"Main_Sequence/G", L"", std::string(2100, 'c')},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.label);
     sink_.clear();
     tavik_test::ScopedWorkspace scope;  // every case in a fresh workspace
     tavik::SequenceLoader loader;
-    md_ = tavik_test::parseXml(
-        &doc_, "<MeasurementDefinition><Sequences>" +
-                   sequence("Main", "G", action("Before") + instance("G", "Body", c.groupFields),
-                            frames("Rectangles", {"X=1"})) +
-                   sequence("Stop", "S", action("S")) + "</Sequences><ActionGroupSequences>" +
-                   c.definitions + "</ActionGroupSequences></MeasurementDefinition>");
-    bool ok = true;
-    try {
-      loader.load(md_, false);
-    } catch (const tavik::LoadAbortedException&) {
-      ok = false;
+    parse(sequence("Main", "G", action("Before") + instance("G", "Body", c.groupFields),
+                   frames("Rectangles", {"X=1"}) +
+                       (c.comment.empty() ? "" : frames("Comments", {"CommentText=" + c.comment}))) +
+              sequence("Stop", "S", action("S", "", target)),
+          c.definitions, formula);
+    FormuaLoader formulas;
+    formulas.load(md_);
+    loader.setFormuaLoader(&formulas);
+    const size_t before = formulas.get_formula_uses().size();
+    const bool ok = run(&loader);
+    ASSERT_EQ(before + (ok ? 1 : 0), formulas.get_formula_uses().size());
+    if (ok) {
+      const FormulaEntry& use = formulas.get_formula_uses().back();
+      EXPECT_EQ(L"_prop_Stop_Sequence/STarget|_prop_Stop_Sequence_STarget.set_result(|1",
+                use.target + L"|" + use.setter + L"|" + std::to_wstring(use.action_property_bound));
     }
     EXPECT_EQ(c.line.empty(), ok);
+    std::string line = c.line;  // "@": the handle of the comment
+    if (line.find('@') != std::string::npos)
+      line.replace(line.find('@'), 1, std::to_string(ws::Workspace::getInstance()->findElement(
+                                          L"Main_Sequence_comment_0", 0xD10000)));
     EXPECT_EQ(c.line.empty() ? Strings{}
-                             : Strings{"load_sequence_or_group: Error while loading Sequences: " + c.line},
+                             : Strings{"load_sequence_or_group: Error while loading Sequences: " + line},
               lines(UA_WARNING));
-    EXPECT_EQ(c.line.empty() ? 1 : 0, ws::Sequence(handle(L"Main_Sequence")).getFrameCount());
+    const ws::Sequence main(handle(L"Main_Sequence"));  // frames are written after the start action
+    EXPECT_EQ((std::vector<int>{c.line.empty() || !c.comment.empty() ? 1 : 0, 0}),
+              (std::vector<int>{main.getFrameCount(), main.getCommentCount()}));
     EXPECT_TRUE(c.made.empty() || handle(c.made) > 0) << "missing";
     EXPECT_TRUE(c.absent.empty() || handle(c.absent) == 0) << "made";
     EXPECT_EQ(L"Stop_Sequence/S", nameOf(ws::Sequence(handle(L"Stop_Sequence")).getStartAction()));
@@ -495,10 +490,6 @@ TEST_F(SequenceLoaderTest, AnAbortWhileLinkingAGroupLeavesItWithoutStartFramesAn
   EXPECT_EQ(Strings{"load: Loading Sequences"}, lines(INFO));
 }
 
-}  // namespace
-
-namespace {
-
 // Every element of the workspace by class and name, with its bytes past the
 // type code and reference count (which each load raises).
 std::map<std::string, std::string> workspaceContents() {
@@ -527,76 +518,14 @@ TEST(ExampleConfiguration, LoadsAndASecondLoadOverItGivesTheSameElementsAndItems
   ASSERT_TRUE(reader.loadConfig(tavik::wideText(TAVIK_EXAMPLE_CONFIG), true));
   const std::map<std::string, std::string> second = workspaceContents();
   std::vector<std::string> changed;
-  for (const auto& [name, bytes] : second) {
-    const auto before = first.find(name);
-    if (before == first.end() || before->second != bytes) changed.push_back(name);
-  }
+  for (const auto& [name, bytes] : second)
+    if (first.count(name) == 0 || first.at(name) != bytes) changed.push_back(name);
   EXPECT_EQ(first.size(), second.size());
   EXPECT_EQ(std::vector<std::string>{}, changed);
   EXPECT_EQ(Strings{}, sink.lines(WARNING.value));
   EXPECT_EQ(Strings{}, sink.lines(UA_WARNING.value));
   EXPECT_EQ(1u, first.count("Sequence Main_Sequence"));
   EXPECT_EQ(1u, first.count("ActionGroup Main_Sequence/Sweep/Step"));
-}
-
-}  // namespace
-
-namespace {
-
-TEST_F(SequenceLoaderTest, AnElementWithoutRoomFailsOnlyItsSequence) {
-  EXPECT_FALSE(load(sequence("Main", "A", action("A"),
-                             frames("Rectangles", {"X=1"}) +
-                                 frames("Comments", {"CommentText=" + std::string(2100, 'c')})) +
-                    sequence("Stop", "S", action("S"))));
-  const long long comment =
-      ws::Workspace::getInstance()->findElement(L"Main_Sequence_comment_0", 0xD10000);
-  EXPECT_EQ((Strings{"load_sequence_or_group: Error while loading Sequences: cannot write item "
-                     "CommentText[616] of Comment Main_Sequence_comment_0[" +
-                     std::to_string(comment) +
-                     "]: a text of 2100 characters does not fit (room for 2047)"}),
-            lines(UA_WARNING));
-  EXPECT_EQ((std::vector<int>{1, 0}),
-            (std::vector<int>{ws::Sequence(handle(L"Main_Sequence")).getFrameCount(),
-                              ws::Sequence(handle(L"Main_Sequence")).getCommentCount()}));
-  EXPECT_EQ(L"Stop_Sequence/S", nameOf(ws::Sequence(handle(L"Stop_Sequence")).getStartAction()));
-}
-
-}  // namespace
-
-namespace {
-
-TEST_F(SequenceLoaderTest, FormulaUsesOfActionOptionsJoinTheFormulaLoaderOnlyAfterASuccessfulLoad) {
-  const std::string formula =
-      "<CalculationFormulas><CalculationFormula><Name>F</Name><Formula>1 + 2</Formula>"
-      "</CalculationFormula></CalculationFormulas>";
-  const std::string main = sequence(
-      "Main", "", action("A", "", "<Options><Option><Name>Target</Name><Type>MapAndValueSelect"
-                                  "</Type><Values><Value>Formula:F</Value></Values></Option>"
-                                  "</Options>"));
-  for (const bool fails : {false, true}) {
-    SCOPED_TRACE(fails);
-    FormuaLoader formulas;
-    md_ = tavik_test::parseXml(
-        &doc_, "<MeasurementDefinition>" + formula + "<Sequences>" + main +
-                   (fails ? sequence("Stop", "G", instance("G", "Nowhere")) : "") +
-                   "</Sequences></MeasurementDefinition>");
-    formulas.load(md_);
-    loader_.setFormuaLoader(&formulas);
-    const size_t before = formulas.get_formula_uses().size();
-    bool ok = true;
-    try {
-      loader_.load(md_, false);
-    } catch (const tavik::LoadAbortedException&) {
-      ok = false;
-    }
-    EXPECT_EQ(!fails, ok);
-    ASSERT_EQ(before + (fails ? 0 : 1), formulas.get_formula_uses().size());
-    if (!fails) {
-      const FormulaEntry& use = formulas.get_formula_uses().back();
-      EXPECT_EQ(L"_prop_Main_Sequence/ATarget|_prop_Main_Sequence_ATarget.set_result(|1",
-                use.target + L"|" + use.setter + L"|" + std::to_wstring(use.action_property_bound));
-    }
-  }
 }
 
 }  // namespace
