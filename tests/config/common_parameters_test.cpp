@@ -129,18 +129,6 @@ TEST_F(CommonParametersTest, RunSequenceModeFollowsTheTypeAndUnknownTypesLeaveIt
   }
 }
 
-TEST_F(CommonParametersTest, ThrottleAndThreeModeRequestsFillTheirSlotsInOrder) {
-  // A Name that is not a number reads 0.
-  EXPECT_TRUE(load(throttle("Throttle",
-                            modeRequest(4, 0) + modeRequest(9, 1) +
-                                "<ModeRequest><Name>x</Name><Dyno>D2</Dyno><Engine>E2"
-                                "</Engine></ModeRequest>",
-                            "55")));
-  EXPECT_EQ(
-      (Strings{"60000000|4000000|0|0|0|55|Throttle|3", "4|D0|E0", "9|D1|E1", "0|D2|E2", "77|0|0"}),
-      items(4));
-}
-
 TEST_F(CommonParametersTest, MissingThrottleOrControlModeParameterFailsWithItsLine) {
   tavik_test::CapturingSink sink;
   EXPECT_FALSE(load(throttle("Gas")));
@@ -157,15 +145,20 @@ TEST_F(CommonParametersTest, MissingThrottleOrControlModeParameterFailsWithItsLi
   EXPECT_EQ((Strings{"60000000|4000000|0|0|0|100|Throttle|77", "77|0|0"}), items(1));
 }
 
-TEST_F(CommonParametersTest, RequestsBeyondTheTwentySlotsAreDroppedWithAWarning) {
+// Requests fill their slots in order; a Name that is not a number reads 0.
+TEST_F(CommonParametersTest, RequestsFillTheirSlotsInOrderAndThoseBeyondTwentyAreDropped) {
   std::string requests;
   for (int k = 0; k < 22; ++k) requests += modeRequest(k + 1, k);
+  requests.replace(requests.find("<Name>3<"), 8, "<Name>x<");
   tavik_test::CapturingSink sink;
-  EXPECT_TRUE(load(throttle("Throttle", requests)));
-  const Strings slots = items(20);
-  EXPECT_EQ((Strings{"60000000|4000000|0|0|0|100|Throttle|20", "1|D0|E0", "20|D19|E19"}),
-            (Strings{slots[0], slots[1], slots[20]}));  // slot 20 would overlay slot 0's name
-  EXPECT_EQ((Strings{"Control-mode request 21 (Name 21, Dyno \"D20\", Engine \"E20\") is dropped: "
+  EXPECT_TRUE(load(throttle("Throttle", requests, "55")));
+  const Strings slots = items(20);  // slot 20 would overlay slot 0's name
+  EXPECT_EQ((Strings{"60000000|4000000|0|0|0|55|Throttle|20", "1|D0|E0", "2|D1|E1", "0|D2|E2",
+                     "20|D19|E19"}),
+            (Strings{slots[0], slots[1], slots[2], slots[3], slots[20]}));
+  EXPECT_EQ((Strings{"The text \"x\" of MeasurementDefinition/GlobalParameters/CommonParameter/"
+                     "ModeRequestCh/ModeRequest/Name is not a number; 0 is used",
+                     "Control-mode request 21 (Name 21, Dyno \"D20\", Engine \"E20\") is dropped: "
                      "the table holds 20 requests",
                      "Control-mode request 22 (Name 22, Dyno \"D21\", Engine \"E21\") is dropped: "
                      "the table holds 20 requests"}),

@@ -26,11 +26,10 @@ TEST(DurationLogger, LogsOneTimingLineWhenTheScopeEndsAlsoByException) {
   g3::log_levels::enable(TIMING);
   ASSERT_EQ(2u, sink.records().size());
   EXPECT_EQ("TIMING", sink.records()[0].level_text);
-  EXPECT_EQ((std::vector<std::string>{"~DurationLogger", "~DurationLogger"}),
-            sink.functions(TIMING.value));
-  EXPECT_EQ((std::vector<std::string>{"Function Loading Parameterstook 0 milliseconds",
-                                      "Function Load Config \xC3\xBCtook 0 milliseconds"}),
-            sink.messages(TIMING.value));
+  EXPECT_EQ(
+      (std::vector<std::string>{"~DurationLogger: Function Loading Parameterstook 0 milliseconds",
+                                "~DurationLogger: Function Load Config \xC3\xBCtook 0 milliseconds"}),
+      sink.lines(TIMING.value));
 }
 
 TEST(DurationLogger, MillisecondsUseTheStreamsDefaultFormat) {

@@ -2,9 +2,7 @@
 
 #include <string>
 
-#include "TavikEngine/Config/ConfigException.h"
 #include "TavikEngine/Config/LoaderBase.h"
-#include "TavikEngine/Config/ReloadException.h"
 
 namespace {
 
@@ -29,11 +27,6 @@ TEST(LoaderBase, ChildValueAndXPathCountWithTheirFallbacks) {
                 {L"XValues", L"Value[", 0}, {L"XValues", L"count(Value)", 0}};
   for (const auto& c : counts)
     EXPECT_EQ(c.count, base.countXPathMatches(root, c.child, c.query)) << c.child << " " << c.query;
-}
-
-TEST(Exceptions, ConfigExceptionCarriesItsMessageAndReloadExceptionHasNone) {
-  EXPECT_STREQ("Error creating Map", tavik::ConfigException("Error creating Map").what());
-  EXPECT_STREQ(std::exception().what(), tavik::ReloadException().what());
 }
 
 }  // namespace

@@ -29,6 +29,20 @@ std::string readFile(const std::filesystem::path& path) {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+// Runs the hook file in `dir` against the stand-in `stub` of the `tavik`
+// module: prepare, execute and reset, then what the stand-in logged and the
+// attributes left on the hook.
+std::string runHook(const std::filesystem::path& dir, const std::string& stub) {
+  std::ofstream(dir / "tavik.py") << stub;
+  const int status = std::system(
+      ("cd '" + dir.string() + "' && python3 -B -E -s -c \"import tavik, PropertyHook; "
+       "h = PropertyHook.PropertyHook(); h.prepare(); h.execute(); h.reset(); "
+       "print('\\n'.join(tavik.log)); print('left', sorted(vars(h)))\" > output.txt 2>&1").c_str());
+  const std::string output = readFile(dir / "output.txt");
+  EXPECT_EQ(0, status) << output;
+  return output;
+}
+
 // The hook file whose prepare, execute and reset methods hold `prepare`,
 // `execute` and `reset`.
 std::string hookText(const Lines& prepare, const Lines& execute, const Lines& reset) {
@@ -50,8 +64,11 @@ std::string hookText(const Lines& prepare, const Lines& execute, const Lines& re
 
 class PropertyHookTest : public ::testing::Test {
  protected:
-  void load(const std::string& formulas) {
-    loader_.load(tavik_test::parseXml(&doc_, tavik_test::definitionXml(formulas, "")));
+  pugi::xml_node load(const std::string& formulas, const std::string& body = "") {
+    const pugi::xml_node md =
+        tavik_test::parseXml(&doc_, tavik_test::definitionXml(formulas, body));
+    loader_.load(md);
+    return md;
   }
 
   // Appends the use of the formula record `name` that the parameter loader
@@ -150,17 +167,20 @@ TEST(PythonText, LiteralsAndIdentifiers) {
                                     static_cast<wchar_t>(0xDC00)));
 }
 
-// Records every value that a formula stores (activations left out).
+// Records every value that a formula stores (activations left out); any
+// property name is known, and a value not listed reads 0.5.
 const char kTavikStub[] = R"PY(
 log = []
+class _Names(type):
+    def __getattr__(cls, name): return name
 class Parameter:
-    class Property:
-        Value, Demand_Value, Is_Active = 'Value', 'Demand_Value', 'Is_Active'
+    class Property(metaclass=_Names): pass
     values = {('Engine Speed', 'Value'): 300.0, ('Oil Temp', 'Value'): 40.0,
               ('Tab\tName', 'Value'): 2.0, ('reset', 'Value'): 300.0,
-              ("x').get(0) or __import__('os').system('touch PWNED2') #", 'Value'): 7.0}
+              ("x').get(0) or __import__('os').system('touch PWNED2') #", 'Value'): 7.0,
+              ('A B', 'Value'): 1.0, ('A_B', 'Value'): 2.0}
     def __init__(self, name): self.name = name
-    def get(self, prop): return Parameter.values[(self.name, prop)]
+    def get(self, prop): return Parameter.values.get((self.name, prop), 0.5)
     def set(self, prop, value):
         if prop != 'Is_Active': log.append('%r %s %r' % (self.name, prop, value))
 class FormulaResult(Parameter):
@@ -170,13 +190,24 @@ class FormulaResult(Parameter):
 // Clamping (and none without the flag), a ThisParameter formula and
 // action-property formulas (one also marked as bound to a parameter, one
 // reading ThisParameter and so left out), each also on names that would break
-// the file or inject code if spliced.
+// the file or inject code if spliced. Last, the uses the action loader makes
+// for "Formula:" options of a sequence action: the result lands in the
+// FormulaResult of the option's keyed name, also for names with quotes, blanks
+// and hyphens.
 TEST_F(PropertyHookTest, PythonRunsTheHookWithOrdinaryAndHostileNames) {
   if (std::system("python3 -c pass > /dev/null 2>&1") != 0) GTEST_SKIP() << "no python3";
-  load(formulaXml("Double", "&lt;Engine Speed&gt;.Value * 2",
-                  "<UseMinMaxFlag>1</UseMinMaxFlag><Min>0</Min><Max>500</Max>") +
-           formulaXml("PlusOne", "&lt;ThisParameter&gt;.Value + 1") +
-           formulaXml("Tab", "&lt;Tab\tName&gt;.Value + &lt;reset&gt;.Value"));
+  tavik_test::ScopedWorkspace workspace;
+  const pugi::xml_node md = load(
+      formulaXml("Double", "&lt;Engine Speed&gt;.Value * 2",
+                 "<UseMinMaxFlag>1</UseMinMaxFlag><Min>0</Min><Max>500</Max>") +
+          formulaXml("PlusOne", "&lt;ThisParameter&gt;.Value + 1") +
+          formulaXml("Tab", "&lt;Tab\tName&gt;.Value + &lt;reset&gt;.Value"),
+      "<Sequences><Sequence><Category>Cat</Category><Actions><Action><Name>A'c-t</Name><Options>"
+      "<Option><Name>O p</Name><Type>MapAndValueSelect</Type><Values><Value>Formula:Double"
+      "</Value></Values></Option><Option><Name>Step</Name><Type>StepDuration</Type><Values>"
+      "<Value>Formula:Double</Value></Values></Option><Option><Name>None</Name><Type>"
+      "MapAndValueSelect</Type><Values><Value>Formula:Nowhere</Value></Values></Option></Options>"
+      "</Action></Actions></Sequence></Sequences>");
   addUse(L"Double", L"Torque Demand", L"Value");
   addUse(L"PlusOne", L"Oil Temp", L"Demand_Value");
   addUse(L"PlusOne", L"x').get(0) or __import__('os').system('touch PWNED2') #", L"Value");
@@ -184,72 +215,31 @@ TEST_F(PropertyHookTest, PythonRunsTheHookWithOrdinaryAndHostileNames) {
   addUse(L"Tab", L"Back\\slash\nnew \"line\"", L"Value");
   addUse(L"Tab", L"_prop_C_Sequence/A'\"\\O").parameter_bound = true;
   addUse(L"PlusOne", L"_prop_C_Sequence/B");
-  loader_.create_file();
-
-  const std::filesystem::path dir = ini_.hookFile().parent_path();
-  std::ofstream(dir / "tavik.py") << kTavikStub;
-  const int status = std::system(
-      ("cd '" + dir.string() + "' && python3 -B -E -s -c \"import tavik, PropertyHook; "
-       "h = PropertyHook.PropertyHook(); h.prepare(); h.execute(); h.reset(); "
-       "print('\\n'.join(tavik.log)); print('left', sorted(vars(h)))\" > output.txt 2>&1").c_str());
-  const std::string output = readFile(dir / "output.txt");
-  EXPECT_EQ(0, status) << output;
-  EXPECT_EQ("'Torque Demand' Value 500\n"
-            "'Oil Temp' Demand_Value 41.0\n"
-            "\"x').get(0) or __import__('os').system('touch PWNED2') #\" Value 8.0\n"
-            "\"Q'); import os; os.system('touch PWNED'); x=('\" Value 302.0\n"
-            "'Back\\\\slash\\nnew \"line\"' Value 302.0\n"
-            "'_prop_C_Sequence/A\\'\"\\\\O_action_property' 302.0\n"
-            "left []\n",
-            output);
-  EXPECT_FALSE(std::filesystem::exists(dir / "PWNED") || std::filesystem::exists(dir / "PWNED2"));
-}
-
-// Action-property uses as the action loader makes them for "Formula:" options
-// of a sequence action, run by Python: the result lands in the FormulaResult
-// of the option's keyed name, also for names with quotes, blanks and hyphens.
-TEST_F(PropertyHookTest, ActionLoaderUsesOfFormulaOptionsRunInPython) {
-  if (std::system("python3 -c pass > /dev/null 2>&1") != 0) GTEST_SKIP() << "no python3";
-  tavik_test::ScopedWorkspace workspace;
-  const std::string action =
-      "<Action><Name>A'c-t</Name><Options><Option><Name>O p</Name><Type>MapAndValueSelect</Type>"
-      "<Values><Value>Formula:Double</Value></Values></Option><Option><Name>Step</Name>"
-      "<Type>StepDuration</Type><Values><Value>Formula:Double</Value></Values></Option>"
-      "<Option><Name>None</Name><Type>MapAndValueSelect</Type><Values><Value>Formula:Nowhere"
-      "</Value></Values></Option></Options></Action>";
-  const pugi::xml_node md = tavik_test::parseXml(
-      &doc_, tavik_test::definitionXml(
-                 formulaXml("Double", "&lt;Engine Speed&gt;.Value * 2",
-                            "<UseMinMaxFlag>1</UseMinMaxFlag><Min>0</Min><Max>500</Max>"),
-                 "<Sequences><Sequence><Category>Cat</Category><Actions>" + action +
-                     "</Actions></Sequence></Sequences>"));
-  loader_.load(md);
   tavik::ActionLoader actions;
   actions.setFormuaLoader(&loader_, &loader_.get_formula_uses());
   std::wstring fullName;
   actions.createAction(L"Cat_Sequence",
                        md.child("Sequences").child("Sequence").child("Actions").child("Action"),
                        1, -1, fullName);
-  ASSERT_EQ(2u, loader_.get_formula_uses().size());
-  const FormulaEntry& use = loader_.get_formula_uses()[0];
+  ASSERT_EQ(9u, loader_.get_formula_uses().size());
+  const FormulaEntry& use = loader_.get_formula_uses()[7];
   EXPECT_EQ((std::vector<std::wstring>{L"_prop_Cat_Sequence/A'c0tO_p",
                                        L"_prop_Cat_Sequence_A_c0tO_p.set_result(",
                                        L"_prop_Cat_Sequence/A'c-tO p"}),
             (std::vector<std::wstring>{use.variable, use.setter, use.target}));
   loader_.create_file();
-
   const std::filesystem::path dir = ini_.hookFile().parent_path();
-  std::ofstream(dir / "tavik.py") << kTavikStub;
-  const int status = std::system(
-      ("cd '" + dir.string() + "' && python3 -B -E -s -c \"import tavik, PropertyHook; "
-       "h = PropertyHook.PropertyHook(); h.prepare(); h.execute(); h.reset(); "
-       "print('\\n'.join(tavik.log)); print('left', sorted(vars(h)))\" > output.txt 2>&1").c_str());
-  const std::string output = readFile(dir / "output.txt");
-  EXPECT_EQ(0, status) << output;
-  EXPECT_EQ("\"_prop_Cat_Sequence/A'c-tO p_action_property\" 500\n"
+  EXPECT_EQ("'Torque Demand' Value 500\n"
+            "'Oil Temp' Demand_Value 41.0\n"
+            "\"x').get(0) or __import__('os').system('touch PWNED2') #\" Value 8.0\n"
+            "\"Q'); import os; os.system('touch PWNED'); x=('\" Value 302.0\n"
+            "'Back\\\\slash\\nnew \"line\"' Value 302.0\n"
+            "'_prop_C_Sequence/A\\'\"\\\\O_action_property' 302.0\n"
+            "\"_prop_Cat_Sequence/A'c-tO p_action_property\" 500\n"
             "\"_prop_Cat_Sequence/A'c-tStep_action_property\" 500\n"
             "left []\n",
-            output);
+            runHook(dir, kTavikStub));
+  EXPECT_FALSE(std::filesystem::exists(dir / "PWNED") || std::filesystem::exists(dir / "PWNED2"));
 }
 
 // Through the whole load: a parameter name made to be code, a property that
@@ -275,27 +265,9 @@ TEST(PropertyHookLoad, NamesNeverBecomeCodeAndEachNameKeepsItsOwnAttribute) {
             sink.messages(WARNING.value));
 
   const std::filesystem::path dir = ini.hookFile().parent_path();
-  std::ofstream(dir / "tavik.py") << R"PY(
-log = []
-class _Names(type):
-    def __getattr__(cls, name): return name
-class Parameter:
-    class Property(metaclass=_Names): pass
-    values = {('A B', 'Value'): 1.0, ('A_B', 'Value'): 2.0}
-    def __init__(self, name): self.name = name
-    def get(self, prop): return Parameter.values.get((self.name, prop), 0.5)
-    def set(self, prop, value):
-        if prop != 'Is_Active': log.append('%r %s %r' % (self.name, prop, value))
-class FormulaResult(Parameter): pass
-)PY";
-  const int status = std::system(
-      ("cd '" + dir.string() + "' && python3 -B -E -s -c \"import tavik, PropertyHook; "
-       "h = PropertyHook.PropertyHook(); h.prepare(); h.execute(); h.reset(); "
-       "print('\\n'.join(tavik.log))\" > output.txt 2>&1").c_str());
-  const std::string output = readFile(dir / "output.txt");
-  EXPECT_EQ(0, status) << output;
+  const std::string output = runHook(dir, kTavikStub);
   // The hostile name read its own property named like its attribute.
-  EXPECT_EQ("'A-B' Unit 1\n'A0B' Unit 21.0\n\"" + hostile + "\" Unit 0.5\n", output);
+  EXPECT_EQ("'A-B' Unit 1\n'A0B' Unit 21.0\n\"" + hostile + "\" Unit 0.5\nleft []\n", output);
   EXPECT_FALSE(std::filesystem::exists(dir / "PWNED"));
   const std::string text = readFile(ini.hookFile());
   const std::string attribute = "self.Value_if___import____os___system__touch_PWNED___else_0";

@@ -90,18 +90,4 @@ TEST_F(ReloadCheckTest, EachDifferenceRefusesWithItsLineAndOnlyTheFirstIsReporte
       L"New", tavik::workspace::memory_area::kParameters));
 }
 
-TEST_F(ReloadCheckTest, UnreadableFileIsRefusedWithTheReason) {
-  const std::string dir = ini_.dir().path().string();
-  EXPECT_EQ((Strings{"false",
-                     "checkReloadParameters: Error while checking if reload is possible: File was "
-                     "not found (file " +
-                         dir + "/missing.xml, offset 0)"}),
-            check(ini_.dir().path().wstring() + L"/missing.xml"));
-  EXPECT_EQ((Strings{"false",
-                     "checkReloadParameters: Error while checking if reload is possible: Start-end "
-                     "tags mismatch (file " +
-                         dir + "/broken.xml, offset 11)"}),
-            check(ini_.dir().write("broken.xml", "<Parameters>").wstring()));
-}
-
 }  // namespace
