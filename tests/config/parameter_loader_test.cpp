@@ -156,11 +156,8 @@ TEST_F(ParameterLoaderTest, NNNameOrAbortRequestEndsTheLoadAndEarlierParametersS
   EXPECT_EQ("Result  A ", existing());  // no Name element: the empty name
 
   ws::GlobalConfig().set(gc::AbortRequest, 1);
-  try {
-    load(category("SetParameter", parameter("C") + parameter("D")));
-    ADD_FAILURE() << "no exception";
-  } catch (const tavik::LoadAbortedException&) {
-  }
+  EXPECT_THROW(load(category("SetParameter", parameter("C") + parameter("D"))),
+               tavik::LoadAbortedException);
   EXPECT_EQ((std::vector<int>{2, 1}), progress());
   EXPECT_EQ("Result  A ", existing());
 }
