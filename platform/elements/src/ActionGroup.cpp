@@ -5,6 +5,7 @@
 
 #include "HandleTable.h"
 #include "workspace/Utf16.h"
+#include "workspace/Unaligned.h"
 
 namespace tavik {
 namespace workspace {
@@ -95,18 +96,6 @@ void requireElement(const ActionGroup& group, const Workspace& workspace, long l
     throw WorkspaceException(std::string(operation) + ": no workspace element at handle " +
                              std::to_string(handle) + " for action group " + group.getName());
   }
-}
-
-template <class T>
-T loadAt(const char* p) {
-  T value;
-  std::memcpy(&value, p, sizeof value);
-  return value;
-}
-
-template <class T>
-void storeAt(char* p, T value) {
-  std::memcpy(p, &value, sizeof value);
 }
 
 std::wstring textAt(const char* p, unsigned int room) {

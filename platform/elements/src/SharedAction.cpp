@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "workspace/Utf16.h"
+#include "workspace/Unaligned.h"
 
 namespace tavik {
 namespace workspace {
@@ -11,18 +12,6 @@ namespace workspace {
 namespace {
 
 namespace a = shared_action;
-
-template <class T>
-T loadAt(const char* p) {
-  T value;
-  std::memcpy(&value, p, sizeof value);
-  return value;
-}
-
-template <class T>
-void storeAt(char* p, T value) {
-  std::memcpy(p, &value, sizeof value);
-}
 
 std::string narrowName(const std::wstring& name) { return narrowUnits(toUtf16Units(name)); }
 

@@ -18,25 +18,13 @@
 #include <string>
 
 #include "workspace/ElementSchema.h"
+#include "workspace/Unaligned.h"
 
 // Internal to the segment: never exported from a shared library that holds it.
 #pragma GCC visibility push(hidden)
 
 namespace tavik {
 namespace workspace {
-
-// A value of type T at possibly unaligned memory.
-template <class T>
-T loadAt(const char* p) {
-  T value;
-  std::memcpy(&value, p, sizeof value);
-  return value;
-}
-
-template <class T>
-void storeAt(char* p, T value) {
-  std::memcpy(p, &value, sizeof value);
-}
 
 class ItemValueError : public std::runtime_error {
  public:
