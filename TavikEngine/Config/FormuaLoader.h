@@ -22,17 +22,6 @@
 // create_file() writes the property hook file (PropertyHookFile.cpp).
 #pragma once
 
-// GCC 12 reports std::function members inside libstdc++'s regex compiler as
-// "maybe uninitialized" when sanitizers are on (a false positive of the
-// compiler); the diagnostic is silenced for the regex headers' lines only.
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
-#endif
-#include <regex>
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic pop
-#endif
 #include <map>
 #include <string>
 #include <unordered_map>
@@ -43,6 +32,7 @@
 
 #include "TavikEngine/Config/Export.h"
 #include "TavikEngine/Config/LoaderBase.h"
+#include "TavikEngine/Config/Regex.h"
 
 // One calculation formula, or one use of it.
 struct FormulaEntry {

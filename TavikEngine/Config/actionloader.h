@@ -49,17 +49,6 @@
 // Not thread-safe; runs on the loading thread.
 #pragma once
 
-// GCC 12 reports std::function members inside libstdc++'s regex compiler as
-// "maybe uninitialized" when sanitizers are on (a false positive of the
-// compiler); the diagnostic is silenced for the regex headers' lines only.
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
-#endif
-#include <regex>
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic pop
-#endif
 #include <string>
 #include <vector>
 
@@ -68,6 +57,7 @@
 
 #include "TavikEngine/Config/FormuaLoader.h"
 #include "TavikEngine/Config/LoaderBase.h"
+#include "TavikEngine/Config/Regex.h"
 
 namespace tavik {
 namespace workspace {
