@@ -15,6 +15,7 @@
 #include <benchmark/benchmark.h>
 
 #include <cstring>
+#include <iostream>
 #include <map>
 #include <memory>
 #include <string>
@@ -26,6 +27,7 @@
 
 #include "ConfigGenerator.h"
 #include "QueueTestSupport.h"
+#include "RatioTable.h"
 #include "ScopedIni.h"
 #include "ScopedWorkspace.h"
 #include "TavikEngine/Config/ConfigReader.h"
@@ -283,8 +285,10 @@ void BM_RawSetCell(benchmark::State& state) {
 }
 
 // Configurations of 1k, 4k and 16k parameters.
+const std::vector<int> kSizes = {1000, 4000, 16000};
 void sizes(benchmark::internal::Benchmark* b) {
-  b->Arg(1000)->Arg(4000)->Arg(16000)->Unit(benchmark::kMillisecond);
+  for (int size : kSizes) b->Arg(size);
+  b->Unit(benchmark::kMillisecond);
 }
 BENCHMARK(BM_ParseOnly)->Apply(sizes)->Complexity();
 BENCHMARK(BM_LoadConfig)->Apply(sizes)->Complexity();
@@ -301,4 +305,12 @@ BENCHMARK(BM_RawSetCell)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  tavik_bench::TimeKeepingReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  tavik_bench::printRatioTable(reporter, kSizes, std::cout);
+  benchmark::Shutdown();
+  return 0;
+}
