@@ -1,14 +1,23 @@
-// Test helper: configuration XML for the loader, map and hook file tests.
+// Test helper: configuration XML for the loader, map and hook file tests, and
+// the text of the ConfigException a load throws.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <sstream>
 #include <string>
 
 #include <pugixml.hpp>
 
+#include "TavikEngine/Config/ConfigException.h"
+
 namespace tavik_test {
+
+// A MeasurementDefinition holding `body`.
+inline std::string documentXml(const std::string& body) {
+  return "<MeasurementDefinition>" + body + "</MeasurementDefinition>";
+}
 
 inline std::string formulaXml(const std::string& name, const std::string& text,
                               const std::string& more = "") {
@@ -19,8 +28,7 @@ inline std::string formulaXml(const std::string& name, const std::string& text,
 // A MeasurementDefinition with the CalculationFormula elements `formulas`
 // followed by `body`.
 inline std::string definitionXml(const std::string& formulas, const std::string& body) {
-  return "<MeasurementDefinition><CalculationFormulas>" + formulas + "</CalculationFormulas>" +
-         body + "</MeasurementDefinition>";
+  return documentXml("<CalculationFormulas>" + formulas + "</CalculationFormulas>" + body);
 }
 
 // `xml` parsed into `doc`: its root element.
@@ -71,15 +79,26 @@ inline const std::string kBodiesInACycle =
     "</ActionGroupSequence></ActionGroupSequences>";
 
 // Child elements given as "Key=Value;Key=Value" (a value may hold "=", not
-// ";"): "Name=A;X=1" -> "<Name>A</Name><X>1</X>".
-inline std::string childrenXml(const std::string& fields) {
+// the separator): "Name=A;X=1" -> "<Name>A</Name><X>1</X>".
+inline std::string childrenXml(const std::string& fields, char separator = ';') {
   std::string xml;
   std::istringstream in(fields);
-  for (std::string field; std::getline(in, field, ';');) {
+  for (std::string field; std::getline(in, field, separator);) {
     const std::string key = field.substr(0, field.find('='));
     xml += "<" + key + ">" + field.substr(key.size() + 1) + "</" + key + ">";
   }
   return xml;
+}
+
+// The message of the ConfigException that the action throws, or
+// "no ConfigException".
+inline std::string configError(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const tavik::ConfigException& e) {
+    return e.what();
+  }
+  return "no ConfigException";
 }
 
 }  // namespace tavik_test
