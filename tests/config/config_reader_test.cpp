@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "CapturingSink.h"
+#include "LoaderXml.h"
 #include "ParameterText.h"
 #include "ScopedIni.h"
 #include "ScopedWorkspace.h"
@@ -23,7 +24,6 @@
 #include "workspace/ElementSchema.h"
 #include "workspace/GlobalConfig.h"
 #include "workspace/Parameter.h"
-#include "workspace/Testplan.h"
 #include "workspace/PropertyMap.h"
 #include "workspace/Workspace.h"
 
@@ -37,11 +37,10 @@ using tavik_test::properties;
 using Strings = std::vector<std::string>;
 using WStrings = std::vector<std::wstring>;
 
-std::string document(const std::string& body) {
-  return "<MeasurementDefinition>" + body + "</MeasurementDefinition>";
-}
+using tavik_test::documentXml;
+
 std::string devices(const std::string& body) {
-  return document("<GlobalParameters><Devices>" + body + "</Devices></GlobalParameters>");
+  return documentXml("<GlobalParameters><Devices>" + body + "</Devices></GlobalParameters>");
 }
 std::wstring global(unsigned int item) { return ws::GlobalConfig().get<std::wstring>(item); }
 
@@ -122,7 +121,7 @@ TEST_F(ConfigReaderTest, LoadsDevicesWarnsOfUndefinedOnesAndResetsThemOnTheNextL
   ws::Device motor(std::wstring(L"Motor"));
   motor.set(dev::DeviceState, 3);
   ASSERT_TRUE(load(
-      document("<Versions><ConfigurationFormatVersion>1.2</ConfigurationFormatVersion></Versions>"
+      documentXml("<Versions><ConfigurationFormatVersion>1.2</ConfigurationFormatVersion></Versions>"
                "<GlobalParameters><CommonParameter><Property><WatchdogTimeout>9</WatchdogTimeout>"
                "</Property></CommonParameter><Devices><Device><DeviceName>Dyno</DeviceName>"
                "<ControlRequest><ONValue>4</ONValue><OFFValue>-2</OFFValue></ControlRequest>"
@@ -153,7 +152,7 @@ TEST_F(ConfigReaderTest, ConfigurationErrorsAreLoggedOnceThenTheTimingLine) {
     SCOPED_TRACE(c.parameter);
     tavik_test::CapturingSink sink;
     EXPECT_FALSE(
-        load(document("<Parameters><ParameterType><Category>SetParameter</Category>"
+        load(documentXml("<Parameters><ParameterType><Category>SetParameter</Category>"
                       "<Parameter>" +
                       std::string(c.parameter) + "</Parameter></ParameterType></Parameters>")));
     Strings lines;
@@ -259,7 +258,7 @@ TEST_F(ConfigReaderTest, APreviousHookFileIsReplacedOrRemovedOrTheLoadFails) {
       fs::create_directories(c.blocked / "x");
     }
     tavik_test::CapturingSink sink;
-    EXPECT_EQ(c.result, load(document("")));
+    EXPECT_EQ(c.result, load(documentXml("")));
     EXPECT_EQ(c.warnings, sink.messages(WARNING.value));
     EXPECT_EQ(c.uaWarnings, sink.messages(UA_WARNING.value));
     Strings left;
@@ -284,7 +283,7 @@ TEST_F(ConfigReaderTest, DuplicateNamesAndTextsThatAreNoNumbersAreReported) {
   const std::string map =
       "<Map><Name>M</Name><XValues><Value>1,5</Value><Value>7abc</Value><Value/></XValues>"
       "<ZLowerLimit>1e999</ZLowerLimit></Map>";
-  const std::string xml = document(
+  const std::string xml = documentXml(
       "<GlobalParameters><CommonParameter><Property><WatchdogTimeout> 0x10 </WatchdogTimeout>"
       "<PControlWaitTime>5s</PControlWaitTime></Property></CommonParameter></GlobalParameters>"
       "<Maps>" + map + "<Map><Name>M</Name><XValues><Value>3</Value></XValues></Map></Maps>"
@@ -314,26 +313,6 @@ TEST_F(ConfigReaderTest, DuplicateNamesAndTextsThatAreNoNumbersAreReported) {
   sink.clear();
   EXPECT_TRUE(reader_.checkReloadParameters(ini_.dir().write("config.xml", xml).wstring()));
   EXPECT_EQ(Strings{}, sink.messages(UA_WARNING.value));
-}
-
-TEST_F(ConfigReaderTest, TestPlansLoadAtStepThreeAndTheirErrorsFailTheLoad) {
-  const std::string plan =
-      "<TestPlans><TestPlan><Category>Main</Category><Parameters><Parameter><Name>@</Name>"
-      "<AdjType>Value</AdjType><Values><Value>1</Value></Values></Parameter></Parameters>"
-      "</TestPlan></TestPlans>";
-  const auto withName = [&](const std::string& name) {
-    std::string xml = plan;
-    return document(xml.replace(xml.find('@'), 1, name));
-  };
-  ASSERT_TRUE(load(withName("Speed")));
-  EXPECT_EQ(L"Updating Displays", global(gc::StatusText));
-  EXPECT_EQ(3, ws::Testplan(L"Main_Testplan", 0).getColumnCount());
-
-  tavik_test::CapturingSink sink;
-  EXPECT_FALSE(load(withName(std::string(300, 'P'))));
-  EXPECT_EQ(Strings{"Error while loading the config: Error creating testplan columns"},
-            sink.messages(UA_WARNING.value));
-  EXPECT_EQ(L"Step 3/4: Loading Testplans: Main Test Plan", global(gc::StatusText));
 }
 
 }  // namespace
