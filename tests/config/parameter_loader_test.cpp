@@ -5,15 +5,14 @@
 #include <iterator>
 #include <memory>
 #include <random>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "CapturingSink.h"
+#include "LoaderXml.h"
 #include "ParameterText.h"
 #include "ScopedIni.h"
 #include "ScopedWorkspace.h"
-#include "TavikEngine/Config/ConfigException.h"
 #include "TavikEngine/Config/FormuaLoader.h"
 #include "TavikEngine/Config/LoadAborted.h"
 #include "TavikEngine/Config/parameterloader.h"
@@ -39,13 +38,8 @@ std::string category(const std::string& name, const std::string& parameters) {
 }
 // A parameter with child elements given as "Key=Value,Key=Value".
 std::string parameter(const std::string& name, const std::string& fields = "") {
-  std::string xml = "<Parameter><Name>" + name + "</Name>";
-  std::istringstream in(fields);
-  for (std::string field; std::getline(in, field, ',');) {
-    const std::string key = field.substr(0, field.find('='));
-    xml += "<" + key + ">" + field.substr(key.size() + 1) + "</" + key + ">";
-  }
-  return xml + "</Parameter>";
+  return "<Parameter><Name>" + name + "</Name>" + tavik_test::childrenXml(fields, ',') +
+         "</Parameter>";
 }
 // Names of the parameters that exist, in workspace order.
 std::string existing() {
@@ -67,10 +61,8 @@ class ParameterLoaderTest : public ::testing::Test {
                                                    "[paths]\nuser=" + user_.path().string());
   }
   void load(const std::string& parameters, const std::string& more = "") {
-    ASSERT_TRUE(doc_.load_string(("<MeasurementDefinition>" + more + "<Parameters>" + parameters +
-                                  "</Parameters></MeasurementDefinition>")
-                                     .c_str()));
-    md_ = doc_.child("MeasurementDefinition");
+    md_ = tavik_test::parseXml(
+        &doc_, tavik_test::documentXml(more + "<Parameters>" + parameters + "</Parameters>"));
     formulas_.load(md_);
     loader_.setFormuaLoader(&formulas_);
     loader_.load(&md_);
@@ -146,13 +138,11 @@ TEST_F(ParameterLoaderTest, DerivesSplitsChannelNamesSwitchValuesTypeTextsAndThe
 }
 
 TEST_F(ParameterLoaderTest, NNNameOrAbortRequestEndsTheLoadAndEarlierParametersStay) {
-  try {
-    load(category("SetParameter", "<Parameter><Unit>x</Unit></Parameter>" + parameter("A") +
-                                      parameter("NN") + parameter("B")));
-    ADD_FAILURE() << "no ConfigException";
-  } catch (const tavik::ConfigException& e) {
-    EXPECT_STREQ("Error parsing parameter. ParameterName is missing in config", e.what());
-  }
+  EXPECT_EQ("Error parsing parameter. ParameterName is missing in config",
+            tavik_test::configError([&] {
+              load(category("SetParameter", "<Parameter><Unit>x</Unit></Parameter>" +
+                                                parameter("A") + parameter("NN") + parameter("B")));
+            }));
   EXPECT_EQ("Result  A ", existing());  // no Name element: the empty name
 
   ws::GlobalConfig().set(gc::AbortRequest, 1);
