@@ -7,10 +7,10 @@
 #include <boost/lexical_cast.hpp>
 
 #include "CapturingSink.h"
+#include "LoaderXml.h"
 #include "QueueTestSupport.h"
 #include "ScopedIni.h"
 #include "ScopedWorkspace.h"
-#include "TavikEngine/Config/ConfigException.h"
 #include "TavikEngine/Config/LoadAborted.h"
 #include "TavikEngine/Config/testplanloader.h"
 #include "TavikEngine/LogLevels.h"
@@ -74,10 +74,8 @@ Strings columns(const std::wstring& name) {
 class TestplanLoaderTest : public ::testing::Test {
  protected:
   void load(const std::string& plans) {
-    const std::string xml =
-        "<MeasurementDefinition><TestPlans>" + plans + "</TestPlans></MeasurementDefinition>";
-    ASSERT_TRUE(doc_.load_string(xml.c_str())) << xml;
-    loader_.load(doc_.document_element(), false);
+    loader_.load(tavik_test::parseXml(&doc_, tavik_test::documentXml("<TestPlans>" + plans + "</TestPlans>")),
+                 false);
   }
   void setVersion(const std::wstring& v) { ws::GlobalConfig().set(gc::ConfigurationFormatVersion, v); }
   // Status text, progress total and current.
@@ -184,13 +182,10 @@ TEST_F(TestplanLoaderTest, PlansWithoutParametersWriteProgressOnly) {
 
 TEST_F(TestplanLoaderTest, ARefusedParameterIsLoggedThenEndsTheLoad) {
   const std::string longName(300, 'P');
-  try {
-    load(plan("Main", parameter("A", "Value", {"1"}) + parameter(longName, "Value", {"2"}) +
-                          parameter("B", "Value", {"3"})));
-    ADD_FAILURE() << "no ConfigException";
-  } catch (const tavik::ConfigException& e) {
-    EXPECT_STREQ("Error creating testplan columns", e.what());
-  }
+  EXPECT_EQ("Error creating testplan columns", tavik_test::configError([&] {
+              load(plan("Main", parameter("A", "Value", {"1"}) + parameter(longName, "Value", {"2"}) +
+                                    parameter("B", "Value", {"3"})));
+            }));
   EXPECT_EQ(Strings{"addParameterToTestplan: Erro adding Parameter " + longName + " to testplan: " +
                     tavik_test::workspaceError([&] { ws::Parameter p(pugi::as_wide(longName)); })},
             sink_.lines(WARNING.value));
