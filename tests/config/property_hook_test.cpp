@@ -249,15 +249,13 @@ TEST(PropertyHookLoad, NamesNeverBecomeCodeAndEachNameKeepsItsOwnAttribute) {
   tavik_test::ScopedWorkspace workspace;
   tavik_test::ScopedIni ini("");
   const std::string hostile = "Value)if(__import__('os').system('touch PWNED'))else(0";
-  const std::string xml =
-      "<MeasurementDefinition><CalculationFormulas>" + formulaXml("Self", "&lt;ThisParameter&gt;.ThisParameter") +
-      formulaXml("Read", "&lt;A B&gt;.Value + &lt;A_B&gt;.Value * 10") + formulaXml("One", "1") +
-      "</CalculationFormulas><Parameters><ParameterType><Category>Measurement</Category>"
-      "<Parameter><Name>" + hostile + "</Name><Unit>Formula:Self</Unit></Parameter>"
-      "<Parameter><Name>A-B</Name><Unit>Formula:One</Unit></Parameter>"
-      "<Parameter><Name>A0B</Name><Unit>Formula:Read</Unit></Parameter>"
-      "<Parameter><Name>C</Name><a:b>Formula:One</a:b></Parameter>"
-      "</ParameterType></Parameters></MeasurementDefinition>";
+  const std::string xml = tavik_test::definitionXml(
+      formulaXml("Self", "&lt;ThisParameter&gt;.ThisParameter") +
+          formulaXml("Read", "&lt;A B&gt;.Value + &lt;A_B&gt;.Value * 10") + formulaXml("One", "1"),
+      "<Parameters><ParameterType><Category>Measurement</Category><Parameter><Name>" + hostile +
+          "</Name><Unit>Formula:Self</Unit></Parameter><Parameter><Name>A-B</Name><Unit>Formula:One"
+          "</Unit></Parameter><Parameter><Name>A0B</Name><Unit>Formula:Read</Unit></Parameter>"
+          "<Parameter><Name>C</Name><a:b>Formula:One</a:b></Parameter></ParameterType></Parameters>");
   tavik_test::CapturingSink sink;
   EXPECT_TRUE(tavik::ConfigReader().loadConfig(ini.dir().write("c.xml", xml).wstring(), false));
   EXPECT_EQ(Lines{"The formula One cannot drive the property a:b of parameter C: the property "
