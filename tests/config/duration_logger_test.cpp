@@ -33,7 +33,6 @@ TEST(DurationLogger, LogsOneTimingLineWhenTheScopeEndsAlsoByException) {
 }
 
 TEST(DurationLogger, MillisecondsUseTheStreamsDefaultFormat) {
-  EXPECT_EQ(L"Function Xtook 42 milliseconds", TimingText::of(L"X", 42.0));
   EXPECT_EQ(L"Function Xtook 999999 milliseconds", TimingText::of(L"X", 999999.0));
   EXPECT_EQ(L"Function Xtook 1e+06 milliseconds", TimingText::of(L"X", 1000000.0));
   EXPECT_EQ(L"Function Xtook 1.23457e+06 milliseconds", TimingText::of(L"X", 1234567.0));
