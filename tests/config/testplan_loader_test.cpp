@@ -205,12 +205,9 @@ TEST_F(TestplanLoaderTest, AnAbortRequestEndsTheLoadBeforeTheNextColumn) {
   EXPECT_EQ(-1, ws::Testplan(L"Initialize_Testplan", 0).getHandle());
 }
 
-TEST_F(TestplanLoaderTest, LoadingAgainRewritesTheSameColumnsAndTellsCellListeners) {
+// The example configuration's second load pins that the columns come back the same.
+TEST_F(TestplanLoaderTest, LoadingAgainTellsCellListeners) {
   load(plan("Main", parameter("A", "Value", {"1", "2"})));
-  const Strings loaded = columns(L"Main_Testplan");
-  load(plan("Main", parameter("A", "Value", {"1", "2"})));
-  EXPECT_EQ(loaded, columns(L"Main_Testplan"));
-
   // A listener of the second cell of A's column hears the next load's change.
   const int id = tavik_test::randomQueueId();
   const tavik_test::ScopedQueueObjects objects(id);
