@@ -196,7 +196,6 @@ TEST_F(ConfigReaderTest, UnreadableFilesFailWithOneLineAndLeaveTheWorkspaceAlone
   }
   EXPECT_EQ(expected, sink.lines(UA_WARNING.value));
   EXPECT_EQ(L"1|0|5|1|0|motor.hex|motor.a2l", deviceState(L"Motor"));
-  EXPECT_EQ(Strings{"Motor_wdog_in"}, links({dev::WatchdogIn}));
   EXPECT_EQ(L"Updating Displays", global(gc::StatusText));
 }
 
