@@ -203,7 +203,6 @@ TEST_F(SequenceLoaderTest, ASequenceHoldsItsActionsPortsLinksStartFramesAndComme
                       L"Main_Sequence_comment_1|2|||||"}),
             drawn);
   EXPECT_EQ(L"4|4", progress());
-  EXPECT_EQ(L"Step 4/4: Loading Sequence: Main", itemsText(ws::GlobalConfig().getHandle(), "10776"));
   EXPECT_EQ(Strings{}, lines(WARNING));
 }
 
