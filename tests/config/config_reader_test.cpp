@@ -1,5 +1,5 @@
-// End-to-end loads through tavik::ConfigReader: XML files on disk, a real INI
-// file, a fresh shared-memory workspace per test.
+// End-to-end loads and reload checks through tavik::ConfigReader: XML files on
+// disk, a real INI file, a fresh shared-memory workspace per test.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -312,6 +312,63 @@ TEST_F(ConfigReaderTest, DuplicateNamesAndTextsThatAreNoNumbersAreReported) {
   sink.clear();
   EXPECT_TRUE(reader_.checkReloadParameters(ini_.dir().write("config.xml", xml).wstring()));
   EXPECT_EQ(Strings{}, sink.messages(UA_WARNING.value));
+}
+
+// The reload check compares a loaded configuration with edited copies of it.
+TEST_F(ConfigReaderTest, EachReloadDifferenceRefusesWithItsLineAndOnlyTheFirstIsReported) {
+  const std::string op =
+      "<ParameterType><Category>OperatingPoint</Category><Parameter><Name>OP1</Name>"
+      "<Set_ChannelName>SC_OP</Set_ChannelName><Get_ChannelName>GC_OP</Get_ChannelName>"
+      "<Set_Type>1</Set_Type><Get_Type>2</Get_Type></Parameter></ParameterType>";
+  const std::string others =
+      "<ParameterType><Category>SetParameter</Category><Parameter><Name>S1</Name>"
+      "<Set_ChannelName>SC1</Set_ChannelName><Get_ChannelName>GC1</Get_ChannelName></Parameter>"
+      "</ParameterType><ParameterType><Category>Invisible</Category>"
+      "<Parameter><Name>V1</Name><Get_Type>2</Get_Type></Parameter>"
+      "<Parameter><Name>V2</Name></Parameter></ParameterType>";
+  const std::string all = op + others;
+  const auto file = [](const std::string& parameters) {
+    return documentXml("<GlobalParameters><CommonParameter><Property><ThrottleParameter>OP1"
+                       "</ThrottleParameter></Property></CommonParameter></GlobalParameters>"
+                       "<Parameters>" + parameters + "</Parameters>");
+  };
+  ASSERT_TRUE(load(file(all)));
+  // The check's result as "true"/"false", then its UA_WARNING lines.
+  const auto check = [&](const std::string& parameters) {
+    tavik_test::CapturingSink sink;
+    Strings out{reader_.checkReloadParameters(ini_.dir().write("check.xml", file(parameters)).wstring())
+                    ? "true" : "false"};
+    for (const std::string& line : sink.lines(UA_WARNING.value)) out.push_back(line);
+    return out;
+  };
+  const auto refused = [](const std::string& head, const std::string& name) {
+    return Strings{"false", "checkReloadParameterTree: " + head + " has changed for " + name +
+                                " Please disconnect before loading the configuration"};
+  };
+  const auto replaced = [](std::string text, const std::string& from, const std::string& to) {
+    return text.replace(text.find(from), from.size(), to);
+  };
+  EXPECT_EQ(Strings{"true"}, check(all));
+  EXPECT_EQ(refused("Set Channelname", "S1"), check(replaced(all, ">SC1<", ">SC9<")));
+  EXPECT_EQ(refused("Get Channelname", "OP1"), check(replaced(all, ">GC_OP<", ">GC_X<")));
+  EXPECT_EQ(refused("Set Type", "OP1"), check(replaced(all, "<Set_Type>1<", "<Set_Type>0<")));
+  // The last Invisible parameter: its missing Get_Type read 0 at load.
+  EXPECT_EQ(refused("Get Type", "V2"),
+            check(replaced(all, "<Name>V2</Name>", "<Name>V2</Name><Get_Type>2</Get_Type>")));
+  EXPECT_EQ(refused("Set Channelname", "S1"),
+            check(replaced(replaced(all, ">SC1<", ">X<"), ">GC1<", ">Y<")));
+  // OperatingPoint is compared first, wherever it stands in the file.
+  EXPECT_EQ(refused("Set Channelname", "OP1"),
+            check(replaced(others, "<Get_Type>2<", "<Get_Type>3<") +
+                  replaced(op, ">SC_OP<", ">Z<")));
+  // A new parameter is compared with a fresh one and not created.
+  const std::string fresh =
+      "<ParameterType><Category>Measurement</Category><Parameter><Name>New</Name>"
+      "<Set_Type>0</Set_Type></Parameter></ParameterType>";
+  EXPECT_EQ(Strings{"true"}, check(all + fresh));
+  EXPECT_EQ(refused("Get Channelname", "New"),
+            check(all + replaced(fresh, "<Set_Type>", "<Get_ChannelName>G</Get_ChannelName><Set_Type>")));
+  EXPECT_FALSE(ws::Workspace::getInstance()->is_existing_element(L"New", ws::memory_area::kParameters));
 }
 
 }  // namespace
