@@ -1,5 +1,5 @@
-// Test helper: configuration XML for the loader, map and hook file tests, and
-// the text of the ConfigException a load throws.
+// Test helper: configuration XML for the loader and reader tests, and the text
+// of the ConfigException a load throws.
 #pragma once
 
 #include <gtest/gtest.h>
