@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -18,6 +17,7 @@
 #include "ScopedIni.h"
 #include "ScopedWorkspace.h"
 #include "TavikEngine/Config/ConfigReader.h"
+#include "TavikEngine/Config/Regex.h"
 #include "TavikEngine/LogLevels.h"
 #include "workspace/Device.h"
 #include "workspace/ElementItems.h"
