@@ -99,10 +99,28 @@ const std::vector<ElementSchema>& allSchemas() {
   return schemas;
 }
 
+namespace {
+
+// Class ids are small numbers: the schemas are found by index.
+constexpr int kClassIdLimit = 64;
+
+struct SchemaTable {
+  const ElementSchema* by_id[kClassIdLimit] = {};
+  SchemaTable() {
+    for (const ElementSchema& schema : allSchemas()) {
+      if (schema.class_id < 0 || schema.class_id >= kClassIdLimit)
+        throw std::logic_error("class id " + std::to_string(schema.class_id) + " out of range");
+      by_id[schema.class_id] = &schema;
+    }
+  }
+};
+
+}  // namespace
+
 const ElementSchema* findSchema(int class_id) {
-  for (const ElementSchema& schema : allSchemas())
-    if (schema.class_id == class_id) return &schema;
-  return nullptr;
+  static const SchemaTable table;
+  if (static_cast<unsigned int>(class_id) >= static_cast<unsigned int>(kClassIdLimit)) return nullptr;
+  return table.by_id[class_id];
 }
 
 const ItemSchema* findItem(const ElementSchema& schema, unsigned int item) {
@@ -136,34 +154,22 @@ bool isKnownItemType(int type_code) {
   }
 }
 
-ValueKind valueKindOf(int type_code) {
-  switch (type_code) {
-    case kDouble: case kListenedDouble: return ValueKind::Double;
-    case kInt: case kListenedInt: return ValueKind::Int;
-    case kUnsigned: case kListenedUnsigned: return ValueKind::Unsigned;
-    case kLongLong: case kListenedLongLong: return ValueKind::LongLong;
-    case kWideText: case kWideText504: case kListenedWideText256: case kListenedWideText504:
-    case kListenedWideText1028: case kListenedWideText4100:
-      return ValueKind::WideText;
-    case kNarrowText: case kListenedNarrowText256: return ValueKind::NarrowText;
-    case kNumberAsText: return ValueKind::NumberAsText;
-    default:
-      throw std::logic_error("unknown item type code " + std::to_string(type_code));
-  }
+void throwUnknownItemType(int type_code) {
+  throw std::logic_error("unknown item type code " + std::to_string(type_code));
 }
 
-unsigned int valueSize(const ItemSchema& item) {
-  switch (item.type_code) {
+unsigned int valueSize(int type_code, unsigned int room) {
+  switch (type_code) {
     case kDouble: case kListenedDouble: case kLongLong: case kListenedLongLong: case kNumberAsText:
       return 8;
     case kInt: case kListenedInt: case kUnsigned: case kListenedUnsigned: return 4;
-    case kWideText: case kNarrowText: return item.room;
+    case kWideText: case kNarrowText: return room;
     case kListenedWideText256: case kListenedNarrowText256: return 256;
     case kWideText504: case kListenedWideText504: return 504;
     case kListenedWideText1028: return 1028;
     case kListenedWideText4100: return 4100;
     default:
-      throw std::logic_error("unknown item type code " + std::to_string(item.type_code));
+      throwUnknownItemType(type_code);
   }
 }
 
@@ -172,7 +178,7 @@ unsigned int rowCellBytes(int type_code) {
   const unsigned int block = listenerPosition(type_code, 0);
   const unsigned int room = type_code == kWideText || type_code == kNarrowText ? kTextCellRoom : 0;
   const unsigned int bytes =
-      block > 0 ? block + kListenerBlockSize : valueSize(ItemSchema{0, "", type_code, room, false});
+      block > 0 ? block + kListenerBlockSize : valueSize(type_code, room);
   return (bytes + 7) / 8 * 8;
 }
 

@@ -31,19 +31,26 @@ class ItemValueError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-void readItemValue(const char* item_memory, const ItemSchema& item, int& value);
-void readItemValue(const char* item_memory, const ItemSchema& item, unsigned int& value);
-void readItemValue(const char* item_memory, const ItemSchema& item, long long& value);
-void readItemValue(const char* item_memory, const ItemSchema& item, double& value);
-void readItemValue(const char* item_memory, const ItemSchema& item, std::string& value);
-void readItemValue(const char* item_memory, const ItemSchema& item, std::wstring& value);
+// What a value access needs to know of an item: its type code and, for codes
+// 5 and 6, its room in bytes.
+struct ItemSlot {
+  int type_code;
+  unsigned int room;
+};
 
-void writeItemValue(char* item_memory, const ItemSchema& item, int value);
-void writeItemValue(char* item_memory, const ItemSchema& item, unsigned int value);
-void writeItemValue(char* item_memory, const ItemSchema& item, long long value);
-void writeItemValue(char* item_memory, const ItemSchema& item, double value);
-void writeItemValue(char* item_memory, const ItemSchema& item, const std::string& value);
-void writeItemValue(char* item_memory, const ItemSchema& item, const std::wstring& value);
+void readItemValue(const char* item_memory, ItemSlot item, int& value);
+void readItemValue(const char* item_memory, ItemSlot item, unsigned int& value);
+void readItemValue(const char* item_memory, ItemSlot item, long long& value);
+void readItemValue(const char* item_memory, ItemSlot item, double& value);
+void readItemValue(const char* item_memory, ItemSlot item, std::string& value);
+void readItemValue(const char* item_memory, ItemSlot item, std::wstring& value);
+
+void writeItemValue(char* item_memory, ItemSlot item, int value);
+void writeItemValue(char* item_memory, ItemSlot item, unsigned int value);
+void writeItemValue(char* item_memory, ItemSlot item, long long value);
+void writeItemValue(char* item_memory, ItemSlot item, double value);
+void writeItemValue(char* item_memory, ItemSlot item, const std::string& value);
+void writeItemValue(char* item_memory, ItemSlot item, const std::wstring& value);
 
 }  // namespace workspace
 }  // namespace tavik

@@ -1,67 +1,211 @@
 // The workspace's own bookkeeping inside the segment, shared by every process
 // that maps it: the mutex and the three element indexes.
+//
+// Every process maps the segment at an address of its own, so the indexes
+// hold offsets from the start of the mapping, never pointers. Each index is
+// one array allocated in the segment; growing it allocates a larger array,
+// moves the entries and frees the old one. A creation first makes room in
+// every index (reserve*), and only then changes them (insert*/append*), which
+// cannot fail: an index that cannot grow leaves all of them as they were.
+//
+// The functions take the segment manager (or any arena with allocate(bytes,
+// std::nothrow) and deallocate(pointer)) and the mapping's base address; the
+// caller holds the segment mutex.
 #pragma once
 
 #include <cstdint>
-#include <functional>
+#include <cstring>
+#include <new>
 #include <string>
 
-#include <boost/interprocess/allocators/allocator.hpp>
-#include <boost/interprocess/containers/map.hpp>
-#include <boost/interprocess/containers/set.hpp>
-#include <boost/interprocess/containers/vector.hpp>
 #include <boost/interprocess/managed_shared_memory.hpp>
 #include <boost/interprocess/sync/interprocess_mutex.hpp>
+
+#include "workspace/Utf16.h"
 
 namespace tavik {
 namespace workspace {
 
 // Name of the root object in the segment, and the version of this layout: a
-// segment made by a program with another layout is refused, not misread.
+// segment made by a program with another layout is refused, not misread. The
+// version is the root's first member in every layout.
 constexpr const char* kSegmentRootName = "tavik_workspace_root";
-constexpr std::uint32_t kSegmentLayoutVersion = 1;
-
-// Key of the name index: elements are found by area and a hash of the name;
-// the names themselves are compared in the elements.
-struct NameKey {
-  long long area;
-  std::uint64_t hash;
-};
-inline bool operator<(const NameKey& a, const NameKey& b) {
-  return a.area != b.area ? a.area < b.area : a.hash < b.hash;
-}
+constexpr std::uint32_t kSegmentLayoutVersion = 2;
 
 // FNV-1a over the 16-bit units of a name.
+constexpr std::uint64_t kNameHashSeed = 14695981039346656037ull;
+inline std::uint64_t hashNameUnit(std::uint64_t hash, char16_t unit) {
+  hash = (hash ^ (unit & 0xFF)) * 1099511628211ull;
+  return (hash ^ (unit >> 8)) * 1099511628211ull;
+}
 inline std::uint64_t hashName(const std::u16string& units) {
-  std::uint64_t hash = 14695981039346656037ull;
-  for (char16_t unit : units) {
-    hash = (hash ^ (unit & 0xFF)) * 1099511628211ull;
-    hash = (hash ^ (unit >> 8)) * 1099511628211ull;
-  }
+  std::uint64_t hash = kNameHashSeed;
+  for (char16_t unit : units) hash = hashNameUnit(hash, unit);
+  return hash;
+}
+// The same hash over the units the wide name is stored as, without making them.
+inline std::uint64_t hashName(const std::wstring& name) {
+  std::uint64_t hash = kNameHashSeed;
+  forEachUtf16Unit(name, [&hash](char16_t unit) {
+    hash = hashNameUnit(hash, unit);
+    return true;
+  });
   return hash;
 }
 
-using SegmentManager = boost::interprocess::managed_shared_memory::segment_manager;
+// An array of entries inside the segment.
+struct IndexArray {
+  std::int64_t at = 0;  // offset of the first entry from the mapping's start; 0: none yet
+  std::uint64_t capacity = 0;
+  std::uint64_t count = 0;
+};
+
 template <class T>
-using SegmentAllocator = boost::interprocess::allocator<T, SegmentManager>;
+T* entriesOf(char* base, const IndexArray& array) {
+  return reinterpret_cast<T*>(base + array.at);
+}
+template <class T>
+const T* entriesOf(const char* base, const IndexArray& array) {
+  return reinterpret_cast<const T*>(base + array.at);
+}
+
+// Capacities of the first arrays: a small workspace stays small.
+constexpr std::uint64_t kInitialNameSlots = 256;
+constexpr std::uint64_t kInitialHandles = 128;
+
+// Allocates an array of `capacity` entries; false when the arena has no room.
+template <class T, class Arena>
+bool allocateEntries(Arena& arena, char* base, std::uint64_t capacity, IndexArray& fresh) {
+  void* memory = arena.allocate(capacity * sizeof(T), std::nothrow);
+  if (memory == nullptr) return false;
+  fresh.at = static_cast<char*>(memory) - base;
+  fresh.capacity = capacity;
+  fresh.count = 0;
+  return true;
+}
+
+// --- name index: open addressing with linear probing, at most half full ---
+
+// One slot: (area, name hash) -> element handle; handle 0 marks a free slot.
+struct NameSlot {
+  std::uint64_t hash;
+  std::int64_t area;
+  std::int64_t handle;
+};
+
+inline std::uint64_t firstNameSlot(std::uint64_t hash, long long area, std::uint64_t capacity) {
+  std::uint64_t mixed = hash ^ (static_cast<std::uint64_t>(area) * 0x9E3779B97F4A7C15ull);
+  mixed ^= mixed >> 29;
+  return mixed & (capacity - 1);
+}
+
+// Handle of the first element registered under (area, hash) for which
+// matches(handle) holds; 0 when none.
+template <class Matches>
+long long findName(const char* base, const IndexArray& names, long long area, std::uint64_t hash,
+                   Matches matches) {
+  if (names.capacity == 0) return 0;
+  const NameSlot* slots = entriesOf<NameSlot>(base, names);
+  for (std::uint64_t i = firstNameSlot(hash, area, names.capacity);; i = (i + 1) & (names.capacity - 1)) {
+    const NameSlot& slot = slots[i];
+    if (slot.handle == 0) return 0;  // the table always keeps free slots
+    if (slot.hash == hash && slot.area == area && matches(slot.handle)) return slot.handle;
+  }
+}
+
+// Puts an entry in its slot. Precondition: room (reserveName).
+inline void insertName(char* base, IndexArray& names, long long area, std::uint64_t hash,
+                       long long handle) {
+  NameSlot* slots = entriesOf<NameSlot>(base, names);
+  std::uint64_t i = firstNameSlot(hash, area, names.capacity);
+  while (slots[i].handle != 0) i = (i + 1) & (names.capacity - 1);
+  slots[i] = NameSlot{hash, area, handle};
+  ++names.count;
+}
+
+// Makes room for one more entry; false (and nothing changed) when the arena
+// cannot hold the larger table.
+template <class Arena>
+bool reserveName(Arena& arena, char* base, IndexArray& names) {
+  if ((names.count + 1) * 2 <= names.capacity) return true;
+  IndexArray grown;
+  const std::uint64_t capacity = names.capacity == 0 ? kInitialNameSlots : 2 * names.capacity;
+  if (!allocateEntries<NameSlot>(arena, base, capacity, grown)) return false;
+  std::memset(base + grown.at, 0, capacity * sizeof(NameSlot));
+  if (names.capacity > 0) {
+    const NameSlot* old = entriesOf<NameSlot>(base, names);
+    for (std::uint64_t i = 0; i < names.capacity; ++i)
+      if (old[i].handle != 0) insertName(base, grown, old[i].area, old[i].hash, old[i].handle);
+    arena.deallocate(base + names.at);
+  }
+  names = grown;
+  return true;
+}
+
+// --- handle arrays: creation order, and ascending addresses ---
+
+// Makes room for one more handle; false (and nothing changed) when the arena
+// cannot hold the larger array.
+template <class Arena>
+bool reserveHandle(Arena& arena, char* base, IndexArray& handles) {
+  if (handles.count < handles.capacity) return true;
+  IndexArray grown;
+  const std::uint64_t capacity = handles.capacity == 0 ? kInitialHandles : 2 * handles.capacity;
+  if (!allocateEntries<std::int64_t>(arena, base, capacity, grown)) return false;
+  if (handles.capacity > 0) {
+    std::memcpy(base + grown.at, base + handles.at, handles.count * sizeof(std::int64_t));
+    arena.deallocate(base + handles.at);
+  }
+  grown.count = handles.count;
+  handles = grown;
+  return true;
+}
+
+// Precondition for both: room (reserveHandle).
+inline void appendHandle(char* base, IndexArray& handles, long long handle) {
+  entriesOf<std::int64_t>(base, handles)[handles.count++] = handle;
+}
+// Keeps the array ascending; a handle above every other (the common case) is
+// appended.
+inline void insertByAddress(char* base, IndexArray& handles, long long handle) {
+  std::int64_t* entries = entriesOf<std::int64_t>(base, handles);
+  std::uint64_t i = handles.count;
+  if (i > 0 && entries[i - 1] > handle) {
+    std::uint64_t low = 0, high = i;  // first entry above handle
+    while (low < high) {
+      const std::uint64_t mid = low + (high - low) / 2;
+      if (entries[mid] > handle) high = mid; else low = mid + 1;
+    }
+    std::memmove(entries + low + 1, entries + low, (i - low) * sizeof(std::int64_t));
+    i = low;
+  }
+  entries[i] = handle;
+  ++handles.count;
+}
+
+// The greatest handle of an ascending array at or below offset; 0 when none.
+inline long long handleAtOrBelow(const char* base, const IndexArray& handles, long long offset) {
+  const std::int64_t* entries = entriesOf<std::int64_t>(base, handles);
+  std::uint64_t low = 0, high = handles.count;  // first entry above offset
+  while (low < high) {
+    const std::uint64_t mid = low + (high - low) / 2;
+    if (entries[mid] > offset) high = mid; else low = mid + 1;
+  }
+  return low == 0 ? 0 : entries[low - 1];
+}
+
+using SegmentManager = boost::interprocess::managed_shared_memory::segment_manager;
 
 struct SegmentRoot {
-  explicit SegmentRoot(SegmentManager* manager)
-      : names(std::less<NameKey>(), manager),
-        elements(std::less<long long>(), manager),
-        creation_order(manager) {}
-
-  std::uint32_t layout_version = kSegmentLayoutVersion;
+  std::uint32_t layout_version = kSegmentLayoutVersion;  // first in every layout
   // Guards creation and the three indexes below, across processes.
   boost::interprocess::interprocess_mutex mutex;
-  // (area, name hash) -> handle.
-  boost::interprocess::multimap<NameKey, long long, std::less<NameKey>,
-                                SegmentAllocator<std::pair<const NameKey, long long>>>
-      names;
-  // Every element handle, ordered by address: finds the element holding an offset.
-  boost::interprocess::set<long long, std::less<long long>, SegmentAllocator<long long>> elements;
+  // (area, name hash) -> handle, NameSlot entries.
+  IndexArray names;
+  // Every element handle, ascending: finds the element holding an offset.
+  IndexArray by_address;
   // Every element handle in creation order.
-  boost::interprocess::vector<long long, SegmentAllocator<long long>> creation_order;
+  IndexArray creation_order;
 };
 
 }  // namespace workspace

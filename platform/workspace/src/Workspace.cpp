@@ -15,8 +15,8 @@
 #include <boost/interprocess/shared_memory_object.hpp>
 #include <boost/interprocess/sync/scoped_lock.hpp>
 
-#include "SegmentRoot.h"
 #include "ItemValue.h"
+#include "SegmentRoot.h"
 #include "workspace/ElementSchema.h"
 #include "workspace/Utf16.h"
 
@@ -117,14 +117,11 @@ struct ElementView {
 
 struct Workspace::Impl {
   Impl(const std::string& segment_name, std::size_t size)
-      : name(segment_name),
-        segment(bip::open_or_create, segment_name.c_str(), size),
-        generation(nextGeneration()) {}
+      : name(segment_name), segment(bip::open_or_create, segment_name.c_str(), size) {}
 
   std::string name;
   bip::managed_shared_memory segment;
   SegmentRoot* root = nullptr;
-  std::uint64_t generation;
 };
 
 namespace {
@@ -148,29 +145,37 @@ std::string describeElement(const char* base, const ElementView& view) {
          std::to_string(view.handle) + "]";
 }
 
-bool nameMatches(const char* base, long long handle, const std::u16string& units) {
+std::string narrowName(const std::wstring& name) { return narrowUnits(toUtf16Units(name)); }
+
+// Whether the element's stored name is the wide name's 16-bit units. The
+// stored name ends with a zero unit inside its room, and the wide name holds
+// no zero, so the comparison stops inside the name room.
+bool nameMatches(const char* base, long long handle, const std::wstring& name) {
   const char* p = base + handle + element_header::kName;
-  for (std::size_t i = 0; i < units.size(); ++i)
-    if (loadAt<char16_t>(p + 2 * i) != units[i]) return false;
-  return loadAt<char16_t>(p + 2 * units.size()) == 0;
+  std::size_t i = 0;
+  const bool same = forEachUtf16Unit(name, [p, &i](char16_t unit) {
+    return loadAt<char16_t>(p + 2 * i++) == unit;
+  });
+  return same && loadAt<char16_t>(p + 2 * i) == 0;
 }
 
 // Handle of the element of that name in that area, 0 when absent. The caller
 // holds the segment mutex.
-long long findLocked(const char* base, const SegmentRoot& root, const std::u16string& units,
-                     long long area) {
-  const auto range = root.names.equal_range(NameKey{area, hashName(units)});
-  for (auto it = range.first; it != range.second; ++it)
-    if (nameMatches(base, it->second, units)) return it->second;
-  return 0;
+long long findLocked(const char* base, const SegmentRoot& root, const std::wstring& name,
+                     std::uint64_t hash, long long area) {
+  return findName(base, root.names, area, hash,
+                  [base, &name](long long handle) { return nameMatches(base, handle, name); });
 }
 
 }  // namespace
 
 long long SharedMemory::findElement(const std::wstring& name, long long area) const {
+  // No stored name holds a zero character.
+  if (name.find(L'\0') != std::wstring::npos) return 0;
+  const std::uint64_t hash = hashName(name);
   SegmentRoot& root = rootOf(root_);
   bip::scoped_lock<bip::interprocess_mutex> lock(root.mutex);
-  return findLocked(base_, root, toUtf16Units(name), area);
+  return findLocked(base_, root, name, hash, area);
 }
 
 boost::shared_ptr<Workspace> Workspace::getInstance() {
@@ -191,25 +196,38 @@ bool Workspace::removeSharedMemory(const std::string& name) {
 Workspace::Workspace() {
   const std::string name = segmentNameFromEnvironment();
   const std::size_t size = segmentSizeFromEnvironment();
+  std::uint32_t found_version = kSegmentLayoutVersion;
   try {
     impl_ = std::make_unique<Impl>(name, size);
-    impl_->root = impl_->segment.find_or_construct<SegmentRoot>(kSegmentRootName)(
-        impl_->segment.get_segment_manager());
+    // The root is looked at as bytes first: a root of another layout has
+    // another size, and only its leading version is common to all layouts.
+    auto findOrMakeRoot = [this, &found_version] {
+      const std::pair<char*, std::size_t> found = impl_->segment.find<char>(kSegmentRootName);
+      if (found.first == nullptr) {
+        impl_->root = impl_->segment.construct<SegmentRoot>(kSegmentRootName)();
+        return;
+      }
+      found_version = 0;
+      if (found.second >= sizeof found_version) std::memcpy(&found_version, found.first, sizeof found_version);
+      if (found_version == kSegmentLayoutVersion && found.second == sizeof(SegmentRoot))
+        impl_->root = reinterpret_cast<SegmentRoot*>(found.first);
+    };
+    impl_->segment.atomic_func(findOrMakeRoot);
   } catch (const bip::interprocess_exception& e) {
     throw WorkspaceException("cannot open the workspace segment \"" + name + "\": " + e.what());
   }
-  if (impl_->root->layout_version != kSegmentLayoutVersion) {
-    const std::uint32_t found = impl_->root->layout_version;
+  if (impl_->root == nullptr) {
     throw WorkspaceException("the workspace segment \"" + name + "\" has layout version " +
-                             std::to_string(found) + ", this program needs " +
+                             std::to_string(found_version) + ", this program needs " +
                              std::to_string(kSegmentLayoutVersion));
   }
   base_ = static_cast<char*>(impl_->segment.get_address());
   root_ = impl_->root;
+  generation_ = nextGeneration();
 }
 
 Workspace::~Workspace() {
-  if (t_cache.generation == impl_->generation) t_cache = ElementCache();
+  if (t_cache.generation == generation_) t_cache = ElementCache();
 }
 
 const std::string& Workspace::getSegmentName() const { return impl_->name; }
@@ -220,24 +238,23 @@ std::size_t Workspace::getUsedBytes() const {
 
 namespace {
 
-// The element that holds the absolute offset; throws when none does.
-ElementView elementContaining(const char* base, void* root_ptr, std::uint64_t generation,
-                              long long offset) {
-  ElementCache& cache = t_cache;
-  if (const ElementCache::Entry* hit = cache.containing(generation, offset))
-    return ElementView{hit->handle, hit->size, hit->schema};
+[[noreturn]] void throwNoElementAt(long long offset) {
+  throw WorkspaceException("no workspace element at offset " + std::to_string(offset));
+}
+
+// The element that holds the absolute offset, found in the address index;
+// throws when none does.
+ElementView elementContainingSlow(const char* base, void* root_ptr, std::uint64_t generation,
+                                  long long offset) {
   SegmentRoot& root = rootOf(root_ptr);
   long long handle = 0;
   {
     bip::scoped_lock<bip::interprocess_mutex> lock(root.mutex);
-    auto it = root.elements.upper_bound(offset);
-    if (it != root.elements.begin()) handle = *--it;
+    handle = handleAtOrBelow(base, root.by_address, offset);
   }
-  if (handle <= 0)
-    throw WorkspaceException("no workspace element at offset " + std::to_string(offset));
+  if (handle <= 0) throwNoElementAt(offset);
   const std::uint32_t size = loadAt<std::uint32_t>(base + handle + element_header::kSize);
-  if (offset - handle >= static_cast<long long>(size))
-    throw WorkspaceException("no workspace element at offset " + std::to_string(offset));
+  if (offset - handle >= static_cast<long long>(size)) throwNoElementAt(offset);
   const int class_id = loadAt<std::int32_t>(base + handle + element_header::kClassId);
   const ElementSchema* schema = findSchema(class_id);
   if (schema == nullptr ||
@@ -245,31 +262,37 @@ ElementView elementContaining(const char* base, void* root_ptr, std::uint64_t ge
     throw WorkspaceException("the workspace element at " + std::to_string(handle) +
                              " has an unknown class " + std::to_string(class_id));
   }
-  cache.remember(generation, ElementCache::Entry{handle, size, schema});
+  t_cache.remember(generation, ElementCache::Entry{handle, size, schema});
   return ElementView{handle, size, schema};
 }
 
-}  // namespace
+// The element that holds the absolute offset; throws when none does. A
+// recently used element is found in the thread's cache.
+inline ElementView elementContaining(const char* base, void* root, std::uint64_t generation,
+                                     long long offset) {
+  if (const ElementCache::Entry* hit = t_cache.containing(generation, offset))
+    return ElementView{hit->handle, hit->size, hit->schema};
+  return elementContainingSlow(base, root, generation, offset);
+}
 
-namespace {
+std::string rowCellName(unsigned long long k) { return "Row_" + std::to_string(k); }
 
 // The item at an offset: one the element's schema lists, or a row cell.
 struct ItemAt {
   ElementView element;
   const ItemSchema* listed;  // nullptr for a row cell
-  ItemSchema cell;           // the row cell (its name is built only when asked)
-  unsigned long long row;
+  unsigned int number;       // the item number
+  ItemSlot slot;
+  unsigned long long row;    // the row of a row cell
 
-  const ItemSchema& item() const { return listed != nullptr ? *listed : cell; }
   std::string name() const { return listed != nullptr ? listed->name : rowCellName(row); }
-  static std::string rowCellName(unsigned long long k) { return "Row_" + std::to_string(k); }
 };
 
 // Whether a row cell of a row-cell element starts at that item number; fills
-// cell and row when one does. The shape items are memory another process may
+// slot and row when one does. The shape items are memory another process may
 // have written: a cell counts only with a known type, the cell size of that
 // type, a row below the row count and every byte inside the element.
-bool rowCellAt(const char* base, const ElementView& view, unsigned int number, ItemSchema& cell,
+bool rowCellAt(const char* base, const ElementView& view, unsigned int number, ItemSlot& slot,
                unsigned long long& row) {
   const ElementSchema& schema = *view.schema;
   if (schema.cell_type_item == 0 || number < schema.size) return false;
@@ -286,32 +309,47 @@ bool rowCellAt(const char* base, const ElementView& view, unsigned int number, I
       static_cast<unsigned long long>(number) + bytes > view.size)
     return false;
   const bool text = type == item_type::kWideText || type == item_type::kNarrowText;
-  cell = ItemSchema{number, std::string(), type, text ? kTextCellRoom : 0, false};
+  slot = ItemSlot{type, text ? kTextCellRoom : 0};
   row = k;
   return true;
 }
 
-ItemAt itemAt(const char* base, void* root, std::uint64_t generation, long long offset) {
+[[noreturn]] void throwNoItem(const char* base, const ElementView& view, long long offset,
+                              unsigned int number) {
+  throw WorkspaceException("offset " + std::to_string(offset) + " is not an item of " +
+                           describeElement(base, view) + " (no item " + std::to_string(number) +
+                           ")");
+}
+
+inline ItemAt itemAt(const char* base, void* root, std::uint64_t generation, long long offset) {
   const ElementView view = elementContaining(base, root, generation, offset);
-  const unsigned int number = static_cast<unsigned int>(offset - view.handle);
-  ItemAt at{view, findItem(*view.schema, number), ItemSchema{}, 0};
-  if (at.listed == nullptr && !rowCellAt(base, view, number, at.cell, at.row)) {
-    throw WorkspaceException("offset " + std::to_string(offset) + " is not an item of " +
-                             describeElement(base, view) + " (no item " + std::to_string(number) +
-                             ")");
-  }
+  ItemAt at;
+  at.element = view;
+  at.number = static_cast<unsigned int>(offset - view.handle);
+  at.listed = findItem(*view.schema, at.number);
+  at.row = 0;
+  if (at.listed != nullptr)
+    at.slot = ItemSlot{at.listed->type_code, at.listed->room};
+  else if (!rowCellAt(base, view, at.number, at.slot, at.row))
+    throwNoItem(base, view, offset, at.number);
   return at;
+}
+
+// "cannot read item Value[5784] of Parameter Torque[4096]: <reason>"
+[[noreturn]] void throwValueError(const char* verb, const char* base, const ItemAt& at,
+                                  const ItemValueError& e) {
+  throw WorkspaceException(std::string("cannot ") + verb + " item " + at.name() + "[" +
+                           std::to_string(at.number) + "] of " + describeElement(base, at.element) +
+                           ": " + e.what());
 }
 
 template <class V>
 void readAt(const char* base, void* root, std::uint64_t generation, long long offset, V& value) {
   const ItemAt at = itemAt(base, root, generation, offset);
   try {
-    readItemValue(base + offset, at.item(), value);
+    readItemValue(base + offset, at.slot, value);
   } catch (const ItemValueError& e) {
-    throw WorkspaceException("cannot read item " + at.name() + "[" +
-                             std::to_string(at.item().item) + "] of " +
-                             describeElement(base, at.element) + ": " + e.what());
+    throwValueError("read", base, at, e);
   }
 }
 
@@ -319,84 +357,129 @@ template <class V>
 void writeAt(char* base, void* root, std::uint64_t generation, long long offset, const V& value) {
   const ItemAt at = itemAt(base, root, generation, offset);
   try {
-    writeItemValue(base + offset, at.item(), value);
+    writeItemValue(base + offset, at.slot, value);
   } catch (const ItemValueError& e) {
-    throw WorkspaceException("cannot write item " + at.name() + "[" +
-                             std::to_string(at.item().item) + "] of " +
-                             describeElement(base, at.element) + ": " + e.what());
+    throwValueError("write", base, at, e);
   }
 }
 
 }  // namespace
 
 void Workspace::getItem(long long offset, int& value) const {
-  readAt(base_, root_, impl_->generation, offset, value);
+  readAt(base_, root_, generation_, offset, value);
 }
 void Workspace::getItem(long long offset, unsigned int& value) const {
-  readAt(base_, root_, impl_->generation, offset, value);
+  readAt(base_, root_, generation_, offset, value);
 }
 void Workspace::getItem(long long offset, long long& value) const {
-  readAt(base_, root_, impl_->generation, offset, value);
+  readAt(base_, root_, generation_, offset, value);
 }
 void Workspace::getItem(long long offset, double& value) const {
-  readAt(base_, root_, impl_->generation, offset, value);
+  readAt(base_, root_, generation_, offset, value);
 }
 void Workspace::getItem(long long offset, std::string& value) const {
-  readAt(base_, root_, impl_->generation, offset, value);
+  readAt(base_, root_, generation_, offset, value);
 }
 void Workspace::getItem(long long offset, std::wstring& value) const {
-  readAt(base_, root_, impl_->generation, offset, value);
+  readAt(base_, root_, generation_, offset, value);
 }
 void Workspace::setItem(long long offset, int value) {
-  writeAt(base_, root_, impl_->generation, offset, value);
+  writeAt(base_, root_, generation_, offset, value);
 }
 void Workspace::setItem(long long offset, unsigned int value) {
-  writeAt(base_, root_, impl_->generation, offset, value);
+  writeAt(base_, root_, generation_, offset, value);
 }
 void Workspace::setItem(long long offset, long long value) {
-  writeAt(base_, root_, impl_->generation, offset, value);
+  writeAt(base_, root_, generation_, offset, value);
 }
 void Workspace::setItem(long long offset, double value) {
-  writeAt(base_, root_, impl_->generation, offset, value);
+  writeAt(base_, root_, generation_, offset, value);
 }
 void Workspace::setItem(long long offset, const std::string& value) {
-  writeAt(base_, root_, impl_->generation, offset, value);
+  writeAt(base_, root_, generation_, offset, value);
 }
 void Workspace::setItem(long long offset, const std::wstring& value) {
-  writeAt(base_, root_, impl_->generation, offset, value);
+  writeAt(base_, root_, generation_, offset, value);
 }
 
 int Workspace::getItemType(long long offset) const {
-  return itemAt(base_, root_, impl_->generation, offset).item().type_code;
+  return itemAt(base_, root_, generation_, offset).slot.type_code;
 }
 
 Workspace::ItemInfo Workspace::getItemInfo(long long offset) const {
-  const ItemAt at = itemAt(base_, root_, impl_->generation, offset);
-  return ItemInfo{at.item().type_code, at.element.size};
+  const ItemAt at = itemAt(base_, root_, generation_, offset);
+  return ItemInfo{at.slot.type_code, at.element.size};
 }
+
+Workspace::ResolvedItem Workspace::resolveItem(long long offset) const {
+  const ItemAt at = itemAt(base_, root_, generation_, offset);
+  return ResolvedItem{offset, at.slot.type_code, at.slot.room, at.element.size, generation_};
+}
+
+namespace {
+
+[[noreturn]] void throwForeignItem(const Workspace::ResolvedItem& item) {
+  throw WorkspaceException("the item at offset " + std::to_string(item.offset) +
+                           " was resolved by another workspace object");
+}
+
+}  // namespace
+
+template <class V>
+void Workspace::read(const ResolvedItem& item, V& value) const {
+  if (item.workspace != generation_) throwForeignItem(item);
+  try {
+    readItemValue(base_ + item.offset, ItemSlot{item.type_code, item.room}, value);
+  } catch (const ItemValueError& e) {
+    throwValueError("read", base_, itemAt(base_, root_, generation_, item.offset), e);
+  }
+}
+
+template <class V>
+void Workspace::write(const ResolvedItem& item, const V& value) {
+  if (item.workspace != generation_) throwForeignItem(item);
+  try {
+    writeItemValue(base_ + item.offset, ItemSlot{item.type_code, item.room}, value);
+  } catch (const ItemValueError& e) {
+    throwValueError("write", base_, itemAt(base_, root_, generation_, item.offset), e);
+  }
+}
+
+void Workspace::getItem(const ResolvedItem& item, int& value) const { read(item, value); }
+void Workspace::getItem(const ResolvedItem& item, unsigned int& value) const { read(item, value); }
+void Workspace::getItem(const ResolvedItem& item, long long& value) const { read(item, value); }
+void Workspace::getItem(const ResolvedItem& item, double& value) const { read(item, value); }
+void Workspace::getItem(const ResolvedItem& item, std::string& value) const { read(item, value); }
+void Workspace::getItem(const ResolvedItem& item, std::wstring& value) const { read(item, value); }
+void Workspace::setItem(const ResolvedItem& item, int value) { write(item, value); }
+void Workspace::setItem(const ResolvedItem& item, unsigned int value) { write(item, value); }
+void Workspace::setItem(const ResolvedItem& item, long long value) { write(item, value); }
+void Workspace::setItem(const ResolvedItem& item, double value) { write(item, value); }
+void Workspace::setItem(const ResolvedItem& item, const std::string& value) { write(item, value); }
+void Workspace::setItem(const ResolvedItem& item, const std::wstring& value) { write(item, value); }
 
 std::string Workspace::getPropertyName(long long handle, unsigned int item) const {
   if (!isElement(handle)) return "unknown";
-  const ElementView view = elementContaining(base_, root_, impl_->generation, handle);
+  const ElementView view = elementContaining(base_, root_, generation_, handle);
   const ItemSchema* found = findItem(*view.schema, item);
   if (found != nullptr) return found->name;
-  ItemSchema cell;
+  ItemSlot cell;
   unsigned long long row = 0;
-  return rowCellAt(base_, view, item, cell, row) ? ItemAt::rowCellName(row) : std::string("unknown");
+  return rowCellAt(base_, view, item, cell, row) ? rowCellName(row) : std::string("unknown");
 }
 
 bool Workspace::isElement(long long handle) const {
   if (handle <= 0) return false;
-  if (t_cache.holds(impl_->generation, handle)) return true;
+  if (t_cache.holds(generation_, handle)) return true;
   SegmentRoot& root = rootOf(root_);
   bip::scoped_lock<bip::interprocess_mutex> lock(root.mutex);
-  return root.elements.find(handle) != root.elements.end();
+  return handleAtOrBelow(base_, root.by_address, handle) == handle;
 }
 
 unsigned int Workspace::getElementSize(long long handle) const {
   if (!isElement(handle))
     throw WorkspaceException("no workspace element at handle " + std::to_string(handle));
-  return elementContaining(base_, root_, impl_->generation, handle).size;
+  return elementContaining(base_, root_, generation_, handle).size;
 }
 
 void Workspace::increaseReferenceCounter(long long handle) {
@@ -424,7 +507,7 @@ bool Workspace::is_existing_element(const std::wstring& name, long long area) co
 long long Workspace::getElement(const std::wstring& name, long long area) const {
   const long long handle = findElement(name, area);
   if (handle <= 0) {
-    throw WorkspaceException("no workspace element named \"" + narrowUnits(toUtf16Units(name)) +
+    throw WorkspaceException("no workspace element named \"" + narrowName(name) +
                              "\" in memory area " + hexText(area));
   }
   return handle;
@@ -435,7 +518,9 @@ void Workspace::getAllElementsOfType(int type, std::vector<long long>& handles,
   handles.clear();
   SegmentRoot& root = rootOf(root_);
   bip::scoped_lock<bip::interprocess_mutex> lock(root.mutex);
-  for (long long handle : root.creation_order) {
+  const std::int64_t* order = entriesOf<std::int64_t>(base_, root.creation_order);
+  for (std::uint64_t i = 0; i < root.creation_order.count; ++i) {
+    const long long handle = order[i];
     const char* element = base_ + handle;
     if (loadAt<std::int32_t>(element + element_header::kType) == type &&
         loadAt<std::int32_t>(element + element_header::kArea) == area) {
@@ -465,28 +550,28 @@ long long Workspace::openOrCreateElement(int class_id, const std::wstring& name,
                              std::to_string(extra_bytes) + " extra bytes is too large");
   }
   const std::uint32_t element_size = schema->size + static_cast<std::uint32_t>(tail);
-  const std::u16string units = toUtf16Units(name);
-  const std::string narrow_name = narrowUnits(units);
-  if (units.find(u'\0') != std::u16string::npos) {
-    throw WorkspaceException("the element name \"" + narrow_name +
+  if (name.find(L'\0') != std::wstring::npos) {
+    throw WorkspaceException("the element name \"" + narrowName(name) +
                              "\" holds a zero character");
   }
+  const std::size_t unit_count = utf16Length(name);
   const std::size_t room_units = (schema->first_item - element_header::kName) / 2;
-  if (units.size() + 1 > room_units) {
-    throw WorkspaceException("the element name \"" + narrow_name + "\" (" +
-                             std::to_string(units.size()) + " characters) does not fit a " +
+  if (unit_count + 1 > room_units) {
+    throw WorkspaceException("the element name \"" + narrowName(name) + "\" (" +
+                             std::to_string(unit_count) + " characters) does not fit a " +
                              schema->class_name + " element (room for " +
                              std::to_string(room_units - 1) + " characters)");
   }
+  const std::uint64_t hash = hashName(name);
 
   SegmentRoot& root = rootOf(root_);
   bip::scoped_lock<bip::interprocess_mutex> lock(root.mutex);
-  const long long existing = findLocked(base_, root, units, schema->area);
+  const long long existing = findLocked(base_, root, name, hash, schema->area);
   if (existing > 0) {
     const int existing_class = loadAt<std::int32_t>(base_ + existing + element_header::kClassId);
     if (existing_class != class_id) {
       const ElementSchema* other = findSchema(existing_class);
-      throw WorkspaceException("the element \"" + narrow_name + "\" in memory area " +
+      throw WorkspaceException("the element \"" + narrowName(name) + "\" in memory area " +
                                hexText(schema->area) + " is a " +
                                (other ? other->class_name : std::to_string(existing_class)) +
                                ", not a " + schema->class_name);
@@ -494,10 +579,19 @@ long long Workspace::openOrCreateElement(int class_id, const std::wstring& name,
     return existing;
   }
 
-  void* memory = impl_->segment.allocate(element_size, std::nothrow);
+  SegmentManager& arena = *impl_->segment.get_segment_manager();
+  void* memory = arena.allocate(element_size, std::nothrow);
   if (memory == nullptr) {
     throw WorkspaceException("the workspace \"" + impl_->name + "\" is full: no room for the " +
-                             schema->class_name + " element \"" + narrow_name + "\"");
+                             schema->class_name + " element \"" + narrowName(name) + "\"");
+  }
+  // The indexes grow inside the segment too: every one makes room before any
+  // changes, so an index without room leaves no half-registered element.
+  if (!reserveName(arena, base_, root.names) || !reserveHandle(arena, base_, root.by_address) ||
+      !reserveHandle(arena, base_, root.creation_order)) {
+    arena.deallocate(memory);
+    throw WorkspaceException("the workspace \"" + impl_->name + "\" is full: no room to index the " +
+                             schema->class_name + " element \"" + narrowName(name) + "\"");
   }
   char* element = static_cast<char*>(memory);
   std::memset(element, 0, element_size);
@@ -505,32 +599,23 @@ long long Workspace::openOrCreateElement(int class_id, const std::wstring& name,
   storeAt<std::int32_t>(element + element_header::kClassId, schema->class_id);
   storeAt<std::uint32_t>(element + element_header::kSize, element_size);
   storeAt<std::int32_t>(element + element_header::kArea, static_cast<std::int32_t>(schema->area));
-  std::memcpy(element + element_header::kName, units.data(), 2 * units.size());
+  char* name_at = element + element_header::kName;
+  forEachUtf16Unit(name, [&name_at](char16_t unit) {
+    storeAt<char16_t>(name_at, unit);
+    name_at += 2;
+    return true;
+  });
   const long long handle = element - base_;
-
-  // The indexes grow inside the segment too; undo everything when one of
-  // them finds no room, so no half-registered element remains.
-  bool in_elements = false;
-  try {
-    if (root.creation_order.size() == root.creation_order.capacity())
-      root.creation_order.reserve(2 * root.creation_order.capacity() + 64);
-    root.elements.insert(handle);
-    in_elements = true;
-    root.names.insert(std::make_pair(NameKey{schema->area, hashName(units)}, handle));
-    root.creation_order.push_back(handle);  // cannot fail: room was reserved
-  } catch (const bip::bad_alloc&) {
-    if (in_elements) root.elements.erase(handle);
-    impl_->segment.deallocate(memory);
-    throw WorkspaceException("the workspace \"" + impl_->name + "\" is full: no room to index the " +
-                             schema->class_name + " element \"" + narrow_name + "\"");
-  }
+  insertName(base_, root.names, schema->area, hash, handle);
+  insertByAddress(base_, root.by_address, handle);
+  appendHandle(base_, root.creation_order, handle);
   return handle;
 }
 
 void Workspace::checkElement(int class_id, long long handle) const {
   if (!isElement(handle))
     throw WorkspaceException("no workspace element at handle " + std::to_string(handle));
-  const ElementView view = elementContaining(base_, root_, impl_->generation, handle);
+  const ElementView view = elementContaining(base_, root_, generation_, handle);
   if (view.schema->class_id != class_id) {
     const ElementSchema* wanted = findSchema(class_id);
     throw WorkspaceException("the element " + describeElement(base_, view) + " is not a " +
@@ -539,9 +624,9 @@ void Workspace::checkElement(int class_id, long long handle) const {
 }
 
 void Workspace::addListener(long long item_offset, long long listener_handle) {
-  const ItemAt at = itemAt(base_, root_, impl_->generation, item_offset);
-  const unsigned int block = listenerBlockOffset(at.item());
-  const std::string item_text = at.name() + "[" + std::to_string(at.item().item) + "] of " +
+  const ItemAt at = itemAt(base_, root_, generation_, item_offset);
+  const unsigned int block = listenerPosition(at.slot.type_code, at.number);
+  const std::string item_text = at.name() + "[" + std::to_string(at.number) + "] of " +
                                 describeElement(base_, at.element);
   if (block == 0) throw WorkspaceException("the item " + item_text + " takes no listeners");
   checkElement(element_class::kIPCListener, listener_handle);

@@ -130,7 +130,7 @@ unsigned int rowCellBytes(int type_code);
 
 // Every schema, ordered by class id.
 const std::vector<ElementSchema>& allSchemas();
-// The schema of a class id; nullptr when there is none.
+// The schema of a class id (one table look-up); nullptr when there is none.
 const ElementSchema* findSchema(int class_id);
 // The item that starts at that item number; nullptr when none does.
 const ItemSchema* findItem(const ElementSchema& schema, unsigned int item);
@@ -138,10 +138,28 @@ const ItemSchema* findItem(const ElementSchema& schema, unsigned int item);
 // callers address by name; nullptr when there is none.
 const ItemSchema* findItemByName(const ElementSchema& schema, const std::wstring& name);
 
-// The value type of an item type code. Precondition: a code listed above.
-ValueKind valueKindOf(int type_code);
-// Bytes an item's value occupies.
-unsigned int valueSize(const ItemSchema& item);
+[[noreturn]] void throwUnknownItemType(int type_code);
+
+// The value type of an item type code. Precondition: a code listed above
+// (std::logic_error otherwise).
+inline ValueKind valueKindOf(int type_code) {
+  switch (type_code) {
+    case item_type::kDouble: case item_type::kListenedDouble: return ValueKind::Double;
+    case item_type::kInt: case item_type::kListenedInt: return ValueKind::Int;
+    case item_type::kUnsigned: case item_type::kListenedUnsigned: return ValueKind::Unsigned;
+    case item_type::kLongLong: case item_type::kListenedLongLong: return ValueKind::LongLong;
+    case item_type::kWideText: case item_type::kWideText504: case item_type::kListenedWideText256:
+    case item_type::kListenedWideText504: case item_type::kListenedWideText1028:
+    case item_type::kListenedWideText4100:
+      return ValueKind::WideText;
+    case item_type::kNarrowText: case item_type::kListenedNarrowText256: return ValueKind::NarrowText;
+    case item_type::kNumberAsText: return ValueKind::NumberAsText;
+    default: throwUnknownItemType(type_code);
+  }
+}
+// Bytes an item's value occupies; room is the item's room (codes 5 and 6).
+unsigned int valueSize(int type_code, unsigned int room);
+inline unsigned int valueSize(const ItemSchema& item) { return valueSize(item.type_code, item.room); }
 // Where the listener block of an item of that type code lies inside the
 // element: per the table above for the listened codes, 0 (none) for codes 0
 // and 2 to 9, and the item number itself for every other code (1, 11 and

@@ -12,25 +12,49 @@
 namespace tavik {
 namespace workspace {
 
-inline std::u16string toUtf16Units(const std::wstring& text) {
-  std::u16string units;
-  units.reserve(text.size());
+// Calls unit(u) with each 16-bit unit of the text in order, stopping when it
+// returns false; returns whether every unit was taken. The one encoder of
+// this header: callers that hash, compare or store a wide text straight from
+// the caller's string see exactly the units toUtf16Units gives.
+template <class Unit>
+inline bool forEachUtf16Unit(const std::wstring& text, Unit unit) {
   for (wchar_t wc : text) {
     const auto cp = static_cast<unsigned long>(static_cast<std::make_unsigned_t<wchar_t>>(wc));
     if (cp >= 0x10000 && cp <= 0x10FFFF) {
       const unsigned long v = cp - 0x10000;
-      units.push_back(static_cast<char16_t>(0xD800 + (v >> 10)));
-      units.push_back(static_cast<char16_t>(0xDC00 + (v & 0x3FF)));
+      if (!unit(static_cast<char16_t>(0xD800 + (v >> 10)))) return false;
+      if (!unit(static_cast<char16_t>(0xDC00 + (v & 0x3FF)))) return false;
     } else {
-      units.push_back(static_cast<char16_t>(cp > 0x10FFFF ? 0xFFFD : cp));
+      if (!unit(static_cast<char16_t>(cp > 0x10FFFF ? 0xFFFD : cp))) return false;
     }
   }
+  return true;
+}
+
+// Number of 16-bit units of the text.
+inline std::size_t utf16Length(const std::wstring& text) {
+  std::size_t count = text.size();
+  for (wchar_t wc : text) {
+    const auto cp = static_cast<unsigned long>(static_cast<std::make_unsigned_t<wchar_t>>(wc));
+    if (cp >= 0x10000 && cp <= 0x10FFFF) ++count;
+  }
+  return count;
+}
+
+inline std::u16string toUtf16Units(const std::wstring& text) {
+  std::u16string units;
+  units.reserve(text.size());
+  forEachUtf16Unit(text, [&units](char16_t unit) {
+    units.push_back(unit);
+    return true;
+  });
   return units;
 }
 
-// Decodes `count` units that start at `units` (which need not be aligned).
-inline std::wstring fromUtf16Units(const void* units, std::size_t count) {
-  std::wstring text;
+// Replaces text with the decoding of `count` units that start at `units`
+// (which need not be aligned).
+inline void assignFromUtf16Units(std::wstring& text, const void* units, std::size_t count) {
+  text.clear();
   text.reserve(count);
   const auto* bytes = static_cast<const unsigned char*>(units);
   auto unitAt = [bytes](std::size_t i) {
@@ -50,6 +74,11 @@ inline std::wstring fromUtf16Units(const void* units, std::size_t count) {
     }
     text.push_back(static_cast<wchar_t>(u));
   }
+}
+
+inline std::wstring fromUtf16Units(const void* units, std::size_t count) {
+  std::wstring text;
+  assignFromUtf16Units(text, units, count);
   return text;
 }
 

@@ -30,6 +30,7 @@
 // Threads of one process may share the instance on the same terms.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -107,6 +108,37 @@ class Workspace : public SharedMemory {
     unsigned int element_size;
   };
   ItemInfo getItemInfo(long long offset) const;
+
+  // One lookup for a read-and-write of the same item (the notifying write):
+  // resolveItem finds the item at an offset once, with the checks and the
+  // exception texts of the offset forms; the overloads below then read or
+  // write it without looking it up again, with exactly the conversions,
+  // checks and exception texts of getItem/setItem(offset, ...). A refused
+  // value looks the item up again to name it. A ResolvedItem belongs to the
+  // Workspace object that made it: used with another one it is refused
+  // (WorkspaceException). Elements never move, so it stays valid for that
+  // object's life; the shape of a row-cell table is read when it is resolved
+  // (resolve again after changing it). The fields are for reading only.
+  struct ResolvedItem {
+    long long offset;
+    int type_code;
+    unsigned int room;          // bytes of a text item of codes 5 and 6; 0 otherwise
+    unsigned int element_size;  // size of the element holding the item
+    std::uint64_t workspace;    // which Workspace object resolved it
+  };
+  ResolvedItem resolveItem(long long offset) const;
+  void getItem(const ResolvedItem& item, int& value) const;
+  void getItem(const ResolvedItem& item, unsigned int& value) const;
+  void getItem(const ResolvedItem& item, long long& value) const;
+  void getItem(const ResolvedItem& item, double& value) const;
+  void getItem(const ResolvedItem& item, std::string& value) const;
+  void getItem(const ResolvedItem& item, std::wstring& value) const;
+  void setItem(const ResolvedItem& item, int value);
+  void setItem(const ResolvedItem& item, unsigned int value);
+  void setItem(const ResolvedItem& item, long long value);
+  void setItem(const ResolvedItem& item, double value);
+  void setItem(const ResolvedItem& item, const std::string& value);
+  void setItem(const ResolvedItem& item, const std::wstring& value);
   // Narrow name of an item of an element, for log lines; "unknown" when the
   // element's class has no item at that number.
   std::string getPropertyName(long long handle, unsigned int item) const;
@@ -162,8 +194,16 @@ class Workspace : public SharedMemory {
 
  private:
   Workspace();
+  template <class V>
+  void read(const ResolvedItem& item, V& value) const;
+  template <class V>
+  void write(const ResolvedItem& item, const V& value);
+
   struct Impl;
   std::unique_ptr<Impl> impl_;
+  // This object's own number (no two Workspace objects of a process share
+  // one): tells a thread's cached elements and ResolvedItems apart.
+  std::uint64_t generation_ = 0;
 };
 
 }  // namespace workspace
