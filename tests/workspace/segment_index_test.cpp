@@ -1,0 +1,225 @@
+// The segment's own indexes (name hash table, address array) and the
+// one-lookup item access that the notifying write uses.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <boost/interprocess/managed_heap_memory.hpp>
+#include <boost/interprocess/managed_shared_memory.hpp>
+
+#include "ScopedWorkspace.h"
+#include "SegmentRoot.h"
+#include "workspace/ElementSchema.h"
+#include "workspace/Utf16.h"
+
+namespace {
+
+namespace bip = boost::interprocess;
+namespace ws = tavik::workspace;
+using ws::Workspace;
+
+template <class V>
+std::string show(const V& value) {
+  std::ostringstream text;
+  text.precision(17);
+  text << value;
+  return text.str();
+}
+std::string show(const std::wstring& value) { return ws::narrowUnits(ws::toUtf16Units(value)); }
+
+// An arena like the segment, in process memory.
+struct HeapArena {
+  bip::managed_heap_memory heap{1 << 20};
+  char* base() { return static_cast<char*>(heap.get_address()); }
+  auto& manager() { return *heap.get_segment_manager(); }
+};
+
+TEST(NameIndex, EqualHashesInOneAndOtherAreasAreAllFoundAcrossGrowth) {
+  HeapArena arena;
+  ws::IndexArray names;
+  // 300 entries on three hashes in two areas: every probe runs through collisions.
+  struct Entry { long long area; std::uint64_t hash; long long handle; };
+  std::vector<Entry> entries;
+  for (long long handle = 1; handle <= 300; ++handle)
+    entries.push_back({handle % 2 == 0 ? 0x400000 : 0x200000, std::uint64_t(handle % 3), handle * 8});
+  for (const Entry& e : entries) {
+    ASSERT_TRUE(ws::reserveName(arena.manager(), arena.base(), names));
+    ws::insertName(arena.base(), names, e.area, e.hash, e.handle);
+  }
+  std::vector<long long> found;
+  for (const Entry& e : entries)
+    found.push_back(ws::findName(arena.base(), names, e.area, e.hash,
+                                 [&e](long long handle) { return handle == e.handle; }));
+  std::vector<long long> handles;
+  for (const Entry& e : entries) handles.push_back(e.handle);
+  EXPECT_EQ(handles, found);
+  EXPECT_EQ((std::vector<std::uint64_t>{300, 1024}), (std::vector<std::uint64_t>{names.count, names.capacity}));
+  // Right hash, wrong area; right area, unknown hash; no match among equal keys.
+  EXPECT_EQ(0, ws::findName(arena.base(), names, 0x400000, 1, [](long long h) { return h == 8; }));
+  EXPECT_EQ(0, ws::findName(arena.base(), names, 0x400000, 7, [](long long) { return true; }));
+  EXPECT_EQ(0, ws::findName(arena.base(), names, 0x200000, 1, [](long long) { return false; }));
+}
+
+TEST(NameIndex, HashesTheStoredUnitsStraightFromTheWideName) {
+  const std::vector<std::wstring> names = {
+      L"Speed", L"M\u00E4x\u20AC", L"\U0001F600x", L"\U0010FFFF", L"\uFFFF",
+      std::wstring(1, wchar_t(0xD800)), std::wstring(1, wchar_t(0x110000)), std::wstring(1, wchar_t(-5))};
+  for (const std::wstring& name : names)
+    EXPECT_EQ(ws::hashName(ws::toUtf16Units(name)), ws::hashName(name)) << ws::toUtf16Units(name).size();
+  EXPECT_EQ(3u, ws::utf16Length(L"\U0001F600x"));
+}
+
+TEST(AddressIndex, StaysAscendingWhateverTheInsertionOrderAndFindsTheElementBelow) {
+  const std::vector<std::vector<long long>> orders = {
+      [] { std::vector<long long> v; for (long long i = 1; i <= 300; ++i) v.push_back(100 * i); return v; }(),
+      [] { std::vector<long long> v; for (long long i = 300; i >= 1; --i) v.push_back(100 * i); return v; }(),
+      [] { std::vector<long long> v; for (long long i = 1; i <= 300; ++i) v.push_back(100 * ((i * 7) % 300 + 1)); return v; }()};
+  for (const std::vector<long long>& order : orders) {
+    HeapArena arena;
+    ws::IndexArray handles;
+    for (long long handle : order) {
+      ASSERT_TRUE(ws::reserveHandle(arena.manager(), arena.base(), handles));
+      ws::insertByAddress(arena.base(), handles, handle);
+    }
+    const std::int64_t* entries = ws::entriesOf<std::int64_t>(arena.base(), handles);
+    std::vector<long long> sorted = order;
+    std::sort(sorted.begin(), sorted.end());
+    EXPECT_EQ(sorted, std::vector<long long>(entries, entries + handles.count));
+    EXPECT_EQ(512u, handles.capacity);
+    EXPECT_EQ((std::vector<long long>{0, 100, 100, 200, 15000, 30000}),
+              (std::vector<long long>{ws::handleAtOrBelow(arena.base(), handles, 99),
+                                      ws::handleAtOrBelow(arena.base(), handles, 100),
+                                      ws::handleAtOrBelow(arena.base(), handles, 199),
+                                      ws::handleAtOrBelow(arena.base(), handles, 200),
+                                      ws::handleAtOrBelow(arena.base(), handles, 15050),
+                                      ws::handleAtOrBelow(arena.base(), handles, 1 << 30)}));
+  }
+}
+
+TEST(SegmentIndexes, NamesAboveUffffAreStoredAsSurrogatePairsAndFoundAgain) {
+  tavik_test::ScopedWorkspace scope;
+  boost::shared_ptr<Workspace> workspace = Workspace::getInstance();
+  const long long handle = workspace->openOrCreateElement(ws::element_class::kIPCListener, L"q\U0001F600");
+  char16_t stored[4];
+  std::memcpy(stored, workspace->getBaseAddress() + handle + 20, sizeof stored);
+  EXPECT_EQ(std::u16string(u"q\xD83D\xDE00\0", 4), std::u16string(stored, 4));
+  EXPECT_EQ((std::vector<long long>{handle, handle, 0}),
+            (std::vector<long long>{workspace->openOrCreateElement(ws::element_class::kIPCListener, L"q\U0001F600"),
+                                    workspace->findElement(L"q\U0001F600", 0x200000),
+                                    workspace->findElement(std::wstring(L"q\U0001F600\0", 3), 0x200000)}));
+}
+
+// An element that fits where its index entries do not is refused whole.
+TEST(SegmentIndexes, AnIndexWithoutRoomToGrowLeavesNoHalfRegisteredElement) {
+  const std::size_t size = 256 * 1024;
+  tavik_test::ScopedWorkspace scope(size);
+  boost::shared_ptr<Workspace> workspace = Workspace::getInstance();
+  // 127 listeners and a filler fill the first arrays; the next element needs all of them grown.
+  for (int i = 0; i < 127; ++i)
+    workspace->openOrCreateElement(ws::element_class::kIPCListener, L"l" + std::to_wstring(i));
+  const std::size_t left = 4096;
+  workspace->openOrCreateElement(ws::element_class::kPropertyMap, L"filler",
+                                 size - workspace->getUsedBytes() - 1248 - left);
+  std::vector<long long> before;
+  workspace->getAllElementsOfType(ws::element_type::kIPCListener, before, 0x200000);
+  const std::size_t used = workspace->getUsedBytes();
+  EXPECT_EQ("the workspace \"" + scope.name() + "\" is full: no room to index the IPCListener element \"x\"",
+            tavik_test::workspaceError([&] { workspace->openOrCreateElement(ws::element_class::kIPCListener, L"x"); }));
+  EXPECT_EQ("the workspace \"" + scope.name() + "\" is full: no room for the Device element \"d\"",
+            tavik_test::workspaceError([&] { workspace->openOrCreateElement(ws::element_class::kDevice, L"d"); }));
+  std::vector<long long> after;
+  workspace->getAllElementsOfType(ws::element_type::kIPCListener, after, 0x200000);
+  EXPECT_EQ(before, after);
+  EXPECT_EQ(127u, after.size());
+  EXPECT_EQ(used, workspace->getUsedBytes());
+  EXPECT_FALSE(workspace->is_existing_element(L"x", 0x200000));
+}
+
+TEST(SegmentIndexes, ASegmentOfAnotherLayoutIsRefused) {
+  tavik_test::ScopedWorkspace scope;
+  bip::managed_shared_memory segment(bip::create_only, scope.name().c_str(), 256 * 1024);
+  struct OldRoot {
+    std::uint32_t layout_version;
+    char rest[60];
+  };
+  segment.construct<OldRoot>(ws::kSegmentRootName)(OldRoot{1, {}});
+  EXPECT_EQ("the workspace segment \"" + scope.name() + "\" has layout version 1, this program needs 2",
+            tavik_test::workspaceError([] { Workspace::getInstance(); }));
+}
+
+// Every value type written and read through a ResolvedItem gives what the
+// offset form gives, refusals included, on an item of every type code.
+TEST(ResolvedItem, ReadsAndWritesEveryValueTypeExactlyAsTheOffsetForm) {
+  tavik_test::ScopedWorkspace scope;
+  boost::shared_ptr<Workspace> workspace = Workspace::getInstance();
+  std::map<int, long long> item_of_code;  // one item of each type code
+  for (const ws::ElementSchema& schema : ws::allSchemas()) {
+    const long long handle = workspace->openOrCreateElement(schema.class_id, L"R" + std::to_wstring(schema.class_id));
+    for (const ws::ItemSchema& item : schema.items) item_of_code.emplace(item.type_code, handle + item.item);
+  }
+  ASSERT_EQ(16u, item_of_code.size());  // every code an item has
+
+  using Outcomes = std::vector<std::string>;
+  const auto outcome = [](auto&& action) {
+    const std::string error = tavik_test::workspaceError(action);
+    return error == "no WorkspaceException" ? std::string("ok") : error;
+  };
+  // Writes value, then reads the item back as every type.
+  const auto run = [&](long long offset, auto value, bool resolved, Outcomes& out) {
+    const Workspace::ResolvedItem item = workspace->resolveItem(offset);
+    out.push_back(outcome([&] { resolved ? workspace->setItem(item, value) : workspace->setItem(offset, value); }));
+    const auto readAs = [&](auto read) {
+      out.push_back(outcome([&] {
+        resolved ? workspace->getItem(item, read) : workspace->getItem(offset, read);
+        out.push_back(show(read));
+      }));
+    };
+    readAs(int()), readAs(0u), readAs(0LL), readAs(0.0), readAs(std::string()), readAs(std::wstring());
+  };
+  const auto runAll = [&](long long offset, bool resolved, Outcomes& out) {
+    run(offset, -1, resolved, out);
+    run(offset, 4000000000u, resolved, out);
+    run(offset, 5000000000LL, resolved, out);
+    run(offset, 2.5, resolved, out);
+    run(offset, std::nan(""), resolved, out);
+    run(offset, std::string(" 12 "), resolved, out);
+    run(offset, std::string("M\xE4x"), resolved, out);
+    run(offset, std::wstring(L"\U0001F600\u0141"), resolved, out);
+    run(offset, std::wstring(300, L'w'), resolved, out);
+    run(offset, std::wstring(L"x\0", 2), resolved, out);
+  };
+  std::map<int, Outcomes> by_offset, by_resolved;
+  for (const auto& [code, offset] : item_of_code) {
+    // Both runs start from the same item bytes.
+    char* at = workspace->getBaseAddress() + offset;
+    const std::string start(at, at + 4100);
+    runAll(offset, false, by_offset[code]);
+    std::memcpy(at, start.data(), start.size());
+    runAll(offset, true, by_resolved[code]);
+  }
+  EXPECT_EQ(by_offset, by_resolved);
+  const long long counter = item_of_code.at(ws::item_type::kListenedUnsigned);
+  EXPECT_EQ("cannot write item LoadCounter[14816] of GlobalConfig R1[" +
+                std::to_string(counter - 14816) + "]: the value -1 does not fit unsigned int",
+            by_resolved[ws::item_type::kListenedUnsigned][0]);
+
+  const Workspace::ResolvedItem item = workspace->resolveItem(counter);
+  EXPECT_EQ((std::vector<long long>{counter, ws::item_type::kListenedUnsigned, 0, 24768}),
+            (std::vector<long long>{item.offset, item.type_code, item.room, item.element_size}));
+  Workspace::resetInstance();  // the next instance is another Workspace object
+  EXPECT_EQ("the item at offset " + std::to_string(counter) + " was resolved by another workspace object",
+            tavik_test::workspaceError([&] { Workspace::getInstance()->setItem(item, 1); }));
+  const long long global = counter - 14816;
+  EXPECT_EQ("offset " + std::to_string(global + 1) + " is not an item of GlobalConfig R1[" +
+                std::to_string(global) + "] (no item 1)",
+            tavik_test::workspaceError([&] { workspace->resolveItem(global + 1); }));
+}
+
+}  // namespace
