@@ -123,11 +123,7 @@ const ElementSchema* findSchema(int class_id) {
   return table.by_id[class_id];
 }
 
-const ItemSchema* findItem(const ElementSchema& schema, unsigned int item) {
-  if (item < schema.item_at.size()) {
-    const std::uint16_t slot = schema.item_at[item];
-    return slot == 0 ? nullptr : &schema.items[slot - 1];
-  }
+const ItemSchema* findItemBeyondSize(const ElementSchema& schema, unsigned int item) {
   const auto it = std::lower_bound(
       schema.items.begin(), schema.items.end(), item,
       [](const ItemSchema& entry, unsigned int number) { return entry.item < number; });

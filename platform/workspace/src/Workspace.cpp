@@ -238,6 +238,15 @@ std::size_t Workspace::getUsedBytes() const {
 
 namespace {
 
+// The schema of the element at handle, of that size; nullptr when its class
+// is unknown or its size does not suit the class.
+const ElementSchema* schemaOfElement(const char* base, long long handle, std::uint32_t size) {
+  const ElementSchema* schema = findSchema(loadAt<std::int32_t>(base + handle + element_header::kClassId));
+  if (schema == nullptr || (schema->variable_tail ? size < schema->size : size != schema->size))
+    return nullptr;
+  return schema;
+}
+
 [[noreturn]] void throwNoElementAt(long long offset) {
   throw WorkspaceException("no workspace element at offset " + std::to_string(offset));
 }
@@ -255,10 +264,9 @@ ElementView elementContainingSlow(const char* base, void* root_ptr, std::uint64_
   if (handle <= 0) throwNoElementAt(offset);
   const std::uint32_t size = loadAt<std::uint32_t>(base + handle + element_header::kSize);
   if (offset - handle >= static_cast<long long>(size)) throwNoElementAt(offset);
-  const int class_id = loadAt<std::int32_t>(base + handle + element_header::kClassId);
-  const ElementSchema* schema = findSchema(class_id);
-  if (schema == nullptr ||
-      (schema->variable_tail ? size < schema->size : size != schema->size)) {
+  const ElementSchema* schema = schemaOfElement(base, handle, size);
+  if (schema == nullptr) {
+    const int class_id = loadAt<std::int32_t>(base + handle + element_header::kClassId);
     throw WorkspaceException("the workspace element at " + std::to_string(handle) +
                              " has an unknown class " + std::to_string(class_id));
   }
@@ -471,9 +479,17 @@ std::string Workspace::getPropertyName(long long handle, unsigned int item) cons
 bool Workspace::isElement(long long handle) const {
   if (handle <= 0) return false;
   if (t_cache.holds(generation_, handle)) return true;
-  SegmentRoot& root = rootOf(root_);
-  bip::scoped_lock<bip::interprocess_mutex> lock(root.mutex);
-  return handleAtOrBelow(base_, root.by_address, handle) == handle;
+  {
+    SegmentRoot& root = rootOf(root_);
+    bip::scoped_lock<bip::interprocess_mutex> lock(root.mutex);
+    if (handleAtOrBelow(base_, root.by_address, handle) != handle) return false;
+  }
+  // The caller goes on to use the element: keep it in the cache when it is
+  // one of a known class.
+  const std::uint32_t size = loadAt<std::uint32_t>(base_ + handle + element_header::kSize);
+  if (const ElementSchema* schema = schemaOfElement(base_, handle, size))
+    t_cache.remember(generation_, ElementCache::Entry{handle, size, schema});
+  return true;
 }
 
 unsigned int Workspace::getElementSize(long long handle) const {

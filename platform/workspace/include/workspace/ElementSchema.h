@@ -133,7 +133,14 @@ const std::vector<ElementSchema>& allSchemas();
 // The schema of a class id (one table look-up); nullptr when there is none.
 const ElementSchema* findSchema(int class_id);
 // The item that starts at that item number; nullptr when none does.
-const ItemSchema* findItem(const ElementSchema& schema, unsigned int item);
+const ItemSchema* findItemBeyondSize(const ElementSchema& schema, unsigned int item);
+inline const ItemSchema* findItem(const ElementSchema& schema, unsigned int item) {
+  if (item < schema.item_at.size()) {
+    const std::uint16_t slot = schema.item_at[item];
+    return slot == 0 ? nullptr : &schema.items[slot - 1];
+  }
+  return findItemBeyondSize(schema, item);
+}
 // The item of that name (compared exactly) among the items the class lets
 // callers address by name; nullptr when there is none.
 const ItemSchema* findItemByName(const ElementSchema& schema, const std::wstring& name);
