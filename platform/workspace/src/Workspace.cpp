@@ -83,9 +83,10 @@ struct ElementCache {
   // The cached element that holds offset; nullptr when none is cached.
   const Entry* containing(std::uint64_t current, long long offset) const {
     if (generation != current) return nullptr;
+    // An empty entry has size 0; an offset below the handle wraps around.
     for (const Entry& entry : entries)
-      if (entry.handle > 0 && offset >= entry.handle &&
-          offset - entry.handle < static_cast<long long>(entry.size))
+      if (static_cast<unsigned long long>(offset) - static_cast<unsigned long long>(entry.handle) <
+          entry.size)
         return &entry;
     return nullptr;
   }
