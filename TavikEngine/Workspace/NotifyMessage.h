@@ -88,11 +88,14 @@ std::string serializeNotifyMessage(const NotifyMessage& message);
 
 // Composes the same bytes as serializeNotifyMessage straight from the values,
 // without building a record or an archive: the sending path's form. The
-// archive's header is taken once from Boost itself, so that the bytes follow
-// the installed Boost's library version. Reusing one writer reuses its
-// buffer.
+// archive's header is taken once per process from Boost itself, so that the
+// bytes follow the installed Boost's library version; it stays at the start
+// of the buffer, and each record's digits are written in after it. Reusing
+// one writer reuses its buffer.
 class NotifyRecordWriter {
  public:
+  NotifyRecordWriter();
+
   // Starts a record: archive header, handle, property and value-type code.
   void begin(long long handle, unsigned int property, ValueType type);
   // Appends the value pair of the record's type.
@@ -103,12 +106,10 @@ class NotifyRecordWriter {
   const std::string& bytes() const { return text_; }
 
  private:
-  template <class Integer>
-  void token(Integer value);
-  void token(double value);
   void text(std::size_t length, const char* data, std::size_t size);
 
   std::string text_;
+  std::size_t prefixSize_;
 };
 
 }  // namespace notification
