@@ -116,10 +116,16 @@ NotificationQueueManager* NotificationQueueManager::getInstance() {
 
 boost::shared_ptr<notification::NotificationQueue> NotificationQueueManager::getQueue(int id) {
   const auto found = queues_.find(id);
-  if (found != queues_.end()) return found->second;
+  if (found != queues_.end()) {
+    last_ = found->second.get();
+    lastId_ = id;
+    return found->second;
+  }
   boost::shared_ptr<notification::NotificationQueue> queue(
       new notification::NotificationQueue(static_cast<long long>(id)));
   queues_[id] = queue;
+  last_ = queue.get();
+  lastId_ = id;
   return queue;
 }
 

@@ -201,6 +201,33 @@ TEST(NotificationQueue, NamedObjectsAndTheManagersOneQueuePerId) {
   EXPECT_EQ(queueNameOf(blocked), manager->getQueue(blocked)->queueName());
 }
 
+// The sending path's form hands the last queue out again without a search:
+// switching ids must give each id its own object, and a queue that failed to
+// open must neither be handed out for its id nor replace the last one.
+TEST(NotificationQueue, TheManagersLastQueueFollowsEachRequestAndForgetsAFailedOne) {
+  auto* manager = tavik::workspace::NotificationQueueManager::getInstance();
+  const int a = tavik_test::randomQueueId(), b = a + 1, blocked = a + 2;
+  tavik_test::ScopedQueueObjects cleanupA(a), cleanupB(b), cleanupBlocked(blocked);
+  const std::string path = "/dev/shm/" + queueNameOf(blocked);
+  ASSERT_EQ(0, mkdir(path.c_str(), 0700));
+  std::vector<std::string> names;
+  for (int id : {a, a, b, a, blocked, blocked, b}) {
+    try {
+      names.push_back(manager->queue(id).queueName());
+    } catch (const bip::interprocess_exception&) {
+      names.push_back("failed");
+    }
+  }
+  ASSERT_EQ(0, rmdir(path.c_str()));
+  names.push_back(manager->queue(blocked).queueName());
+  names.push_back(manager->queue(b).queueName());
+  EXPECT_EQ(std::make_pair(manager->getQueue(a).get(), manager->getQueue(b).get()),
+            std::make_pair(&manager->queue(a), &manager->queue(b)));
+  EXPECT_EQ((std::vector<std::string>{queueNameOf(a), queueNameOf(a), queueNameOf(b), queueNameOf(a), "failed",
+                                      "failed", queueNameOf(b), queueNameOf(blocked), queueNameOf(b)}),
+            names);
+}
+
 class NotificationQueuePush : public ::testing::Test {
  protected:
   std::size_t pending() { return bip::message_queue(bip::open_only, queueNameOf(id_).c_str()).get_num_msg(); }
