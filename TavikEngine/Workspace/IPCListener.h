@@ -1,7 +1,8 @@
 // A listener of another process: the items it listens to hold its handle in
 // their listener blocks; its items (ipc_listener::Item) say which queue its
 // notifications go to and whether it wants every write. The notifying item
-// write opens it for each listener it examines, so it lives in this layer.
+// write opens it for each listener it examines while READ_WRITE is logged
+// (and otherwise reads these items in place), so it lives in this layer.
 #pragma once
 
 #include <string>

@@ -6,7 +6,11 @@
 // listener when the value changed. Telling a listener means pushing a change
 // record to the notification queue named by its item 584 (nothing is sent for
 // unsigned int and long long values), marking it notified (item 600 := 1)
-// and logging the NOTIFICATIONS line. Afterwards the write itself is logged at
+// and logging the NOTIFICATIONS line. A listener handle that is not an
+// IPCListener element is refused as opening its proxy refuses it. While
+// READ_WRITE is on, each listener is examined through its proxy, so that its
+// item reads and its mark are logged; otherwise its items are read and
+// marked in place. Afterwards the write itself is logged at
 // READ_WRITE:
 //   "Set <element>[<handle>] -> <item name>[<item>] to <value>"
 // Log lines are composed only when their level is on. An item without
@@ -33,6 +37,7 @@
 #include "TavikEngine/Workspace/notificationqueue.h"
 #include "TavikEngine/Workspace/IPCListener.h"
 #include "TavikEngine/Workspace/NotificationQueueManager.h"
+#include "workspace/Unaligned.h"
 
 namespace tavik {
 namespace workspace {
@@ -89,6 +94,46 @@ class ItemNotifyerElement : public SharedElement<T> {
     return count > notification::kMaxListeners ? notification::kMaxListeners : count;
   }
 
+  // Sends the record of the write to the listener's queue and marks it
+  // notified when it wants the write (its always-notify flag is set or the
+  // value changed); false when it does not. The listener is opened as a
+  // proxy, whose reads and mark are logged at READ_WRITE.
+  template <class V>
+  bool tellThroughProxy(long long listenerHandle, unsigned int property, const V& oldValue,
+                        const V& value) {
+    IPCListener listener(listenerHandle);
+    const int queueId = listener.template get<int>(ipc_listener::QueueId);
+    const int always = listener.template get<int>(ipc_listener::AlwaysNotify);
+    if (!wants(always, oldValue, value)) return false;
+    NotificationQueueManager::getInstance()->queue(queueId).push(this->handle_, property, oldValue,
+                                                                 value);
+    listener.set(ipc_listener::Notified, 1);
+    return true;
+  }
+
+  // The same without a proxy and without log lines: after the class check
+  // the proxy makes (same exception), the listener's int items are read and
+  // its mark written where they lie.
+  template <class V>
+  bool tellInPlace(long long listenerHandle, unsigned int property, const V& oldValue,
+                   const V& value) {
+    this->workspace_->checkElement(element_class::kIPCListener, listenerHandle);
+    char* const fields = this->workspace_->getBaseAddress() + listenerHandle;
+    const int queueId = loadAt<std::int32_t>(fields + ipc_listener::QueueId);
+    const int always = loadAt<std::int32_t>(fields + ipc_listener::AlwaysNotify);
+    if (!wants(always, oldValue, value)) return false;
+    NotificationQueueManager::getInstance()->queue(queueId).push(this->handle_, property, oldValue,
+                                                                 value);
+    storeAt<std::int32_t>(fields + ipc_listener::Notified, 1);
+    return true;
+  }
+
+  // A NaN on either side of a double compares unequal: it always notifies.
+  template <class V>
+  static bool wants(int always, const V& oldValue, const V& value) {
+    return always != 0 || oldValue != value;
+  }
+
   // The one body of every set overload (named set so that its log records
   // carry the function name "set").
   template <class V>
@@ -107,20 +152,15 @@ class ItemNotifyerElement : public SharedElement<T> {
       this->workspace_->setItem(offset, value);
       const long long firstHandle = this->handle_ + position + notification::kListenerHandlesOffset;
       for (int i = 0; i < count; ++i) {
-        long long listenerHandle = 0;
-        std::memcpy(&listenerHandle,
-                    this->workspace_->getBaseAddress() + firstHandle +
-                        static_cast<long long>(i) * notification::kListenerHandleSize,
-                    sizeof listenerHandle);
-        IPCListener listener(listenerHandle);
-        const int queueId = listener.template get<int>(ipc_listener::QueueId);
-        const int always = listener.template get<int>(ipc_listener::AlwaysNotify);
-        // A NaN on either side of a double compares unequal: it always notifies.
-        if (always == 0 && !(oldValue != value)) continue;
-        const boost::shared_ptr<notification::NotificationQueue> queue =
-            NotificationQueueManager::getInstance()->getQueue(queueId);
-        queue->push(this->handle_, property, oldValue, value);
-        listener.set(ipc_listener::Notified, 1);
+        const long long listenerHandle = loadAt<long long>(
+            this->workspace_->getBaseAddress() + firstHandle +
+            static_cast<long long>(i) * notification::kListenerHandleSize);
+        // While READ_WRITE is on, the listener's reads and its mark go
+        // through its proxy, which logs them.
+        const bool told = g3::logLevel(READ_WRITE)
+                              ? tellThroughProxy(listenerHandle, property, oldValue, value)
+                              : tellInPlace(listenerHandle, property, oldValue, value);
+        if (!told) continue;
         WLOG(NOTIFICATIONS) << formatNotification(this->wideName(), this->handle_, property,
                                                   oldValue, value);
       }

@@ -187,6 +187,62 @@ TEST_F(ItemNotify, TheListenerBlockFollowsTheItemTypeCodeAndItsCountIsBounded) {
             std::make_pair(sink_.messages(kNotifications).size(), sink_.messages(kWarning).size()));
 }
 
+// Without READ_WRITE the listeners' items are read and marked in place; with
+// it they go through their proxies. Both must tell the same listeners the
+// same records, mark the same ones, and refuse a handle that is not a
+// listener as opening its proxy refuses it (the listeners before it told,
+// the ones after it not).
+TEST_F(ItemNotify, InPlaceAndProxyListenersTellMarkAndRefuseAlike) {
+  const long long quiet = addListener(0, 0, {kInt}), eager = addListener(1, 1, {kInt});
+  const long long notAListener = config_.getHandle(), noElement = config_.getHandle() + 1;
+  std::vector<Lines> outcomes;
+  for (bool traced : {true, false}) {
+    traced ? g3::log_levels::enable(READ_WRITE) : g3::log_levels::disable(READ_WRITE);
+    Lines events;
+    const auto record = [&](const std::string& step) {
+      events.push_back(step + ": marks " + std::to_string(notified(quiet)) + std::to_string(notified(eager)));
+      for (int offset : {0, 1})
+        for (const std::string& r : receiveAll(offset)) events.push_back(std::to_string(offset) + " " + r);
+      ws_->setItem(quiet + 600, 0);
+      ws_->setItem(eager + 600, 0);
+    };
+    ws_->setItem(config_.getHandle() + kInt, 5);
+    config_.set(kInt, 5);
+    record("unchanged");
+    config_.set(kInt, 6);
+    record("changed");
+    int value = 6;
+    for (long long bad : {notAListener, noElement}) {
+      poke<std::int32_t>(kInt + 8, 3);
+      poke(kInt + 12 + 8, bad);  // between the two listeners
+      poke(kInt + 12 + 16, eager);
+      events.push_back(tavik_test::workspaceError([&] { config_.set(kInt, ++value); }));
+      events.push_back(tavik_test::workspaceError([&] { IPCListener proxy(bad); }));
+      events.push_back("holds " + std::to_string(peek<std::int32_t>(kInt)));
+      record("refused");
+      poke<std::int32_t>(kInt + 8, 2);
+      poke(kInt + 12 + 8, eager);
+    }
+    outcomes.push_back(events);
+  }
+  g3::log_levels::enableAll();
+  const std::string notA = tavik_test::workspaceError([&] { IPCListener proxy(notAListener); });
+  const std::string none = tavik_test::workspaceError([&] { IPCListener proxy(noElement); });
+  const Lines expected{"unchanged: marks 01",
+                       "1 " + record(kInt, "2 5 5"),
+                       "changed: marks 11",
+                       "0 " + record(kInt, "2 5 6"),
+                       "1 " + record(kInt, "2 5 6"),
+                       notA, notA, "holds 7",
+                       "refused: marks 10",
+                       "0 " + record(kInt, "2 6 7"),
+                       none, none, "holds 8",
+                       "refused: marks 10",
+                       "0 " + record(kInt, "2 7 8")};
+  EXPECT_EQ((std::vector<Lines>{expected, expected}), outcomes);
+  EXPECT_NE(notA, none);
+}
+
 struct Recorder : tavik::workspace::ItemObserver {
   void itemChanged(long long handle, unsigned int item, int oldValue, int newValue) override {
     calls.push_back(std::to_string(handle) + " " + std::to_string(item) + " " + std::to_string(oldValue) + " " +
