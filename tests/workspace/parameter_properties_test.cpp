@@ -2,6 +2,8 @@
 // map bindings, same-set-name links, activation and the initial set value.
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <cwchar>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -54,6 +56,45 @@ TEST_F(ParameterPropertiesTest, TextIsConvertedToTheItemsTypeOrRefusedKeepingThe
                             p_.get<std::string>(param::Request_ChannelName)));
   p_.set(L"Set_Type", L"");  // an empty text clears a number
   EXPECT_EQ(0, p_.get<int>(param::Set_Type));
+}
+
+// Plain decimal numbers take a shorter way than the others: both ways must
+// read a text alike, up to the bits of the double and the refusals.
+TEST_F(ParameterPropertiesTest, NumberTextsReadAlikeOnBothWays) {
+  const struct {
+    const wchar_t* text;
+    double real;         // stored into Min
+    const char* refusal;  // of Request_Parameter (long long); "" when stored
+    long long integer;
+  } cases[] = {
+      {L"-0", -0.0, "", 0},
+      {L"+5", 5.0, "", 5},
+      {L"007", 7.0, "", 7},
+      {L" \v8", 8.0, "", 8},
+      {L".5", 0.5, "not an integer", 0},
+      {L"5.", 5.0, "not an integer", 0},
+      {L"1e-400", 0.0, "not an integer", 0},
+      {L"4.9e-324", 4.9e-324, "not an integer", 0},
+      {L"1.7976931348623157e308", 1.7976931348623157e308, "not an integer", 0},
+      {L"9223372036854775807", 9223372036854775807.0, "", 9223372036854775807LL},
+      {L"-9223372036854775809", -9223372036854775809.0, "not an integer", 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.text, c.text + std::wcslen(c.text)));
+    p_.set(L"Min", c.text);
+    const double stored = p_.get<double>(param::Min);
+    EXPECT_EQ(0, std::memcmp(&c.real, &stored, sizeof stored));
+    p_.set(param::Request_Parameter, -1LL);
+    const std::string error = WORKSPACE_ERROR(p_.set(L"Request_Parameter", c.text));
+    if (*c.refusal == '\0') {
+      EXPECT_EQ("no WorkspaceException", error);
+      EXPECT_EQ(c.integer, p_.get<long long>(param::Request_Parameter));
+    } else {
+      EXPECT_NE(std::string::npos, error.find(std::string("\": ") + c.refusal));
+    }
+  }
+  for (const wchar_t* text : {L"1e400", L"-1e400", L"inf", L"nan", L"0x10", L"1e", L"1e+", L"-", L"1..2", L"5\v"})
+    EXPECT_NE(std::string::npos, WORKSPACE_ERROR(p_.set(L"Min", text)).find("\": not a number"));
 }
 
 TEST_F(ParameterPropertiesTest, MapBindingsPerPropertyAndUnknownNamesWarn) {

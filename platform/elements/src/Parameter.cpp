@@ -1,5 +1,6 @@
 #include "workspace/Parameter.h"
 
+#include <charconv>
 #include <climits>
 #include <locale>
 #include <sstream>
@@ -14,27 +15,59 @@ void Parameter::set(parameter::Property property, double value) {
 
 namespace {
 
-std::wstring trimBlanks(const std::wstring& text) {
-  const std::size_t first = text.find_first_not_of(L" \t\r\n");
-  if (first == std::wstring::npos) return std::wstring();
-  const std::size_t last = text.find_last_not_of(L" \t\r\n");
-  return text.substr(first, last - first + 1);
+// The text without its surrounding blanks, as ASCII; false when that holds
+// another character.
+bool asciiCore(const std::wstring& text, std::string& ascii) {
+  const wchar_t* const blanks = L" \t\r\n";
+  ascii.clear();
+  const std::size_t first = text.find_first_not_of(blanks);
+  if (first == std::wstring::npos) return true;
+  const std::size_t last = text.find_last_not_of(blanks);
+  ascii.reserve(last - first + 1);
+  for (std::size_t i = first; i <= last; ++i) {
+    const wchar_t c = text[i];
+    if (c <= 0 || c > 0x7F) return false;
+    ascii.push_back(static_cast<char>(c));
+  }
+  return true;
+}
+
+// A plain decimal number ("-12", "1.5e3", ".5") that std::from_chars reads to
+// its end, as the classic-locale stream reads it too. Anything else (a leading
+// '+', "inf", a value out of range, ...) is left to the stream: false.
+bool plainNumber(const std::string& ascii, double& value) {
+  for (const char c : ascii) {
+    if (!((c >= '0' && c <= '9') || c == '.' || c == 'e' || c == 'E' || c == '+' || c == '-'))
+      return false;
+  }
+  double read = 0.0;
+  const char* const end = ascii.data() + ascii.size();
+  const std::from_chars_result result = std::from_chars(ascii.data(), end, read);
+  if (result.ec != std::errc() || result.ptr != end) return false;
+  value = read;
+  return true;
+}
+
+bool plainNumber(const std::string& ascii, long long& value) {
+  long long read = 0;
+  const char* const end = ascii.data() + ascii.size();
+  const std::from_chars_result result = std::from_chars(ascii.data(), end, read, 10);
+  if (result.ec != std::errc() || result.ptr != end) return false;
+  value = read;
+  return true;
 }
 
 // Parses the whole text as a number of type V, independent of the process's
 // locale. An empty (or blank) text is 0.
 template <class V>
 bool parseNumber(const std::wstring& text, V& value) {
-  const std::wstring trimmed = trimBlanks(text);
-  if (trimmed.empty()) {
+  std::string ascii;
+  if (!asciiCore(text, ascii)) return false;
+  if (ascii.empty()) {
     value = 0;
     return true;
   }
-  std::string ascii;
-  for (wchar_t c : trimmed) {
-    if (c <= 0 || c > 0x7F) return false;
-    ascii.push_back(static_cast<char>(c));
-  }
+  if (plainNumber(ascii, value)) return true;
   std::istringstream in(ascii);
   in.imbue(std::locale::classic());
   in >> value;
@@ -77,18 +110,22 @@ void Parameter::set(const std::wstring& propertyName, const std::wstring& text) 
                   << L"\", value \"" << text << L"\" not stored";
     return;
   }
-  const std::string what = "cannot set property \"" + narrow(propertyName) + "\" of parameter \"" +
-                           getName() + "\" to \"" + narrow(text) + "\"";
+  // The refusal reads the element's name: composed only when there is one.
+  const auto refused = [&](const std::string& reason) {
+    return WorkspaceException("cannot set property \"" + narrow(propertyName) +
+                              "\" of parameter \"" + getName() + "\" to \"" + narrow(text) +
+                              "\": " + reason);
+  };
   const ValueKind kind = valueKindOf(getItemType(property));
   long long integer = 0;
   double real = 0.0;
   if (kind == ValueKind::Double) {
-    if (!parseNumber(text, real)) throw WorkspaceException(what + ": not a number");
+    if (!parseNumber(text, real)) throw refused("not a number");
   } else if (kind == ValueKind::Int || kind == ValueKind::Unsigned || kind == ValueKind::LongLong) {
-    if (!parseNumber(text, integer)) throw WorkspaceException(what + ": not an integer");
+    if (!parseNumber(text, integer)) throw refused("not an integer");
     if ((kind == ValueKind::Int && (integer < INT_MIN || integer > INT_MAX)) ||
         (kind == ValueKind::Unsigned && (integer < 0 || integer > static_cast<long long>(UINT_MAX))))
-      throw WorkspaceException(what + ": out of range");
+      throw refused("out of range");
   }
   try {
     switch (kind) {
@@ -111,7 +148,7 @@ void Parameter::set(const std::wstring& propertyName, const std::wstring& text) 
         break;
     }
   } catch (const WorkspaceException& e) {
-    throw WorkspaceException(what + ": " + e.twhat());
+    throw refused(e.twhat());
   }
 }
 
