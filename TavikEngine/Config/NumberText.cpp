@@ -5,6 +5,7 @@
 #include <climits>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "TavikEngine/LogLevels.h"
@@ -54,14 +55,19 @@ int intText(const pugi::xml_node& element, int fallback) {
 }
 
 double doubleText(const pugi::xml_node& element, double fallback) {
-  const double value = element.text().as_double(fallback);
-  const std::string text = trimmed(element.text().get());
-  if (text.empty()) return value;
+  // One conversion of the text in place: strtod skips the blanks in front,
+  // and a number never takes in the blanks behind it.
+  const pugi::xml_text data = element.text();
+  const char* const text = data.get();
+  const char* const blanks = " \t\r\n";
+  const char* first = text + std::strspn(text, blanks);
+  if (*first == '\0') return data.as_double(fallback);
   char* end = nullptr;
   errno = 0;
-  const double whole = std::strtod(text.c_str(), &end);
-  const bool named = text.find_first_of("iInN") != std::string::npos;  // "inf", "nan"
-  if (*end != '\0' || (!named && (errno == ERANGE && std::isinf(whole)))) warn(element, value);
+  const double value = std::strtod(text, &end);
+  const bool outOfRange = errno == ERANGE && std::isinf(value);
+  const bool named = std::strpbrk(first, "iInN") != nullptr;  // "inf", "nan"
+  if (end[std::strspn(end, blanks)] != '\0' || (!named && outOfRange)) warn(element, value);
   return value;
 }
 
