@@ -136,7 +136,7 @@ void FormuaLoader::load(const pugi::xml_node& measurementDefinition) {
   const pugi::xml_node formulas = measurementDefinition.child("CalculationFormulas");
   if (!formulas.child("CalculationFormula")) return;
 
-  tavik::OptionKeyIndex optionKeys(measurementDefinition);
+  tavik::OptionKeyIndex optionKeys(measurementDefinition, "Formula:");
   for (const pugi::xml_node& formula : formulas.children("CalculationFormula")) {
     const FormulaEntry definition = parse_formula(formula);
     if (definition.expression.empty()) continue;  // refused, and said so

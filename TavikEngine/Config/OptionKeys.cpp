@@ -1,6 +1,7 @@
 #include "TavikEngine/Config/OptionKeys.h"
 
 #include <algorithm>
+#include <cstring>
 #include <unordered_set>
 
 #include "TavikEngine/Config/ConfigException.h"
@@ -10,10 +11,14 @@ namespace tavik {
 namespace {
 
 // Adds the texts of the text nodes (PCDATA and CDATA) directly below
-// `element`: an element "has the text T" when one of them equals T.
-void appendTexts(const pugi::xml_node& element, std::vector<std::string>* texts) {
+// `element` that start with `prefix`: an element "has the text T" when one of
+// them equals T.
+void appendTexts(const pugi::xml_node& element, std::vector<std::string>* texts,
+                 const char* prefix = "") {
+  const std::size_t length = std::strlen(prefix);
   for (const pugi::xml_node& child : element.children()) {
-    if (child.type() == pugi::node_pcdata || child.type() == pugi::node_cdata)
+    if ((child.type() == pugi::node_pcdata || child.type() == pugi::node_cdata) &&
+        std::strncmp(child.value(), prefix, length) == 0)
       texts->push_back(child.value());
   }
 }
@@ -27,9 +32,10 @@ std::vector<std::string> distinct(std::vector<std::string> texts) {
 
 }  // namespace
 
-OptionKeyIndex::OptionKeyIndex(const pugi::xml_node& measurementDefinition) {
-  indexOptions(measurementDefinition, "Sequences", "Sequence", &sequenceOptions_);
-  indexOptions(measurementDefinition, "ActionGroupDatas", "ActionGroupData", &groupDataOptions_);
+OptionKeyIndex::OptionKeyIndex(const pugi::xml_node& measurementDefinition, const char* prefix) {
+  indexOptions(measurementDefinition, "Sequences", "Sequence", prefix, &sequenceOptions_);
+  indexOptions(measurementDefinition, "ActionGroupDatas", "ActionGroupData", prefix,
+               &groupDataOptions_);
   indexPlacements(measurementDefinition, "Sequences", "Sequence", &sequencePlacements_,
                   &sequencePlacingName_);
   indexPlacements(measurementDefinition, "ActionGroupSequences", "ActionGroupSequence",
@@ -37,7 +43,8 @@ OptionKeyIndex::OptionKeyIndex(const pugi::xml_node& measurementDefinition) {
 }
 
 void OptionKeyIndex::indexOptions(const pugi::xml_node& root, const char* container,
-                                  const char* owner, ByText<OptionPlace>* byValue) {
+                                  const char* owner, const char* prefix,
+                                  ByText<OptionPlace>* byValue) {
   for (const pugi::xml_node& list : root.children(container))
     for (const pugi::xml_node& ownerNode : list.children(owner))
       for (const pugi::xml_node& actions : ownerNode.children("Actions"))
@@ -48,7 +55,8 @@ void OptionKeyIndex::indexOptions(const pugi::xml_node& root, const char* contai
               std::vector<std::string> values;
               for (const pugi::xml_node& list : option.children("Values"))
                 for (const pugi::xml_node& value : list.children("Value"))
-                  appendTexts(value, &values);
+                  appendTexts(value, &values, prefix);
+              if (values.empty()) continue;
               for (const std::string& value : distinct(std::move(values)))
                 (*byValue)[value].push_back({ownerNode, action, option});
             }

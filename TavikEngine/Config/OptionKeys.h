@@ -53,12 +53,15 @@ namespace tavik {
 class OptionKeyIndex : private LoaderBase {
  public:
   // Collects, in one pass over the document, the options by value text and the
-  // placements of group data and group bodies. The document must outlive the
-  // index and stay unchanged.
-  explicit OptionKeyIndex(const pugi::xml_node& measurementDefinition);
+  // placements of group data and group bodies. Only the values that start with
+  // `prefix` (the loader's own, "Map:" or "Formula:") are kept: the others
+  // would never be asked for. The document must outlive the index and stay
+  // unchanged; so must the prefix text.
+  OptionKeyIndex(const pugi::xml_node& measurementDefinition, const char* prefix);
 
   // The keys for the option value `value` (for example L"Formula:Gain"), in the
-  // order documented above. Throws ConfigException on a cycle of group bodies.
+  // order documented above; none for a value without the index's prefix.
+  // Throws ConfigException on a cycle of group bodies.
   std::vector<std::wstring> keysFor(const std::wstring& value);
 
  private:
@@ -76,7 +79,7 @@ class OptionKeyIndex : private LoaderBase {
 
   // Owners are the `owner` children of every `container` child of the root.
   static void indexOptions(const pugi::xml_node& root, const char* container, const char* owner,
-                           ByText<OptionPlace>* byValue);
+                           const char* prefix, ByText<OptionPlace>* byValue);
   static void indexPlacements(const pugi::xml_node& root, const char* container,
                               const char* owner, ByText<GroupPlace>* byData,
                               std::unordered_map<std::string, pugi::xml_node>* firstOwnerByName);

@@ -33,7 +33,7 @@ void MapLoader::forEachMapElement(
     const std::function<void(const std::wstring&, const pugi::xml_node&, bool)>& visit) {
   const pugi::xml_node maps = measurementDefinition.child("Maps");
   if (!maps.child("Map")) return;
-  OptionKeyIndex optionKeys(measurementDefinition);
+  OptionKeyIndex optionKeys(measurementDefinition, "Map:");
   std::unordered_set<std::wstring> names;
   for (const pugi::xml_node& map : maps.children("Map")) {
     const std::wstring name = getChildValue(map, L"Name", L"NN");
