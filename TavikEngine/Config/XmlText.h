@@ -11,12 +11,24 @@
 
 namespace tavik {
 
-inline std::wstring wideText(const char* utf8) { return pugi::as_wide(utf8); }
-inline std::string utf8Text(const std::wstring& wide) { return pugi::as_utf8(wide); }
+// ASCII text, the usual case, is copied character by character; anything
+// else is converted by pugixml.
+inline std::wstring wideText(const char* utf8) {
+  const char* end = utf8;
+  while (*end != '\0' && static_cast<unsigned char>(*end) < 0x80) ++end;
+  if (*end != '\0') return pugi::as_wide(utf8);
+  return std::wstring(utf8, end);
+}
+inline std::string utf8Text(const std::wstring& wide) {
+  for (const wchar_t c : wide) {
+    if (c < 0 || c >= 0x80) return pugi::as_utf8(wide);
+  }
+  return std::string(wide.begin(), wide.end());
+}
 
 // Text of a named child element; empty when there is no such child.
 inline std::wstring childText(const pugi::xml_node& node, const char* name) {
-  return pugi::as_wide(node.child_value(name));
+  return wideText(node.child_value(name));
 }
 
 // Whether a text node (PCDATA or CDATA) directly below `element` is exactly
