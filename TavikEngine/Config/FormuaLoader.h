@@ -149,8 +149,11 @@ class TAVIK_EXPORT FormuaLoader : public tavik::LoaderBase {
   // Where the last create_file wrote (or tried to write) the hook file.
   const std::string& get_output_path() const { return output_path_; }
 
- private:
+  // `text` with every character of special_characters_pattern_ replaced by
+  // "_", as a regex replacement with that class would give.
   std::wstring replaceSpecialCharacters(const std::wstring& text) const;
+
+ private:
   std::wstring attributeFor(const std::wstring& variable, const std::wstring& binding);
   // Writes `bytes` to the output path through a temporary file; the reason
   // when that failed, else empty.

@@ -117,8 +117,7 @@ boost::shared_ptr<workspace::SharedAction> ActionLoaderBase::get_shared_action(
 
 // --- ActionLoader -----------------------------------------------------------
 
-ActionLoader::ActionLoader()
-    : specialCharacters(FormuaLoader::special_characters_pattern_, std::regex::ECMAScript) {
+ActionLoader::ActionLoader() {
   workspace = workspace::Workspace::getInstance();
 }
 
@@ -628,8 +627,9 @@ void ActionLoader::appendFormulaUses(const std::wstring& elementName, const std:
     if (c == L' ') c = L'_';
     if (c == L'-') c = L'0';
   }
-  const std::wstring setter =
-      std::regex_replace(variable, specialCharacters, L"_") + L".set_result(";
+  // The formula loader's special characters, so that a use's setter names its
+  // target as the hook file does.
+  const std::wstring setter = formuaLoader->replaceSpecialCharacters(variable) + L".set_result(";
   for (const size_t at : formuaLoader->find_formulas(elementName)) {
     const FormulaEntry& record = formuaLoader->get_formulas()[at];
     FormulaEntry use;

@@ -57,7 +57,6 @@
 
 #include "TavikEngine/Config/FormuaLoader.h"
 #include "TavikEngine/Config/LoaderBase.h"
-#include "TavikEngine/Config/Regex.h"
 
 namespace tavik {
 namespace workspace {
@@ -236,9 +235,6 @@ class ActionLoader : public ActionLoaderBase {
   boost::shared_ptr<workspace::Workspace> workspace;
   FormuaLoader* formuaLoader = nullptr;
   std::vector<FormulaEntry>* formulaUses = nullptr;
-  // The characters that cannot stand in a Python name: the formula loader's
-  // class, so that a use's setter names its target as the hook file does.
-  std::wregex specialCharacters;
 };
 
 }  // namespace tavik
