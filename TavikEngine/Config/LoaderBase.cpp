@@ -21,13 +21,12 @@ bool isPlainName(const std::wstring& query) {
 
 std::wstring LoaderBase::getChildValue(const pugi::xml_node& node, const std::wstring& name,
                                        const std::wstring& defaultValue) {
-  std::wstring result = defaultValue;
   try {
-    result = wideText(node.child_value(utf8Text(name).c_str()));
+    return wideText(node.child_value(utf8Text(name).c_str()));
   } catch (...) {
-    // The documented fallback: the default stays.
+    // The documented fallback.
+    return defaultValue;
   }
-  return result;
 }
 
 int LoaderBase::countXPathMatches(pugi::xml_node node, std::wstring childName,
