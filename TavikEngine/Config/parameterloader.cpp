@@ -184,7 +184,7 @@ long long ParameterLoader::loadParameterTree(const std::wstring& category, bool 
                     << category << L" is ignored";
       continue;
     }
-    boost::shared_ptr<workspace::Parameter> parameter = parseParameter(element);
+    boost::shared_ptr<workspace::Parameter> parameter = parseParameter(element, name);
     parse_loaded_parameter(parameter);
     parameter->set(param::Category_Type, static_cast<int>(type));
     if (has_flags) parameter->add_log_flags(flags);
@@ -217,7 +217,12 @@ pugi::xml_object_range<pugi::xml_named_node_iterator> ParameterLoader::getParame
 
 boost::shared_ptr<workspace::Parameter> ParameterLoader::parseParameter(
     const pugi::xml_node& element) {
-  const std::wstring name = childText(element, "Name");
+  return parseParameter(element, childText(element, "Name"));
+}
+
+boost::shared_ptr<workspace::Parameter> ParameterLoader::parseParameter(
+    const pugi::xml_node& element, const std::wstring& name) {
+  static const std::wstring kParameterName = L"ParameterName";
   if (name == L"NN")
     throw ConfigException("Error parsing parameter. ParameterName is missing in config");
 
@@ -230,7 +235,7 @@ boost::shared_ptr<workspace::Parameter> ParameterLoader::parseParameter(
     const std::wstring property = wideText(child.name());
     if (property.find(L"ChannelName") != std::wstring::npos && !value.empty())
       get_alias_name(value);
-    setProperty(parameter, property == L"Name" ? std::wstring(L"ParameterName") : property, value);
+    setProperty(parameter, property == L"Name" ? kParameterName : property, value);
   }
 
   if (initialize_demand_values_0_ > 0) {

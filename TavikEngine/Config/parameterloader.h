@@ -131,6 +131,10 @@ class TAVIK_EXPORT ParameterLoader : public LoaderBase {
   void checkReloadParameterTree(const std::wstring& category);
 
  private:
+  // parseParameter for an element whose Name text is `name`.
+  boost::shared_ptr<workspace::Parameter> parseParameter(const pugi::xml_node& parameter,
+                                                         const std::wstring& name);
+
   // The Parameter element that load() loads for each name: the first in
   // load order (categories as listed above, then document order).
   std::unordered_map<std::wstring, pugi::xml_node> standingDefinitions() const;
