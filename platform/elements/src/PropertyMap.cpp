@@ -1,9 +1,11 @@
 #include "workspace/PropertyMap.h"
 
+#include <cstdint>
 #include <cstring>
 #include <limits>
 
 #include "workspace/ElementOpen.h"
+#include "workspace/Unaligned.h"
 #include "workspace/Utf16.h"
 
 namespace tavik {
@@ -94,9 +96,13 @@ unsigned long long PropertyMap::getValueCount() const {
 
 long long PropertyMap::slotOffset(Part part, unsigned index, const char* operation) const {
   requireValid(operation);
-  const unsigned long long x = getXCount();
-  const unsigned long long y = getYCount();
-  const unsigned long long values = getValueCount();
+  // The size lookup also refuses a handle that denotes no element; the counts
+  // of the map are then read in place, not through one lookup each.
+  const unsigned int size = workspace_->getElementSize(handle_);
+  const char* const element = workspace_->getBaseAddress() + handle_;
+  const auto x = static_cast<unsigned long long>(loadAt<std::int64_t>(element + m::XCount));
+  const auto y = static_cast<unsigned long long>(loadAt<std::int64_t>(element + m::YCount));
+  const auto values = static_cast<unsigned long long>(loadAt<std::int64_t>(element + m::ValueCount));
   unsigned long long count = 0;
   unsigned long long first = 0;
   const char* what = "";
@@ -108,7 +114,7 @@ long long PropertyMap::slotOffset(Part part, unsigned index, const char* operati
   const unsigned long long slot = first + index;
   // The counts are memory another process may have written: the slot must
   // also lie inside this element.
-  const unsigned long long room = (workspace_->getElementSize(handle_) - m::kValueTable) / 8;
+  const unsigned long long room = (size - m::kValueTable) / 8;
   if (index >= count || slot >= room) {
     throw WorkspaceException(std::string(operation) + ": index " + std::to_string(index) +
                              " is out of range for property map " + getName() + ", which has " +
