@@ -32,6 +32,21 @@ TEST(PropertyMap, TableHoldsTheAxesAndXTimesYValuesEachWithItsOwnBound) {
   EXPECT_THROW(workspace->openOrCreateElement(ws::element_class::kParameter, L"P", 8), WorkspaceException);
 }
 
+// The counts are read from the element on every access: counts that another
+// process wrote still bound each part, and the table bounds them all.
+TEST(PropertyMap, CountsWrittenElsewhereBoundTheSlotsWithinTheTable) {
+  tavik_test::ScopedWorkspace scope;
+  ws::PropertyMap map(L"Torque", 2, 0);  // a table of 2 + 0 + 2 slots
+  ws::Workspace::getInstance()->setItem(map.getHandle() + ws::property_map::XCount, 100LL);
+  map.addXAchsisValue(3, 7.0);  // slot 3: inside the table
+  EXPECT_EQ(7.0, map.getXAchsisValue(3));
+  EXPECT_EQ("addXAchsisValue: index 4 is out of range for property map Torque, which has 100 X "
+            "axis values",
+            tavik_test::workspaceError([&] { map.addXAchsisValue(4, 0.0); }));
+  EXPECT_EQ("getValue: index 0 is out of range for property map Torque, which has 2 values",
+            tavik_test::workspaceError([&] { map.getValue(0); }));  // slot 100
+}
+
 TEST(PropertyMap, OpeningAnExistingMapKeepsReshapesOrRefuses) {
   tavik_test::ScopedWorkspace scope;
   ws::PropertyMap(L"M", 2, 2).addValue(3, 9.0);
