@@ -59,8 +59,8 @@ class ItemNotifyerElement : public SharedElement<T> {
   // the element) can hold, whatever the memory says.
   int getListenerCount(unsigned int property) const {
     this->requireValid("getListenerCount");
-    const Workspace::ItemInfo info = this->workspace_->getItemInfo(this->handle_ + property);
-    return listenerCountAt(listenerPosition(info.type_code, property), info.element_size);
+    const Workspace::ResolvedItem item = this->workspace_->resolveItem(this->handle_ + property);
+    return listenerCountAt(listenerPosition(item.type_code, property), item.element_size);
   }
 
   // Position of the item's listener block inside the element; 0 when none.
@@ -140,16 +140,17 @@ class ItemNotifyerElement : public SharedElement<T> {
   void set(unsigned int property, const V& value, Write) {
     this->requireValid("set");
     const long long offset = this->handle_ + property;
-    // One lookup gives where the listener block lies and what bounds it.
-    const Workspace::ItemInfo info = this->workspace_->getItemInfo(offset);
-    const unsigned int position = listenerPosition(info.type_code, property);
-    const int count = listenerCountAt(position, info.element_size);
+    // One lookup gives where the listener block lies, what bounds it, and
+    // where the old value is read and the new one written.
+    const Workspace::ResolvedItem item = this->workspace_->resolveItem(offset);
+    const unsigned int position = listenerPosition(item.type_code, property);
+    const int count = listenerCountAt(position, item.element_size);
     if (count < 1) {
-      this->workspace_->setItem(offset, value);
+      this->workspace_->setItem(item, value);
     } else {
       V oldValue{};
-      this->workspace_->getItem(offset, oldValue);
-      this->workspace_->setItem(offset, value);
+      this->workspace_->getItem(item, oldValue);
+      this->workspace_->setItem(item, value);
       const long long firstHandle = this->handle_ + position + notification::kListenerHandlesOffset;
       for (int i = 0; i < count; ++i) {
         const long long listenerHandle = loadAt<long long>(

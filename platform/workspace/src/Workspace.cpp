@@ -415,11 +415,6 @@ int Workspace::getItemType(long long offset) const {
   return itemAt(base_, root_, generation_, offset).slot.type_code;
 }
 
-Workspace::ItemInfo Workspace::getItemInfo(long long offset) const {
-  const ItemAt at = itemAt(base_, root_, generation_, offset);
-  return ItemInfo{at.slot.type_code, at.element.size};
-}
-
 Workspace::ResolvedItem Workspace::resolveItem(long long offset) const {
   const ItemAt at = itemAt(base_, root_, generation_, offset);
   return ResolvedItem{offset, at.slot.type_code, at.slot.room, at.element.size, generation_};

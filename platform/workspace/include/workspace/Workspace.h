@@ -101,13 +101,6 @@ class Workspace : public SharedMemory {
 
   // Item type code of the item at that offset (WorkspaceException when none).
   int getItemType(long long offset) const;
-  // The item's type code and the size of the element holding it, found in
-  // one lookup (WorkspaceException when the offset is no item).
-  struct ItemInfo {
-    int type_code;
-    unsigned int element_size;
-  };
-  ItemInfo getItemInfo(long long offset) const;
 
   // One lookup for a read-and-write of the same item (the notifying write):
   // resolveItem finds the item at an offset once, with the checks and the
