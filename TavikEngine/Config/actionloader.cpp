@@ -4,10 +4,12 @@
 #include <cwchar>
 #include <cerrno>
 #include <climits>
+#include <cstring>
 #include <map>
 
 #include <boost/lexical_cast.hpp>
 
+#include "TavikEngine/Config/ChildFields.h"
 #include "TavikEngine/Config/WideText.h"
 #include "TavikEngine/Config/XmlText.h"
 #include "TavikEngine/Config/create_shared.h"
@@ -51,12 +53,25 @@ int categoryCode(const std::wstring& category) {
 }
 
 // The kind of an action by its exact ActionCategory text.
-int actionKind(const std::wstring& category) {
-  if (category == L"PythonClassAction") return 4;
-  if (category == L"Function based Python Action") return 2;
-  if (category == L"StatemachineAction") return 1;
+int actionKind(const char* category) {
+  if (std::strcmp(category, "PythonClassAction") == 0) return 4;
+  if (std::strcmp(category, "Function based Python Action") == 0) return 2;
+  if (std::strcmp(category, "StatemachineAction") == 0) return 1;
   return 0;
 }
+
+// The children of an Action node that its creation reads.
+enum ActionField {
+  kName, kComment, kModule, kX, kY, kWidth, kHeight, kColor, kParallel, kLoop, kCategory,
+  kVersion, kUnused, kOptions, kNextActions, kActionFieldCount
+};
+const char* const kActionFieldNames[kActionFieldCount] = {
+    "Name", "Comment", "ActionModule", "X", "Y", "Width", "Height", "Color",
+    "ParallelActionFlag", "LoopActionFlag", "ActionCategory", "Version", "UnusedActionFlag",
+    "Options", "NextActions"};
+
+// Whether a flag child's text is exactly "True".
+bool isTrue(const pugi::xml_node& field) { return std::strcmp(field.child_value(), "True") == 0; }
 
 // A decimal integer filling the whole text (blanks in front and a sign
 // allowed), else `fallback`.
@@ -131,53 +146,43 @@ void ActionLoader::setFormuaLoader(FormuaLoader* loader, std::vector<FormulaEntr
 boost::shared_ptr<workspace::SharedAction> ActionLoader::createAction(
     const std::wstring& prefix, const pugi::xml_node& action, long long sequenceHandle,
     long long testplanHandle, std::wstring& fullName) {
-  const std::wstring name = getChildValue(action, L"Name", L"NN");
+  pugi::xml_node fields[kActionFieldCount];
+  firstChildren(action, kActionFieldNames, fields);
+  const std::wstring name = wideText(fields[kName].child_value());
   const std::wstring full = prefix + L"/" + name;
-  const int exits = countXPathMatches(action, L"NextActions", L"Action");
+  const int exits = countElements(fields[kNextActions], "Action");
   const boost::shared_ptr<workspace::SharedAction> element =
       create_shared<workspace::SharedAction>(full, exits);
   fullName = full;
 
-  const std::wstring comment = getChildValue(action, L"Comment", L"NN");
-  const std::wstring module = getChildValue(action, L"ActionModule", L"NN");
-  const std::wstring y = getChildValue(action, L"Y", L"NN");
-  const std::wstring x = getChildValue(action, L"X", L"NN");
-  std::wstring width = getChildValue(action, L"Width", L"100");
-  std::wstring height = getChildValue(action, L"Height", L"20");
-  std::wstring color = getChildValue(action, L"Color", L"0");
-  const std::wstring parallel = getChildValue(action, L"ParallelActionFlag", L"False");
-  const std::wstring loop = getChildValue(action, L"LoopActionFlag", L"False");
-  const std::wstring category = getChildValue(action, L"ActionCategory", L"2");
-  const std::wstring version = getChildValue(action, L"Version", L"0.0.0");
-  const std::wstring unused = getChildValue(action, L"UnusedActionFlag", L"False");
-
-  element->set(act::ActionModule, module);
+  std::wstring& text = text_;
+  assignWide(text, fields[kModule].child_value());
+  element->set(act::ActionModule, text);
   element->set(act::Name, name);
-  if (width.empty()) width = L"-1";
-  if (height.empty()) height = L"-1";
-  if (parallel == L"True") element->set(act::ParallelActionFlag, 1);
-  if (loop == L"True") element->set(act::LoopActionFlag, 1);
-  element->set(act::UnusedActionFlag, unused == L"True" ? 1 : 0);
-  element->set(act::X, x);
-  element->set(act::Y, y);
-  element->set(act::Width, width);
-  element->set(act::Height, height);
-  element->set(act::Kind, actionKind(category));
+  if (isTrue(fields[kParallel])) element->set(act::ParallelActionFlag, 1);
+  if (isTrue(fields[kLoop])) element->set(act::LoopActionFlag, 1);
+  element->set(act::UnusedActionFlag, isTrue(fields[kUnused]) ? 1 : 0);
+  setText(*element, act::X, fields[kX], nullptr);
+  setText(*element, act::Y, fields[kY], nullptr);
+  setText(*element, act::Width, fields[kWidth], L"-1");
+  setText(*element, act::Height, fields[kHeight], L"-1");
+  element->set(act::Kind, actionKind(fields[kCategory].child_value()));
   element->set(act::FirstPropertyIndex, 0);
-  element->set(act::Version, version);
+  setText(*element, act::Version, fields[kVersion], nullptr);
   element->set(act::SequenceHandle, sequenceHandle);
   element->set(act::TestplanHandle, testplanHandle);
-  if (color.empty()) color = L"0";
-  element->set(act::Color, color);
+  setText(*element, act::Color, fields[kColor], L"0");
   element->increaseReferenceCounter();
 
-  if (!comment.empty()) {
-    workspace::Chunk chunk(full + L"_lua_chunk", comment, static_cast<int>(comment.size()));
+  const char* comment = fields[kComment].child_value();
+  if (*comment != '\0') {
+    const std::wstring wide = wideText(comment);
+    workspace::Chunk chunk(full + L"_lua_chunk", wide, static_cast<int>(wide.size()));
     chunk.increaseReferenceCounter();
     element->set(act::CommentChunk, chunk.getHandle());
   }
 
-  createActionProperties(element, action.child("Options"));
+  addProperties(*element, full, fields[kOptions], nullptr);
   finishAction(*element, full);
   return element;
 }
@@ -185,47 +190,37 @@ boost::shared_ptr<workspace::SharedAction> ActionLoader::createAction(
 boost::shared_ptr<workspace::SharedAction> ActionLoader::createGroupAction(
     const GroupActionContext& context, const pugi::xml_node& action,
     const pugi::xml_node& groupData, std::wstring& fullName) {
-  const std::wstring name = getChildValue(action, L"Name", L"NN");
+  pugi::xml_node fields[kActionFieldCount];
+  firstChildren(action, kActionFieldNames, fields);
+  const std::wstring name = wideText(fields[kName].child_value());
   const std::wstring full = context.namePrefix + L"/" + name;
-  const int exits = countXPathMatches(action, L"NextActions", L"Action");
+  const int exits = countElements(fields[kNextActions], "Action");
   const boost::shared_ptr<workspace::SharedAction> element =
       create_shared<workspace::SharedAction>(full, exits);
   fullName = full;
 
-  const std::wstring comment = getChildValue(action, L"Comment", L"NN");
-  const std::wstring module = getChildValue(action, L"ActionModule", L"NN");
-  const std::wstring y = getChildValue(action, L"Y", L"NN");
-  const std::wstring x = getChildValue(action, L"X", L"NN");
-  std::wstring width = getChildValue(action, L"Width", L"0");
-  std::wstring height = getChildValue(action, L"Height", L"0");
-  if (width.empty()) width = L"0";
-  if (height.empty()) height = L"0";
-  std::wstring color = getChildValue(action, L"Color", L"0");
-  const std::wstring parallel = getChildValue(action, L"ParallelActionFlag", L"False");
-  const std::wstring loop = getChildValue(action, L"LoopActionFlag", L"False");
-  const std::wstring category = getChildValue(action, L"ActionCategory", L"2");
-  const std::wstring version = getChildValue(action, L"Version", L"0.0.0");
-
-  element->set(act::ActionModule, module);
+  const std::wstring comment = wideText(fields[kComment].child_value());
+  std::wstring& text = text_;
+  assignWide(text, fields[kModule].child_value());
+  element->set(act::ActionModule, text);
   element->set(act::Name, name);
-  if (parallel == L"True") element->set(act::ParallelActionFlag, 1);
-  if (loop == L"True") element->set(act::LoopActionFlag, 1);
+  if (isTrue(fields[kParallel])) element->set(act::ParallelActionFlag, 1);
+  if (isTrue(fields[kLoop])) element->set(act::LoopActionFlag, 1);
 
   workspace::Chunk commentChunk(full + L"_comment", comment, kCommentChunkSize);
   commentChunk.increaseReferenceCounter();
 
-  element->set(act::X, x);
-  element->set(act::Y, y);
-  element->set(act::Width, width);
-  element->set(act::Height, height);
-  element->set(act::Kind, actionKind(category));
+  setText(*element, act::X, fields[kX], nullptr);
+  setText(*element, act::Y, fields[kY], nullptr);
+  setText(*element, act::Width, fields[kWidth], L"0");
+  setText(*element, act::Height, fields[kHeight], L"0");
+  element->set(act::Kind, actionKind(fields[kCategory].child_value()));
   element->set(act::CommentChunk, commentChunk.getHandle());
   element->set(act::FirstPropertyIndex, 0);
-  element->set(act::Version, version);
+  setText(*element, act::Version, fields[kVersion], nullptr);
   element->set(act::SequenceHandle, context.sequenceHandle);
   element->set(act::TestplanHandle, context.testplanHandle);
-  if (color.empty()) color = L"0";
-  element->set(act::Color, color);
+  setText(*element, act::Color, fields[kColor], L"0");
   element->increaseReferenceCounter();
 
   if (!comment.empty()) {
@@ -234,9 +229,20 @@ boost::shared_ptr<workspace::SharedAction> ActionLoader::createGroupAction(
     element->set(act::CommentChunk, chunk.getHandle());
   }
 
-  createGroupActionProperties(element, action.child("Options"), groupData);
+  addProperties(*element, full, fields[kOptions], &groupData);
   finishAction(*element, full);
   return element;
+}
+
+void ActionLoader::setText(workspace::SharedAction& action, unsigned int item,
+                           const pugi::xml_node& field, const wchar_t* ifEmpty) {
+  const char* value = field.child_value();
+  if (*value == '\0' && ifEmpty != nullptr) {
+    text_.assign(ifEmpty);
+  } else {
+    assignWide(text_, value);
+  }
+  action.set(item, text_);
 }
 
 void ActionLoader::finishAction(workspace::SharedAction& action, const std::wstring& fullName) {
@@ -271,33 +277,44 @@ void ActionLoader::finishAction(workspace::SharedAction& action, const std::wstr
 
 void ActionLoader::createActionProperties(boost::shared_ptr<workspace::SharedAction> action,
                                           pugi::xml_node options) {
-  std::wstring actionName;
-  action->getName(actionName);
-  int index = action->get<int>(act::FirstPropertyIndex);
-  for (const pugi::xml_node& option : options.children("Option")) {
-    const long long handle = createProperty(actionName, option);
-    if (handle > 0) action->addActionProperty(index++, handle);
-  }
+  addProperties(*action, action->wideName(), options, nullptr);
 }
 
 void ActionLoader::createGroupActionProperties(boost::shared_ptr<workspace::SharedAction> action,
                                                pugi::xml_node options, pugi::xml_node groupData) {
-  std::wstring actionName;
-  action->getName(actionName);
-  int index = action->get<int>(act::FirstPropertyIndex);
-  const pugi::xml_node dataOptions = groupData.child("Options");
+  addProperties(*action, action->wideName(), options, &groupData);
+}
+
+void ActionLoader::addProperties(workspace::SharedAction& action, const std::wstring& fullName,
+                                 const pugi::xml_node& options, const pugi::xml_node* groupData) {
+  // The properties are named after the name the element holds: the full name
+  // itself unless the 16-bit storage changes it.
+  std::wstring base = L"_prop_";
+  if (readsBackUnchanged(fullName)) {
+    base += fullName;
+  } else {
+    base += action.wideName();
+  }
+  int index = action.get<int>(act::FirstPropertyIndex);
+  const pugi::xml_node dataOptions =
+      groupData != nullptr ? groupData->child("Options") : pugi::xml_node();
   for (const pugi::xml_node& option : options.children("Option")) {
-    // The first data Option with a Name of exactly this text; the name is
-    // compared, never spliced into a query.
-    const std::string key = option.child_value("Name");
-    pugi::xml_node valueOption;
-    for (const pugi::xml_node& candidate : dataOptions.children("Option")) {
-      for (const pugi::xml_node& name : candidate.children("Name"))
-        if (hasText(name, key)) valueOption = candidate;
-      if (valueOption) break;
+    long long handle = -1;
+    if (groupData == nullptr) {
+      handle = createPropertyFor(base, option, nullptr);
+    } else {
+      // The first data Option with a Name of exactly this text; the name is
+      // compared, never spliced into a query.
+      const std::string key = option.child_value("Name");
+      pugi::xml_node valueOption;
+      for (const pugi::xml_node& candidate : dataOptions.children("Option")) {
+        for (const pugi::xml_node& name : candidate.children("Name"))
+          if (hasText(name, key)) valueOption = candidate;
+        if (valueOption) break;
+      }
+      handle = createPropertyFor(base, option, &valueOption);
     }
-    const long long handle = createProperty(actionName, option, valueOption);
-    if (handle > 0) action->addActionProperty(index++, handle);
+    if (handle > 0) action.addActionProperty(index++, handle);
   }
 }
 
@@ -306,7 +323,7 @@ namespace {
 // The creator of each option Type, with the child of the option that holds
 // its values.
 struct Creator {
-  const wchar_t* type;
+  const char* type;
   const char* values;
   long long (ActionLoader::*withValues)(const std::wstring&, const pugi::xml_node&,
                                         const pugi::xml_node&);
@@ -314,32 +331,33 @@ struct Creator {
 };
 
 const Creator kCreators[] = {
-    {L"ChSelect", "Values", &ActionLoader::createChannelSelectProperty,
+    {"ChSelect", "Values", &ActionLoader::createChannelSelectProperty,
      &ActionLoader::createChannelSelectProperty},
-    {L"ChResetSelect", "Values", &ActionLoader::createChannelSelectProperty,
+    {"ChResetSelect", "Values", &ActionLoader::createChannelSelectProperty,
      &ActionLoader::createChannelSelectProperty},
-    {L"ChTableSelect", "ValueColumns", &ActionLoader::createChannelTableProperty,
+    {"ChTableSelect", "ValueColumns", &ActionLoader::createChannelTableProperty,
      &ActionLoader::createChannelTableProperty},
-    {L"Value", "Values", &ActionLoader::createValueProperty, &ActionLoader::createValueProperty},
-    {L"FileSelect", "Values", &ActionLoader::createValueProperty,
+    {"Value", "Values", &ActionLoader::createValueProperty, &ActionLoader::createValueProperty},
+    {"FileSelect", "Values", &ActionLoader::createValueProperty,
      &ActionLoader::createValueProperty},
-    {L"NumericValue", "Values", &ActionLoader::createNumericValueProperty,
+    {"NumericValue", "Values", &ActionLoader::createNumericValueProperty,
      &ActionLoader::createNumericValueProperty},
-    {L"CheckBox", "Values", &ActionLoader::createCheckBoxProperty,
+    {"CheckBox", "Values", &ActionLoader::createCheckBoxProperty,
      &ActionLoader::createCheckBoxProperty},
-    {L"ComboBox", "Values", &ActionLoader::createComboBoxProperty,
+    {"ComboBox", "Values", &ActionLoader::createComboBoxProperty,
      &ActionLoader::createComboBoxProperty},
-    {L"MapAndValueSelect", "Values", &ActionLoader::createMapAndValueSelectProperty,
+    {"MapAndValueSelect", "Values", &ActionLoader::createMapAndValueSelectProperty,
      &ActionLoader::createMapAndValueSelectProperty},
-    {L"StepDuration", "Values", &ActionLoader::createStepDurationProperty,
+    {"StepDuration", "Values", &ActionLoader::createStepDurationProperty,
      &ActionLoader::createStepDurationProperty},
-    {L"DeviceStatusChannel", "Values", &ActionLoader::createDeviceStatusChannelProperty,
+    {"DeviceStatusChannel", "Values", &ActionLoader::createDeviceStatusChannelProperty,
      &ActionLoader::createDeviceStatusChannelProperty},
 };
 
-const Creator* creatorOf(const std::wstring& type) {
+// The creator of an exact Type text; nullptr for another.
+const Creator* creatorOf(const char* type) {
   for (const Creator& creator : kCreators)
-    if (type == creator.type) return &creator;
+    if (std::strcmp(type, creator.type) == 0) return &creator;
   return nullptr;
 }
 
@@ -347,25 +365,24 @@ const Creator* creatorOf(const std::wstring& type) {
 
 long long ActionLoader::createProperty(const std::wstring& actionName,
                                        const pugi::xml_node& option) {
-  try {
-    const Creator* creator = creatorOf(childText(option, "Type"));
-    if (creator != nullptr) return (this->*creator->ownValues)(L"_prop_" + actionName, option);
-  } catch (const WorkspaceException&) {
-    // The option yields no property; the action keeps its other options.
-  }
-  return -1;
+  return createPropertyFor(L"_prop_" + actionName, option, nullptr);
 }
 
 long long ActionLoader::createProperty(const std::wstring& actionName,
                                        const pugi::xml_node& option,
                                        const pugi::xml_node& valueOption) {
+  return createPropertyFor(L"_prop_" + actionName, option, &valueOption);
+}
+
+long long ActionLoader::createPropertyFor(const std::wstring& base, const pugi::xml_node& option,
+                                          const pugi::xml_node* valueOption) {
   try {
-    const Creator* creator = creatorOf(childText(option, "Type"));
-    if (creator != nullptr)
-      return (this->*creator->withValues)(L"_prop_" + actionName, option,
-                                          valueOption.child(creator->values));
+    const Creator* creator = creatorOf(option.child_value("Type"));
+    if (creator == nullptr) return -1;
+    if (valueOption == nullptr) return (this->*creator->ownValues)(base, option);
+    return (this->*creator->withValues)(base, option, valueOption->child(creator->values));
   } catch (const WorkspaceException&) {
-    // As above.
+    // The option yields no property; the action keeps its other options.
   }
   return -1;
 }

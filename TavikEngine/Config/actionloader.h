@@ -221,6 +221,18 @@ class ActionLoader : public ActionLoaderBase {
                                               const pugi::xml_node& option);
 
  private:
+  // The properties of an action whose full name is `fullName` (the name
+  // its element was opened with).
+  void addProperties(workspace::SharedAction& action, const std::wstring& fullName,
+                     const pugi::xml_node& options, const pugi::xml_node* groupData);
+  // createProperty with the names' base "_prop_" + action name given; the
+  // values from the option itself when valueOption is null.
+  long long createPropertyFor(const std::wstring& base, const pugi::xml_node& option,
+                              const pugi::xml_node* valueOption);
+  // `item` := the field's text, or `ifEmpty` (when given) for an empty text.
+  void setText(workspace::SharedAction& action, unsigned int item, const pugi::xml_node& field,
+               const wchar_t* ifEmpty);
+
   enum class ValueKind { Number, Map, Formula, Dashes, Other };
   ValueKind kindOfValue(const std::wstring& value, bool dashes) const;
   // The element for a "MapAndValueSelect" or "StepDuration" value.
@@ -235,6 +247,8 @@ class ActionLoader : public ActionLoaderBase {
   boost::shared_ptr<workspace::Workspace> workspace;
   FormuaLoader* formuaLoader = nullptr;
   std::vector<FormulaEntry>* formulaUses = nullptr;
+  // The text of the item being written; reused from item to item.
+  std::wstring text_;
 };
 
 }  // namespace tavik
