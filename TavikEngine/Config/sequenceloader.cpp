@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <exception>
+#include <optional>
 #include <unordered_set>
 
 #include "TavikEngine/Actions/DurationLogger.h"
+#include "TavikEngine/Config/ChildFields.h"
 #include "TavikEngine/Config/ConfigException.h"
 #include "TavikEngine/Config/LoadAborted.h"
 #include "TavikEngine/Config/XmlText.h"
@@ -304,8 +306,11 @@ long long SequenceLoader::resolveGroupStart(long long handle, int type,
 }
 
 void SequenceLoader::loadActionLinks(const std::wstring& name, const pugi::xml_node& action) {
-  const pugi::xml_node nextActions = action.child("NextActions");
-  const std::wstring key = name + L"/" + childWide(action, "Name");
+  static const char* const kNames[] = {"NextActions", "Name"};
+  pugi::xml_node fields[2];
+  firstChildren(action, kNames, fields);
+  const pugi::xml_node nextActions = fields[0];
+  const std::wstring key = name + L"/" + wideText(fields[1].child_value());
   const auto found = actionHandles.find(key);
   const boost::shared_ptr<workspace::SharedAction> element =
       found != actionHandles.end() && found->second >= 1
@@ -316,12 +321,33 @@ void SequenceLoader::loadActionLinks(const std::wstring& name, const pugi::xml_n
     WLOG(WARNING) << L"Action " << key << L" was not created: its exit ports are not loaded";
     return;
   }
-  loadNextActions(name, element, nextActions);
+  // The element holds the name it was found by, unless the 16-bit storage
+  // changes it.
+  if (readsBackUnchanged(key)) {
+    loadNextActions(name, element, key, nextActions);
+  } else {
+    loadNextActions(name, element, element->wideName(), nextActions);
+  }
 }
 
 void SequenceLoader::loadNextActions(const std::wstring& name,
                                      boost::shared_ptr<workspace::SharedAction> action,
                                      const pugi::xml_node& nextActions) {
+  loadNextActions(name, action, action->wideName(), nextActions);
+}
+
+boost::shared_ptr<workspace::SharedAction> SequenceLoader::successor(const std::wstring& key) {
+  // An action this load created under that name is that element; any other
+  // name is looked up in the workspace.
+  const auto created = actionHandles.find(key);
+  if (created != actionHandles.end() && created->second >= 1)
+    return create_shared<workspace::SharedAction>(created->second);
+  return get_shared_action(key);
+}
+
+void SequenceLoader::loadNextActions(const std::wstring& name,
+                               const boost::shared_ptr<workspace::SharedAction>& action,
+                               const std::wstring& actionName, const pugi::xml_node& nextActions) {
   int exits = 0;
   for (const pugi::xml_node& port : nextActions.children("Action")) {
     (void)port;
@@ -330,32 +356,44 @@ void SequenceLoader::loadNextActions(const std::wstring& name,
   action->set(act::ExitCount, exits);
   int port = 0;
   linkCounter = 0;
-  std::wstring actionName;
-  action->getName(actionName);
+  enum { kPortName, kActionName, kLinkPoints, kVisible, kPortX, kPortY, kPortFields };
+  static const char* const kNames[kPortFields] = {"PortName",    "ActionName", "LinkPoints",
+                                                  "PortVisible", "PortX",      "PortY"};
+  std::wstring portName;
+  std::wstring targetKey;
+  std::wstring pathName;
   for (const pugi::xml_node& next : nextActions.children("Action")) {
-    const std::wstring portName = getChildValue(next, L"PortName", L"NN");
-    const std::wstring targetName = getChildValue(next, L"ActionName", L"NN");
+    pugi::xml_node fields[kPortFields];
+    firstChildren(next, kNames, fields);
+    assignWide(portName, fields[kPortName].child_value());
+    const char* targetName = fields[kActionName].child_value();
 
     long long linkHandle = -1;
-    const pugi::xml_node points = next.child("LinkPoints");
+    std::optional<workspace::LinkPath> path;
+    const pugi::xml_node points = fields[kLinkPoints];
     if (points.child("LinkPoint")) {
-      workspace::LinkPath path(actionName + L"_Link_" + std::to_wstring(linkCounter));
+      pathName = actionName;
+      pathName += L"_Link_";
+      pathName += std::to_wstring(linkCounter);
+      path.emplace(pathName);
       ++linkCounter;
-      path.increaseReferenceCounter();
-      linkHandle = path.getHandle();
+      path->increaseReferenceCounter();
+      linkHandle = path->getHandle();
       asConfigError([&] {
         for (const pugi::xml_node& point : points.children("LinkPoint"))
-          path.addd_point(point.child("X").text().as_int(-1), point.child("Y").text().as_int(-1));
+          path->addd_point(point.child("X").text().as_int(-1), point.child("Y").text().as_int(-1));
       });
     }
-    const bool visible = next.child("PortVisible").text().as_bool(true);
-    const int portX = next.child("PortX").text().as_int(-1);
-    const int portY = next.child("PortY").text().as_int(-1);
+    const bool visible = fields[kVisible].text().as_bool(true);
+    const int portX = fields[kPortX].text().as_int(-1);
+    const int portY = fields[kPortY].text().as_int(-1);
 
-    const std::wstring targetKey = name + L"/" + targetName;
+    targetKey = name;
+    targetKey += L'/';
+    targetKey += wideText(targetName);
     boost::shared_ptr<workspace::SharedAction> target;
-    if (!targetName.empty()) {
-      target = get_shared_action(targetKey);
+    if (*targetName != '\0') {
+      target = successor(targetKey);
       if (target->getHandle() < 1) {
         WLOG(WARNING) << L"Action " << actionName << L", port " << portName << L": successor "
                       << targetKey << L" does not exist";
@@ -370,9 +408,8 @@ void SequenceLoader::loadNextActions(const std::wstring& name,
     if (target) {
       target->increaseReferenceCounter();
       if (linkHandle > 0) {
-        workspace::LinkPath path(linkHandle);
-        path.set(lp::START_ACTION, action->getHandle());
-        path.set(lp::TARGET_ACTION, target->getHandle());
+        path->set(lp::START_ACTION, action->getHandle());
+        path->set(lp::TARGET_ACTION, target->getHandle());
       }
       asConfigError([&] { action->addNextAction(port, 0, target, linkHandle); });
     }
@@ -464,6 +501,7 @@ bool SequenceLoader::load_group(const pugi::xml_node& group,
       std::wstring fullName;
       const boost::shared_ptr<workspace::SharedAction> created =
           actionLoader.createGroupAction(context, action, dataAction, fullName);
+      actionHandles[fullName] = created->getHandle();
       sequence.addAction(created->getHandle());
       created->set(act::GroupPrefix, prefix);
       created->set(act::GroupInstanceName, groupName);
@@ -606,8 +644,11 @@ void SequenceLoader::loadActionGroupLinks(const pugi::xml_node& measurementDefin
                                          ? name + L"/" + groupName + L"/" + innerName
                                          : name + L"/" + groupName + L"/" + parentPath + innerName;
       const std::wstring targetKey = name + L"/" + targetName;
+      const auto created = actionHandles.find(sourceKey);
       const boost::shared_ptr<workspace::SharedAction> source =
-          create_shared<workspace::SharedAction>(sourceKey, -1);
+          created != actionHandles.end() && created->second >= 1
+              ? create_shared<workspace::SharedAction>(created->second)
+              : create_shared<workspace::SharedAction>(sourceKey, -1);
       if (source->getHandle() < 1) {
         WLOG(WARNING) << L"Action group " << name << L"/" << groupName << L", port " << portName
                       << L": the action " << sourceKey << L" it leaves from does not exist";
@@ -615,7 +656,7 @@ void SequenceLoader::loadActionGroupLinks(const pugi::xml_node& measurementDefin
       }
       long long targetHandle = -1;
       if (!targetName.empty()) {
-        const boost::shared_ptr<workspace::SharedAction> target = get_shared_action(targetKey);
+        const boost::shared_ptr<workspace::SharedAction> target = successor(targetKey);
         if (target->getHandle() < 1) {
           WLOG(WARNING) << L"Action " << sourceKey << L", port " << portName << L": successor "
                         << targetKey << L" does not exist";

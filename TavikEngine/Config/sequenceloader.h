@@ -136,6 +136,13 @@ class SequenceLoader : public ActionLoaderBase {
                                 const pugi::xml_node& port);
 
  private:
+  // The exit ports of `action`, whose element name is `actionName`.
+  void loadNextActions(const std::wstring& name,
+                       const boost::shared_ptr<workspace::SharedAction>& action,
+                       const std::wstring& actionName, const pugi::xml_node& nextActions);
+  // The action a successor name `key` (owner + "/" + name) stands for, as
+  // get_shared_action gives it.
+  boost::shared_ptr<workspace::SharedAction> successor(const std::wstring& key);
   // Follows action groups to their start actions from `handle` (whose
   // element type is `type`); ConfigException when the way leads back to a
   // group already passed.

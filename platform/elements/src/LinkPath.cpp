@@ -1,15 +1,25 @@
 #include "workspace/LinkPath.h"
 
+#include <cstdint>
+
+#include "workspace/Unaligned.h"
+
 namespace tavik {
 namespace workspace {
 
 namespace l = link_path;
 
+static_assert(l::pointY(l::kPointCapacity - 1) + 4 <= l::kElementSize,
+              "the points lie inside the link path");
+
 LinkPath::LinkPath(const std::wstring& name) : ElementClass(name) {
-  workspace_->setItem(handle_ + l::COORDINATES_COUNT, 0);
+  // The count and the points are int items of this class without listeners,
+  // and the element was just opened as one: they are cleared in place.
+  char* const element = workspace_->getBaseAddress() + handle_;
+  storeAt<std::int32_t>(element + l::COORDINATES_COUNT, 0);
   for (int k = 0; k < l::kPointCapacity; ++k) {
-    workspace_->setItem(handle_ + l::pointX(k), 0);
-    workspace_->setItem(handle_ + l::pointY(k), 0);
+    storeAt<std::int32_t>(element + l::pointX(k), 0);
+    storeAt<std::int32_t>(element + l::pointY(k), 0);
   }
 }
 
