@@ -254,6 +254,27 @@ TEST_F(SequenceLoaderTest, ActionsThatCannotBeMadeOrSuccessorsThatDoNotExistAreW
   EXPECT_EQ((WStrings{L"Stop_Sequence/B"}), sequenceActions(L"Stop_Sequence"));
 }
 
+// A name that the 16-bit storage changes (a character beyond U+10FFFF is
+// stored as U+FFFD): a port's warning names the action as its element holds
+// it.
+TEST_F(SequenceLoaderTest, PortWarningsNameTheActionAsItsElementHoldsIt) {
+  const struct {
+    std::string name;
+    std::string logged;
+  } cases[] = {{"A", "A"},
+               {"\xF4\x90\x80\x80", "\xEF\xBF\xBD"},
+               {"\xF0\x9F\x98\x80", "\xF0\x9F\x98\x80"},
+               {"\xED\xA0\x80\xED\xB0\x80", "\xF0\x90\x80\x80"}};
+  for (const auto& c : cases) {
+    sink_.clear();
+    ASSERT_TRUE(
+        load(sequence("Main", "", action(c.name, port("PortName=Default;ActionName=Ghost")))));
+    EXPECT_EQ((Strings{"loadNextActions: Action Main_Sequence/" + c.logged +
+                       ", port Default: successor Main_Sequence/Ghost does not exist"}),
+              lines(WARNING));
+  }
+}
+
 // Main places G (definition Body, data D) as its start action, with an exit
 // port from the bottom action R1 and one from X inside the nested H; Lonely is
 // placed but named by nobody.
