@@ -155,7 +155,8 @@ class SequenceLoader : public ActionLoaderBase {
 
   ActionLoader actionLoader;
   boost::shared_ptr<workspace::GlobalConfig> globalConfig;
-  std::map<std::wstring, long long> actionHandles;
+  // The actions this load created (sequences' and groups'), by full name.
+  std::unordered_map<std::wstring, long long> actionHandles;
   std::map<std::wstring, std::map<std::wstring, bool>> loadedGroups;
   FormuaLoader* formuaLoader = nullptr;
   std::vector<FormulaEntry> formulaUses;

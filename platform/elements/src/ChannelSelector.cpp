@@ -24,15 +24,23 @@ void ChannelSelector::addParameter(const boost::shared_ptr<Parameter>& parameter
   requireValid("addParameter");
   if (!parameter || parameter->getHandle() < 1)
     throw WorkspaceException("addParameter: no parameter for channel selector " + getName());
-  const std::vector<long long> handles = getParameters();
-  if (std::find(handles.begin(), handles.end(), parameter->getHandle()) != handles.end()) return;
-  if (handles.size() >= static_cast<std::size_t>(c::kParameterCapacity)) {
+  // The count is read and written: looked up once. The list is searched
+  // where it lies.
+  const Workspace::ResolvedItem countItem = workspace_->resolveItem(handle_ + c::ParameterCount);
+  int stored = 0;
+  workspace_->getItem(countItem, stored);
+  int count = 0;
+  for (; count < stored && count < c::kParameterCapacity; ++count) {
+    long long handle = 0;
+    workspace_->getItem(handle_ + c::parameterSlot(count), handle);
+    if (handle == parameter->getHandle()) return;
+  }
+  if (count >= c::kParameterCapacity) {
     throw WorkspaceException("addParameter: channel selector " + getName() + " already holds " +
                              std::to_string(c::kParameterCapacity) + " parameters");
   }
-  const int count = static_cast<int>(handles.size());
   workspace_->setItem(handle_ + c::parameterSlot(count), parameter->getHandle());
-  workspace_->setItem(handle_ + c::ParameterCount, count + 1);
+  workspace_->setItem(countItem, count + 1);
 }
 
 }  // namespace workspace

@@ -66,9 +66,11 @@ void SharedAction::addActionProperty(int index, long long handle) {
                              " property slots of action " + getName());
   }
   workspace_->setItem(handle_ + a::propertySlot(index), handle);
+  // The count is read and written: looked up once.
+  const Workspace::ResolvedItem countItem = workspace_->resolveItem(handle_ + a::PropertyCount);
   int count = 0;
-  workspace_->getItem(handle_ + a::PropertyCount, count);
-  if (count <= index) workspace_->setItem(handle_ + a::PropertyCount, index + 1);
+  workspace_->getItem(countItem, count);
+  if (count <= index) workspace_->setItem(countItem, index + 1);
 }
 
 long long SharedAction::getActionPropertyAt(int index) const {
