@@ -31,7 +31,7 @@ void firstChildren(const pugi::xml_node& node, const char* const (&names)[N],
        child = child.next_sibling()) {
     const char* name = child.name();
     for (std::size_t k = 0; k < N; ++k) {
-      if (!found[k] && std::strcmp(name, names[k]) == 0) {
+      if (!found[k] && name[0] == names[k][0] && std::strcmp(name, names[k]) == 0) {
         found[k] = child;
         --missing;
         break;
