@@ -431,14 +431,19 @@ bool SequenceLoader::load_group(const pugi::xml_node& group,
                                 const pugi::xml_node& measurementDefinition,
                                 workspace::Sequence& sequence, long long testplan,
                                 const std::wstring& name) {
-  const std::wstring groupName = childWide(group, "Name");
-  const std::wstring definitionName = childWide(group, "ActionGroupSequence");
+  enum { kName, kDefinition, kData, kX, kY, kWidth, kHeight, kColor, kGroupFields };
+  static const char* const kNames[kGroupFields] = {
+      "Name", "ActionGroupSequence", "ActionGroupData", "X", "Y", "Width", "Height", "Color"};
+  pugi::xml_node fields[kGroupFields];
+  firstChildren(group, kNames, fields);
+  const std::wstring groupName = wideText(fields[kName].child_value());
+  const std::wstring definitionName = wideText(fields[kDefinition].child_value());
   if (!isReferencedGroup(measurementDefinition, utf8Text(groupName))) {
     loadedGroups[name][groupName] = false;
     return false;
   }
   loadedGroups[name][groupName] = true;
-  const std::wstring dataName = childWide(group, "ActionGroupData");
+  const std::wstring dataName = wideText(fields[kData].child_value());
 
   // A definition that places itself, directly or through others, would
   // nest without end: the first repetition ends this sequence.
@@ -456,11 +461,11 @@ bool SequenceLoader::load_group(const pugi::xml_node& group,
   const pugi::xml_node groupActions = definition.child("Actions");
   const pugi::xml_node data = findActionGroupData(measurementDefinition, dataName);
 
-  const std::wstring x = childWide(group, "X");
-  const std::wstring y = childWide(group, "Y");
-  std::wstring width = childWide(group, "Width");
-  std::wstring height = childWide(group, "Height");
-  std::wstring color = childWide(group, "Color");
+  const std::wstring x = wideText(fields[kX].child_value());
+  const std::wstring y = wideText(fields[kY].child_value());
+  std::wstring width = wideText(fields[kWidth].child_value());
+  std::wstring height = wideText(fields[kHeight].child_value());
+  std::wstring color = wideText(fields[kColor].child_value());
   if (width.empty()) width = L"0";
   if (height.empty()) height = L"0";
   const std::wstring startName = childWide(definition, "StartActionName");
