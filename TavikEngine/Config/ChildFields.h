@@ -59,6 +59,22 @@ inline bool readsBackUnchanged(const std::wstring& text) {
   return true;
 }
 
+// Whether wideText(utf8) is exactly the ASCII text `ascii`; ASCII text is
+// compared without building its wide text. (A text with other bytes is
+// decoded first: the decoding may drop bytes that are no UTF-8.)
+inline bool wideTextIs(const char* utf8, const char* ascii) {
+  const char* end = utf8;
+  while (*end != '\0' && static_cast<unsigned char>(*end) < 0x80) ++end;
+  if (*end == '\0') return std::strcmp(utf8, ascii) == 0;
+  const std::wstring wide = pugi::as_wide(utf8);
+  std::size_t k = 0;
+  for (; k < wide.size(); ++k) {
+    if (ascii[k] == '\0' || wide[k] != static_cast<wchar_t>(static_cast<unsigned char>(ascii[k])))
+      return false;
+  }
+  return ascii[k] == '\0';
+}
+
 // `out` := the wide text of UTF-8 `utf8` as wideText gives it, in the
 // caller's buffer (no allocation when it has room for ASCII text).
 inline void assignWide(std::wstring& out, const char* utf8) {

@@ -45,18 +45,18 @@ constexpr int kCommentChunkSize = 1024;
 const std::wstring kDashesPrefix = L"---";
 
 // Code of an option's ParentCategory: 1 "Set", 3 "Option", 2 "Limit"; 0 else.
-int categoryCode(const std::wstring& category) {
-  if (category == L"Set") return 1;
-  if (category == L"Option") return 3;
-  if (category == L"Limit") return 2;
+int categoryCode(const char* category) {
+  if (wideTextIs(category, "Set")) return 1;
+  if (wideTextIs(category, "Option")) return 3;
+  if (wideTextIs(category, "Limit")) return 2;
   return 0;
 }
 
 // The kind of an action by its exact ActionCategory text.
 int actionKind(const char* category) {
-  if (std::strcmp(category, "PythonClassAction") == 0) return 4;
-  if (std::strcmp(category, "Function based Python Action") == 0) return 2;
-  if (std::strcmp(category, "StatemachineAction") == 0) return 1;
+  if (wideTextIs(category, "PythonClassAction")) return 4;
+  if (wideTextIs(category, "Function based Python Action")) return 2;
+  if (wideTextIs(category, "StatemachineAction")) return 1;
   return 0;
 }
 
@@ -71,7 +71,7 @@ const char* const kActionFieldNames[kActionFieldCount] = {
     "Options", "NextActions"};
 
 // Whether a flag child's text is exactly "True".
-bool isTrue(const pugi::xml_node& field) { return std::strcmp(field.child_value(), "True") == 0; }
+bool isTrue(const pugi::xml_node& field) { return wideTextIs(field.child_value(), "True"); }
 
 // A decimal integer filling the whole text (blanks in front and a sign
 // allowed), else `fallback`.
@@ -174,10 +174,9 @@ boost::shared_ptr<workspace::SharedAction> ActionLoader::createAction(
   setText(*element, act::Color, fields[kColor], L"0");
   element->increaseReferenceCounter();
 
-  const char* comment = fields[kComment].child_value();
-  if (*comment != '\0') {
-    const std::wstring wide = wideText(comment);
-    workspace::Chunk chunk(full + L"_lua_chunk", wide, static_cast<int>(wide.size()));
+  const std::wstring comment = wideText(fields[kComment].child_value());
+  if (!comment.empty()) {
+    workspace::Chunk chunk(full + L"_lua_chunk", comment, static_cast<int>(comment.size()));
     chunk.increaseReferenceCounter();
     element->set(act::CommentChunk, chunk.getHandle());
   }
@@ -236,12 +235,8 @@ boost::shared_ptr<workspace::SharedAction> ActionLoader::createGroupAction(
 
 void ActionLoader::setText(workspace::SharedAction& action, unsigned int item,
                            const pugi::xml_node& field, const wchar_t* ifEmpty) {
-  const char* value = field.child_value();
-  if (*value == '\0' && ifEmpty != nullptr) {
-    text_.assign(ifEmpty);
-  } else {
-    assignWide(text_, value);
-  }
+  assignWide(text_, field.child_value());
+  if (text_.empty() && ifEmpty != nullptr) text_.assign(ifEmpty);
   action.set(item, text_);
 }
 
@@ -357,7 +352,7 @@ const Creator kCreators[] = {
 // The creator of an exact Type text; nullptr for another.
 const Creator* creatorOf(const char* type) {
   for (const Creator& creator : kCreators)
-    if (std::strcmp(type, creator.type) == 0) return &creator;
+    if (wideTextIs(type, creator.type)) return &creator;
   return nullptr;
 }
 
@@ -391,7 +386,7 @@ template <class Element>
 void ActionLoader::setHideControl(Element& element, const pugi::xml_node& option) {
   // The bench's displays read visibility; nobody listens for it.
   static_cast<workspace::SharedElement<Element>&>(element).set(
-      prop::IS_VISIBLE, childText(option, "HideControl") == L"True" ? 0 : 1);
+      prop::IS_VISIBLE, wideTextIs(option.child_value("HideControl"), "True") ? 0 : 1);
 }
 
 namespace {
@@ -413,14 +408,14 @@ long long ActionLoader::createChannelSelectProperty(const std::wstring& base,
                                                     const pugi::xml_node& option,
                                                     const pugi::xml_node& values) {
   const std::wstring name = childText(option, "Name");
-  const std::wstring category = childText(option, "ParentCategory");
-  const std::wstring activate = childText(option, "ActivateSwitch");
+  const char* category = option.child_value("ParentCategory");
+  const bool activate = wideTextIs(option.child_value("ActivateSwitch"), "True");
   workspace::ChannelSelector selector(base + name);
   finishControl(*this, selector, option, name);
 
-  if (activate == L"True") selector.set(workspace::channel_selector::ACTIVATE_SWITCH, 1);
-  if (childText(option.child("TypeProperties").child("ChSelectOption"), "ActivateSwitch") ==
-      L"True")
+  if (activate) selector.set(workspace::channel_selector::ACTIVATE_SWITCH, 1);
+  const pugi::xml_node selectOption = option.child("TypeProperties").child("ChSelectOption");
+  if (wideTextIs(selectOption.child_value("ActivateSwitch"), "True"))
     selector.set(workspace::channel_selector::ACTIVATE_SWITCH, 1);
   selector.set(workspace::channel_selector::PARENT_CATEGORY, categoryCode(category));
 
@@ -449,7 +444,7 @@ long long ActionLoader::createChannelTableProperty(const std::wstring& base,
                                                    const pugi::xml_node& option,
                                                    const pugi::xml_node& values) {
   const std::wstring name = childText(option, "Name");
-  const std::wstring category = childText(option, "ParentCategory");
+  const char* category = option.child_value("ParentCategory");
   const pugi::xml_node tableOption = option.child("TypeProperties").child("ChTableSelectOption");
 
   // Column 0 is the parameter column, named like the option; a ComboBox
@@ -459,7 +454,7 @@ long long ActionLoader::createChannelTableProperty(const std::wstring& base,
   for (const pugi::xml_node& column : tableOption.child("Columns").children("Column")) {
     columnNames.push_back(childText(column, "Name"));
     std::vector<std::wstring> display;
-    if (childText(column, "Type") == L"ComboBox") {
+    if (wideTextIs(column.child_value("Type"), "ComboBox")) {
       for (const pugi::xml_node& item : column.child("ComboBoxOption").children("ComboBoxItem"))
         display.push_back(childText(item, "Display"));
     }
@@ -476,7 +471,8 @@ long long ActionLoader::createChannelTableProperty(const std::wstring& base,
   workspace::PropertyTable table(base + name, rows, columns);
   finishControl(*this, table, option, name);
 
-  if (childText(tableOption, "ActivateSwitch") == L"True") table.set(workspace::property_table::ACTIVATE_SWITCH, 1);
+  if (wideTextIs(tableOption.child_value("ActivateSwitch"), "True"))
+    table.set(workspace::property_table::ACTIVATE_SWITCH, 1);
   const int code = categoryCode(category);
   if (code != 0) table.set(workspace::property_table::PARENT_CATEGORY, code);
 
@@ -555,7 +551,8 @@ long long ActionLoader::createCheckBoxProperty(const std::wstring& base,
   const std::wstring name = childText(option, "Name");
   workspace::Checkbox element(base + name);
   finishControl(*this, element, option, name);
-  element.set(workspace::checkbox::SELECTED, firstValue(values) == L"True" ? 1 : 0);
+  const bool ticked = wideTextIs(values.child_value("Value"), "True");
+  element.set(workspace::checkbox::SELECTED, ticked ? 1 : 0);
   return handleOf(element);
 }
 

@@ -366,7 +366,7 @@ void SequenceLoader::loadNextActions(const std::wstring& name,
     pugi::xml_node fields[kPortFields];
     firstChildren(next, kNames, fields);
     assignWide(portName, fields[kPortName].child_value());
-    const char* targetName = fields[kActionName].child_value();
+    const std::wstring targetName = wideText(fields[kActionName].child_value());
 
     long long linkHandle = -1;
     std::optional<workspace::LinkPath> path;
@@ -390,9 +390,9 @@ void SequenceLoader::loadNextActions(const std::wstring& name,
 
     targetKey = name;
     targetKey += L'/';
-    targetKey += wideText(targetName);
+    targetKey += targetName;
     boost::shared_ptr<workspace::SharedAction> target;
-    if (*targetName != '\0') {
+    if (!targetName.empty()) {
       target = successor(targetKey);
       if (target->getHandle() < 1) {
         WLOG(WARNING) << L"Action " << actionName << L", port " << portName << L": successor "

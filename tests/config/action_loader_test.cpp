@@ -359,3 +359,35 @@ TEST_F(ActionLoaderTest, ChannelTablesWithParametersDisplaysAndBadCells) {
 }
 
 }  // namespace
+
+namespace {
+
+// Bytes that are no UTF-8 vanish when a text is decoded: the fields, flags,
+// kinds and option types are those of the decoded texts.
+TEST_F(ActionLoaderTest, FieldsCompareAsTheirDecodedTexts) {
+  const struct {
+    std::string fields;
+    std::wstring items;
+  } cases[] = {
+      {"Name=N1;Width=\x80;Height=\xFF;Color=\x80;ParallelActionFlag=\x80True;"
+       "UnusedActionFlag=Tr\xFFue;ActionCategory=\x80StatemachineAction",
+       L"N1|||1|||-1|-1|1|0|1|77|88|0|0"},
+      {"Name=N2;ActionModule=\xC3\xA4;LoopActionFlag=True\xC3;ActionCategory=Statemachine\xC3\xA4",
+       L"N2|\u00e4||0|||-1|-1|0|1|0|77|88|0|0"},
+  };
+  for (const auto& c : cases) {
+    const boost::shared_ptr<ws::SharedAction> made =
+        load(c.fields, option("Check\xFF" "Box", "C", {"\x80True"}) + option("\x80Value", "V"));
+    EXPECT_EQ(c.items, itemsText(made->getHandle(), kActionItems)) << c.fields;
+    long long chunk = 0;
+    ws::Workspace::getInstance()->getItem(made->getHandle() + 3616, chunk);
+    EXPECT_EQ(0, chunk);
+    EXPECT_EQ(L"1", property(made, L"C", "1056")) << c.fields;
+    EXPECT_NE(L"none", property(made, L"V", "1056")) << c.fields;
+  }
+  long long chunk = 0;
+  ws::Workspace::getInstance()->getItem(load("Name=N4;Comment=\x80")->getHandle() + 3616, chunk);
+  EXPECT_EQ(0, chunk);
+}
+
+}  // namespace

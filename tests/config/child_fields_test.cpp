@@ -69,4 +69,20 @@ TEST(ChildFields, AssignWideGivesWideTextInTheSameBuffer) {
   }
 }
 
+TEST(ChildFields, WideTextIsComparesAsTheWideTextWould) {
+  // Bytes that are no UTF-8 may vanish in the decoding: the comparison is
+  // that of the decoded text.
+  const char* const texts[] = {"True",      "true",         "True ",         "Tru",
+                               "",          "\x80True",     "Tr\xFFue",      "True\xC3",
+                               "\xC3\xA4", "\xC3\xA4True", "\xE2\x80True"};
+  const char* const literals[] = {"True", ""};
+  for (const char* text : texts) {
+    for (const char* literal : literals) {
+      EXPECT_EQ(tavik::wideText(text) == tavik::wideText(literal),
+                tavik::wideTextIs(text, literal))
+          << text << " / " << literal;
+    }
+  }
+}
+
 }  // namespace
