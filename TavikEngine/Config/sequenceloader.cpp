@@ -1,6 +1,7 @@
 #include "TavikEngine/Config/sequenceloader.h"
 
 #include <algorithm>
+#include <cstring>
 #include <exception>
 #include <optional>
 #include <unordered_set>
@@ -700,21 +701,37 @@ long long SequenceLoader::loadGroupLinkPoints(const std::wstring& name,
 void SequenceLoader::indexDocument(const pugi::xml_node& measurementDefinition) {
   forgetDocument();
   indexed = measurementDefinition;
+  // The names a sequence or definition starts with or leads to: the texts
+  // of StartActionName and of NextActions/Action/ActionName below the
+  // sequences' actions and groups and the definitions' actions. A set: one
+  // pass per sequence or definition finds them in any order.
   const auto refer = [this](const pugi::xml_node& node) {
     forEachText(node, [this](const std::string& text) { referencedGroups.insert(text); });
   };
-  walk(measurementDefinition, {"Sequences", "Sequence", "StartActionName"}, refer);
-  walk(measurementDefinition,
-       {"Sequences", "Sequence", "Actions", "Action", "NextActions", "Action", "ActionName"}, refer);
-  walk(measurementDefinition,
-       {"Sequences", "Sequence", "Actions", "ActionGroup", "NextActions", "Action", "ActionName"},
-       refer);
-  walk(measurementDefinition, {"ActionGroupSequences", "ActionGroupSequence", "StartActionName"},
-       refer);
-  walk(measurementDefinition,
-       {"ActionGroupSequences", "ActionGroupSequence", "Actions", "Action", "NextActions", "Action",
-        "ActionName"},
-       refer);
+  const auto referSuccessors = [&refer](const pugi::xml_node& from) {
+    for (const pugi::xml_node& next : from.children("NextActions"))
+      for (const pugi::xml_node& port : next.children("Action"))
+        for (const pugi::xml_node& target : port.children("ActionName")) refer(target);
+  };
+  for (const pugi::xml_node& sequences : measurementDefinition.children("Sequences")) {
+    for (const pugi::xml_node& sequence : sequences.children("Sequence")) {
+      for (const pugi::xml_node& start : sequence.children("StartActionName")) refer(start);
+      for (const pugi::xml_node& actions : sequence.children("Actions")) {
+        for (const pugi::xml_node& child : actions.children()) {
+          const char* kind = child.name();
+          if (std::strcmp(kind, "Action") == 0 || std::strcmp(kind, "ActionGroup") == 0)
+            referSuccessors(child);
+        }
+      }
+    }
+  }
+  for (const pugi::xml_node& definitions : measurementDefinition.children("ActionGroupSequences")) {
+    for (const pugi::xml_node& definition : definitions.children("ActionGroupSequence")) {
+      for (const pugi::xml_node& start : definition.children("StartActionName")) refer(start);
+      for (const pugi::xml_node& actions : definition.children("Actions"))
+        for (const pugi::xml_node& action : actions.children("Action")) referSuccessors(action);
+    }
+  }
   // The first node of a name wins, as the first selection of a query does.
   walk(measurementDefinition, {"ActionGroupSequences", "ActionGroupSequence", "Name"},
        [this](const pugi::xml_node& node) {
