@@ -636,6 +636,8 @@ long long ActionLoader::createFormulaResultProperty(const std::wstring& base,
 
 void ActionLoader::appendFormulaUses(const std::wstring& elementName, const std::wstring& target) {
   if (formuaLoader == nullptr || formulaUses == nullptr) return;
+  const std::vector<size_t>& records = formuaLoader->find_formulas(elementName);
+  if (records.empty()) return;
   std::wstring variable = target;
   for (wchar_t& c : variable) {
     if (c == L' ') c = L'_';
@@ -644,7 +646,7 @@ void ActionLoader::appendFormulaUses(const std::wstring& elementName, const std:
   // The formula loader's special characters, so that a use's setter names its
   // target as the hook file does.
   const std::wstring setter = formuaLoader->replaceSpecialCharacters(variable) + L".set_result(";
-  for (const size_t at : formuaLoader->find_formulas(elementName)) {
+  for (const size_t at : records) {
     const FormulaEntry& record = formuaLoader->get_formulas()[at];
     FormulaEntry use;
     use.expression = record.expression;
@@ -657,7 +659,7 @@ void ActionLoader::appendFormulaUses(const std::wstring& elementName, const std:
     use.use_min_max = record.use_min_max;
     use.min = record.min;
     use.max = record.max;
-    formulaUses->push_back(use);
+    formulaUses->push_back(std::move(use));
   }
 }
 
