@@ -59,12 +59,17 @@ void splitComposite(workspace::Parameter& parameter, const std::wstring& composi
 
 void ParameterLoader::setProperty(boost::shared_ptr<workspace::Parameter> parameter,
                                   const std::wstring& property, const std::wstring& value) {
+  storeProperty(*parameter, property, value);
+}
+
+void ParameterLoader::storeProperty(workspace::Parameter& parameter, const std::wstring& property,
+                                    const std::wstring& value) {
   if (startsWith(value, kMapPrefix)) {
-    parameter->set_map(property, value.substr(kMapPrefix.size()));
+    parameter.set_map(property, value.substr(kMapPrefix.size()));
     return;
   }
   if (!startsWith(value, kFormulaPrefix)) {
-    parameter->set(property, value);
+    parameter.set(property, value);
     return;
   }
 
@@ -78,7 +83,7 @@ void ParameterLoader::setProperty(boost::shared_ptr<workspace::Parameter> parame
   if (found.empty()) return;
   FormulaEntry* definition = &formula_loader_->get_formulas()[found.front()];
 
-  const std::wstring target = nameOf(*parameter);
+  const std::wstring target = nameOf(parameter);
   // The property becomes an attribute name in the hook file.
   const std::wstring hookProperty = property == L"Get_ChannelName" ? L"Get_FBValue" : property;
   if (!isPythonAttributeName(hookProperty)) {
@@ -90,7 +95,7 @@ void ParameterLoader::setProperty(boost::shared_ptr<workspace::Parameter> parame
   // name, or that another name of this load already took, gets one of its own.
   const std::wstring variable = formula_loader_->parameterAttribute(formulaVariableOf(target), target);
   const std::wstring setter = variable + L".set(Parameter.Property." + hookProperty + L", ";
-  if (property == L"Get_ChannelName") parameter->set(param::Get_ChannelName, value);
+  if (property == L"Get_ChannelName") parameter.set(param::Get_ChannelName, value);
 
   definition->setter = setter;
   definition->variable = variable;

@@ -19,6 +19,17 @@ inline std::wstring wideText(const char* utf8) {
   if (*end != '\0') return pugi::as_wide(utf8);
   return std::wstring(utf8, end);
 }
+// The same into a caller's buffer, so that a loop over many texts reuses one
+// allocation: `out` ends up equal to wideText(utf8).
+inline void assignWideText(std::wstring& out, const char* utf8) {
+  const char* end = utf8;
+  while (*end != '\0' && static_cast<unsigned char>(*end) < 0x80) ++end;
+  if (*end != '\0') {
+    out = pugi::as_wide(utf8);
+    return;
+  }
+  out.assign(utf8, end);
+}
 inline std::string utf8Text(const std::wstring& wide) {
   for (const wchar_t c : wide) {
     if (c < 0 || c >= 0x80) return pugi::as_utf8(wide);

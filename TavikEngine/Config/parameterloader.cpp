@@ -229,13 +229,17 @@ boost::shared_ptr<workspace::Parameter> ParameterLoader::parseParameter(
   boost::shared_ptr<workspace::Parameter> parameter = create_shared<workspace::Parameter>(name);
   parameter->increaseReferenceCounter();
 
+  // One buffer each for the property name and its value, reused from child
+  // to child: a parameter has many properties.
+  std::wstring value;
+  std::wstring property;
   for (const pugi::xml_node& child : element.children()) {
     if (child.type() != pugi::node_element) continue;
-    std::wstring value = wideText(child.text().get());
-    const std::wstring property = wideText(child.name());
+    assignWideText(value, child.text().get());
+    assignWideText(property, child.name());
     if (property.find(L"ChannelName") != std::wstring::npos && !value.empty())
       get_alias_name(value);
-    setProperty(parameter, property == L"Name" ? kParameterName : property, value);
+    storeProperty(*parameter, property == L"Name" ? kParameterName : property, value);
   }
 
   if (initialize_demand_values_0_ > 0) {

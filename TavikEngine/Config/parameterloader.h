@@ -135,6 +135,10 @@ class TAVIK_EXPORT ParameterLoader : public LoaderBase {
   boost::shared_ptr<workspace::Parameter> parseParameter(const pugi::xml_node& parameter,
                                                          const std::wstring& name);
 
+  // setProperty without the shared pointer's copy.
+  void storeProperty(workspace::Parameter& parameter, const std::wstring& property,
+                     const std::wstring& value);
+
   // The Parameter element that load() loads for each name: the first in
   // load order (categories as listed above, then document order).
   std::unordered_map<std::wstring, pugi::xml_node> standingDefinitions() const;

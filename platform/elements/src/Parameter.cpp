@@ -76,9 +76,18 @@ bool parseNumber(const std::wstring& text, V& value) {
 
 }  // namespace
 
-bool Parameter::findProperty(const std::wstring& propertyName, parameter::Property& property) {
+namespace {
+
+// The catalogue entry of a property name; null when the name is not in it.
+const ItemSchema* catalogueEntry(const std::wstring& propertyName) {
   static const ElementSchema* const schema = findSchema(element_class::kParameter);
-  const ItemSchema* item = findItemByName(*schema, propertyName);
+  return findItemByName(*schema, propertyName);
+}
+
+}  // namespace
+
+bool Parameter::findProperty(const std::wstring& propertyName, parameter::Property& property) {
+  const ItemSchema* item = catalogueEntry(propertyName);
   if (item == nullptr) return false;
   property = static_cast<parameter::Property>(item->item);
   return true;
@@ -104,8 +113,8 @@ int Parameter::getTypeForProperty(const std::wstring& propertyName) const {
 
 void Parameter::set(const std::wstring& propertyName, const std::wstring& text) {
   requireValid("set");
-  parameter::Property property;
-  if (!findProperty(propertyName, property)) {
+  const ItemSchema* const entry = catalogueEntry(propertyName);
+  if (entry == nullptr) {
     WLOG(WARNING) << L"Parameter \"" << wideName() << L"\": unknown property \"" << propertyName
                   << L"\", value \"" << text << L"\" not stored";
     return;
@@ -116,7 +125,11 @@ void Parameter::set(const std::wstring& propertyName, const std::wstring& text) 
                               "\" of parameter \"" + getName() + "\" to \"" + narrow(text) +
                               "\": " + reason);
   };
-  const ValueKind kind = valueKindOf(getItemType(property));
+  const parameter::Property property = static_cast<parameter::Property>(entry->item);
+  // The proxy holds a Parameter element, so the catalogue's type code is the
+  // item's own: the notifying write below is the one lookup in the segment,
+  // with all its checks.
+  const ValueKind kind = valueKindOf(entry->type_code);
   long long integer = 0;
   double real = 0.0;
   if (kind == ValueKind::Double) {
