@@ -63,13 +63,16 @@ bool ConfigReader::loadConfig(const std::wstring& path, bool reload) {
     }
 
     config.set(global::StatusText, std::wstring(L"Step 1/4: Loading Property Maps"));
-    map_loader_.load(md);
+    // One list of map elements (and one option-key index) serves both map
+    // phases; it lives no longer than the document.
+    const MapElements map_elements(md);
+    map_loader_.load(map_elements);
     formula_loader_.load(md);
 
     config.set(global::StatusText, std::wstring(L"Step 2/4: Loading Parameters"));
     parameter_loader_.setFormuaLoader(&formula_loader_);
     parameter_loader_.load(&md);
-    map_loader_.add_parameters(md);
+    map_loader_.add_parameters(map_elements);
 
     config.set(global::StatusText, std::wstring(L"Step 3/4: Loading Testplans"));
     testplan_loader_.load(md, reload);

@@ -8,6 +8,7 @@
 #include "TavikEngine/Config/ConfigException.h"
 #include "TavikEngine/Config/NumberText.h"
 #include "TavikEngine/Config/OptionKeys.h"
+#include "TavikEngine/Config/XmlText.h"
 #include "TavikEngine/Config/create_shared.h"
 #include "TavikEngine/LogLevels.h"
 #include "workspace/ElementItems.h"
@@ -22,54 +23,84 @@ namespace map_item = workspace::property_map;
 
 double numberOf(const pugi::xml_node& node) { return doubleText(node, 0.0); }
 
-}  // namespace
-
-int MapLoader::countValues(const pugi::xml_node& map, const wchar_t* axis) {
-  return countXPathMatches(map, axis, L"Value");
+// Number of Value elements directly below the map's child `axis` (0 when it
+// is missing).
+int countValues(const pugi::xml_node& map, const char* axis) {
+  int count = 0;
+  for (const pugi::xml_node& value : map.child(axis).children("Value"))
+    if (value.type() == pugi::node_element) ++count;
+  return count;
 }
 
-void MapLoader::forEachMapElement(
-    const pugi::xml_node& measurementDefinition, bool warnDuplicates,
-    const std::function<void(const std::wstring&, const pugi::xml_node&, bool)>& visit) {
+}  // namespace
+
+MapElements::MapElements(const pugi::xml_node& measurementDefinition) {
   const pugi::xml_node maps = measurementDefinition.child("Maps");
   if (!maps.child("Map")) return;
   OptionKeyIndex optionKeys(measurementDefinition, "Map:");
   std::unordered_set<std::wstring> names;
+  std::wstring value;
   for (const pugi::xml_node& map : maps.children("Map")) {
-    const std::wstring name = getChildValue(map, L"Name", L"NN");
+    std::wstring name = wideText(map.child_value("Name"));
     // A second Map of one name would re-open the first with other counts.
     if (!names.insert(name).second) {
-      if (warnDuplicates) {
-        WLOG(WARNING) << L"Map " << name
-                      << L" is defined more than once; the first definition is loaded";
-      }
+      entries_.push_back({std::move(name), map, Kind::Duplicate, 0, 0});
       continue;
     }
-    // Every key is known before the first element is visited.
-    for (const std::wstring& key : optionKeys.keysFor(L"Map:" + name)) visit(key, map, true);
-    visit(name, map, false);
+    const int xCount = countValues(map, "XValues");
+    const int yCount = countValues(map, "YValues");
+    value.assign(L"Map:");
+    value += name;
+    try {
+      // Every key is known before the first element is visited.
+      for (std::wstring& key : optionKeys.keysFor(value))
+        entries_.push_back({std::move(key), map, Kind::Keyed, xCount, yCount});
+    } catch (const ConfigException& e) {
+      cut_ = true;
+      cut_message_ = e.what();
+      return;
+    }
+    entries_.push_back({std::move(name), map, Kind::Own, xCount, yCount});
   }
 }
 
+void MapElements::throwIfCut() const {
+  if (cut_) throw ConfigException(cut_message_);
+}
+
+template <class Visit>
+void MapLoader::forEachMapElement(const MapElements& elements, bool warnDuplicates, Visit visit) {
+  for (const MapElements::Entry& entry : elements.entries()) {
+    if (entry.kind != MapElements::Kind::Duplicate) {
+      visit(entry);
+    } else if (warnDuplicates) {
+      WLOG(WARNING) << L"Map " << entry.name
+                    << L" is defined more than once; the first definition is loaded";
+    }
+  }
+  elements.throwIfCut();
+}
+
 void MapLoader::load(const pugi::xml_node& measurementDefinition) {
+  load(MapElements(measurementDefinition));
+}
+
+void MapLoader::load(const MapElements& elements) {
   DurationLogger timer(L"Preparing Maps");
   LOG(INFO) << "Preparing Property Maps";
-  forEachMapElement(measurementDefinition, true,
-                    [this](const std::wstring& name, const pugi::xml_node& map, bool keyed) {
-                      create_map(name, map, keyed);
-                    });
+  forEachMapElement(elements, true,
+                    [this](const MapElements::Entry& entry) { create_map(entry); });
   LOG(INFO) << "Preparing Property Maps ready";
 }
 
-void MapLoader::create_map(const std::wstring& name, const pugi::xml_node& map, bool keyed) {
-  const int xCount = countValues(map, L"XValues");
-  const int yCount = countValues(map, L"YValues");
+void MapLoader::create_map(const MapElements::Entry& entry) {
+  const pugi::xml_node& map = entry.map;
   const boost::shared_ptr<workspace::PropertyMap> element =
-      create_shared<workspace::PropertyMap>(name, xCount, yCount);
+      create_shared<workspace::PropertyMap>(entry.name, entry.xCount, entry.yCount);
   element->increaseReferenceCounter();
   // No item of an element that the workspace did not give may be written.
   if (element->getHandle() < 1) throw ConfigException("Error creating Map");
-  if (keyed) element->set(map_item::ActionProperty, 1);
+  if (entry.kind == MapElements::Kind::Keyed) element->set(map_item::ActionProperty, 1);
 
   // An axis without values leaves its first and last items as they are.
   unsigned index = 0;
@@ -95,32 +126,32 @@ void MapLoader::create_map(const std::wstring& name, const pugi::xml_node& map, 
 
   element->set(map_item::ZLowerLimit, numberOf(map.child("ZLowerLimit")));
   element->set(map_item::ZUpperLimit, numberOf(map.child("ZUpperLimit")));
-  if (getChildValue(map, L"ExtraPolation", L"") == L"True")
+  if (wideText(map.child_value("ExtraPolation")) == L"True")
     element->set(map_item::ExtraPolation, 1);
 }
 
 void MapLoader::add_parameters(const pugi::xml_node& measurementDefinition) {
+  add_parameters(MapElements(measurementDefinition));
+}
+
+void MapLoader::add_parameters(const MapElements& elements) {
   DurationLogger timer(L"Adding Parameter to Maps");
   LOG(INFO) << "Adding Parameters to Property Maps";
-  forEachMapElement(measurementDefinition, false,
-                    [this](const std::wstring& name, const pugi::xml_node& map, bool) {
-                      bind_map_parameters(name, map);
-                    });
+  forEachMapElement(elements, false,
+                    [this](const MapElements::Entry& entry) { bind_map_parameters(entry); });
   LOG(INFO) << "Adding Parameters to Property Maps ready";
 }
 
-void MapLoader::bind_map_parameters(const std::wstring& name, const pugi::xml_node& map) {
-  const int xCount = countValues(map, L"XValues");
-  const int yCount = countValues(map, L"YValues");
-  workspace::PropertyMap element(name, xCount, yCount);
-  const std::wstring xParameter = getChildValue(map, L"XParameterName", L"");
-  if (xCount > 0 && !xParameter.empty()) {
+void MapLoader::bind_map_parameters(const MapElements::Entry& entry) {
+  workspace::PropertyMap element(entry.name, entry.xCount, entry.yCount);
+  const std::wstring xParameter = wideText(entry.map.child_value("XParameterName"));
+  if (entry.xCount > 0 && !xParameter.empty()) {
     workspace::Parameter parameter(xParameter);
     parameter.activate();
     element.set(map_item::XParameter, parameter.getHandle());
   }
-  const std::wstring yParameter = getChildValue(map, L"YParameterName", L"");
-  if (yCount > 0 && !yParameter.empty()) {
+  const std::wstring yParameter = wideText(entry.map.child_value("YParameterName"));
+  if (entry.yCount > 0 && !yParameter.empty()) {
     workspace::Parameter parameter(yParameter);
     parameter.activate();
     element.set(map_item::YParameter, parameter.getHandle());

@@ -32,14 +32,45 @@
 //    grow, more z values than the axes allow).
 #pragma once
 
-#include <functional>
 #include <string>
+#include <vector>
 
 #include <pugixml.hpp>
 
 #include "TavikEngine/Config/LoaderBase.h"
 
 namespace tavik {
+
+// The map elements of one configuration, in the order load() visits them:
+// per Map in document order its option keys, then its Name; a Map whose Name
+// an earlier Map has is listed once, as a duplicate. Built once per load
+// and shared by load() and add_parameters(); it holds nodes of its document,
+// which must outlive it and stay unchanged.
+class MapElements {
+ public:
+  // Reads the Maps section and the option keys of measurementDefinition.
+  // Never throws ConfigException itself: a cycle of group bodies met while
+  // listing a Map's keys ends the list there, and whoever walks the list
+  // meets the same ConfigException at the same place.
+  explicit MapElements(const pugi::xml_node& measurementDefinition);
+
+  enum class Kind { Keyed, Own, Duplicate };
+  struct Entry {
+    std::wstring name;  // element name; for a duplicate, the Map's Name
+    pugi::xml_node map;
+    Kind kind;
+    int xCount;  // Value children of XValues / YValues
+    int yCount;
+  };
+  const std::vector<Entry>& entries() const { return entries_; }
+  // Throws the ConfigException that ended the list, if one did.
+  void throwIfCut() const;
+
+ private:
+  std::vector<Entry> entries_;
+  bool cut_ = false;
+  std::string cut_message_;
+};
 
 class MapLoader : public LoaderBase {
  public:
@@ -49,25 +80,25 @@ class MapLoader : public LoaderBase {
   // "Preparing Property Maps" and "Preparing Property Maps ready" and times
   // itself as "Preparing Maps".
   void load(const pugi::xml_node& measurementDefinition);
+  // The same from the element list of the configuration.
+  void load(const MapElements& elements);
 
   // Binds the axis input parameters of every map element that load() made.
   // Logs "Adding Parameters to Property Maps" and "Adding Parameters to
   // Property Maps ready"; times itself as "Adding Parameter to Maps".
   void add_parameters(const pugi::xml_node& measurementDefinition);
+  // The same from the element list that load() was given.
+  void add_parameters(const MapElements& elements);
 
  private:
-  void create_map(const std::wstring& name, const pugi::xml_node& map, bool keyed);
-  void bind_map_parameters(const std::wstring& name, const pugi::xml_node& map);
+  void create_map(const MapElements::Entry& entry);
+  void bind_map_parameters(const MapElements::Entry& entry);
 
-  // Calls `visit(element name, map, keyed)` for every map element of the
-  // configuration: per Map in document order, its option keys, then its Name.
-  // A Map whose Name an earlier Map has is skipped (with a WARNING when
-  // `warnDuplicates`).
-  void forEachMapElement(
-      const pugi::xml_node& measurementDefinition, bool warnDuplicates,
-      const std::function<void(const std::wstring&, const pugi::xml_node&, bool)>& visit);
-  // Number of Value children of the map's child `axis` (0 when it is missing).
-  int countValues(const pugi::xml_node& map, const wchar_t* axis);
+  // Walks the element list: a duplicate logs its WARNING (when
+  // `warnDuplicates`) and is skipped, every other entry is visited; a list
+  // cut by a cycle throws where it was cut.
+  template <class Visit>
+  void forEachMapElement(const MapElements& elements, bool warnDuplicates, Visit visit);
 };
 
 }  // namespace tavik

@@ -133,4 +133,36 @@ TEST_F(MapLoaderTest, ErrorsEndTheLoadAfterTheMapsBeforeThem) {
                WorkspaceException);
 }
 
+// One element list serves both phases: a duplicate warns in load() only, and
+// a list cut by a cycle of group bodies ends each phase at the same Map with
+// the same message, after the elements before it.
+TEST_F(MapLoaderTest, OneElementListServesBothPhasesUpToWhereACycleCutsIt) {
+  const pugi::xml_node md = parse(
+      "<Maps><Map><Name>First</Name><XValues><Value>1</Value></XValues><XParameterName>N"
+      "</XParameterName></Map><Map><Name>First</Name></Map><Map><Name>X</Name></Map><Map><Name>"
+      "First</Name></Map></Maps>" + tavik_test::placementsXml("Map:") + tavik_test::kBodiesInACycle);
+  const tavik::MapElements elements(md);
+  const auto warnings = [&] {
+    std::vector<std::string> out;
+    for (const auto& r : sink_.records())
+      if (r.level_value == WARNING.value) out.push_back(r.message);
+    return out;
+  };
+  for (int phase = 0; phase < 2; ++phase) {
+    SCOPED_TRACE(phase);
+    try {
+      if (phase == 0) loader_.load(elements); else loader_.add_parameters(elements);
+      ADD_FAILURE() << "no ConfigException";
+    } catch (const tavik::ConfigException& e) {
+      EXPECT_STREQ("Action group bodies place each other in a cycle: Schleife \xC3\x84", e.what());
+    }
+    EXPECT_EQ(Names{L"First"}, mapNames());
+    EXPECT_EQ(std::vector<std::string>{
+                  "Map First is defined more than once; the first definition is loaded"},
+              warnings());
+  }
+  EXPECT_EQ(ws::Parameter(std::wstring(L"N")).getHandle(),
+            ws::PropertyMap(L"First", 0, 0).get<long long>(pm::XParameter));
+}
+
 }  // namespace
