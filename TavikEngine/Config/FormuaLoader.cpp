@@ -3,6 +3,7 @@
 #include <cwctype>
 
 #include "TavikEngine/Config/ConfigException.h"
+#include "TavikEngine/Config/FormulaReferences.h"
 #include "TavikEngine/Config/FormulaSyntax.h"
 #include "TavikEngine/Config/NumberText.h"
 #include "TavikEngine/Config/OptionKeys.h"
@@ -16,18 +17,14 @@ const std::wstring FormuaLoader::property_replacer_ = L"YY";
 
 namespace {
 
-const wchar_t kReferencePattern[] =
-    L"(\\<[a-z,A-Z][a-z,A-Z,0-9,\\s,_,\\-]*?[a-z,A-Z,0-9,_,\\-]?\\>\\.[a-z,A-Z,0-9,_]*)";
-
 // ° ^ ! " § $ % & / ( ) = ? ` ´ + * ~ ' # - . , ; : _ < > | @ € µ, each escaped,
 // then ä ö ü.
 const wchar_t kSpecialCharacterPattern[] =
     L"[\\\u00b0\\^\\!\\\"\\\u00a7\\$\\%\\&\\/\\(\\)\\=\\?\\`\\\u00b4\\+\\*\\~\\'\\#\\-\\.\\,"
     L"\\;\\:\\_\\<\\>\\|\\@\\\u20ac\\\u00b5\u00e4\u00f6\u00fc]";
 
-// The regex engine recurses once per character while it tries a reference, so
-// a long enough run of name characters overflows the stack. No workspace
-// element name comes near this length.
+// A formula with a longer run of name characters than this is refused: no
+// workspace element name comes near this length.
 constexpr size_t kMaxNameRun = 1024;
 
 bool isNameCharacter(wchar_t c) {
@@ -62,9 +59,7 @@ std::wstring referenceReplacement(const std::wstring& variable, const std::wstri
 
 const std::wstring FormuaLoader::special_characters_pattern_ = kSpecialCharacterPattern;
 
-FormuaLoader::FormuaLoader()
-    : reference_pattern_(kReferencePattern, std::regex::ECMAScript),
-      special_characters_(kSpecialCharacterPattern, std::regex::ECMAScript) {}
+FormuaLoader::FormuaLoader() = default;
 
 const std::vector<size_t>& FormuaLoader::find_formulas(const std::wstring& name) {
   static const std::vector<size_t> kNone;
@@ -79,7 +74,7 @@ const std::vector<size_t>& FormuaLoader::find_formulas(const std::wstring& name)
 }
 
 std::wstring FormuaLoader::replaceSpecialCharacters(const std::wstring& text) const {
-  // The same class as special_characters_, read off its pattern once: a
+  // The class of special_characters_pattern_, read off the pattern once: a
   // character test is far cheaper than a regex search, and keyed records
   // (one per option placement) can be many.
   static const std::wstring members = [] {
@@ -178,10 +173,9 @@ FormulaEntry FormuaLoader::parse_formula(const std::wstring& key, const pugi::xm
     std::wstring text, parameter, property, variable;
   };
   std::vector<Reference> references;
-  for (std::wsregex_iterator match(text.begin(), text.end(), reference_pattern_), end;
-       match != end; ++match) {
+  for (const tavik::FormulaReference& found : tavik::findFormulaReferences(text, locale_)) {
     Reference r;
-    r.text = match->str();
+    r.text = text.substr(found.at, found.length);
     const size_t dot = r.text.find(L'.');
     r.parameter = r.text.substr(1, dot - 2);
     r.property = r.text.substr(dot + 1);

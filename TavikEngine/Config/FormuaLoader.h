@@ -7,7 +7,7 @@
 // definitions and append formula uses; the hook file is written from them.
 //
 // A reference to a parameter property in a formula reads "<Name>.Property"
-// (see the reference pattern); it becomes
+// (FormulaReferences.h); it becomes
 //   self.<variable>.get(Parameter.Property.<Property>)
 // where <variable> is the name with every special character and every blank
 // replaced by "_", made a valid attribute name by pythonIdentifier
@@ -22,6 +22,7 @@
 // create_file() writes the property hook file (PropertyHookFile.cpp).
 #pragma once
 
+#include <locale>
 #include <map>
 #include <string>
 #include <unordered_map>
@@ -32,7 +33,6 @@
 
 #include "TavikEngine/Config/Export.h"
 #include "TavikEngine/Config/LoaderBase.h"
-#include "TavikEngine/Config/Regex.h"
 
 // One calculation formula, or one use of it.
 struct FormulaEntry {
@@ -79,8 +79,7 @@ class TAVIK_EXPORT FormuaLoader : public tavik::LoaderBase {
   // One CalculationFormula element as a record named `key`; appends the
   // formula's prepare and reset lines. Throws tavik::ConfigException when the
   // formula text holds a run of more than 1024 name characters (letters,
-  // digits, white space, ",", "_", "-"), which the pattern cannot search
-  // safely.
+  // digits, white space, ",", "_", "-"): no name of the bench is that long.
   // A formula that could not stay one expression inside its call in the
   // hook file is refused: one WARNING "The formula <Name> is refused: <why>",
   // no prepare or reset lines, and a record with an EMPTY expression. That is
@@ -173,12 +172,9 @@ class TAVIK_EXPORT FormuaLoader : public tavik::LoaderBase {
   std::vector<FormulaEntry> formula_uses_;
   std::vector<std::wstring> prepare_lines_;
   std::vector<std::wstring> reset_lines_;
-  // "<", a letter or comma, a lazy run of letters, digits, white space, commas,
-  // "_" and "-", an optional last letter, digit, comma, "_" or "-", ">", ".",
-  // and the property name (letters, digits, commas, "_").
-  std::wregex reference_pattern_;
-  // The characters that cannot stand in a Python name (blank excluded).
-  std::wregex special_characters_;
+  // The locale in force when the loader was made: it decides which
+  // characters of a reference's name are white space (FormulaReferences.h).
+  std::locale locale_;
   std::string output_path_;  // where the hook file goes; set when it is written
   bool previous_file_stays_ = false;
   // Attributes of the hook class given out in this load: which binding

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <locale>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -9,6 +10,7 @@
 #include "LoaderXml.h"
 #include "TavikEngine/Config/ConfigException.h"
 #include "TavikEngine/Config/FormuaLoader.h"
+#include "TavikEngine/Config/FormulaReferences.h"
 #include "TavikEngine/LogLevels.h"
 
 namespace {
@@ -158,6 +160,35 @@ TEST(FormulaKeys, ACycleOfGroupBodiesAndAnOverlongNameRunAreConfigErrors) {
   // Such a run would overflow the stack of the regex search.
   EXPECT_EQ(Texts{L"The formula F holds a name or word longer than 1024 characters"},
             loadNames(&loader, definitionXml(formulaXml("F", std::string(1025, '-')), "")));
+}
+
+// The reference scan, position and length of each reference: where the name
+// run ends, what may start it, and what the property takes.
+TEST(FormulaReferences, EachReferenceEndsAtTheFirstCharacterOutsideItsNameRun) {
+  using Spans = std::vector<std::pair<size_t, size_t>>;
+  const std::vector<std::pair<std::wstring, Spans>> rows = {
+      {L"<Param 1>.Value * 2", {{0, 15}}},
+      {L"<a>.b<c >.d", {{0, 5}, {5, 6}}},
+      {L"<<a>.b", {{1, 5}}},
+      {L"<,x>.y", {{0, 6}}},
+      {L"<a\tb-c>.c,d_e f", {{0, 13}}},
+      {L"<a>.", {{0, 4}}},
+      {L"<a>.-", {{0, 4}}},
+      {L"<1a>.x", {}},
+      {L"<_a>.x", {}},
+      {L"<a>x.y", {}},
+      {L"<a b>>.c", {}},
+      {L"<a.b>.c", {}},
+      {L"<a>", {}},
+      {L"<", {}},
+  };
+  for (const auto& [text, expected] : rows) {
+    SCOPED_TRACE(pugi::as_utf8(text));
+    Spans found;
+    for (const tavik::FormulaReference& r : tavik::findFormulaReferences(text, std::locale()))
+      found.emplace_back(r.at, r.length);
+    EXPECT_EQ(expected, found);
+  }
 }
 
 }  // namespace
