@@ -84,8 +84,8 @@ void OptionKeyIndex::indexPlacements(
         }
 }
 
-std::wstring OptionKeyIndex::text(const pugi::xml_node& node, const wchar_t* child) {
-  return getChildValue(node, child, L"NN");
+std::wstring OptionKeyIndex::text(const pugi::xml_node& node, const char* child) {
+  return wideText(node.child_value(child));
 }
 
 std::vector<std::wstring> OptionKeyIndex::keysFor(const std::wstring& value) {
@@ -95,8 +95,8 @@ std::vector<std::wstring> OptionKeyIndex::keysFor(const std::wstring& value) {
   const auto inSequences = sequenceOptions_.find(valueText);
   if (inSequences != sequenceOptions_.end()) {
     for (const OptionPlace& place : inSequences->second) {
-      keys.push_back(L"_prop_" + text(place.owner, L"Category") + L"_Sequence" + L"/" +
-                     text(place.action, L"Name") + text(place.option, L"Name") +
+      keys.push_back(L"_prop_" + text(place.owner, "Category") + L"_Sequence" + L"/" +
+                     text(place.action, "Name") + text(place.option, "Name") +
                      L"_action_property");
     }
   }
@@ -110,23 +110,23 @@ std::vector<std::wstring> OptionKeyIndex::keysFor(const std::wstring& value) {
 
 void OptionKeyIndex::appendKeysOfGroupDataOption(const OptionPlace& option,
                                                  std::vector<std::wstring>* keys) {
-  const std::string dataName = utf8Text(text(option.owner, L"Name"));
+  const std::string dataName = utf8Text(text(option.owner, "Name"));
   const std::wstring tail =
-      L"/" + text(option.action, L"Name") + text(option.option, L"Name") + L"_action_property";
+      L"/" + text(option.action, "Name") + text(option.option, "Name") + L"_action_property";
 
   const auto bySequence = sequencePlacements_.find(dataName);
   if (bySequence != sequencePlacements_.end()) {
     for (const GroupPlace& place : bySequence->second) {
-      keys->push_back(L"_prop_" + text(place.owner, L"Category") + L"_Sequence/" +
-                      text(place.group, L"Name") + tail);
+      keys->push_back(L"_prop_" + text(place.owner, "Category") + L"_Sequence/" +
+                      text(place.group, "Name") + tail);
     }
   }
 
   const auto byBody = bodyPlacements_.find(dataName);
   if (byBody == bodyPlacements_.end()) return;
   for (const GroupPlace& place : byBody->second) {
-    std::wstring category = text(place.owner, L"Category");
-    const std::wstring groupName = text(place.group, L"Name");
+    std::wstring category = text(place.owner, "Category");
+    const std::wstring groupName = text(place.group, "Name");
 
     // Outwards from the placement: which body places a group of this name?
     std::vector<std::wstring> chain;
@@ -136,7 +136,7 @@ void OptionKeyIndex::appendKeysOfGroupDataOption(const OptionPlace& option,
       const auto placing = bodyPlacingName_.find(utf8Text(current));
       current.clear();
       if (placing == bodyPlacingName_.end()) break;
-      current = text(placing->second, L"Name");
+      current = text(placing->second, "Name");
       chain.push_back(current);
       // The walk is a function of the current name alone: a name met again
       // would repeat the same steps for ever.
@@ -147,7 +147,7 @@ void OptionKeyIndex::appendKeysOfGroupDataOption(const OptionPlace& option,
     if (chain.empty()) continue;
 
     const auto outermost = sequencePlacingName_.find(utf8Text(chain.back()));
-    if (outermost != sequencePlacingName_.end()) category = text(outermost->second, L"Category");
+    if (outermost != sequencePlacingName_.end()) category = text(outermost->second, "Category");
 
     std::wstring key = L"_prop_" + category + L"_Sequence/";
     for (auto body = chain.rbegin(); body != chain.rend(); ++body) key += *body + L"/";

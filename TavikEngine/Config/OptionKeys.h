@@ -85,7 +85,8 @@ class OptionKeyIndex : private LoaderBase {
                               std::unordered_map<std::string, pugi::xml_node>* firstOwnerByName);
   void appendKeysOfGroupDataOption(const OptionPlace& option, std::vector<std::wstring>* keys);
 
-  std::wstring text(const pugi::xml_node& node, const wchar_t* child);
+  // Text of a child element (empty when missing), read straight from pugixml.
+  static std::wstring text(const pugi::xml_node& node, const char* child);
 
   ByText<OptionPlace> sequenceOptions_;
   ByText<OptionPlace> groupDataOptions_;

@@ -28,7 +28,10 @@ inline void assignWideText(std::wstring& out, const char* utf8) {
     out = pugi::as_wide(utf8);
     return;
   }
-  out.assign(utf8, end);
+  // Character by character into the buffer's own room: assign() from char
+  // iterators would build a temporary wide string first.
+  out.resize(static_cast<std::size_t>(end - utf8));
+  for (std::size_t i = 0; i < out.size(); ++i) out[i] = static_cast<wchar_t>(utf8[i]);
 }
 inline std::string utf8Text(const std::wstring& wide) {
   for (const wchar_t c : wide) {
