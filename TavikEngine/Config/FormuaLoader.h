@@ -161,9 +161,11 @@ class TAVIK_EXPORT FormuaLoader : public tavik::LoaderBase {
   std::wstring hookVariable(const std::wstring& variable) const;
   // The line of the hook's execute method for one use, without indentation;
   // empty when the use is left out (logged).
-  std::wstring executeStatement(const FormulaEntry& use);
+  // `attribute` is the use's attribute when create_file gave one out, else
+  // empty.
+  std::wstring executeStatement(const FormulaEntry& use, const std::wstring& attribute);
   // The hook file's text from the current lists.
-  std::wstring hookFileText();
+  std::wstring hookFileText(const std::vector<std::wstring>& attributes);
 
   std::vector<FormulaEntry> formulas_;
   // Record positions by name, for the first `indexed_count_` records.

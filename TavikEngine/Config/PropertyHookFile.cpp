@@ -2,6 +2,7 @@
 #include "TavikEngine/Config/FormuaLoader.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -37,16 +38,22 @@ void sortUnique(std::vector<std::wstring>* lines) {
 std::wstring limitText(double value) {
   if (std::isnan(value)) return L"float('nan')";
   if (std::isinf(value)) return value > 0 ? L"float('inf')" : L"-float('inf')";
-  std::wostringstream out;
-  out.imbue(std::locale::classic());
-  out << value;
-  return out.str();
+  // What the classic-locale stream writes: printf's "%.6g", as to_chars
+  // writes it without a locale or a stream.
+  char digits[32];
+  const std::to_chars_result written =
+      std::to_chars(digits, digits + sizeof digits, value, std::chars_format::general, 6);
+  return std::wstring(digits, written.ptr);
 }
 
 // The statements of a method, or "pass" when there are none.
 void appendMethodBody(std::wstring* text, const std::vector<std::wstring>& statements) {
   if (statements.empty()) *text += L"        pass\n";
-  for (const std::wstring& statement : statements) *text += L"        " + statement + L"\n";
+  for (const std::wstring& statement : statements) {
+    text->append(8, L' ');
+    *text += statement;
+    *text += L'\n';
+  }
 }
 
 }  // namespace
@@ -74,16 +81,22 @@ void FormuaLoader::create_file() {
   output_path_ = IniReader::get_instance(false)->get_system_path() + kHookFile;
   previous_file_stays_ = false;
 
-  for (const FormulaEntry& use : formula_uses_) {
+  // The attribute of each bound use, given out here once; the execute lines
+  // use them again (asking again would give the same answers).
+  std::vector<std::wstring> attributes(formula_uses_.size());
+  for (size_t i = 0; i < formula_uses_.size(); ++i) {
+    const FormulaEntry& use = formula_uses_[i];
     if (use.this_parameter) continue;
     if (use.action_property_bound) {
-      const std::wstring variable = resultAttribute(hookVariable(use.variable), use.target);
+      const std::wstring& variable = attributes[i] =
+          resultAttribute(hookVariable(use.variable), use.target);
       prepare_lines_.push_back(L"self." + variable + L" = FormulaResult(" +
                                tavik::pythonStringLiteral(use.target + L"_action_property") +
                                L")");
       reset_lines_.push_back(L"del self." + variable);
     } else if (use.parameter_bound) {
-      const std::wstring variable = parameterAttribute(hookVariable(use.variable), use.target);
+      const std::wstring& variable = attributes[i] =
+          parameterAttribute(hookVariable(use.variable), use.target);
       prepare_lines_.push_back(L"self." + variable + L" = Parameter(" +
                                tavik::pythonStringLiteral(use.target) + L")");
       prepare_lines_.push_back(L"self." + variable + L".set(Parameter.Property.Is_Active, 1)");
@@ -96,7 +109,7 @@ void FormuaLoader::create_file() {
   sortUnique(&prepare_lines_);
   sortUnique(&reset_lines_);
 
-  const std::string bytes = tavik::pythonSourceUtf8(hookFileText());
+  const std::string bytes = tavik::pythonSourceUtf8(hookFileText(attributes));
   const std::string failure = replaceHookFile(bytes);
   if (failure.empty()) return;
   LOG(WARNING) << "Could not write the property hook file " << output_path_ << ": " << failure;
@@ -111,18 +124,21 @@ void FormuaLoader::create_file() {
   previous_file_stays_ = true;
 }
 
-std::wstring FormuaLoader::executeStatement(const FormulaEntry& use) {
+std::wstring FormuaLoader::executeStatement(const FormulaEntry& use, const std::wstring& given) {
   // The setter names the target as the loader that made the use did; the
-  // hook binds it under its attribute.
+  // hook binds it under its attribute. A use bound to neither kind asks for
+  // a parameter attribute here, in the order of the execute lines.
   const std::wstring variable =
-      use.action_property_bound ? resultAttribute(hookVariable(use.variable), use.target)
-                                : parameterAttribute(hookVariable(use.variable), use.target);
+      !given.empty()              ? given
+      : use.action_property_bound ? resultAttribute(hookVariable(use.variable), use.target)
+                                  : parameterAttribute(hookVariable(use.variable), use.target);
   std::wstring setter = use.setter;
-  const std::wstring special = replaceSpecialCharacters(use.variable);
-  if (startsWith(setter, use.variable))
+  if (startsWith(setter, use.variable)) {
     setter.replace(0, use.variable.size(), variable);
-  else if (startsWith(setter, special))
-    setter.replace(0, special.size(), variable);
+  } else {
+    const std::wstring special = replaceSpecialCharacters(use.variable);
+    if (startsWith(setter, special)) setter.replace(0, special.size(), variable);
+  }
 
   // Only the two call forms the loaders make may reach the file.
   const std::wstring setPrefix = variable + L".set(Parameter.Property.";
@@ -144,11 +160,12 @@ std::wstring FormuaLoader::executeStatement(const FormulaEntry& use) {
          L", " + limitText(use.max) + L"))";
 }
 
-std::wstring FormuaLoader::hookFileText() {
+std::wstring FormuaLoader::hookFileText(const std::vector<std::wstring>& attributes) {
   std::vector<std::wstring> executes;
-  for (const FormulaEntry& use : formula_uses_) {
+  for (size_t i = 0; i < formula_uses_.size(); ++i) {
+    const FormulaEntry& use = formula_uses_[i];
     if (use.this_parameter) continue;
-    std::wstring statement = executeStatement(use);
+    std::wstring statement = executeStatement(use, attributes[i]);
     if (!statement.empty()) executes.push_back(std::move(statement));
   }
 
