@@ -179,7 +179,7 @@ long long ParameterLoader::loadParameterTree(const std::wstring& category, bool 
     if (global.get<int>(global::AbortRequest) > 0) throw LoadAbortedException();
 
     const std::wstring name = childText(element, "Name");
-    if (name != L"NN" && !loaded_names_.emplace(name, category).second) {
+    if (name != L"NN" && !loaded_names_.insert(name).second) {
       WLOG(WARNING) << L"Parameter " << name << L" is defined more than once; the definition in "
                     << category << L" is ignored";
       continue;

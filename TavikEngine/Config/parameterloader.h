@@ -36,6 +36,7 @@
 
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include <boost/property_tree/ptree.hpp>
@@ -158,8 +159,8 @@ class TAVIK_EXPORT ParameterLoader : public LoaderBase {
   std::vector<FormulaEntry> parameter_formula_uses_;
   std::vector<FormulaEntry> this_parameter_formula_uses_;
   long long category_counts_[5];
-  // Names loaded by the running load(), with their category.
-  std::unordered_map<std::wstring, std::wstring> loaded_names_;
+  // Names loaded by the running load().
+  std::unordered_set<std::wstring> loaded_names_;
 };
 
 }  // namespace tavik

@@ -10,6 +10,7 @@
 
 #include "CapturingSink.h"
 #include "ScopedWorkspace.h"
+#include "workspace/ElementSchema.h"
 #include "workspace/Parameter.h"
 
 namespace {
@@ -128,6 +129,31 @@ TEST_F(ParameterPropertiesTest, SameSetNameLinksActivationAndInitialValue) {
   EXPECT_EQ(std::make_tuple(1, -2.25, -2.25), std::make_tuple(p_.get<int>(param::Is_Active),
                                                               p_.get<double>(param::Set_Value),
                                                               p_.get<double>(param::Value)));
+}
+
+// The catalogue's hash table against the schema it is built from: every
+// by-name item is found under its own name and no other item is found at
+// all; a name one unit longer, or one with a unit above 8 bits where the
+// item has its letter, finds nothing.
+TEST_F(ParameterPropertiesTest, EveryByNameItemOfTheSchemaAndNothingElseIsInTheCatalogue) {
+  const ws::ElementSchema* schema = ws::findSchema(ws::element_class::kParameter);
+  ASSERT_NE(nullptr, schema);
+  int byName = 0;
+  for (const ws::ItemSchema& item : schema->items) {
+    const std::wstring name(item.name.begin(), item.name.end());
+    SCOPED_TRACE(item.name);
+    param::Property property = param::Property(0);
+    const bool found = ws::Parameter::findProperty(name, property);
+    EXPECT_EQ(item.by_name, found);
+    if (!found) continue;
+    ++byName;
+    EXPECT_EQ(item.item, static_cast<unsigned int>(property));
+    EXPECT_FALSE(ws::Parameter::findProperty(name + L" ", property));
+    std::wstring high = name;
+    high[0] = static_cast<wchar_t>(high[0] + 0x100);
+    EXPECT_FALSE(ws::Parameter::findProperty(high, property));
+  }
+  EXPECT_EQ(schema->by_name.size(), static_cast<size_t>(byName));
 }
 
 }  // namespace
