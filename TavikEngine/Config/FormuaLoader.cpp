@@ -94,7 +94,8 @@ std::wstring FormuaLoader::replaceSpecialCharacters(const std::wstring& text) co
 
 std::wstring FormuaLoader::attributeFor(const std::wstring& variable,
                                         const std::wstring& binding) {
-  const auto known = attribute_of_.find({variable, binding});
+  const auto known = attribute_of_.find(
+      std::pair<std::wstring_view, std::wstring_view>(variable, binding));
   if (known != attribute_of_.end()) return known->second;
   const std::wstring wanted = tavik::pythonIdentifier(variable);
   std::wstring attribute = wanted;

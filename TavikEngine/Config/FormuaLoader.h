@@ -25,6 +25,7 @@
 #include <locale>
 #include <map>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -183,5 +184,16 @@ class TAVIK_EXPORT FormuaLoader : public tavik::LoaderBase {
   // ("Parameter('<name>')" or "FormulaResult('<target>')") holds each, and
   // what each (variable, binding) pair was given.
   std::unordered_map<std::wstring, std::wstring> binding_of_attribute_;
-  std::map<std::pair<std::wstring, std::wstring>, std::wstring> attribute_of_;
+  // Ordered by variable, then binding; looked up through a pair of views, so
+  // that a lookup copies neither text.
+  struct PairOrder {
+    using is_transparent = void;
+    template <class A, class B>
+    bool operator()(const A& a, const B& b) const {
+      const int first = std::wstring_view(a.first).compare(std::wstring_view(b.first));
+      return first != 0 ? first < 0
+                        : std::wstring_view(a.second).compare(std::wstring_view(b.second)) < 0;
+    }
+  };
+  std::map<std::pair<std::wstring, std::wstring>, std::wstring, PairOrder> attribute_of_;
 };
