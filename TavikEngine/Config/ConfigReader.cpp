@@ -3,6 +3,7 @@
 #include "TavikEngine/Actions/DurationLogger.h"
 #include "TavikEngine/Config/ConfigException.h"
 #include "TavikEngine/Config/LoadAborted.h"
+#include "TavikEngine/Config/OptionKeys.h"
 #include "TavikEngine/Config/XmlText.h"
 #include "TavikEngine/LogLevels.h"
 #include "inireader/IniReader.h"
@@ -63,11 +64,13 @@ bool ConfigReader::loadConfig(const std::wstring& path, bool reload) {
     }
 
     config.set(global::StatusText, std::wstring(L"Step 1/4: Loading Property Maps"));
-    // One list of map elements (and one option-key index) serves both map
-    // phases; it lives no longer than the document.
-    const MapElements map_elements(md);
+    // One index of the action options serves the map and the formula
+    // loader, and one list of map elements both map phases; they live no
+    // longer than the document.
+    OptionKeyIndex option_keys(md, "Map:", "Formula:");
+    const MapElements map_elements(md, option_keys);
     map_loader_.load(map_elements);
-    formula_loader_.load(md);
+    formula_loader_.load(md, option_keys);
 
     config.set(global::StatusText, std::wstring(L"Step 2/4: Loading Parameters"));
     parameter_loader_.setFormuaLoader(&formula_loader_);

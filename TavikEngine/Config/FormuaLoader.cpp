@@ -120,6 +120,20 @@ std::wstring FormuaLoader::resultAttribute(const std::wstring& variable,
 }
 
 void FormuaLoader::load(const pugi::xml_node& measurementDefinition) {
+  clear();
+  const pugi::xml_node formulas = measurementDefinition.child("CalculationFormulas");
+  if (!formulas.child("CalculationFormula")) return;
+  tavik::OptionKeyIndex optionKeys(measurementDefinition, "Formula:");
+  loadFormulas(formulas, optionKeys);
+}
+
+void FormuaLoader::load(const pugi::xml_node& measurementDefinition,
+                        tavik::OptionKeyIndex& optionKeys) {
+  clear();
+  loadFormulas(measurementDefinition.child("CalculationFormulas"), optionKeys);
+}
+
+void FormuaLoader::clear() {
   formulas_.clear();
   formula_index_.clear();
   indexed_count_ = 0;
@@ -128,11 +142,10 @@ void FormuaLoader::load(const pugi::xml_node& measurementDefinition) {
   reset_lines_.clear();
   binding_of_attribute_.clear();
   attribute_of_.clear();
+}
 
-  const pugi::xml_node formulas = measurementDefinition.child("CalculationFormulas");
-  if (!formulas.child("CalculationFormula")) return;
-
-  tavik::OptionKeyIndex optionKeys(measurementDefinition, "Formula:");
+void FormuaLoader::loadFormulas(const pugi::xml_node& formulas,
+                                tavik::OptionKeyIndex& optionKeys) {
   for (const pugi::xml_node& formula : formulas.children("CalculationFormula")) {
     const FormulaEntry definition = parse_formula(formula);
     if (definition.expression.empty()) continue;  // refused, and said so

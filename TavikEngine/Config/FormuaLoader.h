@@ -35,6 +35,10 @@
 #include "TavikEngine/Config/Export.h"
 #include "TavikEngine/Config/LoaderBase.h"
 
+namespace tavik {
+class OptionKeyIndex;
+}
+
 // One calculation formula, or one use of it.
 struct FormulaEntry {
   std::wstring name;        // formula name; the option key of a keyed record
@@ -74,6 +78,9 @@ class TAVIK_EXPORT FormuaLoader : public tavik::LoaderBase {
   // hold a formula option place each other in a cycle, or as parse_formula
   // does.
   void load(const pugi::xml_node& measurementDefinition);
+  // The same with the keys from an index of measurementDefinition that holds
+  // the "Formula:" values.
+  void load(const pugi::xml_node& measurementDefinition, tavik::OptionKeyIndex& optionKeys);
 
   // parse_formula(text of the formula's Name, formula).
   FormulaEntry parse_formula(const pugi::xml_node& formula);
@@ -154,6 +161,9 @@ class TAVIK_EXPORT FormuaLoader : public tavik::LoaderBase {
   std::wstring replaceSpecialCharacters(const std::wstring& text) const;
 
  private:
+  // Empties every list and index of the last load.
+  void clear();
+  void loadFormulas(const pugi::xml_node& formulas, tavik::OptionKeyIndex& optionKeys);
   std::wstring attributeFor(const std::wstring& variable, const std::wstring& binding);
   // Writes `bytes` to the output path through a temporary file; the reason
   // when that failed, else empty.

@@ -10,15 +10,20 @@
 namespace tavik {
 namespace {
 
+bool startsWithAny(const char* text, const std::vector<const char*>& prefixes) {
+  for (const char* prefix : prefixes)
+    if (std::strncmp(text, prefix, std::strlen(prefix)) == 0) return true;
+  return false;
+}
+
 // Adds the texts of the text nodes (PCDATA and CDATA) directly below
-// `element` that start with `prefix`: an element "has the text T" when one of
-// them equals T.
+// `element` that start with one of `prefixes`: an element "has the text T"
+// when one of them equals T.
 void appendTexts(const pugi::xml_node& element, std::vector<std::string>* texts,
-                 const char* prefix = "") {
-  const std::size_t length = std::strlen(prefix);
+                 const std::vector<const char*>& prefixes = {""}) {
   for (const pugi::xml_node& child : element.children()) {
     if ((child.type() == pugi::node_pcdata || child.type() == pugi::node_cdata) &&
-        std::strncmp(child.value(), prefix, length) == 0)
+        startsWithAny(child.value(), prefixes))
       texts->push_back(child.value());
   }
 }
@@ -33,8 +38,20 @@ std::vector<std::string> distinct(std::vector<std::string> texts) {
 }  // namespace
 
 OptionKeyIndex::OptionKeyIndex(const pugi::xml_node& measurementDefinition, const char* prefix) {
-  indexOptions(measurementDefinition, "Sequences", "Sequence", prefix, &sequenceOptions_);
-  indexOptions(measurementDefinition, "ActionGroupDatas", "ActionGroupData", prefix,
+  indexAll(measurementDefinition, {prefix});
+}
+
+OptionKeyIndex::OptionKeyIndex(const pugi::xml_node& measurementDefinition, const char* prefix,
+                               const char* otherPrefix) {
+  indexAll(measurementDefinition, {prefix, otherPrefix});
+}
+
+void OptionKeyIndex::indexAll(const pugi::xml_node& measurementDefinition,
+                              const std::vector<const char*>& prefixes) {
+  // An option is listed under each of its distinct values: the lists of one
+  // value are the same whichever other prefixes are indexed too.
+  indexOptions(measurementDefinition, "Sequences", "Sequence", prefixes, &sequenceOptions_);
+  indexOptions(measurementDefinition, "ActionGroupDatas", "ActionGroupData", prefixes,
                &groupDataOptions_);
   indexPlacements(measurementDefinition, "Sequences", "Sequence", &sequencePlacements_,
                   &sequencePlacingName_);
@@ -43,7 +60,8 @@ OptionKeyIndex::OptionKeyIndex(const pugi::xml_node& measurementDefinition, cons
 }
 
 void OptionKeyIndex::indexOptions(const pugi::xml_node& root, const char* container,
-                                  const char* owner, const char* prefix,
+                                  const char* owner,
+                                  const std::vector<const char*>& prefixes,
                                   ByText<OptionPlace>* byValue) {
   for (const pugi::xml_node& list : root.children(container))
     for (const pugi::xml_node& ownerNode : list.children(owner))
@@ -55,7 +73,7 @@ void OptionKeyIndex::indexOptions(const pugi::xml_node& root, const char* contai
               std::vector<std::string> values;
               for (const pugi::xml_node& list : option.children("Values"))
                 for (const pugi::xml_node& value : list.children("Value"))
-                  appendTexts(value, &values, prefix);
+                  appendTexts(value, &values, prefixes);
               if (values.empty()) continue;
               for (const std::string& value : distinct(std::move(values)))
                 (*byValue)[value].push_back({ownerNode, action, option});

@@ -58,6 +58,10 @@ class OptionKeyIndex : private LoaderBase {
   // would never be asked for. The document must outlive the index and stay
   // unchanged; so must the prefix text.
   OptionKeyIndex(const pugi::xml_node& measurementDefinition, const char* prefix);
+  // One index for the values of two loaders: what either index alone would
+  // give for its own values, from one pass.
+  OptionKeyIndex(const pugi::xml_node& measurementDefinition, const char* prefix,
+                 const char* otherPrefix);
 
   // The keys for the option value `value` (for example L"Formula:Gain"), in the
   // order documented above; none for a value without the index's prefix.
@@ -78,8 +82,11 @@ class OptionKeyIndex : private LoaderBase {
   using ByText = std::unordered_map<std::string, std::vector<Place>>;
 
   // Owners are the `owner` children of every `container` child of the root.
+  void indexAll(const pugi::xml_node& measurementDefinition,
+                const std::vector<const char*>& prefixes);
   static void indexOptions(const pugi::xml_node& root, const char* container, const char* owner,
-                           const char* prefix, ByText<OptionPlace>* byValue);
+                           const std::vector<const char*>& prefixes,
+                           ByText<OptionPlace>* byValue);
   static void indexPlacements(const pugi::xml_node& root, const char* container,
                               const char* owner, ByText<GroupPlace>* byData,
                               std::unordered_map<std::string, pugi::xml_node>* firstOwnerByName);

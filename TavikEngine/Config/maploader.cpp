@@ -38,6 +38,15 @@ MapElements::MapElements(const pugi::xml_node& measurementDefinition) {
   const pugi::xml_node maps = measurementDefinition.child("Maps");
   if (!maps.child("Map")) return;
   OptionKeyIndex optionKeys(measurementDefinition, "Map:");
+  list(maps, optionKeys);
+}
+
+MapElements::MapElements(const pugi::xml_node& measurementDefinition,
+                         OptionKeyIndex& optionKeys) {
+  list(measurementDefinition.child("Maps"), optionKeys);
+}
+
+void MapElements::list(const pugi::xml_node& maps, OptionKeyIndex& optionKeys) {
   std::unordered_set<std::wstring> names;
   std::wstring value;
   for (const pugi::xml_node& map : maps.children("Map")) {

@@ -41,6 +41,8 @@
 
 namespace tavik {
 
+class OptionKeyIndex;
+
 // The map elements of one configuration, in the order load() visits them:
 // per Map in document order its option keys, then its Name; a Map whose Name
 // an earlier Map has is listed once, as a duplicate. Built once per load
@@ -53,6 +55,9 @@ class MapElements {
   // listing a Map's keys ends the list there, and whoever walks the list
   // meets the same ConfigException at the same place.
   explicit MapElements(const pugi::xml_node& measurementDefinition);
+  // The same with the keys from an index of measurementDefinition that
+  // holds the "Map:" values.
+  MapElements(const pugi::xml_node& measurementDefinition, OptionKeyIndex& optionKeys);
 
   enum class Kind { Keyed, Own, Duplicate };
   struct Entry {
@@ -67,6 +72,8 @@ class MapElements {
   void throwIfCut() const;
 
  private:
+  void list(const pugi::xml_node& maps, OptionKeyIndex& optionKeys);
+
   std::vector<Entry> entries_;
   bool cut_ = false;
   std::string cut_message_;

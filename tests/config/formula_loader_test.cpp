@@ -11,6 +11,7 @@
 #include "TavikEngine/Config/ConfigException.h"
 #include "TavikEngine/Config/FormuaLoader.h"
 #include "TavikEngine/Config/FormulaReferences.h"
+#include "TavikEngine/Config/OptionKeys.h"
 #include "TavikEngine/LogLevels.h"
 
 namespace {
@@ -188,6 +189,29 @@ TEST(FormulaReferences, EachReferenceEndsAtTheFirstCharacterOutsideItsNameRun) {
     for (const tavik::FormulaReference& r : tavik::findFormulaReferences(text, std::locale()))
       found.emplace_back(r.at, r.length);
     EXPECT_EQ(expected, found);
+  }
+}
+
+// An index of two loaders' values gives each value the keys, in the order,
+// that the index of its own loader gives: options holding values of both
+// kinds are listed under each.
+TEST(OptionKeyIndex, TwoPrefixesGiveEachValueTheKeysOfItsOwnIndex) {
+  pugi::xml_document doc;
+  std::string both = placementsXml("Map:");
+  const std::string formulas = placementsXml("Formula:");
+  both.insert(both.find("</Values></Option><Option><Name>Near</Name>"),
+              "<Value>Formula:X</Value>");
+  const pugi::xml_node md = parseXml(&doc, definitionXml("", both + formulas));
+  tavik::OptionKeyIndex combined(md, "Map:", "Formula:");
+  tavik::OptionKeyIndex maps(md, "Map:");
+  tavik::OptionKeyIndex formulaKeys(md, "Formula:");
+  const std::vector<std::pair<std::wstring, size_t>> rows = {
+      {L"Map:X", 10}, {L"Formula:X", 11}, {L"Map:Y", 0}, {L"X", 0}, {L"Formula:x' or '1'='1", 1}};
+  for (const auto& [value, count] : rows) {
+    SCOPED_TRACE(pugi::as_utf8(value));
+    const Texts own = value.rfind(L"Map:", 0) == 0 ? maps.keysFor(value) : formulaKeys.keysFor(value);
+    EXPECT_EQ(count, own.size());
+    EXPECT_EQ(own, combined.keysFor(value));
   }
 }
 
