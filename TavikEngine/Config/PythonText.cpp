@@ -2,9 +2,10 @@
 
 #include "text/Utf8.h"
 
-#include <algorithm>
 #include <cstdint>
 #include <iterator>
+#include <string_view>
+#include <unordered_set>
 
 namespace tavik {
 
@@ -20,17 +21,24 @@ const wchar_t* const kKeywords[] = {
 // The members of the generated class.
 const wchar_t* const kHookMembers[] = {L"calculate", L"execute", L"prepare", L"reset"};
 
-template <size_t N>
-bool isOneOf(const std::wstring& name, const wchar_t* const (&names)[N]) {
-  return std::find_if(std::begin(names), std::end(names),
-                      [&](const wchar_t* n) { return name == n; }) != std::end(names);
+using NameSet = std::unordered_set<std::wstring_view>;
+
+// Every attribute of the hook file is tested against both lists: hash sets
+// of them are made once.
+bool isKeyword(const std::wstring& name) {
+  static const NameSet keywords(std::begin(kKeywords), std::end(kKeywords));
+  return keywords.count(std::wstring_view(name)) != 0;
+}
+bool isHookMember(const std::wstring& name) {
+  static const NameSet members(std::begin(kHookMembers), std::end(kHookMembers));
+  return members.count(std::wstring_view(name)) != 0;
 }
 
 bool isReserved(const std::wstring& name) {
   if (name.size() > 4 && name.compare(0, 2, L"__") == 0 &&
       name.compare(name.size() - 2, 2, L"__") == 0)
     return true;
-  return isOneOf(name, kKeywords) || isOneOf(name, kHookMembers);
+  return isKeyword(name) || isHookMember(name);
 }
 
 bool isIdentifierCharacter(wchar_t c) {
@@ -89,7 +97,7 @@ bool isPythonAttributeName(const std::wstring& name) {
   if (name.empty() || (name[0] >= L'0' && name[0] <= L'9')) return false;
   for (wchar_t c : name)
     if (!isIdentifierCharacter(c)) return false;
-  return !isOneOf(name, kKeywords);
+  return !isKeyword(name);
 }
 
 std::string pythonSourceUtf8(const std::wstring& text) { return text::toUtf8(text); }
