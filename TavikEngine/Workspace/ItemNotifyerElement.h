@@ -166,6 +166,14 @@ class ItemNotifyerElement : public SharedElement<T> {
                                                   oldValue, value);
       }
     }
+    if (g3::logLevel(READ_WRITE)) set(property, value, LogWrite{});
+  }
+
+  // The READ_WRITE line of a write, out of the write's way (named set for the
+  // function name of its record).
+  struct LogWrite {};
+  template <class V>
+  [[gnu::noinline, gnu::cold]] void set(unsigned int property, const V& value, LogWrite) const {
     LOG(READ_WRITE) << "Set " + this->getName() + "[" + this->toString(this->handle_) + "]" +
                            " -> " + this->getPropertyName(property) + "[" +
                            this->toString(property) + "]" + " to " + this->toString(value);

@@ -352,23 +352,41 @@ inline ItemAt itemAt(const char* base, void* root, std::uint64_t generation, lon
                            ": " + e.what());
 }
 
+[[gnu::noinline]] ItemSlot slotThroughIndex(const char* base, void* root, std::uint64_t generation,
+                                            long long offset) {
+  return itemAt(base, root, generation, offset).slot;
+}
+
+// The slot of the item at an offset, as itemAt finds it. A listed item of a
+// cached element takes no more than the cache and the schema; the small slot
+// comes back in registers whichever way it was found.
+inline ItemSlot slotAt(const char* base, void* root, std::uint64_t generation, long long offset) {
+  if (const ElementCache::Entry* hit = t_cache.containing(generation, offset)) {
+    if (const ItemSchema* listed =
+            findItem(*hit->schema, static_cast<unsigned int>(offset - hit->handle)))
+      return ItemSlot{listed->type_code, listed->room};
+  }
+  return slotThroughIndex(base, root, generation, offset);
+}
+
+// A refused value looks the item up again to name it.
 template <class V>
 void readAt(const char* base, void* root, std::uint64_t generation, long long offset, V& value) {
-  const ItemAt at = itemAt(base, root, generation, offset);
+  const ItemSlot slot = slotAt(base, root, generation, offset);
   try {
-    readItemValue(base + offset, at.slot, value);
+    readItemValue(base + offset, slot, value);
   } catch (const ItemValueError& e) {
-    throwValueError("read", base, at, e);
+    throwValueError("read", base, itemAt(base, root, generation, offset), e);
   }
 }
 
 template <class V>
 void writeAt(char* base, void* root, std::uint64_t generation, long long offset, const V& value) {
-  const ItemAt at = itemAt(base, root, generation, offset);
+  const ItemSlot slot = slotAt(base, root, generation, offset);
   try {
-    writeItemValue(base + offset, at.slot, value);
+    writeItemValue(base + offset, slot, value);
   } catch (const ItemValueError& e) {
-    throwValueError("write", base, at, e);
+    throwValueError("write", base, itemAt(base, root, generation, offset), e);
   }
 }
 
@@ -412,12 +430,32 @@ void Workspace::setItem(long long offset, const std::wstring& value) {
 }
 
 int Workspace::getItemType(long long offset) const {
-  return itemAt(base_, root_, generation_, offset).slot.type_code;
+  return slotAt(base_, root_, generation_, offset).type_code;
 }
 
+namespace {
+
+// Everything resolveItem does, for what its fast path leaves: an element not
+// in the thread's cache, a row cell, an offset that is not an item.
+[[gnu::noinline]] Workspace::ResolvedItem resolveThroughIndex(const char* base, void* root,
+                                                              std::uint64_t generation,
+                                                              long long offset) {
+  const ItemAt at = itemAt(base, root, generation, offset);
+  return Workspace::ResolvedItem{offset, at.slot.type_code, at.slot.room, at.element.size,
+                                 generation};
+}
+
+}  // namespace
+
 Workspace::ResolvedItem Workspace::resolveItem(long long offset) const {
-  const ItemAt at = itemAt(base_, root_, generation_, offset);
-  return ResolvedItem{offset, at.slot.type_code, at.slot.room, at.element.size, generation_};
+  // A listed item of a cached element is read straight from the cache entry
+  // and the schema, without copying the element's view on the way.
+  if (const ElementCache::Entry* hit = t_cache.containing(generation_, offset)) {
+    const unsigned int number = static_cast<unsigned int>(offset - hit->handle);
+    if (const ItemSchema* listed = findItem(*hit->schema, number))
+      return ResolvedItem{offset, listed->type_code, listed->room, hit->size, generation_};
+  }
+  return resolveThroughIndex(base_, root_, generation_, offset);
 }
 
 namespace {
@@ -449,16 +487,18 @@ void Workspace::write(const ResolvedItem& item, const V& value) {
   }
 }
 
-void Workspace::getItem(const ResolvedItem& item, int& value) const { read(item, value); }
-void Workspace::getItem(const ResolvedItem& item, unsigned int& value) const { read(item, value); }
-void Workspace::getItem(const ResolvedItem& item, long long& value) const { read(item, value); }
-void Workspace::getItem(const ResolvedItem& item, double& value) const { read(item, value); }
+// The numeric forms are inline (Workspace.h) and come here for a conversion,
+// a refusal or another object's item.
+template void Workspace::read(const ResolvedItem&, int&) const;
+template void Workspace::read(const ResolvedItem&, unsigned int&) const;
+template void Workspace::read(const ResolvedItem&, long long&) const;
+template void Workspace::read(const ResolvedItem&, double&) const;
+template void Workspace::write(const ResolvedItem&, const int&);
+template void Workspace::write(const ResolvedItem&, const unsigned int&);
+template void Workspace::write(const ResolvedItem&, const long long&);
+template void Workspace::write(const ResolvedItem&, const double&);
 void Workspace::getItem(const ResolvedItem& item, std::string& value) const { read(item, value); }
 void Workspace::getItem(const ResolvedItem& item, std::wstring& value) const { read(item, value); }
-void Workspace::setItem(const ResolvedItem& item, int value) { write(item, value); }
-void Workspace::setItem(const ResolvedItem& item, unsigned int value) { write(item, value); }
-void Workspace::setItem(const ResolvedItem& item, long long value) { write(item, value); }
-void Workspace::setItem(const ResolvedItem& item, double value) { write(item, value); }
 void Workspace::setItem(const ResolvedItem& item, const std::string& value) { write(item, value); }
 void Workspace::setItem(const ResolvedItem& item, const std::wstring& value) { write(item, value); }
 

@@ -172,7 +172,8 @@ inline unsigned int valueSize(const ItemSchema& item) { return valueSize(item.ty
 // and 2 to 9, and the item number itself for every other code (1, 11 and
 // codes outside 0 to 19, which this workspace never gives an item: a reader
 // of a foreign layout then looks at the item, never beyond it).
-constexpr unsigned int listenerPosition(int type_code, unsigned int item) {
+// Inline on every path: a notifying write asks it on each write.
+[[gnu::always_inline]] constexpr unsigned int listenerPosition(int type_code, unsigned int item) {
   switch (type_code) {
     case 0: case 2: case 3: case 4: case 5: case 6: case 7: case 8: case 9:
       return 0;

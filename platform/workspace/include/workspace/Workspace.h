@@ -31,12 +31,15 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include <boost/shared_ptr.hpp>
 
+#include "workspace/ElementSchema.h"
 #include "workspace/WorkspaceException.h"
 
 namespace tavik {
@@ -111,7 +114,10 @@ class Workspace : public SharedMemory {
   // Workspace object that made it: used with another one it is refused
   // (WorkspaceException). Elements never move, so it stays valid for that
   // object's life; the shape of a row-cell table is read when it is resolved
-  // (resolve again after changing it). The fields are for reading only.
+  // (resolve again after changing it). The fields are for reading only. A
+  // number of the item's own type (int for codes 2 and 12, unsigned int for
+  // 3 and 13, long long for 4 and 10, double for 0, 19 and 8) is read and
+  // written inline; every other access goes through the library.
   struct ResolvedItem {
     long long offset;
     int type_code;
@@ -120,16 +126,16 @@ class Workspace : public SharedMemory {
     std::uint64_t workspace;    // which Workspace object resolved it
   };
   ResolvedItem resolveItem(long long offset) const;
-  void getItem(const ResolvedItem& item, int& value) const;
-  void getItem(const ResolvedItem& item, unsigned int& value) const;
-  void getItem(const ResolvedItem& item, long long& value) const;
-  void getItem(const ResolvedItem& item, double& value) const;
+  void getItem(const ResolvedItem& item, int& value) const { readNumber(item, value); }
+  void getItem(const ResolvedItem& item, unsigned int& value) const { readNumber(item, value); }
+  void getItem(const ResolvedItem& item, long long& value) const { readNumber(item, value); }
+  void getItem(const ResolvedItem& item, double& value) const { readNumber(item, value); }
   void getItem(const ResolvedItem& item, std::string& value) const;
   void getItem(const ResolvedItem& item, std::wstring& value) const;
-  void setItem(const ResolvedItem& item, int value);
-  void setItem(const ResolvedItem& item, unsigned int value);
-  void setItem(const ResolvedItem& item, long long value);
-  void setItem(const ResolvedItem& item, double value);
+  void setItem(const ResolvedItem& item, int value) { writeNumber(item, value); }
+  void setItem(const ResolvedItem& item, unsigned int value) { writeNumber(item, value); }
+  void setItem(const ResolvedItem& item, long long value) { writeNumber(item, value); }
+  void setItem(const ResolvedItem& item, double value) { writeNumber(item, value); }
   void setItem(const ResolvedItem& item, const std::string& value);
   void setItem(const ResolvedItem& item, const std::wstring& value);
   // Narrow name of an item of an element, for log lines; "unknown" when the
@@ -191,6 +197,14 @@ class Workspace : public SharedMemory {
   void read(const ResolvedItem& item, V& value) const;
   template <class V>
   void write(const ResolvedItem& item, const V& value);
+  // Whether a number of type V moves between the item and the caller as it
+  // is: the item is this object's and stores exactly a V.
+  template <class V>
+  bool holdsOwnNumber(const ResolvedItem& item) const;
+  template <class V>
+  void readNumber(const ResolvedItem& item, V& value) const;
+  template <class V>
+  void writeNumber(const ResolvedItem& item, V value);
 
   struct Impl;
   std::unique_ptr<Impl> impl_;
@@ -198,6 +212,35 @@ class Workspace : public SharedMemory {
   // one): tells a thread's cached elements and ResolvedItems apart.
   std::uint64_t generation_ = 0;
 };
+
+template <class V>
+inline bool Workspace::holdsOwnNumber(const ResolvedItem& item) const {
+  if (item.workspace != generation_) return false;
+  const int code = item.type_code;
+  if (std::is_same<V, int>::value) return code == item_type::kInt || code == item_type::kListenedInt;
+  if (std::is_same<V, unsigned int>::value)
+    return code == item_type::kUnsigned || code == item_type::kListenedUnsigned;
+  if (std::is_same<V, long long>::value)
+    return code == item_type::kLongLong || code == item_type::kListenedLongLong;
+  return code == item_type::kDouble || code == item_type::kListenedDouble ||
+         code == item_type::kNumberAsText;
+}
+
+template <class V>
+inline void Workspace::readNumber(const ResolvedItem& item, V& value) const {
+  if (holdsOwnNumber<V>(item))
+    std::memcpy(&value, base_ + item.offset, sizeof value);
+  else
+    read(item, value);
+}
+
+template <class V>
+inline void Workspace::writeNumber(const ResolvedItem& item, V value) {
+  if (holdsOwnNumber<V>(item))
+    std::memcpy(base_ + item.offset, &value, sizeof value);
+  else
+    write(item, value);
+}
 
 }  // namespace workspace
 }  // namespace tavik
