@@ -76,6 +76,29 @@ TEST(NameIndex, HashesTheStoredUnitsStraightFromTheWideName) {
   EXPECT_EQ(3u, ws::utf16Length(L"\U0001F600x"));
 }
 
+// Other processes find names by these hashes: the one-multiplication step of
+// a unit with a zero high byte must give byte-wise FNV-1a exactly, and the
+// one-pass key must count units and see a zero character.
+TEST(NameIndex, NameKeysAreByteWiseFnv1aWithUnitCountAndZeroFlag) {
+  struct Case { std::wstring name; std::uint64_t hash; std::size_t units; bool has_zero; };
+  const std::vector<Case> cases = {
+      {L"", 0xcbf29ce484222325ull, 0, false},
+      {L"Speed", 0x899d58a3ee28889aull, 5, false},
+      {L"M\u00E4x\u20AC", 0x7edce68ffb5dccf8ull, 4, false},
+      {L"q\U0001F600", 0x3ccddef13337e9afull, 3, false},
+      {L"\u0100A", 0x4558e17f99a1c2b3ull, 2, false},
+      {std::wstring(L"a\0b", 3), 0, 3, true}};
+  for (const Case& c : cases) {
+    const ws::NameKey key = ws::nameKeyOf(c.name);
+    if (!c.has_zero) {
+      EXPECT_EQ(c.hash, key.hash) << key.units;
+      EXPECT_EQ(c.hash, ws::hashName(c.name)) << key.units;
+    }
+    EXPECT_EQ(c.units, key.units) << c.hash;
+    EXPECT_EQ(c.has_zero, key.has_zero) << c.hash;
+  }
+}
+
 TEST(AddressIndex, StaysAscendingWhateverTheInsertionOrderAndFindsTheElementBelow) {
   const std::vector<std::vector<long long>> orders = {
       [] { std::vector<long long> v; for (long long i = 1; i <= 300; ++i) v.push_back(100 * i); return v; }(),

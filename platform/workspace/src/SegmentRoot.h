@@ -32,11 +32,16 @@ namespace workspace {
 constexpr const char* kSegmentRootName = "tavik_workspace_root";
 constexpr std::uint32_t kSegmentLayoutVersion = 2;
 
-// FNV-1a over the 16-bit units of a name.
+// FNV-1a over the bytes of the 16-bit units of a name, low byte first.
 constexpr std::uint64_t kNameHashSeed = 14695981039346656037ull;
+constexpr std::uint64_t kNameHashPrime = 1099511628211ull;
 inline std::uint64_t hashNameUnit(std::uint64_t hash, char16_t unit) {
-  hash = (hash ^ (unit & 0xFF)) * 1099511628211ull;
-  return (hash ^ (unit >> 8)) * 1099511628211ull;
+  // A zero high byte leaves the hash as it is when xored in, so the two
+  // steps of such a unit (every unit of an ASCII name) are one multiplication
+  // by the prime's square: the same hash at half the chain of multiplications.
+  if ((unit >> 8) == 0) return (hash ^ unit) * (kNameHashPrime * kNameHashPrime);
+  hash = (hash ^ (unit & 0xFF)) * kNameHashPrime;
+  return (hash ^ (unit >> 8)) * kNameHashPrime;
 }
 inline std::uint64_t hashName(const std::u16string& units) {
   std::uint64_t hash = kNameHashSeed;
@@ -51,6 +56,25 @@ inline std::uint64_t hashName(const std::wstring& name) {
     return true;
   });
   return hash;
+}
+
+// What opening an element by name needs of the name, in one pass: its hash,
+// how many 16-bit units it is stored as, and whether it holds a zero
+// character (the only character stored as a zero unit).
+struct NameKey {
+  std::uint64_t hash = kNameHashSeed;
+  std::size_t units = 0;
+  bool has_zero = false;
+};
+inline NameKey nameKeyOf(const std::wstring& name) {
+  NameKey key;
+  forEachUtf16Unit(name, [&key](char16_t unit) {
+    key.hash = hashNameUnit(key.hash, unit);
+    ++key.units;
+    key.has_zero |= unit == 0;
+    return true;
+  });
+  return key;
 }
 
 // An array of entries inside the segment.

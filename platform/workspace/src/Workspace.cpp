@@ -171,12 +171,12 @@ long long findLocked(const char* base, const SegmentRoot& root, const std::wstri
 }  // namespace
 
 long long SharedMemory::findElement(const std::wstring& name, long long area) const {
+  const NameKey key = nameKeyOf(name);
   // No stored name holds a zero character.
-  if (name.find(L'\0') != std::wstring::npos) return 0;
-  const std::uint64_t hash = hashName(name);
+  if (key.has_zero) return 0;
   SegmentRoot& root = rootOf(root_);
   bip::scoped_lock<bip::interprocess_mutex> lock(root.mutex);
-  return findLocked(base_, root, name, hash, area);
+  return findLocked(base_, root, name, key.hash, area);
 }
 
 boost::shared_ptr<Workspace> Workspace::getInstance() {
@@ -602,24 +602,26 @@ long long Workspace::openOrCreateElement(int class_id, const std::wstring& name,
                              std::to_string(extra_bytes) + " extra bytes is too large");
   }
   const std::uint32_t element_size = schema->size + static_cast<std::uint32_t>(tail);
-  if (name.find(L'\0') != std::wstring::npos) {
+  const NameKey key = nameKeyOf(name);
+  if (key.has_zero) {
     throw WorkspaceException("the element name \"" + narrowName(name) +
                              "\" holds a zero character");
   }
-  const std::size_t unit_count = utf16Length(name);
   const std::size_t room_units = (schema->first_item - element_header::kName) / 2;
-  if (unit_count + 1 > room_units) {
+  if (key.units + 1 > room_units) {
     throw WorkspaceException("the element name \"" + narrowName(name) + "\" (" +
-                             std::to_string(unit_count) + " characters) does not fit a " +
+                             std::to_string(key.units) + " characters) does not fit a " +
                              schema->class_name + " element (room for " +
                              std::to_string(room_units - 1) + " characters)");
   }
-  const std::uint64_t hash = hashName(name);
+  const std::uint64_t hash = key.hash;
 
   SegmentRoot& root = rootOf(root_);
   bip::scoped_lock<bip::interprocess_mutex> lock(root.mutex);
   const long long existing = findLocked(base_, root, name, hash, schema->area);
   if (existing > 0) {
+    // An element keeps its class for good: the lock guards the index only.
+    lock.unlock();
     const int existing_class = loadAt<std::int32_t>(base_ + existing + element_header::kClassId);
     if (existing_class != class_id) {
       const ElementSchema* other = findSchema(existing_class);
