@@ -70,10 +70,16 @@ class SharedElement {
     LOG(READ_WRITE) << readLine(property, value);
   }
 
+  // The low 8 bits of each stored 16-bit unit, as narrow(wideName()) gives.
   std::string getName() const {
-    std::wstring name;
-    getName(name);
-    return narrow(name);
+    const NameUnits units = nameUnits("getName");
+    std::string name(units.count, '\0');
+    for (std::size_t i = 0; i < units.count; ++i) {
+      char16_t unit;
+      std::memcpy(&unit, units.at + 2 * i, sizeof unit);
+      name[i] = static_cast<char>(unit & 0xFF);
+    }
+    return name;
   }
 
   std::wstring wideName() const {
@@ -83,20 +89,8 @@ class SharedElement {
   }
 
   void getName(std::wstring& name) const {
-    requireValid("getName");
-    // The name never runs past the element, whatever the memory holds; a
-    // handle that denotes no element is refused before memory is read.
-    const unsigned int size = workspace_->getElementSize(handle_);
-    const std::size_t max_units =
-        size > detail::kElementNameOffset ? (size - detail::kElementNameOffset) / 2 : 0;
-    const char* p = workspace_->getBaseAddress() + handle_ + detail::kElementNameOffset;
-    std::size_t count = 0;
-    for (; count < max_units; ++count) {
-      char16_t unit;
-      std::memcpy(&unit, p + 2 * count, sizeof unit);
-      if (unit == 0) break;
-    }
-    name = fromUtf16Units(p, count);
+    const NameUnits units = nameUnits("getName");
+    assignFromUtf16Units(name, units.at, units.count);
   }
 
   int getItemType(unsigned int property) const {
@@ -120,7 +114,15 @@ class SharedElement {
   // Each 16-bit character becomes the char of its low 8 bits (no code-page
   // conversion); a character above U+FFFF counts as its two 16-bit units, as
   // the workspace stores it.
-  static std::string narrow(const std::wstring& text) { return narrowUnits(toUtf16Units(text)); }
+  static std::string narrow(const std::wstring& text) {
+    std::string out;
+    out.reserve(text.size());
+    forEachUtf16Unit(text, [&out](char16_t unit) {
+      out.push_back(static_cast<char>(unit & 0xFF));
+      return true;
+    });
+    return out;
+  }
 
  protected:
   void requireValid(const char* operation) const {
@@ -131,6 +133,29 @@ class SharedElement {
   boost::shared_ptr<Workspace> workspace_;
 
  private:
+  // The stored name: where its units start and how many there are before
+  // the terminator.
+  struct NameUnits {
+    const char* at;
+    std::size_t count;
+  };
+  NameUnits nameUnits(const char* operation) const {
+    requireValid(operation);
+    // The name never runs past the element, whatever the memory holds; a
+    // handle that denotes no element is refused before memory is read.
+    const unsigned int size = workspace_->getElementSize(handle_);
+    const std::size_t max_units =
+        size > detail::kElementNameOffset ? (size - detail::kElementNameOffset) / 2 : 0;
+    const char* p = workspace_->getBaseAddress() + handle_ + detail::kElementNameOffset;
+    std::size_t count = 0;
+    for (; count < max_units; ++count) {
+      char16_t unit;
+      std::memcpy(&unit, p + 2 * count, sizeof unit);
+      if (unit == 0) break;
+    }
+    return NameUnits{p, count};
+  }
+
   template <class V>
   std::string readLine(unsigned int property, const V& value) const {
     return "Read item: " + getPropertyName(property) + "[" + toString(property) + "]" +

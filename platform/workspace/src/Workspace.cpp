@@ -535,15 +535,30 @@ unsigned int Workspace::getElementSize(long long handle) const {
 }
 
 void Workspace::increaseReferenceCounter(long long handle) {
-  if (!isElement(handle)) {
+  // One lock serves the address search (when the element is not cached) and
+  // the count.
+  bool found = handle > 0;
+  bool cached = found && t_cache.holds(generation_, handle);
+  {
+    SegmentRoot& root = rootOf(root_);
+    bip::scoped_lock<bip::interprocess_mutex> lock(root.mutex);
+    if (found && !cached) found = handleAtOrBelow(base_, root.by_address, handle) == handle;
+    if (found) {
+      char* counter = base_ + handle + element_header::kReferenceCount;
+      const std::int32_t count = loadAt<std::int32_t>(counter);
+      if (count < std::numeric_limits<std::int32_t>::max()) storeAt<std::int32_t>(counter, count + 1);
+    }
+  }
+  if (!found) {
     throw WorkspaceException("cannot raise the reference count: no workspace element at handle " +
                              std::to_string(handle));
   }
-  SegmentRoot& root = rootOf(root_);
-  bip::scoped_lock<bip::interprocess_mutex> lock(root.mutex);
-  char* counter = base_ + handle + element_header::kReferenceCount;
-  const std::int32_t count = loadAt<std::int32_t>(counter);
-  if (count < std::numeric_limits<std::int32_t>::max()) storeAt<std::int32_t>(counter, count + 1);
+  // As isElement does: the caller goes on to use the element.
+  if (!cached) {
+    const std::uint32_t size = loadAt<std::uint32_t>(base_ + handle + element_header::kSize);
+    if (const ElementSchema* schema = schemaOfElement(base_, handle, size))
+      t_cache.remember(generation_, ElementCache::Entry{handle, size, schema});
+  }
 }
 
 int Workspace::getReferenceCount(long long handle) const {
