@@ -4,7 +4,6 @@
 #include <climits>
 #include <locale>
 #include <sstream>
-#include <unordered_map>
 #include <utility>
 
 namespace tavik {
@@ -81,21 +80,11 @@ bool parseNumber(const std::wstring& text, V& value) {
 namespace {
 
 // The catalogue entry of a property name; null when the name is not in it.
-// The loaders look up every configured property by name, so the catalogue's
-// names (ASCII, compared unit by unit as findItemByName compares them) are
-// kept in a hash table built on first use.
+// The schema keeps its by-name items in a hash table, so every configured
+// property is one lookup.
 const ItemSchema* catalogueEntry(const std::wstring& propertyName) {
-  static const std::unordered_map<std::wstring, const ItemSchema*> byName = [] {
-    std::unordered_map<std::wstring, const ItemSchema*> table;
-    for (const ItemSchema* item : findSchema(element_class::kParameter)->by_name) {
-      std::wstring name;
-      for (const char c : item->name) name.push_back(static_cast<unsigned char>(c));
-      table.emplace(std::move(name), item);
-    }
-    return table;
-  }();
-  const auto found = byName.find(propertyName);
-  return found == byName.end() ? nullptr : found->second;
+  static const ElementSchema* const schema = findSchema(element_class::kParameter);
+  return findItemByName(*schema, propertyName);
 }
 
 }  // namespace

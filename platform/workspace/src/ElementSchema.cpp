@@ -62,10 +62,13 @@ std::vector<ElementSchema> buildSchemas() {
     }
     TAVIK_ROW_CELL_CLASSES(TAVIK_SCHEMA_ROW_CELLS)
 #undef TAVIK_SCHEMA_ROW_CELLS
-    for (const ItemSchema& item : schema.items)
-      if (item.by_name) schema.by_name.push_back(&item);
-    std::sort(schema.by_name.begin(), schema.by_name.end(),
-              [](const ItemSchema* a, const ItemSchema* b) { return a->name < b->name; });
+    for (const ItemSchema& item : schema.items) {
+      if (!item.by_name) continue;
+      std::wstring wide;
+      for (char c : item.name) wide.push_back(static_cast<wchar_t>(static_cast<unsigned char>(c)));
+      if (!schema.by_name.emplace(std::move(wide), &item).second)
+        throw std::logic_error("two items named " + item.name + " in " + schema.class_name);
+    }
     if (schema.items.size() >= 0xFFFF) throw std::logic_error("too many items in " + schema.class_name);
     schema.item_at.assign(schema.size, 0);
     for (std::size_t i = 0; i < schema.items.size(); ++i)
@@ -79,18 +82,6 @@ std::vector<ElementSchema> buildSchemas() {
 #undef TAVIK_SCHEMA_RANGE
 #undef TAVIK_SCHEMA_INTERNAL
 #undef TAVIK_SCHEMA_ITEM
-
-// Orders a narrow item name against a wide name, unit by unit (item names
-// are ASCII).
-int compareName(const std::string& item, const std::wstring& name) {
-  const std::size_t n = std::min(item.size(), name.size());
-  for (std::size_t i = 0; i < n; ++i) {
-    const long a = static_cast<unsigned char>(item[i]);
-    const long b = static_cast<long>(name[i]);
-    if (a != b) return a < b ? -1 : 1;
-  }
-  return item.size() == name.size() ? 0 : (item.size() < name.size() ? -1 : 1);
-}
 
 }  // namespace
 
@@ -132,11 +123,8 @@ const ItemSchema* findItemBeyondSize(const ElementSchema& schema, unsigned int i
 }
 
 const ItemSchema* findItemByName(const ElementSchema& schema, const std::wstring& name) {
-  const auto it = std::lower_bound(
-      schema.by_name.begin(), schema.by_name.end(), name,
-      [](const ItemSchema* entry, const std::wstring& key) { return compareName(entry->name, key) < 0; });
-  if (it == schema.by_name.end() || compareName((*it)->name, name) != 0) return nullptr;
-  return *it;
+  const auto it = schema.by_name.find(name);
+  return it == schema.by_name.end() ? nullptr : it->second;
 }
 
 bool isKnownItemType(int type_code) {

@@ -40,6 +40,7 @@
 
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "workspace/ElementClasses.h"
@@ -100,7 +101,8 @@ struct ElementSchema {
   unsigned int size;        // bytes of one element
   unsigned int first_item;  // the name room runs from byte 20 up to here
   std::vector<ItemSchema> items;  // ordered by item number
-  std::vector<const ItemSchema*> by_name;  // the by_name items, ordered by name
+  // The by_name items under their names widened byte by byte.
+  std::unordered_map<std::wstring, const ItemSchema*> by_name;
   // For each item number below `size`: 1 + the index in `items` of the item
   // that starts there, 0 where none does (findItem in one step).
   std::vector<std::uint16_t> item_at;
