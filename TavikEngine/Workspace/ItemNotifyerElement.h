@@ -145,28 +145,37 @@ class ItemNotifyerElement : public SharedElement<T> {
     const Workspace::ResolvedItem item = this->workspace_->resolveItem(offset);
     const unsigned int position = listenerPosition(item.type_code, property);
     const int count = listenerCountAt(position, item.element_size);
-    if (count < 1) {
+    if (count < 1)
       this->workspace_->setItem(item, value);
-    } else {
-      V oldValue{};
-      this->workspace_->getItem(item, oldValue);
-      this->workspace_->setItem(item, value);
-      const long long firstHandle = this->handle_ + position + notification::kListenerHandlesOffset;
-      for (int i = 0; i < count; ++i) {
-        const long long listenerHandle = loadAt<long long>(
-            this->workspace_->getBaseAddress() + firstHandle +
-            static_cast<long long>(i) * notification::kListenerHandleSize);
-        // While READ_WRITE is on, the listener's reads and its mark go
-        // through its proxy, which logs them.
-        const bool told = g3::logLevel(READ_WRITE)
-                              ? tellThroughProxy(listenerHandle, property, oldValue, value)
-                              : tellInPlace(listenerHandle, property, oldValue, value);
-        if (!told) continue;
-        WLOG(NOTIFICATIONS) << formatNotification(this->wideName(), this->handle_, property,
-                                                  oldValue, value);
-      }
-    }
+    else
+      set(property, value, item, position, count);
     if (g3::logLevel(READ_WRITE)) set(property, value, LogWrite{});
+  }
+
+  // The write of an item with listeners, and telling them; kept out of the
+  // way of a write without listeners (named set for the function name of
+  // its records).
+  template <class V>
+  [[gnu::noinline]] void set(unsigned int property, const V& value,
+                             const Workspace::ResolvedItem& item, unsigned int position,
+                             int count) {
+    V oldValue{};
+    this->workspace_->getItem(item, oldValue);
+    this->workspace_->setItem(item, value);
+    const long long firstHandle = this->handle_ + position + notification::kListenerHandlesOffset;
+    for (int i = 0; i < count; ++i) {
+      const long long listenerHandle = loadAt<long long>(
+          this->workspace_->getBaseAddress() + firstHandle +
+          static_cast<long long>(i) * notification::kListenerHandleSize);
+      // While READ_WRITE is on, the listener's reads and its mark go
+      // through its proxy, which logs them.
+      const bool told = g3::logLevel(READ_WRITE)
+                            ? tellThroughProxy(listenerHandle, property, oldValue, value)
+                            : tellInPlace(listenerHandle, property, oldValue, value);
+      if (!told) continue;
+      WLOG(NOTIFICATIONS) << formatNotification(this->wideName(), this->handle_, property,
+                                                oldValue, value);
+    }
   }
 
   // The READ_WRITE line of a write, out of the write's way (named set for the
