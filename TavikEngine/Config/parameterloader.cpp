@@ -178,7 +178,8 @@ long long ParameterLoader::loadParameterTree(const std::wstring& category, bool 
     global.set(global::ProgressCurrent, global.get<int>(global::ProgressCurrent) + 1);
     if (global.get<int>(global::AbortRequest) > 0) throw LoadAbortedException();
 
-    const std::wstring name = childText(element, "Name");
+    std::wstring& name = name_buffer_;
+    assignWideText(name, element.child_value("Name"));
     if (name != L"NN" && !loaded_names_.insert(name).second) {
       WLOG(WARNING) << L"Parameter " << name << L" is defined more than once; the definition in "
                     << category << L" is ignored";
@@ -230,9 +231,9 @@ boost::shared_ptr<workspace::Parameter> ParameterLoader::parseParameter(
   parameter->increaseReferenceCounter();
 
   // One buffer each for the property name and its value, reused from child
-  // to child: a parameter has many properties.
-  std::wstring value;
-  std::wstring property;
+  // to child and from parameter to parameter: a load has many properties.
+  std::wstring& value = value_buffer_;
+  std::wstring& property = property_buffer_;
   for (const pugi::xml_node& child : element.children()) {
     if (child.type() != pugi::node_element) continue;
     assignWideText(value, child.text().get());

@@ -161,6 +161,11 @@ class TAVIK_EXPORT ParameterLoader : public LoaderBase {
   long long category_counts_[5];
   // Names loaded by the running load().
   std::unordered_set<std::wstring> loaded_names_;
+  // Text buffers of loadParameterTree and parseParameter, kept from parameter
+  // to parameter so that short texts need no allocation of their own.
+  std::wstring name_buffer_;
+  std::wstring value_buffer_;
+  std::wstring property_buffer_;
 };
 
 }  // namespace tavik
