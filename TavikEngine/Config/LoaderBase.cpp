@@ -29,6 +29,26 @@ std::wstring LoaderBase::getChildValue(const pugi::xml_node& node, const std::ws
   }
 }
 
+std::wstring LoaderBase::getChildValue(const pugi::xml_node& node, const wchar_t* name,
+                                       const wchar_t* defaultValue) {
+  // A short ASCII name, the usual case, is narrowed on the stack.
+  char narrow[32];
+  std::size_t length = 0;
+  for (; name[length] != L'\0'; ++length) {
+    const wchar_t c = name[length];
+    if (length + 1 == sizeof narrow || c < 1 || c >= 0x80)
+      return getChildValue(node, std::wstring(name), std::wstring(defaultValue));
+    narrow[length] = static_cast<char>(c);
+  }
+  narrow[length] = '\0';
+  try {
+    return wideText(node.child_value(narrow));
+  } catch (...) {
+    // The documented fallback.
+    return defaultValue;
+  }
+}
+
 int LoaderBase::countXPathMatches(pugi::xml_node node, std::wstring childName,
                                   std::wstring query) {
   try {

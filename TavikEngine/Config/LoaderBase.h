@@ -16,6 +16,10 @@ class LoaderBase {
   // element test the result for emptiness themselves.
   std::wstring getChildValue(const pugi::xml_node& node, const std::wstring& name,
                              const std::wstring& defaultValue);
+  // The same for a name and a default given as literals, which then need no
+  // wide strings of their own.
+  std::wstring getChildValue(const pugi::xml_node& node, const wchar_t* name,
+                             const wchar_t* defaultValue);
 
   // Number of nodes that the XPath `query` selects below the child `childName`
   // of `node`, evaluated without variables. 0 on any error: a query that does
