@@ -172,6 +172,9 @@ long long ParameterLoader::loadParameterTree(const std::wstring& category, bool 
   global.set(global::ProgressTotal, static_cast<int>(count));
   global.set(global::ProgressCurrent, 0);
 
+  // Room for every name of the category at once, not rehash after rehash.
+  loaded_names_.reserve(loaded_names_.size() + static_cast<std::size_t>(count));
+
   uint256_t flags;
   const bool has_flags = logFlagsOf(type, flags);
   for (const pugi::xml_node& element : range) {
