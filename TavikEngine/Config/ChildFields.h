@@ -75,16 +75,4 @@ inline bool wideTextIs(const char* utf8, const char* ascii) {
   return ascii[k] == '\0';
 }
 
-// `out` := the wide text of UTF-8 `utf8` as wideText gives it, in the
-// caller's buffer (no allocation when it has room for ASCII text).
-inline void assignWide(std::wstring& out, const char* utf8) {
-  const char* end = utf8;
-  while (*end != '\0' && static_cast<unsigned char>(*end) < 0x80) ++end;
-  if (*end != '\0') {
-    out = pugi::as_wide(utf8);
-    return;
-  }
-  out.assign(utf8, end);
-}
-
 }  // namespace tavik

@@ -156,7 +156,7 @@ boost::shared_ptr<workspace::SharedAction> ActionLoader::createAction(
   fullName = full;
 
   std::wstring& text = text_;
-  assignWide(text, fields[kModule].child_value());
+  assignWideText(text, fields[kModule].child_value());
   element->set(act::ActionModule, text);
   element->set(act::Name, name);
   if (isTrue(fields[kParallel])) element->set(act::ParallelActionFlag, 1);
@@ -200,7 +200,7 @@ boost::shared_ptr<workspace::SharedAction> ActionLoader::createGroupAction(
 
   const std::wstring comment = wideText(fields[kComment].child_value());
   std::wstring& text = text_;
-  assignWide(text, fields[kModule].child_value());
+  assignWideText(text, fields[kModule].child_value());
   element->set(act::ActionModule, text);
   element->set(act::Name, name);
   if (isTrue(fields[kParallel])) element->set(act::ParallelActionFlag, 1);
@@ -235,7 +235,7 @@ boost::shared_ptr<workspace::SharedAction> ActionLoader::createGroupAction(
 
 void ActionLoader::setText(workspace::SharedAction& action, unsigned int item,
                            const pugi::xml_node& field, const wchar_t* ifEmpty) {
-  assignWide(text_, field.child_value());
+  assignWideText(text_, field.child_value());
   if (text_.empty() && ifEmpty != nullptr) text_.assign(ifEmpty);
   action.set(item, text_);
 }

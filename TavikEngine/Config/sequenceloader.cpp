@@ -366,7 +366,7 @@ void SequenceLoader::loadNextActions(const std::wstring& name,
   for (const pugi::xml_node& next : nextActions.children("Action")) {
     pugi::xml_node fields[kPortFields];
     firstChildren(next, kNames, fields);
-    assignWide(portName, fields[kPortName].child_value());
+    assignWideText(portName, fields[kPortName].child_value());
     const std::wstring targetName = wideText(fields[kActionName].child_value());
 
     long long linkHandle = -1;

@@ -60,11 +60,11 @@ TEST(ChildFields, NamesThatReadBackUnchanged) {
     EXPECT_EQ(c.unchanged, tavik::readsBackUnchanged(c.text)) << c.text.size();
 }
 
-TEST(ChildFields, AssignWideGivesWideTextInTheSameBuffer) {
+TEST(ChildFields, AssignWideTextGivesWideTextInTheSameBuffer) {
   const char* const texts[] = {"", "Default", "Ramp \xC3\xA4", "\xF0\x9F\x98\x80 x"};
   std::wstring buffer = L"some longer text that was there before";
   for (const char* text : texts) {
-    tavik::assignWide(buffer, text);
+    tavik::assignWideText(buffer, text);
     EXPECT_EQ(tavik::wideText(text), buffer) << text;
   }
 }
