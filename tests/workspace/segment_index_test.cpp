@@ -79,7 +79,9 @@ TEST(NameIndex, NameKeysAreByteWiseFnv1aOfTheStoredUnitsWithUnitCountAndZeroFlag
     SCOPED_TRACE(show(c.name));
     const ws::NameKey key = ws::nameKeyOf(c.name);
     EXPECT_EQ(ws::hashName(ws::toUtf16Units(c.name)), ws::hashName(c.name));
-    if (c.hash != 0) EXPECT_EQ(std::make_pair(c.hash, c.hash), std::make_pair(key.hash, ws::hashName(c.name)));
+    if (c.hash != 0) {
+      EXPECT_EQ(std::make_pair(c.hash, c.hash), std::make_pair(key.hash, ws::hashName(c.name)));
+    }
     EXPECT_EQ(std::make_pair(c.units, c.has_zero), std::make_pair(key.units, key.has_zero));
   }
   EXPECT_EQ(3u, ws::utf16Length(L"\U0001F600x"));
