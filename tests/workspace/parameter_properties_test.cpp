@@ -124,22 +124,22 @@ TEST_F(ParameterPropertiesTest, SameSetNameLinksActivationAndInitialValue) {
 TEST_F(ParameterPropertiesTest, EveryByNameItemOfTheSchemaAndNothingElseIsInTheCatalogue) {
   const ws::ElementSchema* schema = ws::findSchema(ws::element_class::kParameter);
   ASSERT_NE(nullptr, schema);
-  int byName = 0;
+  std::size_t byName = 0;
   for (const ws::ItemSchema& item : schema->items) {
-    const std::wstring name(item.name.begin(), item.name.end());
     SCOPED_TRACE(item.name);
-    param::Property property = param::Property(0);
-    const bool found = ws::Parameter::findProperty(name, property);
-    EXPECT_EQ(item.by_name, found);
-    if (!found) continue;
-    ++byName;
-    EXPECT_EQ(item.item, static_cast<unsigned int>(property));
-    EXPECT_FALSE(ws::Parameter::findProperty(name + L" ", property));
+    const std::wstring name(item.name.begin(), item.name.end());
     std::wstring high = name;
     high[0] = static_cast<wchar_t>(high[0] + 0x100);
-    EXPECT_FALSE(ws::Parameter::findProperty(high, property));
+    param::Property property = param::Property(0), other = property;
+    const bool found = ws::Parameter::findProperty(name, property);
+    EXPECT_EQ(item.by_name, found);
+    byName += found;
+    if (found) {
+      EXPECT_EQ(item.item, static_cast<unsigned int>(property));
+    }
+    EXPECT_FALSE(ws::Parameter::findProperty(name + L" ", other) || ws::Parameter::findProperty(high, other));
   }
-  EXPECT_EQ(schema->by_name.size(), static_cast<size_t>(byName));
+  EXPECT_EQ(schema->by_name.size(), byName);
 }
 
 }  // namespace
