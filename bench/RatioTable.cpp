@@ -49,10 +49,13 @@ void row(std::ostream& out, const std::vector<std::string>& cells) {
   out << '\n';
 }
 
+// The two times are shown in `unit` (nanoseconds divided by `per_unit`).
 void writeRatio(std::ostream& out, const char* what, double numerator, double denominator,
-                const char* goal) {
-  out << what << ": " << ratio(numerator, denominator) << goal << " (" << cell(numerator, "%.1f")
-      << " / " << cell(denominator, "%.1f") << " ns)\n";
+                const char* goal, double per_unit = 1, const char* unit = "ns") {
+  const auto in_unit = [per_unit](double ns) { return ns < 0 ? ns : ns / per_unit; };
+  out << what << ": " << ratio(numerator, denominator) << goal << " ("
+      << cell(in_unit(numerator), "%.1f") << " / " << cell(in_unit(denominator), "%.1f") << " "
+      << unit << ")\n";
 }
 
 }  // namespace
@@ -81,7 +84,7 @@ void printRatioTable(const TimeKeepingReporter& times, const std::vector<int>& s
              times.nanoseconds("NotifyingSetWithOneListener"),
              times.nanoseconds("RawQueueSendReceive"), " (goal <= 5)");
   writeRatio(out, "test-plan cell write / raw cell write", times.nanoseconds("BM_SetRowValue"),
-             times.nanoseconds("BM_RawSetCell"), "");
+             times.nanoseconds("BM_RawSetCell"), "", 1e6, "ms");
 }
 
 }  // namespace tavik_bench
