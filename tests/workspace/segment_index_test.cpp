@@ -152,7 +152,7 @@ TEST(SegmentIndexes, ASegmentOfAnotherLayoutIsRefused) {
   bip::managed_shared_memory segment(bip::create_only, scope.name().c_str(), 256 * 1024);
   struct OldRoot { std::uint32_t layout_version; char rest[60]; };
   segment.construct<OldRoot>(ws::kSegmentRootName)(OldRoot{1, {}});
-  EXPECT_EQ("the workspace segment \"" + scope.name() + "\" has layout version 1, this program needs 2",
+  EXPECT_EQ("the workspace segment \"" + scope.name() + "\" has layout version 1, this program needs 3",
             tavik_test::workspaceError([] { Workspace::getInstance(); }));
 }
 

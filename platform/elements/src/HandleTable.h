@@ -94,6 +94,32 @@ class HandleTable {
     return add(handle);
   }
 
+  // The list position of the handle; -1 when the list does not hold it.
+  int find(long long handle) const {
+    const int used = count();
+    unsigned int slot = home(handle);
+    for (unsigned int probe = 0; probe < slots_; ++probe, slot = (slot + 1) & (slots_ - 1)) {
+      const std::int32_t entry = load<std::int32_t>(indexOffset(slot));
+      if (entry == 0) return -1;
+      if (entry >= 1 && entry <= used && load<std::int64_t>(handleOffset(entry - 1)) == handle)
+        return entry - 1;
+    }
+    for (int position = 0; position < used; ++position)
+      if (load<std::int64_t>(handleOffset(position)) == handle) return position;
+    return -1;
+  }
+
+  // Makes the index anew from the first `used` handles of the list (after
+  // the list was copied into a larger table).
+  void rebuildIndex(int used) {
+    std::memset(workspace_.getBaseAddress() + indexOffset(0), 0, 4u * slots_);
+    for (int position = 0; position < used; ++position) {
+      unsigned int slot = home(load<std::int64_t>(handleOffset(position)));
+      while (load<std::int32_t>(indexOffset(slot)) != 0) slot = (slot + 1) & (slots_ - 1);
+      store<std::int32_t>(indexOffset(slot), position + 1);
+    }
+  }
+
   // Empties the list and its index.
   void clear() {
     std::memset(workspace_.getBaseAddress() + element_ + at_, 0, bytesFor(capacity_));
@@ -120,14 +146,6 @@ class HandleTable {
   template <class V>
   void store(long long offset, V value) {
     std::memcpy(workspace_.getBaseAddress() + offset, &value, sizeof value);
-  }
-  void rebuildIndex(int used) {
-    std::memset(workspace_.getBaseAddress() + indexOffset(0), 0, 4u * slots_);
-    for (int position = 0; position < used; ++position) {
-      unsigned int slot = home(load<std::int64_t>(handleOffset(position)));
-      while (load<std::int32_t>(indexOffset(slot)) != 0) slot = (slot + 1) & (slots_ - 1);
-      store<std::int32_t>(indexOffset(slot), position + 1);
-    }
   }
 
   Workspace& workspace_;

@@ -13,6 +13,7 @@
 // caller holds the segment mutex.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <cstring>
 #include <new>
@@ -30,7 +31,7 @@ namespace workspace {
 // segment made by a program with another layout is refused, not misread. The
 // version is the root's first member in every layout.
 constexpr const char* kSegmentRootName = "tavik_workspace_root";
-constexpr std::uint32_t kSegmentLayoutVersion = 2;
+constexpr std::uint32_t kSegmentLayoutVersion = 3;
 
 // FNV-1a over the bytes of the 16-bit units of a name, low byte first.
 constexpr std::uint64_t kNameHashSeed = 14695981039346656037ull;
@@ -166,6 +167,22 @@ bool reserveName(Arena& arena, char* base, IndexArray& names) {
   return true;
 }
 
+// Points the entry of `from` at `to` (an element remade under the same name);
+// false when no entry under (area, hash) holds `from`.
+inline bool repointName(char* base, IndexArray& names, long long area, std::uint64_t hash,
+                        long long from, long long to) {
+  if (names.capacity == 0) return false;
+  NameSlot* slots = entriesOf<NameSlot>(base, names);
+  for (std::uint64_t i = firstNameSlot(hash, area, names.capacity);; i = (i + 1) & (names.capacity - 1)) {
+    NameSlot& slot = slots[i];
+    if (slot.handle == 0) return false;
+    if (slot.hash == hash && slot.area == area && slot.handle == from) {
+      slot.handle = to;
+      return true;
+    }
+  }
+}
+
 // --- handle arrays: creation order, and ascending addresses ---
 
 // Makes room for one more handle; false (and nothing changed) when the arena
@@ -230,6 +247,9 @@ struct SegmentRoot {
   IndexArray by_address;
   // Every element handle in creation order.
   IndexArray creation_order;
+  // How many elements were ever remade (Workspace::replaceElement). A
+  // process's cached view of an element is good only while this is unchanged.
+  std::atomic<std::uint64_t> replacements{0};
 };
 
 }  // namespace workspace

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstdlib>
+#include <algorithm>
 #include <cstring>
 #include <limits>
 #include <memory>
@@ -68,7 +69,10 @@ std::uint64_t nextGeneration() {
 
 // The last few elements that item access found, per thread: repeated access
 // to a handful of elements (a parameter, the global configuration, a
-// listener) needs no index search and no lock.
+// listener) needs no index search and no lock. An entry is good only while
+// no element of the segment has been remade since it was taken (the
+// segment's replacement count, `epoch` here): a remade element's old handle
+// must reach the index, which refuses it.
 struct ElementCache {
   struct Entry {
     long long handle = 0;
@@ -77,12 +81,17 @@ struct ElementCache {
   };
   static constexpr unsigned kEntries = 4;
   std::uint64_t generation = 0;
+  std::uint64_t epoch = 0;
   Entry entries[kEntries];
   unsigned next = 0;  // the entry replaced next (round robin)
 
+  bool current(std::uint64_t generation_now, std::uint64_t epoch_now) const {
+    return generation == generation_now && epoch == epoch_now;
+  }
   // The cached element that holds offset; nullptr when none is cached.
-  const Entry* containing(std::uint64_t current, long long offset) const {
-    if (generation != current) return nullptr;
+  const Entry* containing(std::uint64_t generation_now, std::uint64_t epoch_now,
+                          long long offset) const {
+    if (!current(generation_now, epoch_now)) return nullptr;
     // An empty entry has size 0; an offset below the handle wraps around.
     for (const Entry& entry : entries)
       if (static_cast<unsigned long long>(offset) - static_cast<unsigned long long>(entry.handle) <
@@ -90,14 +99,14 @@ struct ElementCache {
         return &entry;
     return nullptr;
   }
-  bool holds(std::uint64_t current, long long handle) const {
-    if (generation != current) return false;
+  bool holds(std::uint64_t generation_now, std::uint64_t epoch_now, long long handle) const {
+    if (!current(generation_now, epoch_now)) return false;
     for (const Entry& entry : entries)
       if (entry.handle == handle) return true;
     return false;
   }
-  void remember(std::uint64_t current, const Entry& entry) {
-    if (generation != current) *this = ElementCache{current, {}, 0};
+  void remember(std::uint64_t generation_now, std::uint64_t epoch_now, const Entry& entry) {
+    if (!current(generation_now, epoch_now)) *this = ElementCache{generation_now, epoch_now, {}, 0};
     entries[next] = entry;
     next = (next + 1) % kEntries;
   }
@@ -128,6 +137,11 @@ struct Workspace::Impl {
 namespace {
 
 SegmentRoot& rootOf(void* root) { return *static_cast<SegmentRoot*>(root); }
+
+// The segment's replacement count, which the thread's cache is checked against.
+inline std::uint64_t epochOf(void* root) {
+  return rootOf(root).replacements.load(std::memory_order_acquire);
+}
 
 std::string elementNameAt(const char* base, long long handle, const ElementSchema& schema) {
   const char* p = base + handle + element_header::kName;
@@ -248,6 +262,20 @@ const ElementSchema* schemaOfElement(const char* base, long long handle, std::ui
   return schema;
 }
 
+// A remade element's old copy keeps its class id negated: it stays mapped
+// and in the address index, so that a handle another process still holds is
+// refused with a clear message and never reaches memory that is used again.
+inline std::int32_t replacedClassId(int class_id) { return -class_id; }
+const ElementSchema* replacedSchemaOf(std::int32_t stored_class_id) {
+  return stored_class_id < 0 ? findSchema(-stored_class_id) : nullptr;
+}
+
+[[noreturn]] void throwReplaced(const char* base, long long handle, const ElementSchema& schema) {
+  throw WorkspaceException("the " + schema.class_name + " element " +
+                           elementNameAt(base, handle, schema) + "[" + std::to_string(handle) +
+                           "] was replaced by a larger one: open it again by name");
+}
+
 [[noreturn]] void throwNoElementAt(long long offset) {
   throw WorkspaceException("no workspace element at offset " + std::to_string(offset));
 }
@@ -268,10 +296,11 @@ ElementView elementContainingSlow(const char* base, void* root_ptr, std::uint64_
   const ElementSchema* schema = schemaOfElement(base, handle, size);
   if (schema == nullptr) {
     const int class_id = loadAt<std::int32_t>(base + handle + element_header::kClassId);
+    if (const ElementSchema* was = replacedSchemaOf(class_id)) throwReplaced(base, handle, *was);
     throw WorkspaceException("the workspace element at " + std::to_string(handle) +
                              " has an unknown class " + std::to_string(class_id));
   }
-  t_cache.remember(generation, ElementCache::Entry{handle, size, schema});
+  t_cache.remember(generation, epochOf(root_ptr), ElementCache::Entry{handle, size, schema});
   return ElementView{handle, size, schema};
 }
 
@@ -279,7 +308,7 @@ ElementView elementContainingSlow(const char* base, void* root_ptr, std::uint64_
 // recently used element is found in the thread's cache.
 inline ElementView elementContaining(const char* base, void* root, std::uint64_t generation,
                                      long long offset) {
-  if (const ElementCache::Entry* hit = t_cache.containing(generation, offset))
+  if (const ElementCache::Entry* hit = t_cache.containing(generation, epochOf(root), offset))
     return ElementView{hit->handle, hit->size, hit->schema};
   return elementContainingSlow(base, root, generation, offset);
 }
@@ -361,7 +390,7 @@ inline ItemAt itemAt(const char* base, void* root, std::uint64_t generation, lon
 // cached element takes no more than the cache and the schema; the small slot
 // comes back in registers whichever way it was found.
 inline ItemSlot slotAt(const char* base, void* root, std::uint64_t generation, long long offset) {
-  if (const ElementCache::Entry* hit = t_cache.containing(generation, offset)) {
+  if (const ElementCache::Entry* hit = t_cache.containing(generation, epochOf(root), offset)) {
     if (const ItemSchema* listed =
             findItem(*hit->schema, static_cast<unsigned int>(offset - hit->handle)))
       return ItemSlot{listed->type_code, listed->room};
@@ -450,7 +479,7 @@ namespace {
 Workspace::ResolvedItem Workspace::resolveItem(long long offset) const {
   // A listed item of a cached element is read straight from the cache entry
   // and the schema, without copying the element's view on the way.
-  if (const ElementCache::Entry* hit = t_cache.containing(generation_, offset)) {
+  if (const ElementCache::Entry* hit = t_cache.containing(generation_, epochOf(root_), offset)) {
     const unsigned int number = static_cast<unsigned int>(offset - hit->handle);
     if (const ItemSchema* listed = findItem(*hit->schema, number))
       return ResolvedItem{offset, listed->type_code, listed->room, hit->size, generation_};
@@ -514,7 +543,7 @@ std::string Workspace::getPropertyName(long long handle, unsigned int item) cons
 
 bool Workspace::isElement(long long handle) const {
   if (handle <= 0) return false;
-  if (t_cache.holds(generation_, handle)) return true;
+  if (t_cache.holds(generation_, epochOf(root_), handle)) return true;
   {
     SegmentRoot& root = rootOf(root_);
     bip::scoped_lock<bip::interprocess_mutex> lock(root.mutex);
@@ -524,7 +553,7 @@ bool Workspace::isElement(long long handle) const {
   // one of a known class.
   const std::uint32_t size = loadAt<std::uint32_t>(base_ + handle + element_header::kSize);
   if (const ElementSchema* schema = schemaOfElement(base_, handle, size))
-    t_cache.remember(generation_, ElementCache::Entry{handle, size, schema});
+    t_cache.remember(generation_, epochOf(root_), ElementCache::Entry{handle, size, schema});
   return true;
 }
 
@@ -538,7 +567,7 @@ void Workspace::increaseReferenceCounter(long long handle) {
   // One lock serves the address search (when the element is not cached) and
   // the count.
   bool found = handle > 0;
-  bool cached = found && t_cache.holds(generation_, handle);
+  bool cached = found && t_cache.holds(generation_, epochOf(root_), handle);
   {
     SegmentRoot& root = rootOf(root_);
     bip::scoped_lock<bip::interprocess_mutex> lock(root.mutex);
@@ -557,7 +586,7 @@ void Workspace::increaseReferenceCounter(long long handle) {
   if (!cached) {
     const std::uint32_t size = loadAt<std::uint32_t>(base_ + handle + element_header::kSize);
     if (const ElementSchema* schema = schemaOfElement(base_, handle, size))
-      t_cache.remember(generation_, ElementCache::Entry{handle, size, schema});
+      t_cache.remember(generation_, epochOf(root_), ElementCache::Entry{handle, size, schema});
   }
 }
 
@@ -590,7 +619,8 @@ void Workspace::getAllElementsOfType(int type, std::vector<long long>& handles,
     const long long handle = order[i];
     const char* element = base_ + handle;
     if (loadAt<std::int32_t>(element + element_header::kType) == type &&
-        loadAt<std::int32_t>(element + element_header::kArea) == area) {
+        loadAt<std::int32_t>(element + element_header::kArea) == area &&
+        loadAt<std::int32_t>(element + element_header::kClassId) > 0) {
       handles.push_back(handle);
     }
   }
@@ -679,6 +709,76 @@ long long Workspace::openOrCreateElement(int class_id, const std::wstring& name,
   insertByAddress(base_, root.by_address, handle);
   appendHandle(base_, root.creation_order, handle);
   return handle;
+}
+
+long long Workspace::replaceElement(long long handle, unsigned long long extra_bytes,
+                                   unsigned long long keep_tail_bytes) {
+  if (!isElement(handle))
+    throw WorkspaceException("no workspace element at handle " + std::to_string(handle));
+  // Refuses an element that was remade already (its view names it).
+  const ElementView old = elementContaining(base_, root_, generation_, handle);
+  const ElementSchema& schema = *old.schema;
+  if (!schema.variable_tail) {
+    throw WorkspaceException("a " + schema.class_name +
+                             " element has no room of its own size after its items");
+  }
+  const unsigned long long tail = (extra_bytes + 7) / 8 * 8;
+  if (extra_bytes > std::numeric_limits<std::uint32_t>::max() ||
+      tail > std::numeric_limits<std::uint32_t>::max() - schema.size) {
+    throw WorkspaceException("a " + schema.class_name + " element of " +
+                             std::to_string(extra_bytes) + " extra bytes is too large");
+  }
+  const std::uint32_t element_size = schema.size + static_cast<std::uint32_t>(tail);
+  const unsigned long long old_tail = old.size - schema.size;
+  const unsigned long long kept = std::min({keep_tail_bytes, old_tail, tail});
+
+  SegmentRoot& root = rootOf(root_);
+  bip::scoped_lock<bip::interprocess_mutex> lock(root.mutex);
+  SegmentManager& arena = *impl_->segment.get_segment_manager();
+  const std::string name = elementNameAt(base_, handle, schema);
+  void* memory = arena.allocate(element_size, std::nothrow);
+  if (memory == nullptr) {
+    throw WorkspaceException("the workspace \"" + impl_->name + "\" is full: no room to grow the " +
+                             schema.class_name + " element \"" + name + "\" to " +
+                             std::to_string(element_size) + " bytes");
+  }
+  if (!reserveHandle(arena, base_, root.by_address) ||
+      !reserveHandle(arena, base_, root.creation_order)) {
+    arena.deallocate(memory);
+    throw WorkspaceException("the workspace \"" + impl_->name + "\" is full: no room to index the " +
+                             schema.class_name + " element \"" + name + "\"");
+  }
+  char* element = static_cast<char*>(memory);
+  const char* from = base_ + handle;
+  // Header, name and items as they were; listeners stay with the old copy,
+  // so that nobody is told about the new element's writes under the old one.
+  std::memcpy(element, from, schema.size);
+  storeAt<std::uint32_t>(element + element_header::kSize, element_size);
+  for (const ItemSchema& item : schema.items)
+    if (const unsigned int block = listenerBlockOffset(item))
+      std::memset(element + block, 0, kListenerBlockSize);
+  std::memcpy(element + schema.size, from + schema.size, kept);
+  std::memset(element + schema.size + kept, 0, tail - kept);
+
+  const long long fresh = element - base_;
+  std::u16string units;
+  const std::size_t room_units = (schema.first_item - element_header::kName) / 2;
+  for (std::size_t i = 0; i < room_units; ++i) {
+    const char16_t unit = loadAt<char16_t>(from + element_header::kName + 2 * i);
+    if (unit == 0) break;
+    units.push_back(unit);
+  }
+  repointName(base_, root.names, schema.area, hashName(units), handle, fresh);
+  insertByAddress(base_, root.by_address, fresh);
+  appendHandle(base_, root.creation_order, fresh);
+  storeAt<std::int32_t>(base_ + handle + element_header::kClassId, replacedClassId(schema.class_id));
+  root.replacements.fetch_add(1, std::memory_order_acq_rel);
+  return fresh;
+}
+
+bool Workspace::isReplaced(long long handle) const {
+  return isElement(handle) &&
+         loadAt<std::int32_t>(base_ + handle + element_header::kClassId) < 0;
 }
 
 void Workspace::checkElement(int class_id, long long handle) const {

@@ -48,6 +48,8 @@ constexpr long long kFormulaResults = 0xC70000;
 constexpr long long kFrames = 0xD00000;
 constexpr long long kComments = 0xD10000;
 constexpr long long kLinkPaths = 0xD20000;
+// The growable lists of other elements (ElementList): named after their owner.
+constexpr long long kLists = 0xE00000;
 }  // namespace memory_area
 
 #define TAVIK_ELEMENT_CLASSES(X)                                                                 \
@@ -72,7 +74,8 @@ constexpr long long kLinkPaths = 0xD20000;
   X(Sequence, sequence, Item, 50, 50, memory_area::kActions, 140000, false)                    \
   X(Frame, frame, Item, 51, 51, memory_area::kFrames, 616, false)                              \
   X(Comment, comment, Item, 52, 52, memory_area::kComments, 4712, false)                       \
-  X(LinkPath, link_path, Item, 53, 53, memory_area::kLinkPaths, 920, false)
+  X(LinkPath, link_path, Item, 53, 53, memory_area::kLinkPaths, 920, false)                    \
+  X(ElementList, element_list, Item, 60, 60, memory_area::kLists, 624, true)
 
 // element_class::kParameter, ...: the class ids.
 namespace element_class {

@@ -353,6 +353,21 @@ constexpr unsigned int kEcuFileRoom = 512;
   RANGE(pointX, POINT_X_, 584, 16, link_path::kPointCapacity, Int, 0)                           \
   RANGE(pointY, POINT_Y_, 592, 16, link_path::kPointCapacity, Int, 0)
 
+// A list that grows one entry at a time (an owner's actions, frames, ports,
+// ...), kept apart from its owner so that the owner never has to move: the
+// owner holds the list's handle in an item of its own, and a full list is
+// remade with twice the room. Its records follow the items (the class's
+// variable tail): Room records of RecordSize bytes, the first Count in use,
+// then, for a list of handles kept free of repeats (Indexed 1), the index
+// that finds a handle without walking the list. Named after its owner: the
+// owner's name, U+001F (no configuration text holds it), the list's tag.
+#define TAVIK_ITEMS_ElementList(ITEM, INTERNAL, RANGE)                                            \
+  INTERNAL(RecordSize, 600, Int, 0)                                                             \
+  INTERNAL(Room, 604, Int, 0)                                                                   \
+  INTERNAL(Count, 608, Int, 0)                                                                  \
+  INTERNAL(Indexed, 612, Int, 0)                                                                \
+  INTERNAL(Owner, 616, LongLong, 0) /* the owner's handle when the list was made */
+
 // The generated names: an enum of every ITEM and INTERNAL item per class
 // (parameter::Property, device::Item, ...), and fn(k) for every RANGE.
 #define TAVIK_ENUM_ENTRY(name, number, code, room) name = number,
@@ -454,6 +469,11 @@ constexpr int kFrameCapacity = 256;
 constexpr int kCommentCapacity = 256;
 constexpr unsigned int kActionTable = 736;
 }  // namespace sequence
+
+namespace element_list {
+constexpr unsigned int kRecords = kElementSize;  // the tail
+constexpr int kFirstRoom = 8;                    // records of a new list
+}  // namespace element_list
 
 namespace link_path {
 // The element's size: the byte after the last point.

@@ -15,8 +15,11 @@
 // Which items an element has, their names and their item type codes come
 // from its class schema (ElementSchema.h). Item type codes decide where an
 // item's listener block lies (see ElementSchema.h). Elements are zero-filled
-// when created and are never freed, so a handle stays valid for the life of
-// the segment.
+// when created and are never freed. An element that must hold more than it
+// was made for is remade (replaceElement): its name then leads to the new
+// copy, and the old copy stays mapped but refuses every item access and
+// every open by handle with a WorkspaceException saying it was replaced. A
+// handle thus never reaches memory that is used for something else.
 //
 // Segment name: environment variable TAVIK_WORKSPACE (default
 // "tavik_workspace"); size: TAVIK_WORKSPACE_SIZE in bytes (default 1 GiB,
@@ -181,6 +184,20 @@ class Workspace : public SharedMemory {
   // for extra bytes on a class without a tail, or for an element too large.
   long long openOrCreateElement(int class_id, const std::wstring& name,
                                 unsigned long long extra_bytes);
+  // Remakes an element of a class with a tail (see above) with extra_bytes
+  // (rounded up to whole 8 bytes) of tail: the same class, name and
+  // reference count; the items and the first keep_tail_bytes of the old tail
+  // are copied, the rest is zero-filled, and the items' listener blocks start
+  // empty (the listeners stay registered on the old copy, which no write
+  // reaches any more). Returns the new handle; the name index, the address
+  // index and getAllElementsOfType then know only the new copy.
+  // WorkspaceException when the handle denotes no element of such a class
+  // (or one remade already), the element would be too large, or the segment
+  // is full (then nothing changed).
+  long long replaceElement(long long handle, unsigned long long extra_bytes,
+                           unsigned long long keep_tail_bytes);
+  // Whether the handle denotes the old copy of a remade element.
+  bool isReplaced(long long handle) const;
   // Checks that handle denotes an element of that class; WorkspaceException otherwise.
   void checkElement(int class_id, long long handle) const;
 

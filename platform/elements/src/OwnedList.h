@@ -1,0 +1,69 @@
+// A list of an element that grows one entry at a time (a sequence's actions,
+// an action's property slots, a device's ECUs, ...), kept in an ElementList
+// element of its own (ElementItems.h) so that its owner never moves: the
+// owner holds the list's handle in one of its long long items (0 until the
+// first entry). A full list is remade with twice the room
+// (Workspace::replaceElement) and the owner's item follows; the owner's own
+// handle, items and listeners stay as they are.
+//
+// Two kinds: a list of records of a fixed size, and a list of handles kept
+// free of repeats (an index finds a handle without walking the list). Every
+// read is bounded by the list element's own size, whatever another process
+// wrote into its counts. The list writes its memory itself: no listener is
+// told.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "workspace/Workspace.h"
+
+namespace tavik {
+namespace workspace {
+
+class OwnedList {
+ public:
+  // `tag` names the list in its element's name and, with `what` (called only
+  // when a message is composed, e.g. "actions of sequence Main_Sequence"),
+  // in messages. recordSize: bytes of one record (8 for a handle list).
+  OwnedList(Workspace& workspace, long long owner, unsigned int listItem, const wchar_t* tag,
+            unsigned int recordSize, bool handles, std::function<std::string()> what);
+
+  // Entries in use.
+  int count() const;
+  // Entries the list has room for before it must grow.
+  int room() const;
+
+  // Address of record `position`; WorkspaceException outside 0 .. count - 1.
+  const char* record(int position) const;
+  char* record(int position);
+  // Appends a zero-filled record and returns its position; the list grows
+  // when full. WorkspaceException when the segment has no room for it (then
+  // nothing changed).
+  int append();
+
+  // Handle lists: appends the handle unless the list holds it; returns its
+  // position. The handle at a position (WorkspaceException outside).
+  int addHandle(long long handle);
+  long long handleAt(int position) const;
+
+  // Empties the list; it keeps its room.
+  void clear();
+
+ private:
+  long long list() const;  // the list element's handle; 0 when there is none yet
+  long long make();        // the list element, made when there is none yet
+  long long grow(long long list, int wanted);
+  unsigned long long tailBytes(int room) const;
+
+  Workspace& workspace_;
+  long long owner_;
+  unsigned int listItem_;
+  const wchar_t* tag_;
+  unsigned int recordSize_;
+  bool handles_;
+  std::function<std::string()> what_;
+};
+
+}  // namespace workspace
+}  // namespace tavik
