@@ -68,8 +68,8 @@ class ActionLoaderTest : public ::testing::Test {
 };
 
 // Items 552 1056 2064 3608 3648 3664 3680 3696 3712 3784 3888 3920 3936 3984
-// 3992 of the action, after 3608, 3712 and 3784 were marked 9: a 9 is an item
-// left unwritten.
+// 3992 of the action. 3608, 3712 and 3784 are marked 9 before: building the
+// action resets them, so one the load leaves unwritten reads a fresh 0.
 const char kActionItems[] = "552 1056 2064 3608 3648 3664 3680 3696 3712 3784 3888 3920 3936 3984 3992";
 
 TEST_F(ActionLoaderTest, ItemsFallbacksFlagsAndKindFromBothEntryPoints) {
@@ -87,13 +87,13 @@ TEST_F(ActionLoaderTest, ItemsFallbacksFlagsAndKindFromBothEntryPoints) {
        L"Seq/Act", L"Act|mod.py|1.2.3|1|10|20|30|40|1|1|4|77|88|255|0"},
       {false, "Name=Bare;ActionCategory=pythonclassaction;ParallelActionFlag=False;"
               "UnusedActionFlag=False",
-       L"Seq/Bare", L"Bare|||0|||-1|-1|9|9|0|77|88|0|0"},
+       L"Seq/Bare", L"Bare|||0|||-1|-1|0|0|0|77|88|0|0"},
       {false, "ActionCategory=Function based Python Action;LoopActionFlag=true", L"Seq/",
-       L"|||0|||-1|-1|9|9|2|77|88|0|0"},
+       L"|||0|||-1|-1|0|0|2|77|88|0|0"},
       {true, "Name=G;ActionCategory=StatemachineAction;UnusedActionFlag=True;Color=",
-       L"Grp/G", L"G|||9|||0|0|9|9|1|55|-1|0|0"},
+       L"Grp/G", L"G|||0|||0|0|0|0|1|55|-1|0|0"},
       {true, "Name=H;Width=5;Height=6;X=1;Y=2;Version=0.1;ParallelActionFlag=True",
-       L"Grp/H", L"H||0.1|9|1|2|5|6|1|9|0|55|-1|0|0"},
+       L"Grp/H", L"H||0.1|0|1|2|5|6|1|0|0|55|-1|0|0"},
   };
   tavik::ActionLoader::GroupActionContext context;
   context.sequenceHandle = 55;
@@ -138,15 +138,15 @@ TEST_F(ActionLoaderTest, CommentsGoToChunksPerEntryPoint) {
 TEST_F(ActionLoaderTest, MaxLoopIsTruncatedClampedOrLeftOut) {
   struct Case {
     std::string value;  // "-" for no MaxLoop option
-    std::wstring items;  // 3896 3912, marked 9 before
+    std::wstring items;  // 3896 3912, marked 9 before (building resets them)
     Strings warnings;
   };
   const Case cases[] = {
       {"7.9", L"1|7", {}},
       {"-2.5", L"1|-2", {}},
-      {"-", L"9|9", {}},
-      {"nan", L"9|9", {"finishAction: The MaxLoop value of action Seq/A0 is not a number: no loop count is set"}},
-      {"", L"9|9", {"finishAction: The MaxLoop value of action Seq/A0 is not a number: no loop count is set"}},
+      {"-", L"0|0", {}},
+      {"nan", L"0|0", {"finishAction: The MaxLoop value of action Seq/A0 is not a number: no loop count is set"}},
+      {"", L"0|0", {"finishAction: The MaxLoop value of action Seq/A0 is not a number: no loop count is set"}},
       {"1e10", L"1|2147483647",
        {"finishAction: The MaxLoop value 10000000000 of action Seq/A0 is outside the int range; it is set to 2147483647"}},
       {"-inf", L"1|-2147483648",

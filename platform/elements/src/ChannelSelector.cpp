@@ -1,22 +1,35 @@
 #include "workspace/ChannelSelector.h"
 
-#include <algorithm>
+#include "OwnedList.h"
 
 namespace tavik {
 namespace workspace {
 
+namespace {
+
 namespace c = channel_selector;
+
+// The selector's parameters, each held once.
+OwnedList parameterList(Workspace& workspace, long long handle) {
+  return OwnedList(workspace, handle, c::ParameterList, L"parameters", 8, true, [handle] {
+    return "parameters of channel selector " + SharedElement<ChannelSelector>(handle).getName();
+  });
+}
+
+}  // namespace
+
+ChannelSelector::ChannelSelector(const std::wstring& name) : ElementClass(name) {
+  parameterList(*workspace_, handle_).clear();
+  workspace_->setItem(handle_ + c::ACTIVATE_SWITCH, 0);
+}
 
 std::vector<long long> ChannelSelector::getParameters() const {
   requireValid("getParameters");
-  int count = 0;
-  workspace_->getItem(handle_ + c::ParameterCount, count);
+  const OwnedList list = parameterList(*workspace_, handle_);
+  const int count = list.count();
   std::vector<long long> handles;
-  for (int k = 0; k < count && k < c::kParameterCapacity; ++k) {
-    long long handle = 0;
-    workspace_->getItem(handle_ + c::parameterSlot(k), handle);
-    handles.push_back(handle);
-  }
+  handles.reserve(static_cast<std::size_t>(count));
+  for (int k = 0; k < count; ++k) handles.push_back(list.handleAt(k));
   return handles;
 }
 
@@ -24,23 +37,7 @@ void ChannelSelector::addParameter(const boost::shared_ptr<Parameter>& parameter
   requireValid("addParameter");
   if (!parameter || parameter->getHandle() < 1)
     throw WorkspaceException("addParameter: no parameter for channel selector " + getName());
-  // The count is read and written: looked up once. The list is searched
-  // where it lies.
-  const Workspace::ResolvedItem countItem = workspace_->resolveItem(handle_ + c::ParameterCount);
-  int stored = 0;
-  workspace_->getItem(countItem, stored);
-  int count = 0;
-  for (; count < stored && count < c::kParameterCapacity; ++count) {
-    long long handle = 0;
-    workspace_->getItem(handle_ + c::parameterSlot(count), handle);
-    if (handle == parameter->getHandle()) return;
-  }
-  if (count >= c::kParameterCapacity) {
-    throw WorkspaceException("addParameter: channel selector " + getName() + " already holds " +
-                             std::to_string(c::kParameterCapacity) + " parameters");
-  }
-  workspace_->setItem(handle_ + c::parameterSlot(count), parameter->getHandle());
-  workspace_->setItem(countItem, count + 1);
+  parameterList(*workspace_, handle_).addHandle(parameter->getHandle());
 }
 
 }  // namespace workspace

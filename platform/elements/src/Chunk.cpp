@@ -1,5 +1,6 @@
 #include "workspace/Chunk.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "workspace/Utf16.h"
@@ -13,14 +14,14 @@ long long openChunk(const std::wstring& name, const std::wstring& text, int requ
   const std::size_t size = requested > 0 ? static_cast<std::size_t>(requested) : 0;
   const boost::shared_ptr<Workspace> workspace = Workspace::getInstance();
   // Room for the characters and the terminator.
-  const long long handle =
-      workspace->openOrCreateElement(element_class::kChunk, name, 2 * (size + 1));
+  const unsigned long long needed = 2 * (static_cast<unsigned long long>(size) + 1);
+  long long handle = workspace->openOrCreateElement(element_class::kChunk, name, needed);
+  const unsigned long long tail = workspace->getElementSize(handle) - chunk::kText;
+  // Headroom: a comment that grows a little on each edit, or two files
+  // with comments of different lengths, do not remake the chunk each time.
+  // The text is written anew below: none is kept.
+  if (needed > tail) handle = workspace->replaceElement(handle, std::max(needed, 2 * tail), 0);
   const std::size_t room = (workspace->getElementSize(handle) - chunk::kText) / 2;
-  if (size + 1 > room) {
-    throw WorkspaceException("the chunk \"" + narrowUnits(toUtf16Units(name)) + "\" holds " +
-                             std::to_string(room - 1) + " characters and cannot take " +
-                             std::to_string(size));
-  }
   std::u16string units = toUtf16Units(text);
   if (units.size() > size) units.resize(size);
   const std::size_t zero = units.find(u'\0');

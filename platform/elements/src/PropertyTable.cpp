@@ -1,5 +1,6 @@
 #include "workspace/PropertyTable.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
@@ -45,17 +46,17 @@ long long openTable(const std::wstring& name, int rows, int columns) {
   }
   const Shape shape{static_cast<unsigned long long>(rows), static_cast<unsigned long long>(columns)};
   const boost::shared_ptr<Workspace> workspace = Workspace::getInstance();
-  const long long handle =
-      workspace->openOrCreateElement(element_class::kPropertyTable, name, shape.bytes());
-  const Shape stored = shapeOf(*workspace, handle);
-  if (stored.rows == shape.rows && stored.columns == shape.columns) return handle;
+  const unsigned long long needed = shape.bytes();
+  long long handle = workspace->openOrCreateElement(element_class::kPropertyTable, name, needed);
   const unsigned long long room = tailRoom(*workspace, handle);
-  if (shape.bytes() > room) {
-    throw WorkspaceException("the property table \"" + narrowName(name) +
-                             "\" has no room for " + std::to_string(rows) + " rows and " +
-                             std::to_string(columns) + " columns");
-  }
-  std::memset(workspace->getBaseAddress() + handle + t::kElementSize, 0, room);
+  // Headroom: a table that alternates between two shapes is not remade on
+  // every load. Nothing of the old table is kept: it is cleared below.
+  if (needed > room) handle = workspace->replaceElement(handle, std::max(needed, 2 * room), 0);
+  std::memset(workspace->getBaseAddress() + handle + t::kElementSize, 0,
+              tailRoom(*workspace, handle));
+  // Written by an option only for some of its texts: a fresh table holds 0.
+  workspace->setItem(handle + t::PARENT_CATEGORY, 0);
+  workspace->setItem(handle + t::ACTIVATE_SWITCH, 0);
   workspace->setItem(handle + t::ROWS, rows);
   workspace->setItem(handle + t::COLUMNS, columns);
   return handle;

@@ -1,8 +1,11 @@
 #include "workspace/SharedAction.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <vector>
 
+#include "OwnedList.h"
 #include "workspace/Utf16.h"
 #include "workspace/Unaligned.h"
 
@@ -15,8 +18,12 @@ namespace a = shared_action;
 
 std::string narrowName(const std::wstring& name) { return narrowUnits(toUtf16Units(name)); }
 
+unsigned long long portBytes(const Workspace& workspace, long long handle) {
+  return workspace.getElementSize(handle) - a::kPorts;
+}
+
 int portRoomOf(const Workspace& workspace, long long handle) {
-  return static_cast<int>((workspace.getElementSize(handle) - a::kPorts) / a::kPortSize);
+  return static_cast<int>(portBytes(workspace, handle) / a::kPortSize);
 }
 
 long long checkedAction(long long handle) {
@@ -27,28 +34,60 @@ long long checkedAction(long long handle) {
   return handle;
 }
 
-// The handle of the action of that name, made or reshaped for `exits` ports.
-long long openAction(const std::wstring& name, int exits) {
+// The items a load writes only under a condition (an entry point, a flag, a
+// comment, a MaxLoop option): where each lies and how many bytes it takes.
+struct Span {
+  unsigned int item;
+  unsigned int bytes;
+};
+const std::vector<Span>& conditionalItems() {
+  static const std::vector<Span> spans = [] {
+    const ElementSchema& schema = *findSchema(element_class::kSharedAction);
+    std::vector<Span> out;
+    for (const unsigned int item :
+         {a::InGroup, a::IsBottomAction, a::GroupPrefix, a::GroupInstanceName, a::GroupHandle,
+          a::UnusedActionFlag, a::CommentChunk, a::ParallelActionFlag, a::LoopActionFlag,
+          a::HasMaxLoop, a::MaxLoop}) {
+      const ItemSchema& slot = *findItem(schema, item);
+      // None of them has a listener block: zeroing the value is all a
+      // fresh element differs in.
+      out.push_back(Span{item, valueSize(slot)});
+    }
+    return out;
+  }();
+  return spans;
+}
+
+// The list of the action's property slots: one handle per record, repeats
+// allowed (two options may name one element).
+OwnedList propertySlots(Workspace& workspace, long long handle) {
+  return OwnedList(workspace, handle, a::PropertyList, L"properties", 8, false, [handle] {
+    return "property slots of action " + SharedElement<SharedAction>(handle).getName();
+  });
+}
+
+// Builds the action of that name for `exits` ports (see SharedAction.h).
+long long buildAction(const std::wstring& name, int exits) {
   const boost::shared_ptr<Workspace> workspace = Workspace::getInstance();
-  if (exits < 0) {
-    return checkedAction(workspace->findElement(name, memory_area::kActions));
-  }
-  const long long handle = workspace->openOrCreateElement(
-      element_class::kSharedAction, name,
-      static_cast<unsigned long long>(exits) * a::kPortSize);
-  int stored = 0;
-  workspace->getItem(handle + a::ExitCount, stored);
-  if (stored == exits) return handle;
-  const int room = portRoomOf(*workspace, handle);
-  if (exits > room) {
-    throw WorkspaceException("the action \"" + narrowName(name) + "\" has room for " +
-                             std::to_string(room) + " exit ports and cannot take " +
-                             std::to_string(exits));
-  }
-  std::memset(workspace->getBaseAddress() + handle + a::kPorts, 0,
-              static_cast<std::size_t>(room) * a::kPortSize);
+  const unsigned long long needed = static_cast<unsigned long long>(exits) * a::kPortSize;
+  long long handle = workspace->openOrCreateElement(element_class::kSharedAction, name, needed);
+  const unsigned long long room = portBytes(*workspace, handle);
+  // Headroom: a file that alternates with a smaller one does not remake the
+  // action on every load. The ports are cleared below: none is kept.
+  if (needed > room) handle = workspace->replaceElement(handle, std::max(needed, 2 * room), 0);
+
+  char* element = workspace->getBaseAddress() + handle;
+  std::memset(element + a::kPorts, 0,
+              static_cast<std::size_t>(portRoomOf(*workspace, handle)) * a::kPortSize);
+  for (const Span& span : conditionalItems()) std::memset(element + span.item, 0, span.bytes);
+  propertySlots(*workspace, handle).clear();
   workspace->setItem(handle + a::ExitCount, exits);
   return handle;
+}
+
+long long openAction(const std::wstring& name, int exits) {
+  if (exits >= 0) return buildAction(name, exits);
+  return checkedAction(Workspace::getInstance()->findElement(name, memory_area::kActions));
 }
 
 }  // namespace
@@ -60,35 +99,48 @@ SharedAction::SharedAction(long long handle) : ElementClass(checkedAction(handle
 
 void SharedAction::addActionProperty(int index, long long handle) {
   requireValid("addActionProperty");
-  if (index < 0 || index >= a::kPropertyCapacity) {
-    throw WorkspaceException("addActionProperty: index " + std::to_string(index) +
-                             " is outside the " + std::to_string(a::kPropertyCapacity) +
-                             " property slots of action " + getName());
+  if (index < 0) {
+    throw WorkspaceException("addActionProperty: the property slot " + std::to_string(index) +
+                             " of action " + getName() + " is negative");
   }
-  workspace_->setItem(handle_ + a::propertySlot(index), handle);
-  // The count is read and written: looked up once.
-  const Workspace::ResolvedItem countItem = workspace_->resolveItem(handle_ + a::PropertyCount);
-  int count = 0;
-  workspace_->getItem(countItem, count);
-  if (count <= index) workspace_->setItem(countItem, index + 1);
+  OwnedList slots = propertySlots(*workspace_, handle_);
+  const int used = slots.count();
+  if (index >= used) {
+    try {
+      while (slots.count() <= index) slots.append();
+    } catch (const WorkspaceException&) {
+      // The segment is full: the slots stay as they were.
+      long long list = 0;
+      workspace_->getItem(handle_ + a::PropertyList, list);
+      if (list > 0) workspace_->setItem(list + element_list::Count, used);
+      throw;
+    }
+  }
+  storeAt<std::int64_t>(slots.record(index), handle);
+}
+
+int SharedAction::getPropertyCount() const {
+  requireValid("getPropertyCount");
+  return propertySlots(*workspace_, handle_).count();
 }
 
 long long SharedAction::getActionPropertyAt(int index) const {
   requireValid("getActionPropertyAt");
-  int count = 0;
-  workspace_->getItem(handle_ + a::PropertyCount, count);
-  if (index < 0 || index >= count || index >= a::kPropertyCapacity) return -1;
-  long long handle = 0;
-  workspace_->getItem(handle_ + a::propertySlot(index), handle);
+  const OwnedList slots = propertySlots(*workspace_, handle_);
+  if (index < 0 || index >= slots.count()) return -1;
+  const long long handle = loadAt<std::int64_t>(slots.record(index));
   return handle > 0 ? handle : -1;
 }
 
 long long SharedAction::getActionProperty(const std::wstring& name) const {
   requireValid("getActionProperty");
-  int count = 0;
-  workspace_->getItem(handle_ + a::PropertyCount, count);
-  for (int k = 0; k < count && k < a::kPropertyCapacity; ++k) {
-    const long long property = getActionPropertyAt(k);
+  const OwnedList slots = propertySlots(*workspace_, handle_);
+  const int count = slots.count();
+  if (count == 0) return -1;
+  // The records lie one after another in the list element.
+  const char* first = slots.record(0);
+  for (int k = 0; k < count; ++k) {
+    const long long property = loadAt<std::int64_t>(first + 8 * static_cast<std::size_t>(k));
     if (property < 1 || !workspace_->isElement(property)) continue;
     std::wstring shortName;
     try {

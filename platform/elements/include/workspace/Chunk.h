@@ -1,6 +1,6 @@
-// A text of fixed size kept in the workspace (an action's comment). The text
-// follows the items as 16-bit units with a terminator; item Size holds how
-// many characters it has room for. Items: chunk::Item.
+// A text of a stated size kept in the workspace (an action's comment). The
+// text follows the items as 16-bit units with a terminator; item Size holds
+// the size it was last built for. Items: chunk::Item.
 #pragma once
 
 #include <string>
@@ -12,11 +12,16 @@ namespace workspace {
 
 class Chunk : public ElementClass<Chunk, element_class::kChunk> {
  public:
-  // Opens the chunk of that name (memory area 0xB00000), creating it with
-  // room for `size` characters (below 0 counts as 0), and stores the text: a
-  // text longer than `size` keeps its first `size` characters (a character
-  // above U+FFFF counts as two). An existing chunk takes the new size when
-  // its room holds it, else WorkspaceException (elements never grow).
+  // Builds the chunk of that name (memory area 0xB00000) for `size`
+  // characters (below 0 counts as 0): opens it, creating it when absent, and
+  // stores the text anew (the whole room cleared first): a text longer than
+  // `size` keeps its first `size` characters (a character above U+FFFF
+  // counts as two; a zero character ends it). Size := size. A size beyond
+  // the chunk's room first remakes it (Workspace::replaceElement) with room
+  // for the larger of `size` and twice its old room; the name then leads to
+  // the new copy, whose handle the proxy holds, and the old handle refuses
+  // every access. WorkspaceException when the segment has no room for it
+  // (the chunk is then as it was), or when the name does not fit.
   Chunk(const std::wstring& name, const std::wstring& text, int size);
   explicit Chunk(long long handle) : ElementClass(handle) {}
 

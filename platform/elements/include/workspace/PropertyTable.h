@@ -4,10 +4,18 @@
 //
 // The column names (property_table::kNameRoom bytes each), the row
 // parameters' handles and the cells (property_table::kCellRoom bytes each)
-// lie after the items, sized when the element is created; ROWS and COLUMNS
-// give the shape. Opening an existing table with another shape gives it that
-// shape and clears it when the element holds it, else WorkspaceException
-// (elements never grow); the same shape keeps its contents.
+// lie after the items; ROWS and COLUMNS give the shape.
+//
+// Building. PropertyTable(name, rows, columns) is the step that builds the
+// table in a load, and every call resets it: the shape is written, every
+// column name, row parameter and cell is cleared, and PARENT_CATEGORY and
+// ACTIVATE_SWITCH (which an option writes only for some of its texts) are
+// 0 again; silently, no listener is told. When the shape does not fit the
+// element's room, the table is first remade (Workspace::replaceElement) with
+// the larger of the room the shape needs and twice its old room; the name
+// then leads to the new copy, whose handle the proxy holds, and the old
+// handle refuses every access. A shape that fits keeps the handle and
+// listeners.
 #pragma once
 
 #include <string>
@@ -26,9 +34,11 @@ constexpr int kMaxExtent = 4096;         // rows, and columns
 
 class PropertyTable : public ElementClass<PropertyTable, element_class::kPropertyTable> {
  public:
-  // Opens the table of that name (memory area 0xC50000), creating it for
-  // rows by columns when absent; see above. WorkspaceException also for a
-  // negative extent or one above kMaxExtent.
+  // Builds the table of that name (memory area 0xC50000) for rows by
+  // columns, creating it when absent; see Building. WorkspaceException for a
+  // negative extent or one above kMaxExtent, when the name does not fit, or
+  // when the segment has no room for the larger copy (the table is then as
+  // it was).
   PropertyTable(const std::wstring& name, int rows, int columns);
   explicit PropertyTable(long long handle) : ElementClass(handle) {}
 

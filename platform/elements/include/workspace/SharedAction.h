@@ -1,14 +1,31 @@
 // An action of a sequence or of an action group. Items: shared_action::Item.
 //
-// Exit ports. An action is made for a number of exit ports (its exit count,
-// item ExitCount); the ports live in a table after the items, sized when the
-// element is created. Opening an existing action by name with another exit
-// count gives the table that count and clears every port when the element's
-// table can hold it; otherwise WorkspaceException (elements never grow). The
-// same count keeps the ports as they are.
+// Building. SharedAction(name, exits) with exits >= 0 is the step that
+// builds the action in a load, and every call resets it: it opens the action
+// of that name (creating it when absent) and brings back what a fresh action
+// holds for everything a load fills one by one or writes only under a
+// condition:
+//   - the exit-port table: every port cleared; ExitCount := exits;
+//   - the property slots: none in use;
+//   - items InGroup, IsBottomAction, GroupPrefix, GroupInstanceName,
+//     GroupHandle (written for group actions only), UnusedActionFlag
+//     (sequence actions only), CommentChunk, ParallelActionFlag,
+//     LoopActionFlag, HasMaxLoop and MaxLoop: 0 or empty.
+// The reset writes the memory itself: no listener is told. When the port
+// table has no room for `exits` ports, the action is first remade
+// (Workspace::replaceElement) with room for the larger of `exits` and twice
+// its old room, so that files alternating between two counts do not remake
+// it each time: the name then leads to the new copy, whose handle the proxy
+// holds, and the old handle refuses every access. An action that fits keeps
+// its handle and listeners. ExitCount is written only once the room is
+// there; nothing is ever written past it. WorkspaceException when the
+// segment has no room for the larger copy (the action is then as it was).
+// SharedAction(name, -1) and SharedAction(handle) only open: nothing is reset.
 //
-// Action properties: up to shared_action::kPropertyCapacity element handles
-// in slots 0, 1, ...; PropertyCount says how many slots are in use.
+// Action properties: element handles in slots 0 .. getPropertyCount() - 1.
+// The slots live in a list element of the action's own (its handle in item
+// PropertyList) that grows as slots are set, so that the action never moves
+// for them and has no limit of its own.
 //
 // Invalid proxies: SharedAction(handle) with a handle below 1, and
 // SharedAction(name, -1) for a name the workspace does not hold, give a proxy
@@ -40,11 +57,10 @@ class SharedAction : public ElementClass<SharedAction, element_class::kSharedAct
     int mode = 0;             // the mode given with the successor
   };
 
-  // exits >= 0: opens the action of that name (memory area 0xA00000),
-  // creating it for `exits` ports when absent; see Exit ports. exits < 0:
-  // opens it only; an invalid proxy when there is none. WorkspaceException
-  // when the name does not fit (265 characters) or belongs to an element of
-  // another class.
+  // exits >= 0: builds the action of that name (memory area 0xA00000) for
+  // `exits` ports; see Building. exits < 0: opens it only; an invalid proxy
+  // when there is none. WorkspaceException when the name does not fit (265
+  // characters) or belongs to an element of another class.
   SharedAction(const std::wstring& name, int exits);
   // Opens the element at that handle: an action, or an action group (a link
   // to a group whose start is again a group holds the group's handle; its
@@ -53,10 +69,16 @@ class SharedAction : public ElementClass<SharedAction, element_class::kSharedAct
   explicit SharedAction(long long handle);
 
   // Stores the handle of a property element in slot `index` (a slot already
-  // set is replaced). WorkspaceException when index is outside 0 to
-  // kPropertyCapacity - 1. Writes the slots itself: no listener is told.
+  // set is replaced); a slot beyond the count brings the count to index + 1,
+  // the slots skipped reading as not in use. WorkspaceException for a
+  // negative index, or when the segment has no room for the grown list (the
+  // slots are then as they were). Writes the slots itself: no listener is
+  // told.
   void addActionProperty(int index, long long handle);
-  // The property in slot `index`; -1 when the slot is not in use.
+  // Slots in use.
+  int getPropertyCount() const;
+  // The property in slot `index`; -1 when the slot is not in use or was
+  // never set.
   long long getActionPropertyAt(int index) const;
   // The first property (by slot) whose item 544, the option's Name, is
   // exactly `name`; -1 when none is.

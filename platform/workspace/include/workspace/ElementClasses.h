@@ -65,7 +65,7 @@ constexpr long long kLists = 0xE00000;
   X(NumericValue, numeric_value, Item, 10, 31, memory_area::kNumericValues, 1560, false)       \
   X(Checkbox, checkbox, Item, 11, 32, memory_area::kCheckboxes, 1064, false)                   \
   X(ComboboxElement, combobox, Item, 12, 33, memory_area::kComboboxes, 1568, false)            \
-  X(ChannelSelector, channel_selector, Item, 13, 34, memory_area::kChannelSelectors, 1592, false) \
+  X(ChannelSelector, channel_selector, Item, 13, 34, memory_area::kChannelSelectors, 1080, false) \
   X(PropertyTable, property_table, Item, 14, 35, memory_area::kPropertyTables, 1080, true)     \
   X(DeviceStatusChannel, device_status_channel, Item, 15, 36, memory_area::kDeviceStatusChannels, 2576, false) \
   X(FormulaResult, formula_result, Item, 16, 37, memory_area::kFormulaResults, 1048, false) \

@@ -31,12 +31,6 @@ constexpr int kSameSetNameCapacity = 64;
 constexpr int kMapBindingCapacity = 8;
 constexpr unsigned int kMapBindingNameRoom = 256;
 }  // namespace parameter
-namespace shared_action {
-constexpr int kPropertyCapacity = 64;
-}  // namespace shared_action
-namespace channel_selector {
-constexpr int kParameterCapacity = 64;
-}  // namespace channel_selector
 namespace link_path {
 constexpr int kPointCapacity = 21;
 }  // namespace link_path
@@ -179,7 +173,9 @@ constexpr unsigned int kEcuFileRoom = 512;
   ITEM(ValueCount, 1240, LongLong, 0) /* X count times (Y count, at least 1) */
 
 // An action of a sequence or action group. Its exit ports follow the items
-// (the class's variable tail, sized by the exit count it was created with).
+// (the class's variable tail, sized by the exit count it was built for; a
+// larger count remakes the action). Its property slots are a list of its own
+// (ElementList, records of one handle each) whose handle PropertyList holds.
 #define TAVIK_ITEMS_SharedAction(ITEM, INTERNAL, RANGE)                                          \
   ITEM(Name, 552, WideText, 504) /* the action's Name, without its owner's prefix */            \
   ITEM(ActionModule, 1056, WideText, 1008)                                                      \
@@ -205,9 +201,8 @@ constexpr unsigned int kEcuFileRoom = 512;
   ITEM(TestplanHandle, 3936, LongLong, 0)                                                       \
   ITEM(Color, 3984, NumberAsText, 0)                                                            \
   ITEM(FirstPropertyIndex, 3992, Int, 0)                                                        \
-  /* The action properties (addActionProperty): slots in use, element handles. */             \
-  INTERNAL(PropertyCount, 4000, Int, 0)                                                         \
-  RANGE(propertySlot, Property_, 4008, 8, shared_action::kPropertyCapacity, LongLong, 0)        \
+  /* The action properties (addActionProperty): the list of their slots; 0 until the first. */ \
+  INTERNAL(PropertyList, 4000, LongLong, 0)                                                     \
   ITEM(ExitCount, 8008, Int, 0) /* exit ports the action was made for */
 
 // An action group. After its items come its frame and comment lists, its
@@ -232,8 +227,9 @@ constexpr unsigned int kEcuFileRoom = 512;
   INTERNAL(CommentCount, 2236, Int, 0)                                                          \
   INTERNAL(NextActionCount, 2240, Int, 0) /* exit ports in the table */
 
-// A text of fixed size (an action's comment); the text follows the items
-// (the class's variable tail) as 16-bit units with a terminator.
+// A text of a stated size (an action's comment); the text follows the items
+// (the class's variable tail) as 16-bit units with a terminator. A size
+// beyond the tail's room remakes the chunk.
 #define TAVIK_ITEMS_Chunk(ITEM, INTERNAL, RANGE)                                                 \
   ITEM(Size, 544, Int, 0) /* characters the chunk holds */
 
@@ -265,12 +261,12 @@ constexpr unsigned int kEcuFileRoom = 512;
   ITEM(IS_VISIBLE, 1048, Int, 0)                                                                \
   ITEM(PARENT_CATEGORY, 1056, Int, 0) /* 1 Set, 3 Option, 2 Limit */                            \
   ITEM(ACTIVATE_SWITCH, 1064, Int, 0)                                                           \
-  /* The selectable parameters (addParameter): count, handles. */                              \
-  INTERNAL(ParameterCount, 1072, Int, 0)                                                        \
-  RANGE(parameterSlot, Parameter_, 1080, 8, channel_selector::kParameterCapacity, LongLong, 0)
+  /* The selectable parameters (addParameter): the list of their handles; 0 until the first. */ \
+  INTERNAL(ParameterList, 1072, LongLong, 0)
 
 // A table of rows by columns; its column names, row parameters and cells
-// follow the items (the class's variable tail).
+// follow the items (the class's variable tail). A shape beyond the tail's
+// room remakes the table.
 #define TAVIK_ITEMS_PropertyTable(ITEM, INTERNAL, RANGE)                                         \
   ITEM(SHORT_NAME, 544, WideText, 504)                                                          \
   ITEM(IS_VISIBLE, 1048, Int, 0)                                                                \
