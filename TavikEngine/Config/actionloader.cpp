@@ -608,6 +608,9 @@ long long ActionLoader::createSelectedValueProperty(const std::wstring& base,
       return createFormulaResultProperty(base, name);
     case ValueKind::Dashes: {
       workspace::StringValue element(base + name);
+      // No visibility is written here: a text option of an earlier load
+      // under this name must not leave its own behind.
+      workspace->setItem(element.getHandle() + prop::IS_VISIBLE, 0);
       element.set(workspace::string_value::VALUE, value);
       element.set(prop::SHORT_NAME, name);
       return handleOf(element);

@@ -25,6 +25,18 @@
 // 3616; createGroupAction also always makes <full name>_comment (1024
 // characters), whose handle item 3616 holds unless a _lua_chunk replaces it.
 //
+// Loading over a workspace that holds an earlier load: the element classes'
+// building steps that this loader calls (SharedAction(full name, exits),
+// Chunk, ChannelSelector by name, PropertyTable) reset their element on every
+// call, so the items above that are written only under a condition (3616,
+// 3712, 3784, 3896, 3912, 3608 of a group action), the property slots, the
+// exit ports, the chunk texts, a selector's parameters and 1064, and a
+// table's cells, 1056 and 1064 hold what a load into an empty workspace gives;
+// a "---" step duration's StringValue gets item 1048 := 0 likewise. An
+// action, chunk or table whose new shape does not fit its element is remade
+// under its name: the returned proxies and every handle written afterwards
+// lead to the new copy.
+//
 // MaxLoop: when the action has a property named "MaxLoop" (a NumericValue),
 // its value truncated toward zero goes to item 3912 and item 3896 := 1. A
 // value that is not a number (NaN, also an empty text) writes neither; a value
