@@ -98,7 +98,7 @@ WStrings actionState(const std::wstring& name) {
         for (int c = 1; c < t.getColumns(); ++c) line += L"=" + t.getItem(r, c);
       }
     } else if (property > 0) {
-      line += L"|" + itemsText(property, "1056");
+      line += L"|" + itemsText(property, "1048 1056");
     }
     state.push_back(line);
   }
@@ -176,7 +176,13 @@ TEST_F(ActionReloadTest, AnActionLoadedOverAnEarlierFileHoldsWhatAFreshLoadGives
                                        "<ParentCategory>Other</ParentCategory>") +
                                 option("CheckBox", "Next", values({"False"})) + "</Options></Action>"),
        {L"A||0|0|0|0|0|0|0|0|0", L"no comment",
-        L"PropertyTable|Tab|1|0 [Tab] [Limit] Speed=9 Torque=9", L"Checkbox|Next|0"}},
+        L"PropertyTable|Tab|1|0 [Tab] [Limit] Speed=9 Torque=9", L"Checkbox|Next|1|0"}},
+      {"a shown text option becomes a step duration \"---\", which shows nothing",
+       configuration(names, "<Action><Name>A</Name><Options>" + option("Value", "S", values({"x"})) +
+                                "</Options></Action>"),
+       configuration(names, "<Action><Name>A</Name><Options>" +
+                                option("StepDuration", "S", values({"---"})) + "</Options></Action>"),
+       {L"A||0|0|0|0|0|0|0|0|0", L"no comment", L"StringValue|S|0|---"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -197,8 +203,8 @@ TEST_F(ActionReloadTest, AHundredPropertySlotsAndAHundredSelectorParametersLoad)
                                "</Options></Action>"),
       configuration(names, "<Action><Name>A</Name><Options>" + options + "</Options></Action>"), L"A");
   ASSERT_EQ(2u + 101u, state.size());
-  EXPECT_EQ(L"Checkbox|C0|0", state[2]);
-  EXPECT_EQ(L"Checkbox|C99|1", state[101]);
+  EXPECT_EQ(L"Checkbox|C0|1|0", state[2]);
+  EXPECT_EQ(L"Checkbox|C99|1|1", state[101]);
   std::wstring selector = L"ChannelSelector|Sel|0|0";
   for (const std::string& name : names) selector += L" " + std::wstring(name.begin(), name.end());
   EXPECT_EQ(selector, state[102]);
