@@ -209,6 +209,25 @@ TEST_F(TestplanTest, AColumnThatOutgrowsItsTableIsRemadeEmptyAndItsListenersStay
   EXPECT_EQ(624u + 9792, workspace->getElementSize(ws::TestplanColumn(L"C", 0, 1).getHandle()));
 }
 
+TEST_F(TestplanTest, APlanOrColumnThatFindsNoRoomInTheSegmentToGrowStaysAsItWas) {
+  const std::string full = "the workspace \"" + workspace_.name() + "\" is full: no room to grow the ";
+  ws::Testplan plan(L"P", 2);
+  ws::TestplanColumn column(L"C", 0, 2);
+  plan.addColumn(column);
+  column.setRowValue(1, 4.5);
+  // 100,000,000 rows of 8 bytes: within an element's limit, beyond the segment.
+  EXPECT_EQ(full + "TestplanColumn element \"C\" to 800000624 bytes",
+            workspaceError([] { ws::TestplanColumn(L"C", 0, 100000000); }));
+  EXPECT_EQ(full + "Testplan element \"P\" to 800000552 bytes",
+            workspaceError([] { ws::Testplan(L"P", 100000000); }));
+  EXPECT_EQ((std::vector<double>{double(column.getHandle()), 2, 4.5, double(plan.getHandle()), 1, 2}),
+            (std::vector<double>{double(ws::TestplanColumn(L"C", 0, 2).getHandle()),
+                                 double(column.getRowCount()),
+                                 column.get<double>(column.getPropertyForRow(1)),
+                                 double(ws::Testplan(L"P", 0).getHandle()), double(plan.getColumnCount()),
+                                 double(plan.getColumnRoom())}));
+}
+
 TEST_F(TestplanTest, ClearingRowsEmptiesTheirValuesSilentlyAndKeepsTheirListeners) {
   const auto workspace = ws::Workspace::getInstance();
   const long long listener = ws::IPCListener(L"Display").getHandle();
