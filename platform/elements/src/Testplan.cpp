@@ -37,14 +37,13 @@ long long openPlan(const std::wstring& name, int columnCount) {
   }
   const unsigned long long wanted = static_cast<unsigned long long>(columnCount);
   long long handle = workspace->openOrCreateElement(element_class::kTestplan, name, 8 * wanted);
-  unsigned long long table = (workspace->getElementSize(handle) - t::kColumnTable) / 8;
+  const unsigned long long table = (workspace->getElementSize(handle) - t::kColumnTable) / 8;
   if (wanted > table) {
     // Twice the old table, so that files with more and fewer parameters in
     // turn do not remake the plan on every load. Its old columns are not
     // kept: the plan starts empty either way.
     const unsigned long long room = std::max(wanted, std::min(2 * table, kMaxEntries));
     handle = workspace->replaceElement(handle, 8 * room, 0);
-    table = room;
   } else {
     std::memset(workspace->getBaseAddress() + handle + t::kColumnTable, 0, 8 * table);
   }
