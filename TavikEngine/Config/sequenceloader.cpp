@@ -188,8 +188,13 @@ long long SequenceLoader::testplanForSequence(const std::wstring& sequenceName) 
       {L"Main_Sequence", L"Main_Testplan"},
       {L"Stop_Sequence", L"Stop_Testplan"},
       {L"End_Sequence", L"End_Testplan"}};
-  for (const auto& bound : kBound)
-    if (sequenceName == bound.first) return workspace::Testplan(bound.second, 0).getHandle();
+  for (const auto& bound : kBound) {
+    if (sequenceName != bound.first) continue;
+    // A plan an earlier file left behind is not this configuration's.
+    if (testplanLoader != nullptr && testplanLoader->getBuiltTestplans().count(bound.second) == 0)
+      return -1;
+    return workspace::Testplan(bound.second, 0).getHandle();
+  }
   return -1;
 }
 

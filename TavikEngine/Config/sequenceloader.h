@@ -54,6 +54,7 @@
 
 #include "TavikEngine/Config/FormuaLoader.h"
 #include "TavikEngine/Config/actionloader.h"
+#include "TavikEngine/Config/testplanloader.h"
 
 namespace tavik {
 namespace workspace {
@@ -73,6 +74,11 @@ class SequenceLoader : public ActionLoaderBase {
   // The formula loader whose list receives the formula uses of action
   // options at the end of a successful load (not owned).
   void setFormuaLoader(FormuaLoader* loader);
+  // The test-plan loader of the same load (not owned): a sequence is bound
+  // only to a plan that this loader built in its last load, never to a plan
+  // an earlier file left in the workspace. Without one, any plan of the
+  // name is bound.
+  void setTestplanLoader(const TestplanLoader* loader) { testplanLoader = loader; }
 
   // Loads every sequence. `reload` is not consulted. Logs INFO "Loading
   // Sequences" and "Loading Sequences ready", times itself as "Loading
@@ -82,7 +88,8 @@ class SequenceLoader : public ActionLoaderBase {
 
   // One Sequence node: the element, its start marker, its body.
   void loadSequence(const pugi::xml_node& sequence, const pugi::xml_node& measurementDefinition);
-  // Handle of the test plan bound to the sequence element name, or -1.
+  // Handle of the test plan bound to the sequence element name, or -1 (also
+  // for a plan the test-plan loader did not build in this load).
   long long testplanForSequence(const std::wstring& sequenceName);
   // Start action, actions, frames and comments of a sequence, inside the
   // handler for configuration errors described above.
@@ -159,6 +166,7 @@ class SequenceLoader : public ActionLoaderBase {
   std::unordered_map<std::wstring, long long> actionHandles;
   std::map<std::wstring, std::map<std::wstring, bool>> loadedGroups;
   FormuaLoader* formuaLoader = nullptr;
+  const TestplanLoader* testplanLoader = nullptr;
   std::vector<FormulaEntry> formulaUses;
   unsigned short linkCounter = 0;
 

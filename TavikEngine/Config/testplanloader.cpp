@@ -67,6 +67,7 @@ TestplanLoader::TestplanLoader()
 TestplanLoader::~TestplanLoader() = default;
 
 void TestplanLoader::load(const pugi::xml_node& measurementDefinition, bool reload) {
+  builtTestplans_.clear();
   DurationLogger timer(L"Loading Test Plans");
   initializeDemandValues0_ =
       IniReader::get_instance(true)->get_int_item("initialize_demand_values_0", 0);
@@ -97,6 +98,7 @@ void TestplanLoader::loadTestplan(const pugi::xml_node& testPlan) {
   const int columns = newMain ? count + 1 : count + 2;
   const boost::shared_ptr<workspace::Testplan> plan =
       create_shared<workspace::Testplan>(name, columns);
+  builtTestplans_.insert(name);
   plan->increaseReferenceCounter();
 
   const pugi::xml_node parameters = testPlan.child("Parameters");
@@ -159,6 +161,11 @@ void TestplanLoader::addParameterToTestplan(boost::shared_ptr<workspace::Testpla
   describeColumn(*column, parameterHandle, property);
   plan->addColumn(*column);
   loadColumnValues(*column, values, std::numeric_limits<double>::quiet_NaN());
+  // No row the values leave unwritten may show an earlier file's demand
+  // value, however the rows come to outnumber the values. (Not so for the
+  // result column: addResultColumn writes all its rows, and one "Result"
+  // parameter must not undo what another wrote.)
+  column->clearRowsFrom(rows);
 }
 
 void TestplanLoader::loadResultValues(boost::shared_ptr<workspace::Testplan> plan,

@@ -25,20 +25,34 @@
 //    "Message".
 // Column Parameter items hold parameter handles, Property items item numbers
 // of a parameter property. A column that the plan holds already is not added
-// twice, so loading a file again rewrites the cells of the same columns.
-// Values beyond a column's rows are dropped with one WARNING per column.
+// twice. Values beyond a column's rows are dropped with one WARNING per column.
+//
+// Loading over a running workspace: every plan a file defines is built anew
+// (Testplan: its columns are added again in the file's order), and its
+// columns hold what a load into an empty workspace gives them. A plan or
+// column that needs more room than it has is remade under its name; the plan
+// refers to the current copy of each column. A plan or column of the same
+// shape keeps its handle, its cells and their listeners, and a cell written
+// with the value it holds tells nobody. Plans of an earlier file that this
+// file does not define stay as they were; getBuiltTestplans() tells them
+// apart.
 //
 // Errors (plans and columns made before the error stay in the workspace):
 //  - an abort request (GlobalConfig AbortRequest > 0) while the columns are
 //    added: tavik::LoadAbortedException; later plans are not loaded;
-//  - a parameter or column the workspace refuses (a name that does not fit):
-//    WARNING "Erro adding Parameter <Name> to testplan: <reason>", then
+//  - a parameter or parameter column the workspace refuses (a name that does
+//    not fit, no room in the segment to grow the column): WARNING "Erro
+//    adding Parameter <Name> to testplan: <reason>", then
 //    tavik::ConfigException "Error creating testplan columns";
-//  - WorkspaceException, unchanged, for a column beyond the plan's room, a
-//    plan or column that would have to grow, or a cell the workspace refuses.
+//  - WorkspaceException, unchanged, for a column beyond the plan's room (a
+//    Main plan of format 1.3 without a "Result" parameter), a plan, result
+//    or status column that finds no room in the segment to grow, or a cell
+//    the workspace refuses.
+// A plan or column that finds no room to grow stays as it was.
 #pragma once
 
 #include <string>
+#include <unordered_set>
 
 #include <boost/shared_ptr.hpp>
 #include <pugixml.hpp>
@@ -77,10 +91,18 @@ class TestplanLoader : public LoaderBase {
                         double defaultValue);
   void addStatusColumn(boost::shared_ptr<workspace::Testplan> plan);
 
+  // Element names of the plans the current load built ("<Category>_Testplan"
+  // of every TestPlan with Parameter elements that the load reached), so
+  // that the sequences bind only plans of this file. Emptied first thing by
+  // every load, so a load that ends early never shows an earlier load's
+  // plans.
+  const std::unordered_set<std::wstring>& getBuiltTestplans() const { return builtTestplans_; }
+
  private:
   bool reload_;
   boost::shared_ptr<workspace::GlobalConfig> globalConfig_;
   int initializeDemandValues0_;
+  std::unordered_set<std::wstring> builtTestplans_;
 };
 
 }  // namespace tavik

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include <boost/lexical_cast.hpp>
@@ -12,6 +13,7 @@
 #include "ScopedIni.h"
 #include "ScopedWorkspace.h"
 #include "TavikEngine/Config/LoadAborted.h"
+#include "TavikEngine/Config/sequenceloader.h"
 #include "TavikEngine/Config/testplanloader.h"
 #include "TavikEngine/LogLevels.h"
 #include "workspace/ElementItems.h"
@@ -203,6 +205,27 @@ TEST_F(TestplanLoaderTest, AnAbortRequestEndsTheLoadBeforeTheNextColumn) {
   EXPECT_EQ((Strings{"room 4", "Main_Testplan_Result_Column Result 968 t2: 0"}),
             columns(L"Main_Testplan"));
   EXPECT_EQ(-1, ws::Testplan(L"Initialize_Testplan", 0).getHandle());
+}
+
+TEST_F(TestplanLoaderTest, TheBuiltPlansAreThoseOfTheLastLoadAlsoWhenItEndedEarly) {
+  using Names = std::unordered_set<std::wstring>;
+  load(plan("Main", parameter("A", "Value", {"1"})) + plan("Initialize", parameter("B", "Value", {"2"})) +
+       plan("Empty", ""));
+  EXPECT_EQ((Names{L"Main_Testplan", L"Initialize_Testplan"}), loader_.getBuiltTestplans());
+  ws::GlobalConfig().set(gc::AbortRequest, 1);
+  EXPECT_THROW(load(plan("Initialize", parameter("B", "Value", {"2"})) +
+                    plan("Main", parameter("A", "Value", {"1"}))),
+               tavik::LoadAbortedException);
+  EXPECT_EQ(Names{L"Initialize_Testplan"}, loader_.getBuiltTestplans());
+  // A sequence loader that consults it binds no plan the last load left
+  // unbuilt, although one of that name is in the workspace.
+  tavik::SequenceLoader sequences;
+  sequences.setTestplanLoader(&loader_);
+  EXPECT_EQ((std::vector<long long>{-1, ws::Testplan(L"Initialize_Testplan", 0).getHandle(), -1}),
+            (std::vector<long long>{sequences.testplanForSequence(L"Main_Sequence"),
+                                    sequences.testplanForSequence(L"Initialize_Sequence"),
+                                    sequences.testplanForSequence(L"Empty_Sequence")}));
+  EXPECT_GT(ws::Testplan(L"Main_Testplan", 0).getHandle(), 0);
 }
 
 // The example configuration's second load pins that the columns come back the same.

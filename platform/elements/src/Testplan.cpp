@@ -1,8 +1,11 @@
 #include "workspace/Testplan.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 
+#include "workspace/Unaligned.h"
 #include "workspace/Utf16.h"
 
 namespace tavik {
@@ -14,6 +17,10 @@ namespace t = testplan;
 namespace c = testplan_column;
 
 std::string narrowName(const std::wstring& name) { return narrowUnits(toUtf16Units(name)); }
+
+// Entries a plan's table can hold at most: no element is larger than 4 GiB.
+constexpr unsigned long long kMaxEntries =
+    (std::numeric_limits<std::uint32_t>::max() - t::kColumnTable) / 8;
 
 long long openPlan(const std::wstring& name, int columnCount) {
   if (columnCount < 0) {
@@ -28,19 +35,18 @@ long long openPlan(const std::wstring& name, int columnCount) {
     workspace->checkElement(element_class::kTestplan, found);
     return found;
   }
-  const long long handle = workspace->openOrCreateElement(
-      element_class::kTestplan, name, 8ull * static_cast<unsigned long long>(columnCount));
-  int room = 0;
-  workspace->getItem(handle + t::ColumnRoom, room);
-  if (room == columnCount) return handle;
-
+  const unsigned long long wanted = static_cast<unsigned long long>(columnCount);
+  long long handle = workspace->openOrCreateElement(element_class::kTestplan, name, 8 * wanted);
   const unsigned long long table = (workspace->getElementSize(handle) - t::kColumnTable) / 8;
-  if (static_cast<unsigned long long>(columnCount) > table) {
-    throw WorkspaceException("the test plan \"" + narrowName(name) + "\" has room for " +
-                             std::to_string(table) + " columns and cannot take " +
-                             std::to_string(columnCount));
+  if (wanted > table) {
+    // Twice the old table, so that files with more and fewer parameters in
+    // turn do not remake the plan on every load. Its old columns are not
+    // kept: the plan starts empty either way.
+    const unsigned long long room = std::max(wanted, std::min(2 * table, kMaxEntries));
+    handle = workspace->replaceElement(handle, 8 * room, 0);
+  } else {
+    std::memset(workspace->getBaseAddress() + handle + t::kColumnTable, 0, 8 * table);
   }
-  std::memset(workspace->getBaseAddress() + handle + t::kColumnTable, 0, 8 * table);
   workspace->setItem(handle + t::ColumnRoom, columnCount);
   workspace->setItem(handle + t::ColumnCount, 0);
   return handle;
@@ -53,8 +59,16 @@ Testplan::Testplan(const std::wstring& name, int columnCount)
 
 Testplan::Testplan(long long handle) : ElementClass(handle) {}
 
+void Testplan::requireCurrent(const char* operation) const {
+  requireValid(operation);
+  // A plan remade since keeps its old class id negated: one load tells.
+  if (loadAt<std::int32_t>(workspace_->getBaseAddress() + handle_ + element_header::kClassId) !=
+      kClassId)
+    workspace_->checkElement(kClassId, handle_);
+}
+
 int Testplan::getColumnRoom() const {
-  requireValid("getColumnRoom");
+  requireCurrent("getColumnRoom");
   int room = 0;
   workspace_->getItem(handle_ + t::ColumnRoom, room);
   // The room is memory another process may have written: never beyond the
@@ -91,14 +105,16 @@ long long loadHandle(const Workspace& workspace, long long offset) {
 }  // namespace
 
 void Testplan::addColumn(const TestplanColumn& column) {
-  requireValid("addColumn");
+  requireCurrent("addColumn");
   const long long columnHandle = column.getHandle();
   if (columnHandle <= 0)
     throw WorkspaceException("addColumn: an invalid column for the test plan " + getName());
   const int count = getColumnCount();
   // The column records the plan that added it last and where: a look-up, not
   // a search, tells whether this plan holds it already. Only a column another
-  // plan added since is looked for in this plan's table.
+  // live plan added since is looked for in this plan's table; one that an
+  // old copy of a remade plan added cannot stand in this plan's list (a
+  // remade plan starts empty, and adding a column records the new copy).
   long long holder = 0;
   int index = 0;
   workspace_->getItem(columnHandle + c::HoldingTestplan, holder);
@@ -107,9 +123,10 @@ void Testplan::addColumn(const TestplanColumn& column) {
     if (index >= 0 && index < count &&
         loadHandle(*workspace_, entryOffset(index, "addColumn")) == columnHandle)
       return;
-  } else if (holder > 0) {
+  } else if (holder > 0 && !workspace_->isReplaced(holder)) {
+    const long long table = handle_ + t::kColumnTable;
     for (int i = 0; i < count; ++i)
-      if (loadHandle(*workspace_, entryOffset(i, "addColumn")) == columnHandle) return;
+      if (loadHandle(*workspace_, table + 8ll * i) == columnHandle) return;
   }
   const int room = getColumnRoom();
   if (count >= room) {

@@ -1,5 +1,6 @@
 #include "workspace/TestplanColumn.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdint>
 #include <cstring>
@@ -23,15 +24,16 @@ T loadItem(const Workspace& workspace, long long handle, unsigned int item) {
   return value;
 }
 
+// No element holds more than 4 GiB: the cells must fit beside the items.
+constexpr unsigned long long kMaxCellBytes =
+    std::numeric_limits<std::uint32_t>::max() - c::kCellTable;
+
 long long openColumn(const std::wstring& name, int type, unsigned long long rows) {
   const unsigned int cell = rowCellBytes(type);
   if (cell == 0) {
     throw WorkspaceException("the test plan column \"" + narrowName(name) +
                              "\" cannot hold cells of item type " + std::to_string(type));
   }
-  // No element holds more than 4 GiB: the cells must fit beside the items.
-  constexpr unsigned long long kMaxCellBytes =
-      std::numeric_limits<std::uint32_t>::max() - c::kCellTable;
   if (rows > kMaxCellBytes / cell) {
     throw WorkspaceException("the test plan column \"" + narrowName(name) + "\" of " +
                              std::to_string(rows) + " rows of " + std::to_string(cell) +
@@ -39,8 +41,7 @@ long long openColumn(const std::wstring& name, int type, unsigned long long rows
   }
   const unsigned long long bytes = rows * cell;
   const boost::shared_ptr<Workspace> workspace = Workspace::getInstance();
-  const long long handle =
-      workspace->openOrCreateElement(element_class::kTestplanColumn, name, bytes);
+  long long handle = workspace->openOrCreateElement(element_class::kTestplanColumn, name, bytes);
   if (loadItem<std::int32_t>(*workspace, handle, c::CellType) == type &&
       loadItem<std::int32_t>(*workspace, handle, c::CellSize) == static_cast<std::int32_t>(cell) &&
       loadItem<std::int64_t>(*workspace, handle, c::RowCount) == static_cast<std::int64_t>(rows))
@@ -48,14 +49,16 @@ long long openColumn(const std::wstring& name, int type, unsigned long long rows
 
   const unsigned long long room = workspace->getElementSize(handle) - c::kCellTable;
   if (bytes > room) {
-    throw WorkspaceException("the test plan column \"" + narrowName(name) + "\" holds " +
-                             std::to_string(room) + " bytes of cells and cannot take " +
-                             std::to_string(rows) + " rows of item type " + std::to_string(type) +
-                             " (" + std::to_string(bytes) + " bytes)");
+    // Twice the old table, so that files with more and fewer rows in turn do
+    // not remake the column on every load; the copy's cells start empty.
+    const unsigned long long grown =
+        std::max(bytes, std::min(2 * room, kMaxCellBytes / 8 * 8));
+    handle = workspace->replaceElement(handle, grown, 0);
+  } else {
+    // A new shape for the old table: nothing of the old cells (values,
+    // listener blocks) may show through the new ones.
+    std::memset(workspace->getBaseAddress() + handle + c::kCellTable, 0, room);
   }
-  // A new element, or a new shape for an old one: nothing of the old cells
-  // (values, listener blocks) may show through the new ones.
-  std::memset(workspace->getBaseAddress() + handle + c::kCellTable, 0, room);
   workspace->setItem(handle + c::CellType, type);
   workspace->setItem(handle + c::CellSize, static_cast<int>(cell));
   workspace->setItem(handle + c::RowCount, static_cast<long long>(rows));
@@ -69,14 +72,21 @@ TestplanColumn::TestplanColumn(const std::wstring& name, int type, unsigned long
 
 TestplanColumn::TestplanColumn(long long handle) : ElementClass(handle) {}
 
+void TestplanColumn::requireCurrent(const char* operation) const {
+  requireValid(operation);
+  // A column remade since keeps its old class id negated: one load tells.
+  if (loadItem<std::int32_t>(*workspace_, handle_, element_header::kClassId) != kClassId)
+    workspace_->checkElement(kClassId, handle_);
+}
+
 unsigned long long TestplanColumn::getRowCount() const {
-  requireValid("getRowCount");
+  requireCurrent("getRowCount");
   const std::int64_t rows = loadItem<std::int64_t>(*workspace_, handle_, c::RowCount);
   return rows < 0 ? 0 : static_cast<unsigned long long>(rows);
 }
 
 int TestplanColumn::getCellType() const {
-  requireValid("getCellType");
+  requireCurrent("getCellType");
   return loadItem<std::int32_t>(*workspace_, handle_, c::CellType);
 }
 
@@ -97,6 +107,29 @@ unsigned int TestplanColumn::getPropertyForRow(int row) const {
                              " has a broken cell size " + std::to_string(size));
   }
   return static_cast<unsigned int>(item);
+}
+
+void TestplanColumn::clearRowsFrom(unsigned long long row) {
+  const unsigned long long rows = getRowCount();
+  if (row >= rows) return;
+  const int type = getCellType();
+  const std::uint32_t size = loadItem<std::uint32_t>(*workspace_, handle_, c::CellSize);
+  // The shape is memory another process may have written: only a shape the
+  // class makes is trusted, and no cell beyond the element is touched.
+  if (rowCellBytes(type) == 0 || size != rowCellBytes(type) ||
+      rows > (workspace_->getElementSize(handle_) - c::kCellTable) / size) {
+    throw WorkspaceException("clearRowsFrom: test plan column " + getName() +
+                             " has a broken shape (item type " + std::to_string(type) +
+                             ", cell size " + std::to_string(size) + ", " +
+                             std::to_string(rows) + " rows)");
+  }
+  // The value only: the listener block after it stays as it is.
+  const unsigned int value =
+      valueSize(type, type == item_type::kWideText || type == item_type::kNarrowText
+                          ? kTextCellRoom
+                          : 0);
+  char* cell = workspace_->getBaseAddress() + handle_ + c::kCellTable + row * size;
+  for (unsigned long long r = row; r < rows; ++r, cell += size) std::memset(cell, 0, value);
 }
 
 bool TestplanColumn::holdsText() const {

@@ -1,16 +1,26 @@
 // A test plan of the bench: an ordered list of TestplanColumn elements, one
 // row of each making one step of the plan. Items: testplan::Item.
 //
-// Room. A plan is made with room for a number of columns: a table of column
-// handles after the fixed items (ColumnRoom entries, the first ColumnCount in
-// use). Opening a plan that exists already (by name, with a column count):
-//  - count 0, or the stored room: the plan is kept as it is;
-//  - another count that the table holds: the plan takes that room and holds
-//    no column any more (columns are added again by whoever fills it);
-//  - a count beyond the table: WorkspaceException. Elements never move or
-//    grow, so a plan keeps the room it was made with.
-// Testplan(name, 0) of a plan that does not exist creates nothing: it gives
-// an invalid proxy (handle -1), the way a plan is looked up by name.
+// Room. A plan holds a table of column handles after the fixed items; its
+// ColumnRoom item says how many columns the plan was last built for (the
+// first ColumnCount of them in use), never more than the table holds.
+//
+// Building and re-opening a plan by name:
+//  - Testplan(name, n) with n > 0 builds the plan for n columns: it is
+//    created when absent, and it always starts with no column (count 0) and
+//    room n, whatever it held before. A plan whose table is smaller than n is
+//    remade (Workspace::replaceElement) with a table of max(n, 2 x its old
+//    table), so that loading two files in turn does not remake it each time;
+//    the name then leads to the new copy and the old handle is refused as
+//    replaced. A plan whose table holds n keeps its handle and table.
+//  - Testplan(name, 0) looks the plan up and changes nothing; a plan that
+//    does not exist is not created: the proxy is invalid (handle -1).
+// WorkspaceException for a negative count, and when the segment has no room
+// to remake the plan (then the plan is as it was).
+//
+// A proxy of a plan that was remade since refuses every item read and write
+// and every operation below with the workspace's "was replaced" message (its
+// name still reads).
 #pragma once
 
 #include <string>
@@ -23,15 +33,16 @@ namespace workspace {
 
 class Testplan : public ElementClass<Testplan, element_class::kTestplan> {
  public:
-  // Opens the plan of that name (memory area 0x800000); see Room above.
-  // WorkspaceException also for a negative count.
+  // Builds (n > 0) or looks up (n == 0) the plan of that name in memory
+  // area 0x800000; see above.
   Testplan(const std::wstring& name, int columnCount);
   // Opens the plan at that handle; WorkspaceException when it is none.
   explicit Testplan(long long handle);
 
   // Appends the column. A column the plan holds already is left where it is
   // (adding the columns of a plan again changes nothing). WorkspaceException
-  // naming the plan and the column when the plan has no room left.
+  // naming the plan and the column when the plan holds its room already:
+  // nothing is ever written past the room.
   void addColumn(const TestplanColumn& column);
   // The column at that index (0 is the first added); WorkspaceException when
   // the plan holds no such column.
@@ -45,6 +56,8 @@ class Testplan : public ElementClass<Testplan, element_class::kTestplan> {
  private:
   // Offset of the column table's entry `index`, checked against the table.
   long long entryOffset(int index, const char* operation) const;
+  // WorkspaceException for an invalid proxy or a plan remade since.
+  void requireCurrent(const char* operation) const;
 };
 
 }  // namespace workspace

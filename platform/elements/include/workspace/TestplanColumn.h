@@ -12,16 +12,26 @@
 // bytes) for the listened codes. getPropertyForRow(row) gives the item number
 // of row's cell.
 //
-// Opening a column that exists already (by name, with a type and rows):
-//  - the stored type and rows: the column is kept as it is, with its cells and
-//    the listeners registered on them;
+// Building a column by name, with a type and rows:
+//  - a column that does not exist is created with exactly that room;
+//  - the stored type and rows: the column is kept as it is: its handle, its
+//    cells and the listeners registered on them;
 //  - another type or row count whose cells fit the element's table: the
 //    column takes the new shape and every cell becomes empty (0, or the empty
-//    text), its listeners gone with it;
-//  - cells that need more room than the table holds: WorkspaceException.
-//    Elements never move or grow, so a column keeps the room it was made with.
-// A reshape is not guarded against another process reading the column at the
-// same time (as for every item write).
+//    text), its listeners gone with it; nobody is told;
+//  - cells that need more room than the table holds: the column is remade
+//    (Workspace::replaceElement) with room for max(the cells' bytes, 2 x its
+//    old table), its fixed items kept and every cell empty. The name then
+//    leads to the new copy; the old handle, and the listeners registered on
+//    its cells, stay with the old copy, which refuses every access as
+//    replaced and which no write reaches any more.
+// So a column afterwards holds in every cell what a new column holds, except
+// where it kept its shape. A reshape is not guarded against another process
+// reading the column at the same time (as for every item write).
+//
+// A proxy of a column that was remade since refuses every item read and write
+// and every operation below with the workspace's "was replaced" message (its
+// name still reads).
 #pragma once
 
 #include <string>
@@ -34,9 +44,10 @@ namespace workspace {
 class TestplanColumn : public ElementClass<TestplanColumn, element_class::kTestplanColumn> {
  public:
   // Opens the column of that name (memory area 0x900000), creating it with
-  // `rows` cells of item type `type` when absent; see Opening above.
+  // `rows` cells of item type `type` when absent; see Building above.
   // WorkspaceException also for a type that is not an item type code of the
-  // workspace, or cells too large for any element.
+  // workspace, cells too large for any element, or a segment without room to
+  // remake the column (then the column is as it was).
   TestplanColumn(const std::wstring& name, int type, unsigned long long rows);
   // Opens the column at that handle; WorkspaceException when it is none.
   explicit TestplanColumn(long long handle);
@@ -47,6 +58,12 @@ class TestplanColumn : public ElementClass<TestplanColumn, element_class::kTestp
   unsigned long long getRowCount() const;
   // The cells' item type code.
   int getCellType() const;
+
+  // Empties the cells of the rows from `row` on (0, or the empty text), as a
+  // new column holds them, without telling their listeners and without a log
+  // line; the listeners stay registered. Nothing for a row at or beyond the
+  // row count.
+  void clearRowsFrom(unsigned long long row);
 
   // Notifying writes of row's cell (listeners of the cell are told). A
   // number written to a text cell is stored as its shortest decimal text
@@ -72,6 +89,8 @@ class TestplanColumn : public ElementClass<TestplanColumn, element_class::kTestp
   }
 
  private:
+  // WorkspaceException for an invalid proxy or a column remade since.
+  void requireCurrent(const char* operation) const;
   bool holdsText() const;
   static std::wstring numberText(double value);
   static std::wstring numberText(int value);
