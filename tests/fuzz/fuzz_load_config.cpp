@@ -1,19 +1,64 @@
-// libFuzzer target over loadConfig and checkReloadParameters. An input that
-// starts with "<" is taken as a configuration file as it is (the seed corpus
-// holds our own configurations); any other input is a stream of choices for
-// the structure-aware generator (ConfigGenerator.h). A broken promise (an
-// exception leaving an entry point, a false result without a line, a hook
-// file that breaks the generated layout) aborts, as a sanitizer report does.
+// libFuzzer target over loadConfig and checkReloadParameters, in two modes
+// that the first byte of the input chooses:
+//  - "<": the input is a configuration file as it is (the seed corpus holds
+//    our own configurations); any other even first byte: the input is a
+//    stream of choices for the structure-aware generator (ConfigGenerator.h).
+//    A broken promise (an exception leaving an entry point, a false result
+//    without a line, a hook file that breaks the generated layout) aborts,
+//    as a sanitizer report does.
+//  - an odd first byte: the rest is a stream of choices for two generated
+//    configurations A and B (B another generated one, or A edited by
+//    ConfigMutator.h); A then B in one workspace must give what a fresh load
+//    of B gives (ReloadComparison.h), else the target aborts with both
+//    configurations and the first differences. Skipped when the load of A
+//    fills the workspace.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <pugixml.hpp>
 #include <string>
 
 #include "ConfigGenerator.h"
+#include "ConfigMutator.h"
 #include "LoadHarness.h"
+#include "ReloadComparison.h"
+
+namespace {
+
+void compareReload(const std::uint8_t* data, std::size_t size,
+                   const tavik_test::ScopedTempDir& dir) {
+  static tavik_fuzz::ReloadComparison* comparison =
+      new tavik_fuzz::ReloadComparison(dir.path() / "pairs", 32u << 20);  // one per process
+  tavik_fuzz::Choices choices(data, size);
+  const std::string a = tavik_fuzz::ConfigGenerator(choices).document();
+  std::string b, how;
+  if (choices.chance(30)) {
+    b = tavik_fuzz::ConfigGenerator(choices).document();
+    how = "another generated configuration";
+  } else {
+    pugi::xml_document document;
+    document.load_string(a.c_str());
+    tavik_fuzz::ConfigMutator mutator(choices);
+    for (unsigned k = 0, n = 1 + choices.below(3); k < n; ++k)
+      how += (k ? "; " : "") + mutator.mutate(document);
+    b = tavik_fuzz::configurationText(document);
+  }
+  const tavik_fuzz::ReloadVerdict verdict = comparison->compareOne(a, b, choices.chance(50));
+  if (verdict.skipped || verdict.difference.empty()) return;
+  std::fprintf(stderr, "a reload differs from the fresh load\nA:\n%s\nB (%s):\n%s\n%s\n", a.c_str(),
+               how.c_str(), b.c_str(), verdict.difference.c_str());
+  std::abort();
+}
+
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static tavik_fuzz::LoadHarness* harness = new tavik_fuzz::LoadHarness();  // one per process
+  static const tavik_test::ScopedTempDir dir;                               // removed at exit
+  if (size > 0 && (data[0] & 1) != 0) {                                     // '<' is even
+    compareReload(data + 1, size - 1, dir);
+    return 0;
+  }
   std::string xml;
   if (size > 0 && data[0] == '<') {
     xml.assign(reinterpret_cast<const char*>(data), size);

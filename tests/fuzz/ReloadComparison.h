@@ -1,0 +1,81 @@
+// Test helper: whether loading configuration B over a workspace that holds
+// another load gives what a fresh load of B gives.
+//
+// Every load sequence runs in a fresh workspace of its own (ScopedWorkspace,
+// removed afterwards) with a ConfigReader of its own, as a bench host would
+// use it. The fresh load of B names the elements B defines
+// (tavik_test::dumpedElements); each other sequence must then give the same
+// result and the same facts of those elements (tavik_test::WorkspaceDump).
+//
+//   tavik_test::ScopedIni ini("[devices]\nMotor=ECU\n");  // the caller's
+//   tavik_fuzz::ReloadComparison comparison(ini.dir().path());
+//   const auto verdict = comparison.compare(a, b);
+//   EXPECT_EQ("", verdict.difference);
+//
+// The caller keeps an INI file in effect (its hook folder receives the hook
+// files). Loads log nothing that this helper needs beyond WARNING and
+// UA_WARNING: callers may turn the chattier levels off for speed.
+#pragma once
+
+#include <cstddef>
+#include <filesystem>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "WorkspaceDump.h"
+
+namespace tavik_fuzz {
+
+struct ReloadVerdict {
+  // The first load of A filled the workspace: nothing was compared.
+  bool skipped = false;
+  // Empty when every load sequence gave the fresh load's result and facts;
+  // otherwise, per sequence that did not, the results and the first lines
+  // that differ.
+  std::string difference;
+  // What differed, over every sequence: "result" and the facts
+  // (WorkspaceDump::differingFacts).
+  std::set<std::string> differing;
+};
+
+class ReloadComparison {
+ public:
+  // Writes the configuration files below `dir`; each workspace has
+  // `workspaceBytes` of room.
+  explicit ReloadComparison(std::filesystem::path dir, std::size_t workspaceBytes = 64u << 20);
+
+  // The fresh load of b against: a then b with reload false, a then b with
+  // reload true, and b then b.
+  ReloadVerdict compare(const std::string& a, const std::string& b);
+  // The fresh load of b against a then b with the given reload flag.
+  ReloadVerdict compareOne(const std::string& a, const std::string& b, bool reload);
+
+ private:
+  struct Load {
+    std::filesystem::path file;
+    bool reload;
+  };
+  struct Run {
+    std::vector<std::string> results;  // per load: "true", "false" or the exception
+    bool first_filled = false;         // the first load found the workspace full
+    tavik_test::WorkspaceDump dump;
+  };
+  // Runs the loads in a fresh workspace and dumps `elements`; with `name`
+  // set, `elements` is first made what the workspace then holds.
+  Run run(const std::vector<Load>& loads, std::vector<tavik_test::DumpedElement>& elements,
+          bool name);
+  // One load sequence to compare: `first` (A or B) loaded, then B with `reload`.
+  struct Sequence {
+    const char* label;
+    bool first_is_a;
+    bool reload;
+  };
+  ReloadVerdict compareWith(const std::string& a, const std::string& b,
+                            const std::vector<Sequence>& sequences);
+
+  std::filesystem::path dir_;
+  std::size_t workspace_bytes_;
+};
+
+}  // namespace tavik_fuzz
