@@ -286,11 +286,10 @@ class DumpWriter {
       }
     });
     guarded("property slots", [&] {
-      for (int k = 0; k < ws::shared_action::kPropertyCapacity; ++k) {
-        const long long property = a.getActionPropertyAt(k);
-        if (property != -1)
-          fact("", "property slot[" + std::to_string(k) + "]", reference(property));
-      }
+      const int count = a.getPropertyCount();
+      fact("", "property count", std::to_string(count));
+      for (int k = 0; k < count; ++k)
+        fact("", "property slot[" + std::to_string(k) + "]", reference(a.getActionPropertyAt(k)));
     });
   }
 
