@@ -6,6 +6,7 @@
 
 #include "TavikEngine/Config/ConfigException.h"
 #include "TavikEngine/Config/ConfigReader.h"
+#include "TavikEngine/Config/ConfigurationFile.h"
 #include "TavikEngine/Config/ReloadException.h"
 #include "TavikEngine/Config/XmlText.h"
 #include "TavikEngine/Config/parameterloader.h"
@@ -98,10 +99,9 @@ void ParameterLoader::checkReloadParameterTree(const std::wstring& category) {
 
 bool ConfigReader::checkReloadParameters(const std::wstring& path) {
   pugi::xml_document document;
-  const pugi::xml_parse_result parsed = loadConfigurationFile(document, path);
-  if (!parsed) {
-    LOG(UA_WARNING) << "Error while checking if reload is possible: "
-                    << parseFailureText(parsed, path);
+  const std::string failure = loadConfigurationFile(document, path);
+  if (!failure.empty()) {
+    LOG(UA_WARNING) << "Error while checking if reload is possible: " << failure;
     return false;
   }
   pugi::xml_node md = document.child("MeasurementDefinition");
