@@ -458,4 +458,67 @@ TEST_F(ConfigReaderTest, EachReloadDifferenceRefusesWithItsLineAndOnlyTheFirstIs
   EXPECT_FALSE(ws::Workspace::getInstance()->is_existing_element(L"New", ws::memory_area::kParameters));
 }
 
+// The load stores channel names through the channel-mapping file; the reload
+// check compares them the same way, also in a reader that loaded nothing.
+TEST_F(ConfigReaderTest, TheReloadCheckComparesChannelNamesAsTheMappingStoresThem) {
+  const std::string mappingFile = "user/Settings/MA/channel_mapping.aka";
+  ini_.dir().write(mappingFile, "Ch1=Alias1\n[Sec]\nCh2=Alias2\n");
+  const std::string parameters = documentXml(
+      "<Parameters><ParameterType><Category>SetParameter</Category><Parameter><Name>P</Name>"
+      "<Set_ChannelName>Ch1</Set_ChannelName><Get_ChannelName>Sec.Ch2</Get_ChannelName>"
+      "</Parameter><Parameter><Name>Q</Name><Set_ChannelName>Plain</Set_ChannelName></Parameter>"
+      "</ParameterType></Parameters>");
+  ASSERT_TRUE(load(parameters));
+  ASSERT_EQ((WStrings{L"Alias1|Alias2", L"Plain|"}),
+            properties({L"P", L"Q"}, L"Set_ChannelName Get_ChannelName"));
+
+  const auto replaced = [&](const std::string& from, const std::string& to) {
+    std::string text = parameters;
+    return text.replace(text.find(from), from.size(), to);
+  };
+  const std::string changedP = "checkReloadParameterTree: Set Channelname has changed for P Please "
+                               "disconnect before loading the configuration";
+  const std::string changedQ = "checkReloadParameterTree: Set Channelname has changed for Q Please "
+                               "disconnect before loading the configuration";
+  tavik::ConfigReader fresh;  // no load has run in it
+  // The check's result as "true"/"false", then its INFO and UA_WARNING lines.
+  const auto check = [&](tavik::ConfigReader& reader, const std::string& xml) {
+    tavik_test::CapturingSink sink;
+    Strings out{reader.checkReloadParameters(ini_.dir().write("check.xml", xml).wstring())
+                    ? "true" : "false"};
+    for (int level : {INFO.value, UA_WARNING.value})
+      for (const std::string& line : sink.lines(level)) out.push_back(line);
+    return out;
+  };
+  const struct {
+    const char* step;
+    std::string mapping;  // written before the checks; "-" removes the file
+    std::string xml;
+    Strings loader, fresh;
+  } cases[] = {
+      {"unchanged", "", parameters, {"true"}, {"true"}},
+      {"a real change", "", replaced(">Ch1<", ">Ch9<"), {"false", changedP}, {"false", changedP}},
+      {"an unmapped name changed", "", replaced(">Plain<", ">Other<"), {"false", changedQ},
+       {"false", changedQ}},
+      // A load would now store Alias9.
+      {"the mapping changed", "Ch1=Alias9\n[Sec]\nCh2=Alias2\n", parameters, {"false", changedP},
+       {"false", changedP}},
+      // Without the file a load keeps the mapping it read; a reader that read
+      // none stores the names as written.
+      {"the file removed", "-", parameters, {"true"}, {"false", changedP}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.step);
+    if (c.mapping == "-")
+      std::filesystem::remove(ini_.dir().path() / mappingFile);
+    else if (!c.mapping.empty())
+      ini_.dir().write(mappingFile, c.mapping);
+    EXPECT_EQ(c.loader, check(reader_, c.xml));
+    EXPECT_EQ(c.fresh, check(fresh, c.xml));
+  }
+  // The checks wrote nothing.
+  EXPECT_EQ((WStrings{L"Alias1|Alias2", L"Plain|"}),
+            properties({L"P", L"Q"}, L"Set_ChannelName Get_ChannelName"));
+}
+
 }  // namespace
