@@ -4,6 +4,15 @@
 // the structure-aware generator (ConfigGenerator.h). A broken promise (an
 // exception leaving an entry point, a false result without a line, a hook
 // file that breaks the generated layout) aborts, as a sanitizer report does.
+//
+// Shared memory: libFuzzer ends a run with exit(), past the destructor of a
+// harness that lives for the whole process, so an at-exit hook removes the
+// harness's named objects. A run that finds something ends with _Exit(),
+// past that hook too: scripts/fuzz then removes them by the process id, which
+// names the workspace ("tavik_fuzz_<pid>") and, negated, the queue
+// ("tavik_-<pid>"; test runs use positive ids and negative ones far below).
+#include <unistd.h>
+
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -12,8 +21,19 @@
 #include "ConfigGenerator.h"
 #include "LoadHarness.h"
 
+namespace {
+
+tavik_fuzz::LoadHarness* harness = nullptr;  // one per process
+
+void removeHarnessObjects() { harness->removeNamedObjects(); }
+
+}  // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static tavik_fuzz::LoadHarness* harness = new tavik_fuzz::LoadHarness();  // one per process
+  if (harness == nullptr) {
+    harness = new tavik_fuzz::LoadHarness(-static_cast<int>(::getpid()));
+    std::atexit(removeHarnessObjects);
+  }
   std::string xml;
   if (size > 0 && data[0] == '<') {
     xml.assign(reinterpret_cast<const char*>(data), size);
