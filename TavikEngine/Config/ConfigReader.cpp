@@ -2,6 +2,7 @@
 
 #include "TavikEngine/Actions/DurationLogger.h"
 #include "TavikEngine/Config/ConfigException.h"
+#include "TavikEngine/Config/ConfigurationFile.h"
 #include "TavikEngine/Config/LoadAborted.h"
 #include "TavikEngine/Config/OptionKeys.h"
 #include "TavikEngine/Config/XmlText.h"
@@ -30,12 +31,13 @@ bool ConfigReader::loadConfig(const std::wstring& path, bool reload) {
   DurationLogger timer(L"Load Config");
   bool result = true;
 
-  // A file that cannot be read or parsed must not reset the running bench's
-  // devices: look at the document before anything touches the workspace.
+  // A file that cannot be read or parsed, or holds bytes that are no text of
+  // its encoding, must not reset the running bench's devices: look at the
+  // document before anything touches the workspace.
   pugi::xml_document document;
-  const pugi::xml_parse_result parsed = loadConfigurationFile(document, path);
-  if (!parsed) {
-    LOG(UA_WARNING) << "Error while loading the config: " << parseFailureText(parsed, path);
+  const std::string failure = loadConfigurationFile(document, path);
+  if (!failure.empty()) {
+    LOG(UA_WARNING) << "Error while loading the config: " << failure;
     return false;
   }
 

@@ -34,16 +34,17 @@ class TAVIK_EXPORT ConfigReader {
 
   // Loads one configuration file. True when the file was read, every device
   // is defined in the INI section "devices" and no configuration error
-  // occurred. A file that cannot be read or parsed leaves the workspace
-  // untouched and gives false with one UA_WARNING line.
+  // occurred. A file that cannot be read or parsed, or that holds bytes
+  // that are no text of its encoding (see ConfigurationFile.h), leaves the
+  // workspace untouched and gives false with one UA_WARNING line.
   bool loadConfig(const std::wstring& path, bool reload);
 
   // Whether the configuration file may be loaded over the running workspace:
   // false (one UA_WARNING line) when a configured parameter's channel names
   // or channel types differ from those of the workspace parameter of the
   // same name, and false with "Error while checking if reload is possible: "
-  // and the reason when the file cannot be read or parsed or the comparison
-  // fails. Writes nothing to the workspace.
+  // and the reason when the file cannot be read, parsed or decoded or the
+  // comparison fails. Writes nothing to the workspace.
   bool checkReloadParameters(const std::wstring& path);
 
   // Reads the bench-wide settings below GlobalParameters/CommonParameter into

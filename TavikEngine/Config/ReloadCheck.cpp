@@ -1,11 +1,15 @@
 // Whether a configuration may be loaded over the running workspace: a reload
 // is refused when it would change a parameter's channel names or channel
-// types, since the bench is then still connected to the old channels.
+// types, since the bench is then still connected to the old channels. The
+// names are compared as the load would store them, after channel mapping:
+// compared as written, a mapped channel would count as changed on every
+// check of the file just loaded.
 #include <exception>
 #include <string>
 
 #include "TavikEngine/Config/ConfigException.h"
 #include "TavikEngine/Config/ConfigReader.h"
+#include "TavikEngine/Config/ConfigurationFile.h"
 #include "TavikEngine/Config/ReloadException.h"
 #include "TavikEngine/Config/XmlText.h"
 #include "TavikEngine/Config/parameterloader.h"
@@ -58,10 +62,18 @@ bool ParameterLoader::check_reload(pugi::xml_node* measurementDefinition) {
   bool result = true;
   try {
     parameters_ = measurementDefinition->child("Parameters");
+    // The mapping a load would now apply: the file's, or the one the loader
+    // keeps when the file is missing or malformed. The loader's own stays
+    // as it is until a load reads the file.
+    boost::property_tree::wptree file_mapping;
+    const boost::property_tree::wptree* mapping =
+        readChannelMappingFile(file_mapping) ? &file_mapping
+        : channel_mapping_active_           ? &channel_mapping_
+                                            : nullptr;
     for (const std::wstring* category :
          {&OPERATING_POINT_PARAMETER_PATH, &SET_PARAMETER_PATH, &MEASUREMENT_PARAMETER_PATH,
           &INTERNAL_PARAMETER_PATH, &INVISIBLE_PARAMETER_PATH}) {
-      checkReloadParameterTree(*category);
+      checkReloadParameterTree(*category, mapping);
     }
   } catch (const ReloadException&) {
     result = false;
@@ -74,11 +86,23 @@ bool ParameterLoader::check_reload(pugi::xml_node* measurementDefinition) {
 }
 
 void ParameterLoader::checkReloadParameterTree(const std::wstring& category) {
+  checkReloadParameterTree(category, channel_mapping_active_ ? &channel_mapping_ : nullptr);
+}
+
+void ParameterLoader::checkReloadParameterTree(const std::wstring& category,
+                                               const boost::property_tree::wptree* mapping) {
   const auto standing = standingDefinitions();
   for (const pugi::xml_node& element : getParameterIterator(category)) {
     const std::wstring name = childText(element, "Name");
     if (standing.at(name) != element) continue;  // not the definition a load uses
-    const Channels configured = configuredChannels(element);
+    Channels configured = configuredChannels(element);
+    // A load stores a non-empty channel name as its alias (get_alias_name).
+    if (mapping != nullptr) {
+      for (std::wstring* channel : {&configured.set_channel, &configured.get_channel}) {
+        if (channel->empty()) continue;
+        if (const std::wstring* alias = aliasIn(*mapping, *channel)) *channel = *alias;
+      }
+    }
     const Channels current = workspaceChannels(name);
     const wchar_t* head = nullptr;
     if (configured.set_channel != current.set_channel)
@@ -98,10 +122,9 @@ void ParameterLoader::checkReloadParameterTree(const std::wstring& category) {
 
 bool ConfigReader::checkReloadParameters(const std::wstring& path) {
   pugi::xml_document document;
-  const pugi::xml_parse_result parsed = loadConfigurationFile(document, path);
-  if (!parsed) {
-    LOG(UA_WARNING) << "Error while checking if reload is possible: "
-                    << parseFailureText(parsed, path);
+  const std::string failure = loadConfigurationFile(document, path);
+  if (!failure.empty()) {
+    LOG(UA_WARNING) << "Error while checking if reload is possible: " << failure;
     return false;
   }
   pugi::xml_node md = document.child("MeasurementDefinition");

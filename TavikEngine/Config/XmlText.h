@@ -2,9 +2,6 @@
 // the one place where text crosses between them.
 #pragma once
 
-#include <sys/stat.h>
-
-#include <sstream>
 #include <string>
 
 #include <pugixml.hpp>
@@ -63,32 +60,6 @@ inline std::string narrowLow8(const std::wstring& text) {
   std::string out(text.size(), '\0');
   for (size_t i = 0; i < text.size(); ++i) out[i] = static_cast<char>(text[i] & 0xFF);
   return out;
-}
-
-// Why a configuration file could not be loaded: pugixml's description, the
-// file and the byte offset, e.g. "File was not found (file a.xml, offset 0)".
-inline std::string parseFailureText(const pugi::xml_parse_result& result,
-                                    const std::wstring& path) {
-  std::ostringstream text;
-  text << result.description() << " (file " << utf8Text(path) << ", offset " << result.offset
-       << ")";
-  return text.str();
-}
-
-// Loads the configuration file at `path` into `document`. Only a regular file
-// (or a link to one) is read: the parser would ask a directory for 2^63
-// bytes and wait on a FIFO for ever. Anything else gives pugixml's
-// "Error reading from file/stream", as an unreadable file does.
-inline pugi::xml_parse_result loadConfigurationFile(pugi::xml_document& document,
-                                                    const std::wstring& path) {
-  struct stat status;
-  if (::stat(utf8Text(path).c_str(), &status) == 0 && !S_ISREG(status.st_mode)) {
-    pugi::xml_parse_result refused;
-    refused.status = pugi::status_io_error;
-    refused.offset = 0;
-    return refused;
-  }
-  return document.load_file(path.c_str());
 }
 
 }  // namespace tavik

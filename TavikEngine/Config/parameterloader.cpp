@@ -98,20 +98,25 @@ bool ParameterLoader::hasOperatingPointParameters() {
   return category_counts_[param::OperatingPoint_Type - 1] != 0;
 }
 
-bool ParameterLoader::readChannelMapping() {
+bool ParameterLoader::readChannelMappingFile(boost::property_tree::wptree& mapping) {
   // The file is optional: a missing or malformed one leaves the mapping as it
   // was, without a message.
   try {
     const std::string path = IniReader::get_instance(true)->get_user_path() + kChannelMappingFile;
     std::wistringstream text(readUtf8File(path));
-    boost::property_tree::wptree mapping;
-    boost::property_tree::ini_parser::read_ini(text, mapping);
-    channel_mapping_.swap(mapping);
-    channel_mapping_active_ = true;
+    boost::property_tree::wptree read;
+    boost::property_tree::ini_parser::read_ini(text, read);
+    mapping.swap(read);
     return true;
   } catch (...) {
     return false;
   }
+}
+
+bool ParameterLoader::readChannelMapping() {
+  if (!readChannelMappingFile(channel_mapping_)) return false;
+  channel_mapping_active_ = true;
+  return true;
 }
 
 void ParameterLoader::load(pugi::xml_node* measurementDefinition) {
@@ -253,18 +258,23 @@ boost::shared_ptr<workspace::Parameter> ParameterLoader::parseParameter(
   return parameter;
 }
 
+const std::wstring* ParameterLoader::aliasIn(const boost::property_tree::wptree& mapping,
+                                             const std::wstring& name) {
+  try {
+    const boost::optional<const boost::property_tree::wptree&> entry =
+        mapping.get_child_optional(boost::property_tree::wptree::path_type(name, L'.'));
+    return entry ? &entry->data() : nullptr;
+  } catch (...) {
+    return nullptr;  // an odd name is just a name without an alias
+  }
+}
+
 void ParameterLoader::get_alias_name(std::wstring& name) {
   if (!channel_mapping_active_) return;
-  try {
-    const boost::optional<boost::property_tree::wptree&> entry =
-        channel_mapping_.get_child_optional(boost::property_tree::wptree::path_type(name, L'.'));
-    if (!entry) return;
-    const std::wstring alias = entry->data();
-    WLOG(INFO) << L"Found alias name for %" << name << L" -> " << alias;
-    name = alias;
-  } catch (...) {
-    // An odd name is just a name without an alias.
-  }
+  const std::wstring* alias = aliasIn(channel_mapping_, name);
+  if (alias == nullptr) return;
+  WLOG(INFO) << L"Found alias name for %" << name << L" -> " << *alias;
+  name = *alias;
 }
 
 }  // namespace tavik

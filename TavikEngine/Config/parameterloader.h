@@ -121,14 +121,19 @@ class TAVIK_EXPORT ParameterLoader : public LoaderBase {
   void parse_loaded_parameter(boost::shared_ptr<workspace::Parameter> parameter);
 
   // True when no configured parameter's channel names or channel types
-  // differ from those of the workspace parameter of the same name. A
-  // difference logs one UA_WARNING line. Any other failure throws
-  // ConfigException carrying its message. Writes nothing to the workspace.
+  // differ from those of the workspace parameter of the same name. The
+  // configured channel names are compared as a load would store them: mapped
+  // through the channel-mapping file, read as load() reads it (or, when it is
+  // missing or malformed, through the mapping a load would keep), without the
+  // alias lines. A difference logs one UA_WARNING line. Any other failure
+  // throws ConfigException carrying its message. Writes nothing to the
+  // workspace and leaves the loader's mapping as it was.
   bool check_reload(pugi::xml_node* measurementDefinition);
 
-  // Compares one category; throws ReloadException at the first difference.
-  // A Parameter that is not the standing definition of its name is not
-  // compared (see standingDefinitions).
+  // Compares one category, channel names mapped through the loader's current
+  // mapping; throws ReloadException at the first difference. A Parameter
+  // that is not the standing definition of its name is not compared (see
+  // standingDefinitions).
   void checkReloadParameterTree(const std::wstring& category);
 
  private:
@@ -147,6 +152,20 @@ class TAVIK_EXPORT ParameterLoader : public LoaderBase {
   // Reads the channel-mapping file of the user directory into the mapping;
   // false, with the mapping unchanged, when it is missing or malformed.
   bool readChannelMapping();
+
+  // The channel-mapping file of the user directory read into `mapping`;
+  // false, with `mapping` unchanged, when it is missing or malformed.
+  static bool readChannelMappingFile(boost::property_tree::wptree& mapping);
+
+  // The alias of a channel name in `mapping`, or null when it holds none
+  // (see get_alias_name). Never throws.
+  static const std::wstring* aliasIn(const boost::property_tree::wptree& mapping,
+                                     const std::wstring& name);
+
+  // checkReloadParameterTree with channel names mapped through `mapping`
+  // (none when null).
+  void checkReloadParameterTree(const std::wstring& category,
+                                const boost::property_tree::wptree* mapping);
 
   pugi::xml_node parameters_;
   double ecu_switch_on_;

@@ -199,6 +199,93 @@ TEST_F(ConfigReaderTest, UnreadableFilesFailWithOneLineAndLeaveTheWorkspaceAlone
   EXPECT_EQ(L"Updating Displays", global(gc::StatusText));
 }
 
+// `text` as UTF-16LE bytes after a byte-order mark.
+std::string utf16le(const std::u16string& text) {
+  std::string out("\xFF\xFE", 2);
+  for (const char16_t unit : text) {
+    out += static_cast<char>(unit & 0xFF);
+    out += static_cast<char>(unit >> 8);
+  }
+  return out;
+}
+
+// Bytes that the file's encoding (as the parser detects it: byte-order mark,
+// declaration, else UTF-8) does not decode would vanish from names; such a
+// file is refused like a broken one, at the offset of the first bad byte, and
+// the loaded configuration stays. Text the encoding holds loads as written.
+TEST_F(ConfigReaderTest, BytesThatAreNoTextOfTheFilesEncodingAreRefusedAtTheirOffset) {
+  ASSERT_TRUE(load(devices(kMotor)));
+  const auto parameters = [](const std::string& names) {
+    return documentXml("<Parameters><ParameterType><Category>SetParameter</Category>" + names +
+                       "</ParameterType></Parameters>");
+  };
+  const std::string latin1 = parameters("<Parameter><Name>A\xFC</Name></Parameter>"
+                                        "<Parameter><Name>A</Name></Parameter>");
+  const std::string overlong = parameters("<Parameter><Name>A\xC0\xAF</Name></Parameter>");
+  const std::string surrogate =  // after a euro sign, U+D800 in three bytes
+      parameters("<Parameter><Name>\xE2\x82\xAC\xED\xA0\x80</Name></Parameter>");
+  const std::string windows = "<?xml version=\"1.0\" encoding=\"windows-1252\"?>";
+  std::u16string lone = u"<MeasurementDefinition><Parameters><ParameterType><Category>"
+                        u"SetParameter</Category><Parameter><Name>A?</Name></Parameter>"
+                        u"</ParameterType></Parameters></MeasurementDefinition>";
+  const std::size_t question = lone.find(u'?');
+  lone[question] = 0xD800;
+  const struct {
+    std::string bytes;
+    std::string reason;
+    std::size_t offset;
+  } refused[] = {
+      {latin1, "Invalid UTF-8 byte sequence", latin1.find('\xFC')},
+      // An encoding the parser does not know reads as UTF-8.
+      {windows + latin1, "Invalid UTF-8 byte sequence", windows.size() + latin1.find('\xFC')},
+      {overlong, "Invalid UTF-8 byte sequence", overlong.find('\xC0')},
+      {surrogate, "Invalid UTF-8 byte sequence", surrogate.find('\xED')},
+      {utf16le(lone), "Invalid UTF-16LE byte sequence", 2 + 2 * question},
+  };
+  tavik_test::CapturingSink sink;
+  Strings expected;
+  for (const auto& c : refused) {
+    const std::filesystem::path path = ini_.dir().write("encoded.xml", c.bytes);
+    EXPECT_FALSE(reader_.loadConfig(path.wstring(), false));
+    EXPECT_FALSE(reader_.checkReloadParameters(path.wstring()));
+    const std::string tail =
+        c.reason + " (file " + path.string() + ", offset " + std::to_string(c.offset) + ")";
+    expected.push_back("loadConfig: Error while loading the config: " + tail);
+    expected.push_back("checkReloadParameters: Error while checking if reload is possible: " +
+                       tail);
+  }
+  EXPECT_EQ(expected, sink.lines(UA_WARNING.value));
+  EXPECT_EQ(L"1|0|5|1|0|motor.hex|motor.a2l", deviceState(L"Motor"));
+  EXPECT_EQ(L"Updating Displays", global(gc::StatusText));
+  const auto workspace = ws::Workspace::getInstance();
+  EXPECT_FALSE(workspace->is_existing_element(L"A", ws::memory_area::kParameters));
+
+  // Declared Latin-1, 0xFC is "ü": two parameters. UTF-16 with its mark and
+  // UTF-8 with its mark carry a character outside the BMP.
+  const struct {
+    std::string bytes;
+    WStrings names;
+  } loaded[] = {
+      {"<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>" + latin1, {L"A\u00FC", L"A"}},
+      {utf16le(u"<MeasurementDefinition><Parameters><ParameterType><Category>SetParameter"
+               u"</Category><Parameter><Name>B\u00FC\U0001F600</Name></Parameter></ParameterType>"
+               u"</Parameters></MeasurementDefinition>"),
+       {L"B\u00FC\U0001F600"}},
+      {"\xEF\xBB\xBF" + parameters("<Parameter><Name>C\xF0\x9F\x98\x80</Name></Parameter>"),
+       {L"C\U0001F600"}},
+  };
+  for (const auto& c : loaded) {
+    EXPECT_TRUE(load(c.bytes, "encoded.xml"));
+    WStrings names;
+    for (const std::wstring& name : c.names)
+      names.push_back(properties(name, L"ParameterName Category_Type"));
+    WStrings want;
+    for (const std::wstring& name : c.names) want.push_back(name + L"|2");
+    EXPECT_EQ(want, names);
+  }
+  EXPECT_EQ(expected, sink.lines(UA_WARNING.value));  // nothing more
+}
+
 // Failures outside the configuration (the INI file) are named, not swallowed.
 TEST_F(ConfigReaderTest, IniFailuresDuringTheLoadAreLoggedWithTheirText) {
   const std::string ini = ini_.file().string();
@@ -369,6 +456,69 @@ TEST_F(ConfigReaderTest, EachReloadDifferenceRefusesWithItsLineAndOnlyTheFirstIs
   EXPECT_EQ(refused("Get Channelname", "New"),
             check(all + replaced(fresh, "<Set_Type>", "<Get_ChannelName>G</Get_ChannelName><Set_Type>")));
   EXPECT_FALSE(ws::Workspace::getInstance()->is_existing_element(L"New", ws::memory_area::kParameters));
+}
+
+// The load stores channel names through the channel-mapping file; the reload
+// check compares them the same way, also in a reader that loaded nothing.
+TEST_F(ConfigReaderTest, TheReloadCheckComparesChannelNamesAsTheMappingStoresThem) {
+  const std::string mappingFile = "user/Settings/MA/channel_mapping.aka";
+  ini_.dir().write(mappingFile, "Ch1=Alias1\n[Sec]\nCh2=Alias2\n");
+  const std::string parameters = documentXml(
+      "<Parameters><ParameterType><Category>SetParameter</Category><Parameter><Name>P</Name>"
+      "<Set_ChannelName>Ch1</Set_ChannelName><Get_ChannelName>Sec.Ch2</Get_ChannelName>"
+      "</Parameter><Parameter><Name>Q</Name><Set_ChannelName>Plain</Set_ChannelName></Parameter>"
+      "</ParameterType></Parameters>");
+  ASSERT_TRUE(load(parameters));
+  ASSERT_EQ((WStrings{L"Alias1|Alias2", L"Plain|"}),
+            properties({L"P", L"Q"}, L"Set_ChannelName Get_ChannelName"));
+
+  const auto replaced = [&](const std::string& from, const std::string& to) {
+    std::string text = parameters;
+    return text.replace(text.find(from), from.size(), to);
+  };
+  const std::string changedP = "checkReloadParameterTree: Set Channelname has changed for P Please "
+                               "disconnect before loading the configuration";
+  const std::string changedQ = "checkReloadParameterTree: Set Channelname has changed for Q Please "
+                               "disconnect before loading the configuration";
+  tavik::ConfigReader fresh;  // no load has run in it
+  // The check's result as "true"/"false", then its INFO and UA_WARNING lines.
+  const auto check = [&](tavik::ConfigReader& reader, const std::string& xml) {
+    tavik_test::CapturingSink sink;
+    Strings out{reader.checkReloadParameters(ini_.dir().write("check.xml", xml).wstring())
+                    ? "true" : "false"};
+    for (int level : {INFO.value, UA_WARNING.value})
+      for (const std::string& line : sink.lines(level)) out.push_back(line);
+    return out;
+  };
+  const struct {
+    const char* step;
+    std::string mapping;  // written before the checks; "-" removes the file
+    std::string xml;
+    Strings loader, fresh;
+  } cases[] = {
+      {"unchanged", "", parameters, {"true"}, {"true"}},
+      {"a real change", "", replaced(">Ch1<", ">Ch9<"), {"false", changedP}, {"false", changedP}},
+      {"an unmapped name changed", "", replaced(">Plain<", ">Other<"), {"false", changedQ},
+       {"false", changedQ}},
+      // A load would now store Alias9.
+      {"the mapping changed", "Ch1=Alias9\n[Sec]\nCh2=Alias2\n", parameters, {"false", changedP},
+       {"false", changedP}},
+      // Without the file a load keeps the mapping it read; a reader that read
+      // none stores the names as written.
+      {"the file removed", "-", parameters, {"true"}, {"false", changedP}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.step);
+    if (c.mapping == "-")
+      std::filesystem::remove(ini_.dir().path() / mappingFile);
+    else if (!c.mapping.empty())
+      ini_.dir().write(mappingFile, c.mapping);
+    EXPECT_EQ(c.loader, check(reader_, c.xml));
+    EXPECT_EQ(c.fresh, check(fresh, c.xml));
+  }
+  // The checks wrote nothing.
+  EXPECT_EQ((WStrings{L"Alias1|Alias2", L"Plain|"}),
+            properties({L"P", L"Q"}, L"Set_ChannelName Get_ChannelName"));
 }
 
 }  // namespace

@@ -50,6 +50,9 @@ class ConfigGenerator {
 
   std::string document() {
     for (unsigned i = 0, n = 1 + c_.below(6); i < n; ++i) names_.push_back(name());
+    // Now and then bytes that are no UTF-8 (the file has no declaration): the
+    // whole file is refused, with a line.
+    if (c_.chance(3)) names_.back() += pick({"\xC0\x80", "\xFF\xFE", "\xFC", "\xED\xA0\x80"});
     for (unsigned i = 0, n = c_.below(4); i < n; ++i) formulas_.push_back(name());
     for (unsigned i = 0, n = c_.below(3); i < n; ++i) maps_.push_back(name());
     std::string xml = "<MeasurementDefinition>";
@@ -100,7 +103,7 @@ class ConfigGenerator {
     static const char* const kNames[] = {
         "Speed", "Engine Speed", "A B", "A_B", "A-B", "A0B", "O'Brien", "x\"y", "ThisParameter",
         "reset", "class", "1st", "\xC3\x96l Temp", "a\tb", "", "NN", "Result", "Q'); import os; x=('",
-        "Value)if(__import__('os').system('touch PWNED'))else(0", "<b>", "\xC0\x80", "\xFF\xFE",
+        "Value)if(__import__('os').system('touch PWNED'))else(0", "<b>", "\xE2\x82\xAC", "\xF0\x9F\x98\x80",
         "__init__", "Main", "G", "back\\slash"};
     std::string n = kNames[c_.below(sizeof kNames / sizeof *kNames)];
     if (c_.chance(15)) n += kNames[c_.below(sizeof kNames / sizeof *kNames)];
@@ -136,7 +139,7 @@ class ConfigGenerator {
     std::string text = expression(0);
     if (c_.chance(35)) {  // an attempt to leave the call, or text that cannot stand there
       static const char* const kHostile[] = {
-          ")", "(", "\n", "#", ";", "\\", "'", "\"", "\xC0\x80", "<A'B>.V", "<A.B>.V", "f'{1}'",
+          ")", "(", "\n", "#", ";", "\\", "'", "\"", "\xC2\xA0", "<A'B>.V", "<A.B>.V", "f'{1}'",
           "1)\nimport os\nos.system('touch PWNED')\n(1", "]", "$", "'\\x4'", "\r", "\x01", "!"};
       // At a boundary between tokens (a blank, or either end), where the
       // piece can only be refused, never read as part of another token.

@@ -9,6 +9,12 @@
 // wrong by the module's own promises: an exception leaving an entry point, a
 // false result without a WARNING or UA_WARNING line, or a hook file that
 // breaks the generated layout.
+//
+// Named objects outside the process: the workspace segment
+// "tavik_fuzz_<pid>", the listener's queue "tavik_<queue id>" with its mutex
+// and condition, and the temporary directory "tavik_fuzz_<pid>_<random>". The
+// destructor removes them; removeNamedObjects() does so for a harness that is
+// never destroyed.
 #pragma once
 
 #include <unistd.h>
@@ -39,10 +45,11 @@ struct Outcome {
 
 class LoadHarness {
  public:
-  LoadHarness()
-      : ini_("[devices]\nMotor=ECU\n"),
+  // queueId: the id of the listener's notification queue.
+  explicit LoadHarness(int queueId = tavik_test::randomQueueId())
+      : ini_("[devices]\nMotor=ECU\n", "tavik_fuzz_" + std::to_string(::getpid()) + "_"),
         workspace_name_("tavik_fuzz_" + std::to_string(::getpid())),
-        queue_id_(tavik_test::randomQueueId()),
+        queue_id_(queueId),
         queue_objects_(queue_id_) {
     ::setenv("TAVIK_WORKSPACE", workspace_name_.c_str(), 1);
     ::setenv("TAVIK_WORKSPACE_SIZE", std::to_string(48u << 20).c_str(), 1);
@@ -55,6 +62,17 @@ class LoadHarness {
   }
   LoadHarness(const LoadHarness&) = delete;
   LoadHarness& operator=(const LoadHarness&) = delete;
+
+  // Removes the workspace segment, the queue's named objects and the
+  // temporary directory now. Touches nothing inside the process (no
+  // singleton, no log), so an at-exit hook may call it after the process's
+  // statics are gone; the harness must not run again afterwards.
+  void removeNamedObjects() const {
+    tavik::workspace::Workspace::removeSharedMemory(workspace_name_);
+    queue_objects_.remove();
+    std::error_code ignored;
+    std::filesystem::remove_all(ini_.dir().path(), ignored);
+  }
 
   Outcome run(const std::string& xml) {
     if (++loads_ % 300 == 0) freshWorkspace();

@@ -12,6 +12,15 @@
 //    of B gives (ReloadComparison.h), else the target aborts with both
 //    configurations and the first differences. Skipped when the load of A
 //    fills the workspace.
+//
+// Shared memory: libFuzzer ends a run with exit(), past the destructor of a
+// harness that lives for the whole process, so an at-exit hook removes the
+// harness's named objects. A run that finds something ends with _Exit(),
+// past that hook too: scripts/fuzz then removes them by the process id, which
+// names the workspace ("tavik_fuzz_<pid>") and, negated, the queue
+// ("tavik_-<pid>"; test runs use positive ids and negative ones far below).
+#include <unistd.h>
+
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -52,10 +61,21 @@ void compareReload(const std::uint8_t* data, std::size_t size,
 
 }  // namespace
 
+namespace {
+
+tavik_fuzz::LoadHarness* harness = nullptr;  // one per process
+
+void removeHarnessObjects() { harness->removeNamedObjects(); }
+
+}  // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static tavik_fuzz::LoadHarness* harness = new tavik_fuzz::LoadHarness();  // one per process
-  static const tavik_test::ScopedTempDir dir;                               // removed at exit
-  if (size > 0 && (data[0] & 1) != 0) {                                     // '<' is even
+  if (harness == nullptr) {
+    harness = new tavik_fuzz::LoadHarness(-static_cast<int>(::getpid()));
+    std::atexit(removeHarnessObjects);
+  }
+  static const tavik_test::ScopedTempDir dir;  // removed at exit
+  if (size > 0 && (data[0] & 1) != 0) {        // '<' is even
     compareReload(data + 1, size - 1, dir);
     return 0;
   }

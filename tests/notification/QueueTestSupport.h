@@ -47,12 +47,15 @@ class ScopedQueueObjects {
   ScopedQueueObjects(const ScopedQueueObjects&) = delete;
   ScopedQueueObjects& operator=(const ScopedQueueObjects&) = delete;
 
- private:
+  // Removes the three named objects now; nothing else of the process is
+  // touched, so an at-exit hook may call it.
   void remove() const {
     boost::interprocess::message_queue::remove(name_.c_str());
     boost::interprocess::named_mutex::remove((name_ + "notification_queue_mutex").c_str());
     boost::interprocess::named_condition::remove((name_ + "notification_queue_empty_condition").c_str());
   }
+
+ private:
   std::string name_;
 };
 

@@ -1,6 +1,7 @@
 // The notification record's wire format and the sending end of the queues,
 // with real named objects.
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <functional>
@@ -29,6 +30,21 @@ using note::NotificationQueue;
 using note::NotifyMessage;
 using tavik_test::queueNameOf;
 using Clock = std::chrono::steady_clock;
+
+// A directory in the place of a queue, so that creating the queue fails;
+// removed when it goes out of scope if a failed assertion left it there.
+class QueueBlocker {
+ public:
+  explicit QueueBlocker(const std::string& queue) : path_("/dev/shm/" + queue) {}
+  ~QueueBlocker() { ::rmdir(path_.c_str()); }
+  QueueBlocker(const QueueBlocker&) = delete;
+  QueueBlocker& operator=(const QueueBlocker&) = delete;
+  int block() const { return ::mkdir(path_.c_str(), 0700); }
+  int unblock() const { return ::rmdir(path_.c_str()); }
+
+ private:
+  std::string path_;
+};
 
 // Milliseconds that the action took.
 long long msFor(const std::function<void()>& action) {
@@ -141,10 +157,10 @@ TEST(NotificationQueue, NamedObjectsAndTheManagersOneQueuePerId) {
   EXPECT_EQ(first.get(), manager->getQueue(other).get());
   EXPECT_EQ(queueNameOf(other), first->queueName());
   // A directory in the queue's place makes creation fail; nothing is stored.
-  const std::string path = "/dev/shm/" + queueNameOf(blocked);
-  ASSERT_EQ(0, mkdir(path.c_str(), 0700));
+  const QueueBlocker blocker(queueNameOf(blocked));
+  ASSERT_EQ(0, blocker.block());
   EXPECT_THROW(manager->getQueue(blocked), bip::interprocess_exception);
-  ASSERT_EQ(0, rmdir(path.c_str()));
+  ASSERT_EQ(0, blocker.unblock());
   EXPECT_EQ(queueNameOf(blocked), manager->getQueue(blocked)->queueName());
 }
 
@@ -155,8 +171,8 @@ TEST(NotificationQueue, TheManagersLastQueueFollowsEachRequestAndForgetsAFailedO
   auto* manager = tavik::workspace::NotificationQueueManager::getInstance();
   const int a = tavik_test::randomQueueId(), b = a + 1, blocked = a + 2;
   tavik_test::ScopedQueueObjects cleanupA(a), cleanupB(b), cleanupBlocked(blocked);
-  const std::string path = "/dev/shm/" + queueNameOf(blocked);
-  ASSERT_EQ(0, mkdir(path.c_str(), 0700));
+  const QueueBlocker blocker(queueNameOf(blocked));
+  ASSERT_EQ(0, blocker.block());
   std::vector<std::string> names;
   for (int id : {a, a, b, a, blocked, blocked, b}) {
     try {
@@ -165,7 +181,7 @@ TEST(NotificationQueue, TheManagersLastQueueFollowsEachRequestAndForgetsAFailedO
       names.push_back("failed");
     }
   }
-  ASSERT_EQ(0, rmdir(path.c_str()));
+  ASSERT_EQ(0, blocker.unblock());
   names.push_back(manager->queue(blocked).queueName());
   names.push_back(manager->queue(b).queueName());
   EXPECT_EQ(std::make_pair(manager->getQueue(a).get(), manager->getQueue(b).get()),

@@ -23,8 +23,9 @@ namespace tavik_test {
 
 class ScopedTempDir {
  public:
-  ScopedTempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "tavik_test_XXXXXX").string();
+  // The directory's name is `prefix` followed by six random characters.
+  explicit ScopedTempDir(const std::string& prefix = "tavik_test_") {
+    std::string pattern = (std::filesystem::temp_directory_path() / (prefix + "XXXXXX")).string();
     if (::mkdtemp(&pattern[0]) == nullptr) throw std::runtime_error("mkdtemp failed");
     path_ = pattern;
   }
@@ -50,7 +51,9 @@ class ScopedTempDir {
 
 class ScopedIni {
  public:
-  explicit ScopedIni(const std::string& text) {
+  // directoryPrefix: see ScopedTempDir.
+  explicit ScopedIni(const std::string& text, const std::string& directoryPrefix = "tavik_test_")
+      : dir_(directoryPrefix) {
     const char* old = std::getenv("TAVIK_INI");
     had_old_ = old != nullptr;
     if (old) old_ = old;
