@@ -122,12 +122,34 @@ ActionLoaderBase::~ActionLoaderBase() = default;
 boost::shared_ptr<workspace::SharedAction> ActionLoaderBase::get_shared_action(
     const std::wstring& name) {
   long long handle = 0;
-  const int type = workspace->getElementType(name, handle);
+  const int type = builtElementType(name, handle);
   if (type == kActionGroupType) {
     workspace::ActionGroup group(handle);
-    return create_shared<workspace::SharedAction>(group.getStartAction());
+    return create_shared<workspace::SharedAction>(builtHandle(group.getStartAction()));
   }
   return create_shared<workspace::SharedAction>(handle);
+}
+
+void ActionLoaderBase::openBuiltRegister() {
+  built_.clear();
+  registerOpen_ = true;
+}
+
+void ActionLoaderBase::closeBuiltRegister() {
+  built_.clear();
+  registerOpen_ = false;
+}
+
+bool ActionLoaderBase::recordBuilt(long long handle) { return built_.insert(handle).second; }
+
+long long ActionLoaderBase::builtHandle(long long handle) const {
+  if (handle < 1 || !registerOpen_ || built_.count(handle) > 0) return handle;
+  return 0;
+}
+
+int ActionLoaderBase::builtElementType(const std::wstring& name, long long& handle) {
+  handle = builtHandle(workspace->findElement(name, workspace::memory_area::kActions));
+  return workspace->getElementType(handle);
 }
 
 // --- ActionLoader -----------------------------------------------------------

@@ -62,6 +62,7 @@
 #pragma once
 
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include <boost/shared_ptr.hpp>
@@ -85,11 +86,34 @@ class ActionLoaderBase : public LoaderBase {
   // and action groups): for an action group its start action (item 1552,
   // not followed further when that is a group again), else the element
   // itself. A name the workspace does not hold gives an invalid proxy
-  // (handle of 0 or below) without throwing.
+  // (handle of 0 or below) without throwing; so does, while the register
+  // below is open, an element the load did not build (and a group's start
+  // action the load did not build).
   boost::shared_ptr<workspace::SharedAction> get_shared_action(const std::wstring& name);
 
  protected:
+  // The register of the elements a load built (its sequences, actions and
+  // action groups), so that nothing the load writes refers to an element
+  // left from an earlier file: over a workspace holding anything, names
+  // resolve as in a fresh load into an empty workspace. Between
+  // openBuiltRegister and closeBuiltRegister (each empties it) the lookups
+  // below let only recorded elements through; outside, every element.
+  void openBuiltRegister();
+  void closeBuiltRegister();
+  // Records an element; true when the register did not hold it yet.
+  bool recordBuilt(long long handle);
+  // The handle when the register lets its element through, else 0 (a
+  // handle below 1 is given back as it is).
+  long long builtHandle(long long handle) const;
+  // Workspace::getElementType(name, handle) through the register: an element
+  // it does not let through gives -1 and handle 0, as an absent name does.
+  int builtElementType(const std::wstring& name, long long& handle);
+
   boost::shared_ptr<workspace::Workspace> workspace;
+
+ private:
+  bool registerOpen_ = false;
+  std::unordered_set<long long> built_;
 };
 
 class ActionLoader : public ActionLoaderBase {

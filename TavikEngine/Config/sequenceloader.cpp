@@ -37,6 +37,7 @@ namespace cm = workspace::comment;
 namespace lp = workspace::link_path;
 
 constexpr int kActionGroupType = workspace::element_type::kActionGroup;
+constexpr int kActionType = workspace::element_type::kSharedAction;
 constexpr int kDefaultColor = 14474460;  // 0xDCDCDC
 constexpr int kMaxGroupExitPorts = 20;
 
@@ -56,6 +57,23 @@ void asConfigError(F&& step) {
     step();
   } catch (const WorkspaceException& e) {
     throw ConfigException(e.twhat());
+  }
+}
+
+// A list of a sequence or action group that finds no room in the workspace
+// to grow fails the whole sequence (the handler of its body reports it), not
+// only the action being added.
+class ListCannotGrow : public ConfigException {
+ public:
+  using ConfigException::ConfigException;
+};
+
+template <class F>
+void growList(F&& add) {
+  try {
+    add();
+  } catch (const WorkspaceException& e) {
+    throw ListCannotGrow(e.twhat());
   }
 }
 
@@ -150,11 +168,16 @@ void SequenceLoader::load(const pugi::xml_node& measurementDefinition, bool relo
   globalConfig->set(global::ProgressTotal, 2 * actions);
 
   indexDocument(measurementDefinition);
-  // The index serves this walk only: a document parsed later in the same
-  // place must not meet it.
+  // Names resolve only to what this load builds.
+  openBuiltRegister();
+  // The index and the register serve this walk only: a document parsed later
+  // in the same place must not meet them.
   struct Forget {
     SequenceLoader& loader;
-    ~Forget() { loader.forgetDocument(); }
+    ~Forget() {
+      loader.forgetDocument();
+      loader.closeBuiltRegister();
+    }
   } forget{*this};
   for (const pugi::xml_node& sequence : sequences.children("Sequence"))
     loadSequence(sequence, measurementDefinition);
@@ -175,6 +198,9 @@ void SequenceLoader::loadSequence(const pugi::xml_node& node,
   globalConfig->set(global::StatusText, L"Step 4/4: Loading Sequence: " + name);
   name += L"_Sequence";
   workspace::Sequence sequence(name);
+  // The first node of a name in this load builds the sequence anew; a second
+  // node of the same name adds to it.
+  if (recordBuilt(sequence.getHandle())) sequence.reset();
   sequence.increaseReferenceCounter();
   sequence.set(seq::StartX, getChildValue(node, L"StartX", L"0"));
   sequence.set(seq::StartY, getChildValue(node, L"StartY", L"0"));
@@ -258,15 +284,20 @@ bool SequenceLoader::add_sequence_actions(workspace::Sequence sequence, pugi::xm
     const int current = globalConfig->get<int>(global::ProgressCurrent);
     if (globalConfig->get<int>(global::AbortRequest) > 0) return false;
     globalConfig->set(global::ProgressCurrent, current + 1);
+    std::wstring fullName;
     try {
-      std::wstring fullName;
       const boost::shared_ptr<workspace::SharedAction> element =
           actionLoader.createAction(name, action, sequence.getHandle(), testplan, fullName);
+      recordBuilt(element->getHandle());
       actionHandles[fullName] = element->getHandle();
-      sequence.addAction(element->getHandle());
+      growList([&] { sequence.addAction(element->getHandle()); });
+    } catch (const ListCannotGrow&) {
+      throw;
     } catch (const WorkspaceException& e) {
+      recordPartlyBuilt(fullName);
       LOGF(WARNING, "Error creating action %s", e.twhat().c_str());
     } catch (const std::exception& e) {
+      recordPartlyBuilt(fullName);
       LOGF(WARNING, "Error creating action %s", e.what());
     }
   }
@@ -277,7 +308,7 @@ void SequenceLoader::setStartAction(workspace::Sequence sequence, const std::wst
                                     const std::wstring& startActionName) {
   const std::wstring startName = name + L"/" + startActionName;
   long long handle = 0;
-  const int type = workspace->getElementType(startName, handle);
+  const int type = builtElementType(startName, handle);
   if (type == kActionGroupType) {
     handle = resolveGroupStart(handle, type, startName);
     const workspace::SharedAction action(handle);
@@ -305,7 +336,7 @@ long long SequenceLoader::resolveGroupStart(long long handle, int type,
       throw ConfigException("The start action " + utf8Text(startName) +
                             " leads into a loop of action groups");
     }
-    handle = workspace::ActionGroup(handle).getStartAction();
+    handle = builtHandle(workspace::ActionGroup(handle).getStartAction());
     type = workspace->getElementType(handle);
   }
   return handle;
@@ -317,11 +348,7 @@ void SequenceLoader::loadActionLinks(const std::wstring& name, const pugi::xml_n
   firstChildren(action, kNames, fields);
   const pugi::xml_node nextActions = fields[0];
   const std::wstring key = name + L"/" + wideText(fields[1].child_value());
-  const auto found = actionHandles.find(key);
-  const boost::shared_ptr<workspace::SharedAction> element =
-      found != actionHandles.end() && found->second >= 1
-          ? create_shared<workspace::SharedAction>(found->second)
-          : create_shared<workspace::SharedAction>(key, -1);
+  const boost::shared_ptr<workspace::SharedAction> element = builtAction(key);
   if (element->getHandle() < 1) {
     // Its creation failed (and was reported): nothing to link.
     WLOG(WARNING) << L"Action " << key << L" was not created: its exit ports are not loaded";
@@ -340,6 +367,26 @@ void SequenceLoader::loadNextActions(const std::wstring& name,
                                      boost::shared_ptr<workspace::SharedAction> action,
                                      const pugi::xml_node& nextActions) {
   loadNextActions(name, action, action->wideName(), nextActions);
+}
+
+boost::shared_ptr<workspace::SharedAction> SequenceLoader::builtAction(const std::wstring& key) {
+  const auto created = actionHandles.find(key);
+  if (created != actionHandles.end() && created->second >= 1)
+    return create_shared<workspace::SharedAction>(created->second);
+  // Ports are loaded on actions only: an action group of that name (or an
+  // element of an earlier file) holds none.
+  long long handle = 0;
+  const int type = builtElementType(key, handle);
+  return create_shared<workspace::SharedAction>(type == kActionType ? handle : 0);
+}
+
+void SequenceLoader::recordPartlyBuilt(const std::wstring& fullName) {
+  // The action loader names the action once its element is made: an action
+  // whose building failed after that is this load's element all the same,
+  // as in a fresh load.
+  if (fullName.empty()) return;
+  const long long handle = workspace->findElement(fullName, workspace::memory_area::kActions);
+  if (workspace->getElementType(handle) == kActionType) recordBuilt(handle);
 }
 
 boost::shared_ptr<workspace::SharedAction> SequenceLoader::successor(const std::wstring& key) {
@@ -487,9 +534,10 @@ bool SequenceLoader::load_group(const pugi::xml_node& group,
 
   boost::shared_ptr<workspace::ActionGroup> element;
   asConfigError([&] { element = create_shared<workspace::ActionGroup>(prefix, count); });
+  recordBuilt(element->getHandle());
   element->increaseReferenceCounter();
   long long owner = 0;
-  workspace->getElementType(name, owner);
+  builtElementType(name, owner);
   element->set(grp::OwnerName, name);
   element->set(grp::OwnerHandle, owner);
   element->set(grp::SequenceHandle, sequence.getHandle());
@@ -506,23 +554,28 @@ bool SequenceLoader::load_group(const pugi::xml_node& group,
   context.namePrefix = prefix;
 
   for (const pugi::xml_node& action : groupActions.children("Action")) {
+    std::wstring fullName;
     try {
       const std::wstring actionName = childWide(action, "Name");
       const pugi::xml_node dataAction = findAction(data, actionName);
-      std::wstring fullName;
       const boost::shared_ptr<workspace::SharedAction> created =
           actionLoader.createGroupAction(context, action, dataAction, fullName);
+      recordBuilt(created->getHandle());
       actionHandles[fullName] = created->getHandle();
-      sequence.addAction(created->getHandle());
+      growList([&] { sequence.addAction(created->getHandle()); });
       created->set(act::GroupPrefix, prefix);
       created->set(act::GroupInstanceName, groupName);
       created->set(act::GroupHandle, element->getHandle());
       created->set(act::InGroup, 1);
       if (actionName == bottomName) created->set(act::IsBottomAction, 1);
-      element->addAction(created->getHandle());
+      growList([&] { element->addAction(created->getHandle()); });
+    } catch (const ListCannotGrow&) {
+      throw;
     } catch (const WorkspaceException& e) {
+      recordPartlyBuilt(fullName);
       LOGF(WARNING, "Error creating action %s", e.twhat().c_str());
     } catch (const std::exception& e) {
+      recordPartlyBuilt(fullName);
       LOGF(WARNING, "Error creating action %s", e.what());
     }
   }
@@ -607,7 +660,7 @@ pugi::xml_node SequenceLoader::findAction(const pugi::xml_node& data, const std:
 void SequenceLoader::setGroupStartAction(const std::wstring& startName,
                                          workspace::ActionGroup& group) {
   long long handle = 0;
-  const int type = workspace->getElementType(startName, handle);
+  const int type = builtElementType(startName, handle);
   handle = resolveGroupStart(handle, type, startName);
   group.set(grp::StartAction, handle);
 }
@@ -655,11 +708,7 @@ void SequenceLoader::loadActionGroupLinks(const pugi::xml_node& measurementDefin
                                          ? name + L"/" + groupName + L"/" + innerName
                                          : name + L"/" + groupName + L"/" + parentPath + innerName;
       const std::wstring targetKey = name + L"/" + targetName;
-      const auto created = actionHandles.find(sourceKey);
-      const boost::shared_ptr<workspace::SharedAction> source =
-          created != actionHandles.end() && created->second >= 1
-              ? create_shared<workspace::SharedAction>(created->second)
-              : create_shared<workspace::SharedAction>(sourceKey, -1);
+      const boost::shared_ptr<workspace::SharedAction> source = builtAction(sourceKey);
       if (source->getHandle() < 1) {
         WLOG(WARNING) << L"Action group " << name << L"/" << groupName << L", port " << portName
                       << L": the action " << sourceKey << L" it leaves from does not exist";

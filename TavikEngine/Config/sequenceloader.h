@@ -17,6 +17,20 @@
 // 14474460. "Main", "Initialize", "Stop" and "End" sequences carry the handle
 // of the test plan of the same category in their actions, others -1.
 //
+// Loading over a workspace that holds anything (an earlier file, a failed
+// load, the same file) gives what a fresh load into an empty workspace
+// gives:
+//  - The first Sequence node of a name in a load builds its sequence anew
+//    (Sequence::reset: lists, start action, run state and step); a second
+//    node of the same name adds to it. A group instance is built anew by
+//    ActionGroup(prefix, count).
+//  - Start actions, successors, the actions exit ports leave from and group
+//    owners resolve only to the sequences, actions and groups this load
+//    built: an element left from an earlier file counts as absent (a start
+//    name that matches nothing of this load sets no start action).
+// Lists (actions, frames, comments, group exit ports) have no limit of
+// their own; they grow while the workspace has room.
+//
 // Progress (GlobalConfig): total := 2 x the sequences' actions (not those
 // inside groups); current advances once per action created and once per
 // action (groups' actions included) whose links are loaded. An abort request
@@ -28,15 +42,19 @@
 //    more than 20 visible exit ports of a group, a link path of more than 21
 //    points, a group definition that places itself directly or through other
 //    groups, a start action that leads into a loop of groups, an element
-//    that has no room left): UA_WARNING "Error while loading Sequences: " +
-//    the reason; the rest of that sequence's body is skipped, the other
-//    sequences are loaded, and load() fails at its end without handing the
-//    formula uses on.
+//    that has no room left, a list of the sequence or of a group that finds
+//    no room in the workspace to grow): UA_WARNING "Error while loading
+//    Sequences: " + the reason; the rest of that sequence's body is skipped,
+//    the other sequences are loaded, and load() fails at its end without
+//    handing the formula uses on.
 //  - An action that cannot be created: WARNING "Error creating action " + the
 //    reason; the other actions are loaded, and its exit ports are skipped with
 //    a WARNING naming it.
-//  - A successor that names no element: one WARNING naming the action, the
-//    port and the successor; the port is stored without successor.
+//  - A successor that names no element of this load: one WARNING naming the
+//    action, the port and the successor; the port is stored without
+//    successor. A group exit port whose inner action is no action of this
+//    load: one WARNING naming the group, the port and the action; the port
+//    is skipped.
 // Names are compared as literal texts: quotes or XPath syntax in a name
 // match only that exact name.
 //
@@ -105,7 +123,7 @@ class SequenceLoader : public ActionLoaderBase {
                             long long testplan, std::wstring name);
   // Sets the sequence's start action; an action group stands for its start
   // action, followed through nested groups. A name that matches no element
-  // sets nothing.
+  // (of this load, during a load) sets nothing.
   void setStartAction(workspace::Sequence sequence, const std::wstring& name,
                       const std::wstring& startActionName);
 
@@ -147,6 +165,13 @@ class SequenceLoader : public ActionLoaderBase {
   void loadNextActions(const std::wstring& name,
                        const boost::shared_ptr<workspace::SharedAction>& action,
                        const std::wstring& actionName, const pugi::xml_node& nextActions);
+  // The action element named `key` (owner + "/" + name) whose exit ports a
+  // link step loads: one this load built (an action group or an element of
+  // an earlier file gives an invalid proxy, handle 0).
+  boost::shared_ptr<workspace::SharedAction> builtAction(const std::wstring& key);
+  // Records the action the action loader named `fullName` before its
+  // building failed (nothing for an empty name).
+  void recordPartlyBuilt(const std::wstring& fullName);
   // The action a successor name `key` (owner + "/" + name) stands for, as
   // get_shared_action gives it.
   boost::shared_ptr<workspace::SharedAction> successor(const std::wstring& key);

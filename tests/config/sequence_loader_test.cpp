@@ -12,6 +12,7 @@
 #include "CapturingSink.h"
 #include "ElementItemsText.h"
 #include "LoaderXml.h"
+#include "SequenceXml.h"
 #include "ScopedIni.h"
 #include "ScopedWorkspace.h"
 #include "TavikEngine/Config/ConfigReader.h"
@@ -36,60 +37,23 @@ using tavik_test::itemsText;
 using Strings = std::vector<std::string>;
 using WStrings = std::vector<std::wstring>;
 
-using tavik_test::childrenXml;
-
-// One exit port: its fields and link points "x,y x,y" ("-,y" leaves X out).
-std::string port(const std::string& portFields, const std::string& points = "") {
-  std::string xml = "<Action>" + childrenXml(portFields) + (points.empty() ? "" : "<LinkPoints>");
-  std::istringstream in(points);
-  for (std::string point; in >> point;) {
-    const std::string x = point.substr(0, point.find(','));
-    xml += "<LinkPoint>" + (x == "-" ? "" : "<X>" + x + "</X>") + "<Y>" +
-           point.substr(point.find(',') + 1) + "</Y></LinkPoint>";
-  }
-  return xml + (points.empty() ? "" : "</LinkPoints>") + "</Action>";
-}
-
-std::string action(const std::string& name, const std::string& ports = "",
-                   const std::string& more = "") {
-  return "<Action><Name>" + name + "</Name>" +
-         (ports.empty() ? "" : "<NextActions>" + ports + "</NextActions>") + more + "</Action>";
-}
-
-std::string sequence(const std::string& category, const std::string& start,
-                     const std::string& actions, const std::string& more = "") {
-  return "<Sequence>" + (category.empty() ? "" : "<Category>" + category + "</Category>") +
-         (start.empty() ? "" : "<StartActionName>" + start + "</StartActionName>") + "<Actions>" +
-         actions + "</Actions>" + more + "</Sequence>";
-}
-
-std::string instance(const std::string& name, const std::string& definition,
-                     const std::string& more = "") {
-  return "<ActionGroup><Name>" + name + "</Name><ActionGroupSequence>" + definition +
-         "</ActionGroupSequence>" + more + "</ActionGroup>";
-}
-
-std::string definition(const std::string& name, const std::string& start,
-                       const std::string& actions, const std::string& more = "") {
-  return "<ActionGroupSequence><Name>" + name + "</Name><StartActionName>" + start +
-         "</StartActionName><Actions>" + actions + "</Actions>" + more + "</ActionGroupSequence>";
-}
-
-std::string frames(const std::string& tag, const std::vector<std::string>& items) {
-  std::string xml = "<" + tag + ">";
-  for (const std::string& item : items) xml += "<Item>" + childrenXml(item) + "</Item>";
-  return xml + "</" + tag + ">";
-}
+using tavik_test::action;
+using tavik_test::definition;
+using tavik_test::frames;
+using tavik_test::handle;
+using tavik_test::instance;
+using tavik_test::linkPath;
+using tavik_test::nameOf;
+using tavik_test::port;
+using tavik_test::ports;
+using tavik_test::sequence;
 
 class SequenceLoaderTest : public ::testing::Test {
  protected:
   // Parses the document of the sequences, the group definitions and `more`.
   void parse(const std::string& sequences, const std::string& definitions = "",
              const std::string& more = "") {
-    md_ = tavik_test::parseXml(&doc_, "<MeasurementDefinition><Sequences>" + sequences +
-                                          "</Sequences><ActionGroupSequences>" + definitions +
-                                          "</ActionGroupSequences>" + more +
-                                          "</MeasurementDefinition>");
+    md_ = tavik_test::parseXml(&doc_, tavik_test::sequencesDocument(sequences, definitions, more));
   }
   // Loads it with `loader` (the fixture's by default); false when load()
   // ended with LoadAbortedException.
@@ -107,45 +71,11 @@ class SequenceLoaderTest : public ::testing::Test {
     return run();
   }
 
-  static long long handle(const std::wstring& name) {
-    return ws::Workspace::getInstance()->findElement(name, 0xA00000);
-  }
-  // The name of the element at a handle; "-" for none (0), the number for
-  // anything else below 1.
-  static std::wstring nameOf(long long handle) {
-    if (handle == 0) return L"-";
-    if (handle < 0) return std::to_wstring(handle);
-    return itemsText(handle, "name");
-  }
   static WStrings sequenceActions(const std::wstring& name) {
     const ws::Sequence s(handle(name));
     WStrings out;
     for (int k = 0; k < s.getActionCount(); ++k) out.push_back(nameOf(s.getAction(k)));
     return out;
-  }
-  // Ports of an action: "name hasTarget visible x,y -> successor (link)".
-  static WStrings ports(const std::wstring& name) {
-    ws::SharedAction a(handle(name));
-    WStrings out;
-    for (int k = 0; k < a.getExitCount(); ++k) {
-      const ws::SharedAction::ExitPort p = a.getExitPort(k);
-      out.push_back(p.name + L" " + std::to_wstring(p.hasTarget) + L" " +
-                    std::to_wstring(p.visible) + L" " + std::to_wstring(p.x) + L"," +
-                    std::to_wstring(p.y) + L" -> " + nameOf(p.successor) + L" (" +
-                    nameOf(p.link) + L")");
-    }
-    return out;
-  }
-  // A link path: "start target | x,y x,y".
-  static std::wstring linkPath(const std::wstring& name) {
-    const long long h = ws::Workspace::getInstance()->findElement(name, 0xD20000);
-    if (h < 1) return L"none";
-    ws::LinkPath path(h);
-    std::wstring text = nameOf(path.get<long long>(ws::link_path::START_ACTION)) + L" " +
-                        nameOf(path.get<long long>(ws::link_path::TARGET_ACTION)) + L" |";
-    for (int k = 0; k < path.getPointCount(); ++k)
-      text += L" " + std::to_wstring(path.getPointX(k)) + L"," + std::to_wstring(path.getPointY(k));
-    return text;
   }
   std::wstring progress() { return itemsText(ws::GlobalConfig().getHandle(), "10760 10768"); }
   Strings lines(const LEVELS& level) { return sink_.lines(level.value); }
@@ -211,6 +141,8 @@ TEST_F(SequenceLoaderTest, StartActionNamesAndTestPlans) {
     std::string sequences;
     std::wstring element;  // the sequence element
     std::wstring items;    // start action | 600 | 608 | the first action's test plan
+                           // (600 and 608 held 5 before: the load builds the
+                           // sequence anew, with or without a start action)
     std::wstring status;
   };
   ws::Testplan(L"Main_Testplan", 1);
@@ -218,9 +150,9 @@ TEST_F(SequenceLoaderTest, StartActionNamesAndTestPlans) {
   const Case cases[] = {
       {sequence("Main", "A", action("A")), L"Main_Sequence", L"Main_Sequence/A|0|0|" + plan,
        L"Main"},
-      {sequence("MainX", "Ghost", action("A")), L"MainX_Sequence", L"-|5|5|-1", L"MainX"},
+      {sequence("MainX", "Ghost", action("A")), L"MainX_Sequence", L"-|0|0|-1", L"MainX"},
       {sequence("", "A", action("A")), L"_Sequence", L"_Sequence/A|0|0|-1", L""},
-      {sequence("Empty", "A", ""), L"Empty_Sequence", L"-|5|5|?", L"Empty"},
+      {sequence("Empty", "A", ""), L"Empty_Sequence", L"-|0|0|?", L"Empty"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.sequences);

@@ -1,6 +1,7 @@
-// A list of element handles inside an element (the actions, frames or
-// comments of a sequence or action group), with an index that finds a handle
-// without walking the list.
+// A list of element handles inside an element (the records of a handle
+// list in its ElementList element, see OwnedList.h: the actions, frames or
+// comments of a sequence or action group, ...), with an index that finds a
+// handle without walking the list.
 //
 // Layout at byte `at` of the element: `capacity` handles (8 bytes each, in
 // the order they were added), then the index: indexSlots(capacity) int32

@@ -1,8 +1,6 @@
 #include "workspace/LinkPath.h"
 
-#include <cstdint>
-
-#include "workspace/Unaligned.h"
+#include "FreshItems.h"
 
 namespace tavik {
 namespace workspace {
@@ -13,14 +11,9 @@ static_assert(l::pointY(l::kPointCapacity - 1) + 4 <= l::kElementSize,
               "the points lie inside the link path");
 
 LinkPath::LinkPath(const std::wstring& name) : ElementClass(name) {
-  // The count and the points are int items of this class without listeners,
-  // and the element was just opened as one: they are cleared in place.
-  char* const element = workspace_->getBaseAddress() + handle_;
-  storeAt<std::int32_t>(element + l::COORDINATES_COUNT, 0);
-  for (int k = 0; k < l::kPointCapacity; ++k) {
-    storeAt<std::int32_t>(element + l::pointX(k), 0);
-    storeAt<std::int32_t>(element + l::pointY(k), 0);
-  }
+  // A path drawn again replaces the old one, its two actions included: a
+  // port that now has no successor keeps no handle of an earlier one.
+  resetToFreshItems(*workspace_, handle_, kClassId, {});
 }
 
 int LinkPath::getPointCount() const {

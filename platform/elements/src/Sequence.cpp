@@ -1,6 +1,7 @@
 #include "workspace/Sequence.h"
 
-#include "HandleTable.h"
+#include "FreshItems.h"
+#include "OwnedList.h"
 
 namespace tavik {
 namespace workspace {
@@ -9,27 +10,21 @@ namespace {
 
 namespace s = sequence;
 
-constexpr unsigned int kFrameTable = s::kActionTable + HandleTable::bytesFor(s::kActionCapacity);
-constexpr unsigned int kCommentTable = kFrameTable + HandleTable::bytesFor(s::kFrameCapacity);
-static_assert(kCommentTable + HandleTable::bytesFor(s::kCommentCapacity) == s::kElementSize,
-              "the three handle tables fill the sequence element");
-static_assert(s::kActionTable >= s::StartY + 16, "the tables follow the items");
-
 enum class List { Actions, Frames, Comments };
 
-HandleTable tableOf(const Sequence& sequence, Workspace& workspace, List list) {
+OwnedList listOf(const Sequence& sequence, Workspace& workspace, List list) {
   const long long handle = sequence.getHandle();
   switch (list) {
     case List::Actions:
-      return HandleTable(workspace, handle, s::ActionCount, s::kActionTable, s::kActionCapacity,
-                         [&sequence] { return "actions of sequence " + sequence.getName(); });
+      return OwnedList(workspace, handle, s::ActionList, L"actions", 8, true,
+                       [&sequence] { return "actions of sequence " + sequence.getName(); });
     case List::Frames:
-      return HandleTable(workspace, handle, s::FrameCount, kFrameTable, s::kFrameCapacity,
-                         [&sequence] { return "frames of sequence " + sequence.getName(); });
+      return OwnedList(workspace, handle, s::FrameList, L"frames", 8, true,
+                       [&sequence] { return "frames of sequence " + sequence.getName(); });
     case List::Comments:
     default:
-      return HandleTable(workspace, handle, s::CommentCount, kCommentTable, s::kCommentCapacity,
-                         [&sequence] { return "comments of sequence " + sequence.getName(); });
+      return OwnedList(workspace, handle, s::CommentList, L"comments", 8, true,
+                       [&sequence] { return "comments of sequence " + sequence.getName(); });
   }
 }
 
@@ -43,22 +38,29 @@ void requireElement(const Sequence& sequence, const Workspace& workspace, long l
 
 }  // namespace
 
+void Sequence::reset() {
+  requireValid("reset");
+  for (List list : {List::Actions, List::Frames, List::Comments})
+    listOf(*this, *workspace_, list).clear();
+  resetToFreshItems(*workspace_, handle_, kClassId, {s::ActionList, s::FrameList, s::CommentList});
+}
+
 void Sequence::addAction(long long handle) {
   requireValid("addAction");
   requireElement(*this, *workspace_, handle, "addAction");
-  tableOf(*this, *workspace_, List::Actions).add(handle);
+  listOf(*this, *workspace_, List::Actions).addHandle(handle);
 }
 
 void Sequence::addFrame(long long handle) {
   requireValid("addFrame");
   requireElement(*this, *workspace_, handle, "addFrame");
-  tableOf(*this, *workspace_, List::Frames).add(handle);
+  listOf(*this, *workspace_, List::Frames).addHandle(handle);
 }
 
 void Sequence::addComment(long long handle) {
   requireValid("addComment");
   requireElement(*this, *workspace_, handle, "addComment");
-  tableOf(*this, *workspace_, List::Comments).add(handle);
+  listOf(*this, *workspace_, List::Comments).addHandle(handle);
 }
 
 void Sequence::setStartAction(const SharedElement<SharedAction>& action) {
@@ -76,27 +78,27 @@ long long Sequence::getStartAction() const {
 
 int Sequence::getActionCount() const {
   requireValid("getActionCount");
-  return tableOf(*this, *workspace_, List::Actions).count();
+  return listOf(*this, *workspace_, List::Actions).count();
 }
 int Sequence::getFrameCount() const {
   requireValid("getFrameCount");
-  return tableOf(*this, *workspace_, List::Frames).count();
+  return listOf(*this, *workspace_, List::Frames).count();
 }
 int Sequence::getCommentCount() const {
   requireValid("getCommentCount");
-  return tableOf(*this, *workspace_, List::Comments).count();
+  return listOf(*this, *workspace_, List::Comments).count();
 }
 long long Sequence::getAction(int position) const {
   requireValid("getAction");
-  return tableOf(*this, *workspace_, List::Actions).at(position);
+  return listOf(*this, *workspace_, List::Actions).handleAt(position);
 }
 long long Sequence::getFrame(int position) const {
   requireValid("getFrame");
-  return tableOf(*this, *workspace_, List::Frames).at(position);
+  return listOf(*this, *workspace_, List::Frames).handleAt(position);
 }
 long long Sequence::getComment(int position) const {
   requireValid("getComment");
-  return tableOf(*this, *workspace_, List::Comments).at(position);
+  return listOf(*this, *workspace_, List::Comments).handleAt(position);
 }
 
 }  // namespace workspace

@@ -13,7 +13,8 @@ namespace workspace {
 class LinkPath : public ElementClass<LinkPath, element_class::kLinkPath> {
  public:
   // Opens the link path of that name (memory area 0xD20000), creating it
-  // when absent, and starts it with no points: a path drawn again replaces
+  // when absent, and starts it as a freshly made one: no points, both action
+  // handles 0 (silently: no listener is told). A path drawn again replaces
   // the old one. WorkspaceException as for every class (ElementClass.h).
   explicit LinkPath(const std::wstring& name);
   // Opens the link path at that handle as it is.

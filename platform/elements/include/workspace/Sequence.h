@@ -2,10 +2,15 @@
 // included), its start action, and the frames and comments drawn on its
 // canvas. Items: sequence::Item.
 //
-// The actions, frames and comments are handle lists after the items, of
-// sequence::kActionCapacity, kFrameCapacity and kCommentCapacity entries.
-// Adding a handle the list already holds changes nothing, so loading a
-// configuration again over the same workspace gives the same lists. The
+// The actions, frames and comments are lists of handles that grow one entry
+// at a time without a limit of their own: each is an ElementList element
+// whose handle the sequence keeps in an item (OwnedList in the element
+// layer). A full list is remade with twice the room; the sequence itself
+// never moves, so its handle stays valid for every holder. Adding a handle
+// the list already holds changes nothing.
+//
+// A configuration load builds a sequence with reset() the first time the
+// load opens its name (a second node of the same name adds to it). The
 // operations write their items themselves: no listener is told.
 #pragma once
 
@@ -24,9 +29,15 @@ class Sequence : public ElementClass<Sequence, element_class::kSequence> {
   // groups) or by handle; see ElementClass.h.
   using ElementClass::ElementClass;
 
+  // Makes the sequence hold what a freshly made one holds: its three lists
+  // empty (their elements keep their room, so loading the same
+  // configuration again makes no new list) and every item zero, the start
+  // action, run state and run step included. Silent: no listener is told.
+  void reset();
+
   // Appends an action (or action group) handle, a frame or a comment unless
   // the list holds it. WorkspaceException when the handle is no element or
-  // the list is full.
+  // the workspace has no room for the list to grow (then nothing changed).
   void addAction(long long handle);
   void addFrame(long long handle);
   void addComment(long long handle);

@@ -59,7 +59,7 @@ constexpr long long kLists = 0xE00000;
   X(IPCListener, ipc_listener, Item, 4, 3, memory_area::kListeners, 640, false)                \
   X(PropertyMap, property_map, Item, 5, 9, memory_area::kMaps, 1248, true)                    \
   X(SharedAction, shared_action, Item, 6, 23, memory_area::kActions, 8016, true)              \
-  X(ActionGroup, action_group, Item, 7, 24, memory_area::kActions, 25544, true)               \
+  X(ActionGroup, action_group, Item, 7, 24, memory_area::kActions, 2256, false)                \
   X(Chunk, chunk, Item, 8, 25, memory_area::kChunks, 552, true)                                \
   X(StringValue, string_value, Item, 9, 30, memory_area::kStringValues, 3112, false)           \
   X(NumericValue, numeric_value, Item, 10, 31, memory_area::kNumericValues, 1560, false)       \
@@ -71,7 +71,7 @@ constexpr long long kLists = 0xE00000;
   X(FormulaResult, formula_result, Item, 16, 37, memory_area::kFormulaResults, 1048, false) \
   X(Testplan, testplan, Item, 40, 40, memory_area::kTestplans, 552, true)                      \
   X(TestplanColumn, testplan_column, Item, 41, 41, memory_area::kTestplanColumns, 624, true)  \
-  X(Sequence, sequence, Item, 50, 50, memory_area::kActions, 140000, false)                    \
+  X(Sequence, sequence, Item, 50, 50, memory_area::kActions, 728, false)                       \
   X(Frame, frame, Item, 51, 51, memory_area::kFrames, 616, false)                              \
   X(Comment, comment, Item, 52, 52, memory_area::kComments, 4712, false)                       \
   X(LinkPath, link_path, Item, 53, 53, memory_area::kLinkPaths, 920, false)                    \

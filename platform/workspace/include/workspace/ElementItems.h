@@ -205,9 +205,9 @@ constexpr unsigned int kEcuFileRoom = 512;
   INTERNAL(PropertyList, 4000, LongLong, 0)                                                     \
   ITEM(ExitCount, 8008, Int, 0) /* exit ports the action was made for */
 
-// An action group. After its items come its frame and comment lists, its
-// exit-port table (action_group::kNextActionTable) and, in the class's
-// variable tail, its action list sized by the action count it was made for.
+// An action group. Its actions, frames, comments and exit ports are lists
+// of their own (ElementList elements, see below) whose handles the group
+// keeps in its list items (0 until the first entry): the group never moves.
 #define TAVIK_ITEMS_ActionGroup(ITEM, INTERNAL, RANGE)                                           \
   ITEM(DefinitionName, 544, WideText, 504) /* its ActionGroupSequence */                        \
   ITEM(DataName, 1048, WideText, 504) /* its ActionGroupData */                                 \
@@ -221,11 +221,10 @@ constexpr unsigned int kEcuFileRoom = 512;
   ITEM(OwnerHandle, 2160, LongLong, 0)                                                          \
   ITEM(BottomAction, 2176, LongLong, 0)                                                         \
   ITEM(Color, 2208, NumberAsText, 0)                                                            \
-  INTERNAL(ActionRoom, 2224, Int, 0) /* actions the group was made for */                      \
-  INTERNAL(ActionCount, 2228, Int, 0)                                                           \
-  INTERNAL(FrameCount, 2232, Int, 0)                                                            \
-  INTERNAL(CommentCount, 2236, Int, 0)                                                          \
-  INTERNAL(NextActionCount, 2240, Int, 0) /* exit ports in the table */
+  INTERNAL(ActionList, 2224, LongLong, 0)                                                       \
+  INTERNAL(FrameList, 2232, LongLong, 0)                                                        \
+  INTERNAL(CommentList, 2240, LongLong, 0)                                                      \
+  INTERNAL(ExitPortList, 2248, LongLong, 0) /* records of action_group::kNextActionSize */
 
 // A text of a stated size (an action's comment); the text follows the items
 // (the class's variable tail) as 16-bit units with a terminator. A size
@@ -310,13 +309,15 @@ constexpr unsigned int kEcuFileRoom = 512;
 //   X(Class, ns, cell type item, cell size item, row count item)
 #define TAVIK_ROW_CELL_CLASSES(X) X(TestplanColumn, testplan_column, CellType, CellSize, RowCount)
 
-// A sequence of the bench. After its items come three handle tables (see
-// sequence::kActionTable): its actions, frames and comments.
+// A sequence of the bench. Its actions, frames and comments are lists of
+// their own (ElementList elements, see below) whose handles the sequence
+// keeps in its list items (0 until the first entry): the sequence never
+// moves.
 #define TAVIK_ITEMS_Sequence(ITEM, INTERNAL, RANGE)                                              \
   ITEM(StartAction, 544, LongLong, 0) /* handle of the start action; 0 when none */           \
-  INTERNAL(ActionCount, 552, Int, 0)                                                            \
-  INTERNAL(FrameCount, 556, Int, 0)                                                             \
-  INTERNAL(CommentCount, 560, Int, 0)                                                           \
+  INTERNAL(ActionList, 552, LongLong, 0)                                                        \
+  INTERNAL(FrameList, 560, LongLong, 0)                                                         \
+  INTERNAL(CommentList, 568, LongLong, 0)                                                       \
   ITEM(RunState, 600, Int, 0) /* the bench's run state; 0 when a start action is set */        \
   ITEM(RunStep, 608, Int, 0) /* the bench's run step; 0 when a start action is set */          \
   ITEM(StartX, 704, NumberAsText, 0) /* where the start marker is drawn */                     \
@@ -438,15 +439,9 @@ constexpr unsigned int kCellTable = kElementSize;
 }  // namespace testplan_column
 
 namespace action_group {
-// The lists after the items (see HandleTable in the element layer) and the
-// exit-port table: per port the inner action's name, the port's name (wide
-// texts of the rooms below), the successor's and the link path's handles
-// (0: none) and the port's position.
-constexpr int kFrameCapacity = 64;
-constexpr int kCommentCapacity = 64;
-constexpr int kNextActionCapacity = 32;
-constexpr int kMaxActions = 1 << 20;  // the largest action list a group is made for
-constexpr unsigned int kFrameTable = 2248;
+// One exit port, a record of the list at ExitPortList: the inner action's
+// name and the port's name (wide texts of the rooms below), the successor's
+// and the link path's handles (0: none) and the port's position.
 constexpr unsigned int kInnerNameRoom = 512;
 constexpr unsigned int kPortNameRoom = 128;
 constexpr unsigned int kNextActionSize = 664;
@@ -454,17 +449,7 @@ constexpr unsigned int kNextTarget = 640;
 constexpr unsigned int kNextLink = 648;
 constexpr unsigned int kNextX = 656;
 constexpr unsigned int kNextY = 660;
-constexpr unsigned int kActionTable = kElementSize;  // the tail
 }  // namespace action_group
-
-namespace sequence {
-// Handle tables after the items, each a list of handles followed by its
-// index (see HandleTable in the element layer), in this order.
-constexpr int kActionCapacity = 8192;
-constexpr int kFrameCapacity = 256;
-constexpr int kCommentCapacity = 256;
-constexpr unsigned int kActionTable = 736;
-}  // namespace sequence
 
 namespace element_list {
 constexpr unsigned int kRecords = kElementSize;  // the tail
