@@ -51,10 +51,10 @@ TEST(FormulaParsing, ReferencesBecomeGetCallsWithTheirLines) {
        L" + self._a_.get(Parameter.Property.x,y) + self.Press_YY.get(Parameter.Property.M)",
        {{L"Oil_Temp_1", L"Oil Temp-1"}, {L"Druck_vorne", L"Druck,vorne"}, {L"_a_", L",a-"},
         {L"Press_YY", L"Press YY"}}},
-      // A missing "." makes no reference; brackets, "#" and quotes inside
-      // string literals are text.
-      {"A.V + &lt;A&gt;V + len('(#\\'') + 0x1F + (1 &gt;.5e-3j)",
-       L"A.V + <A>V + len('(#\\'') + 0x1F + (1 >.5e-3j)", {}},
+      // A missing "." makes no reference (here a chained comparison);
+      // brackets, "#" and quotes inside string literals are text.
+      {"A.V + (1 &lt;A&gt;V) + len('(#\\'') + 0x1F + (1 &gt;.5e-3j)",
+       L"A.V + (1 <A>V) + len('(#\\'') + 0x1F + (1 >.5e-3j)", {}},
       // Every occurrence is replaced, and each binds again; a name holding
       // "ThisParameter" binds nothing here.
       {"&lt;ThisParameter&gt;.V * &lt;MyThisParameter2&gt;.V + &lt;B_&gt;.V / &lt;B_&gt;.Min - "
