@@ -1,7 +1,9 @@
 #include "TavikEngine/Config/FormulaGrammar.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <iterator>
+#include <string>
 #include <string_view>
 
 #include "TavikEngine/Config/PythonText.h"
@@ -11,6 +13,7 @@ namespace tavik {
 namespace {
 
 using Kind = FormulaToken::Kind;
+constexpr std::uint64_t code(const char* text) { return formulaTokenCode(text); }
 
 // Thrown at the first fault; caught where the check starts.
 struct Refusal {
@@ -52,21 +55,24 @@ class Parser {
   std::wstring_view tokenText(std::size_t i) const {
     return std::wstring_view(text_).substr(tokens_[i].at, tokens_[i].length);
   }
-  bool isOperator(std::wstring_view op) const {
-    return at_ < tokens_.size() && tokens_[at_].kind == Kind::Operator && tokenText(at_) == op;
+  bool is(Kind kind, std::uint64_t code, std::size_t offset = 0) const {
+    const std::size_t i = at_ + offset;
+    return i < tokens_.size() && tokens_[i].kind == kind && tokens_[i].code == code;
   }
-  // Whether the current token is one of `ops` (ending with a null pointer).
-  bool isAnyOperator(const wchar_t* const* ops) const {
-    for (; *ops != nullptr; ++ops)
-      if (isOperator(*ops)) return true;
+  bool isOperator(std::uint64_t code) const { return is(Kind::Operator, code); }
+  // Whether the current token is one of `codes` (ending with 0).
+  bool isAnyOperator(const std::uint64_t* codes) const {
+    for (; *codes != 0; ++codes)
+      if (isOperator(*codes)) return true;
     return false;
   }
-  bool isWord(std::wstring_view word, std::size_t offset = 0) const {
-    const std::size_t i = at_ + offset;
-    return i < tokens_.size() && tokens_[i].kind == Kind::Name && tokenText(i) == word;
+  bool isWord(std::uint64_t code, std::size_t offset = 0) const {
+    return is(Kind::Name, code, offset);
   }
+  // Every keyword has at most 8 characters, so a name without a code is none.
   bool isKeyword() const {
-    return tokens_[at_].kind == Kind::Name && !isPythonAttributeName(std::wstring(tokenText(at_)));
+    return tokens_[at_].kind == Kind::Name && tokens_[at_].code != 0 &&
+           isPythonKeyword(tokenText(at_));
   }
 
   std::string quoted(std::size_t i) const {
@@ -84,7 +90,7 @@ class Parser {
       why += quoted(at_) + " cannot stand after " + quoted(at_ - 1);
     throw Refusal{why};
   }
-  void expectOperator(std::wstring_view op) {
+  void expectOperator(std::uint64_t op) {
     if (!isOperator(op)) refuse();
     ++at_;
   }
@@ -100,17 +106,17 @@ class Parser {
   int expression() {
     const Nest nest(this);
     int depth = disjunction();
-    if (!isWord(L"if")) return depth;
+    if (!isWord(code("if"))) return depth;
     ++at_;
     depth = std::max(depth, disjunction());
-    if (!isWord(L"else")) refuse();
+    if (!isWord(code("else"))) refuse();
     ++at_;
     return node(std::max(depth, expression()));
   }
-  int disjunction() { return chain(L"or", &Parser::conjunction); }
-  int conjunction() { return chain(L"and", &Parser::inversion); }
+  int disjunction() { return chain(code("or"), &Parser::conjunction); }
+  int conjunction() { return chain(code("and"), &Parser::inversion); }
   // `operand` ("word" operand)*: one node for the whole chain.
-  int chain(std::wstring_view word, int (Parser::*operand)()) {
+  int chain(std::uint64_t word, int (Parser::*operand)()) {
     int depth = (this->*operand)();
     bool joined = false;
     while (isWord(word)) {
@@ -121,7 +127,7 @@ class Parser {
     return joined ? node(depth) : depth;
   }
   int inversion() {
-    if (!isWord(L"not")) return comparison();
+    if (!isWord(code("not"))) return comparison();
     ++at_;
     const Nest nest(this);
     return node(inversion());
@@ -130,13 +136,14 @@ class Parser {
     int depth = binary(0);
     bool compared = false;
     for (;;) {
-      static const wchar_t* const kComparisons[] = {L"==", L"!=", L"<", L"<=", L">", L">=", nullptr};
-      if (isAnyOperator(kComparisons) || isWord(L"in")) {
+      static constexpr std::uint64_t kComparisons[] = {code("=="), code("!="), code("<"),
+                                                       code("<="), code(">"),  code(">="), 0};
+      if (isAnyOperator(kComparisons) || isWord(code("in"))) {
         ++at_;
-      } else if (isWord(L"not") && isWord(L"in", 1)) {
+      } else if (isWord(code("not")) && isWord(code("in"), 1)) {
         at_ += 2;
-      } else if (isWord(L"is")) {
-        at_ += isWord(L"not", 1) ? 2 : 1;
+      } else if (isWord(code("is"))) {
+        at_ += isWord(code("not"), 1) ? 2 : 1;
       } else {
         break;
       }
@@ -148,9 +155,10 @@ class Parser {
   // The binary operators from the loosest to the tightest, each level
   // joining from left to right; unary operators and "**" lie below.
   int binary(std::size_t level) {
-    static const wchar_t* const kLevels[][6] = {
-        {L"|", nullptr}, {L"^", nullptr}, {L"&", nullptr}, {L"<<", L">>", nullptr},
-        {L"+", L"-", nullptr}, {L"*", L"/", L"//", L"%", L"@", nullptr}};
+    static constexpr std::uint64_t kLevels[][6] = {
+        {code("|")},           {code("^")},
+        {code("&")},           {code("<<"), code(">>")},
+        {code("+"), code("-")}, {code("*"), code("/"), code("//"), code("%"), code("@")}};
     if (level == std::size(kLevels)) return factor();
     int depth = binary(level + 1);
     while (isAnyOperator(kLevels[level])) {
@@ -160,7 +168,7 @@ class Parser {
     return depth;
   }
   int factor() {
-    static const wchar_t* const kUnary[] = {L"+", L"-", L"~", nullptr};
+    static constexpr std::uint64_t kUnary[] = {code("+"), code("-"), code("~"), 0};
     if (!isAnyOperator(kUnary)) return power();
     ++at_;
     const Nest nest(this);
@@ -168,7 +176,7 @@ class Parser {
   }
   int power() {
     int depth = primary();
-    if (!isOperator(L"**")) return depth;
+    if (!isOperator(code("**"))) return depth;
     ++at_;
     const Nest nest(this);
     return node(std::max(depth, factor()));
@@ -176,17 +184,17 @@ class Parser {
   int primary() {
     int depth = atom();
     for (;;) {
-      if (isOperator(L".")) {
+      if (isOperator(code("."))) {
         ++at_;
         if (at_ >= tokens_.size() || tokens_[at_].kind != Kind::Name || isKeyword()) refuse();
         ++at_;
         depth = node(depth);
-      } else if (isOperator(L"(")) {
+      } else if (isOperator(code("("))) {
         ++at_;
-        depth = node(std::max(depth, sequence(L")", &Parser::expression, true)));
-      } else if (isOperator(L"[")) {
+        depth = node(std::max(depth, sequence(code(")"), &Parser::expression, true)));
+      } else if (isOperator(code("["))) {
         ++at_;
-        depth = node(std::max(depth, sequence(L"]", &Parser::slice, false)));
+        depth = node(std::max(depth, sequence(code("]"), &Parser::slice, false)));
       } else {
         return depth;
       }
@@ -194,7 +202,7 @@ class Parser {
   }
   // `item` ("," `item`)* [","] up to and with `close`; when `empty` is false
   // there must be at least one item. The depth of the deepest item.
-  int sequence(std::wstring_view close, int (Parser::*item)(), bool empty) {
+  int sequence(std::uint64_t close, int (Parser::*item)(), bool empty) {
     int depth = 0;
     if (empty && isOperator(close)) {
       ++at_;
@@ -202,7 +210,7 @@ class Parser {
     }
     for (;;) {
       depth = std::max(depth, (this->*item)());
-      if (!isOperator(L",")) break;
+      if (!isOperator(code(","))) break;
       ++at_;
       if (isOperator(close)) break;
     }
@@ -211,15 +219,17 @@ class Parser {
   }
   // expression | [expression] ":" [expression] [":" [expression]]
   int slice() {
-    const auto ends = [&] { return isOperator(L":") || isOperator(L",") || isOperator(L"]"); };
+    const auto ends = [&] {
+      return isOperator(code(":")) || isOperator(code(",")) || isOperator(code("]"));
+    };
     int depth = 0;
-    if (!isOperator(L":")) {
+    if (!isOperator(code(":"))) {
       depth = expression();
-      if (!isOperator(L":")) return depth;
+      if (!isOperator(code(":"))) return depth;
     }
     ++at_;
     if (!ends()) depth = std::max(depth, expression());
-    if (isOperator(L":")) {
+    if (isOperator(code(":"))) {
       ++at_;
       if (!ends()) depth = std::max(depth, expression());
     }
@@ -230,7 +240,9 @@ class Parser {
     const FormulaToken& token = tokens_[at_];
     switch (token.kind) {
       case Kind::Name:
-        if (isKeyword() && !isWord(L"True") && !isWord(L"False") && !isWord(L"None")) refuse();
+        if (isKeyword() && !isWord(code("True")) && !isWord(code("False")) &&
+            !isWord(code("None")))
+          refuse();
         ++at_;
         return 1;
       case Kind::Number:
@@ -244,32 +256,32 @@ class Parser {
       case Kind::Operator:
         break;
     }
-    if (isOperator(L"...")) {
+    if (isOperator(code("..."))) {
       ++at_;
       return 1;
     }
-    if (isOperator(L"[")) {
+    if (isOperator(code("["))) {
       ++at_;
-      return node(sequence(L"]", &Parser::expression, true));
+      return node(sequence(code("]"), &Parser::expression, true));
     }
-    if (!isOperator(L"(")) refuse();
+    if (!isOperator(code("("))) refuse();
     ++at_;
-    if (isOperator(L")")) {  // the empty tuple
+    if (isOperator(code(")"))) {  // the empty tuple
       ++at_;
       return 1;
     }
     const int depth = expression();
-    if (isOperator(L")")) {  // only parenthesised
+    if (isOperator(code(")"))) {  // only parenthesised
       ++at_;
       return depth;
     }
-    if (!isOperator(L",")) refuse();
+    if (!isOperator(code(","))) refuse();
     ++at_;
-    if (isOperator(L")")) {
+    if (isOperator(code(")"))) {
       ++at_;
       return node(depth);
     }
-    return node(std::max(depth, sequence(L")", &Parser::expression, false)));
+    return node(std::max(depth, sequence(code(")"), &Parser::expression, false)));
   }
 
   const std::wstring& text_;

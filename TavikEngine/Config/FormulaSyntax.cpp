@@ -10,7 +10,9 @@
 namespace tavik {
 
 std::string formulaExpressionFault(const std::wstring& expression) {
-  std::vector<FormulaToken> tokens;
+  // Kept from call to call: a load checks every formula, and most are short.
+  thread_local std::vector<FormulaToken> tokens;
+  tokens.clear();
   std::string fault = formulaTokens(expression, &tokens);
   return fault.empty() ? formulaGrammarFault(expression, tokens) : fault;
 }

@@ -25,22 +25,31 @@ bool isStringPrefix(const std::wstring& prefix) {
          prefix == L"br" || prefix == L"rb";
 }
 
-// Python's operators and delimiters by length, longest first, so that the
-// first that matches is the one its tokenizer takes ("<>" and "->" included:
-// they are tokens there, and no expression may hold them).
-const wchar_t* const kOperators[] = {
-    L"**=", L"//=", L">>=", L"<<=", L"...", L"!=", L"%=", L"&=", L"**", L"*=", L"+=", L"-=",
-    L"->",  L"//",  L"/=",  L":=",  L"<<",  L"<=", L"<>", L"==", L">=", L">>", L"@=", L"^=",
-    L"|=",  L"(",   L")",   L"[",   L"]",   L"{",  L"}",  L",",  L":",  L".",  L";",  L"@",
-    L"=",   L"+",   L"-",   L"*",   L"/",   L"|",  L"&",  L"<",  L">",  L"%",  L"^",  L"~"};
-
+// The length of the operator or delimiter at `at`: the longest that
+// Python's tokenizer takes there ("<>" and "->" included: they are tokens
+// there, and no expression may hold them); 0 when none starts there.
 std::size_t operatorLength(const std::wstring& text, std::size_t at) {
-  for (const wchar_t* op : kOperators) {
-    std::size_t n = 0;
-    while (op[n] != 0 && at + n < text.size() && text[at + n] == op[n]) ++n;
-    if (op[n] == 0) return n;
+  const wchar_t c = text[at];
+  const wchar_t next = at + 1 < text.size() ? text[at + 1] : L'\0';
+  const wchar_t third = at + 2 < text.size() ? text[at + 2] : L'\0';
+  switch (c) {
+    case L'(': case L')': case L'[': case L']': case L'{': case L'}': case L',': case L';':
+    case L'~':
+      return 1;
+    case L'.':  // "..." or "."
+      return next == L'.' && third == L'.' ? 3 : 1;
+    case L'*': case L'/': case L'<': case L'>':  // "**=", "**", "*=", "*", "<>"
+      if (next == c) return third == L'=' ? 3 : 2;
+      return next == L'=' || (c == L'<' && next == L'>') ? 2 : 1;
+    case L'-':
+      return next == L'=' || next == L'>' ? 2 : 1;
+    case L'+': case L'%': case L'@': case L'&': case L'|': case L'^': case L'=': case L':':
+      return next == L'=' ? 2 : 1;
+    case L'!':
+      return next == L'=' ? 2 : 0;
+    default:
+      return 0;
   }
-  return 0;
 }
 
 // Scans the string literal whose opening quote is at `at` (after a prefix
@@ -143,6 +152,16 @@ std::string scanNumber(const std::wstring& text, std::size_t& at) {
   return std::string();
 }
 
+// The code of the `length` characters at `at` (ASCII here), or 0 when
+// there are more than 8.
+std::uint64_t codeOf(const std::wstring& text, std::size_t at, std::size_t length) {
+  if (length > 8) return 0;
+  std::uint64_t code = 0;
+  for (std::size_t i = 0; i < length; ++i)
+    code |= static_cast<std::uint64_t>(text[at + i] & 0x7F) << (8 * i);
+  return code;
+}
+
 }  // namespace
 
 std::string formulaTokens(const std::wstring& expression, std::vector<FormulaToken>* tokens) {
@@ -154,7 +173,7 @@ std::string formulaTokens(const std::wstring& expression, std::vector<FormulaTok
   }
   if (blank) return "the expression is empty";
 
-  std::vector<wchar_t> open;
+  std::wstring open;  // the brackets open at `at`
   const std::size_t size = expression.size();
   for (std::size_t at = 0; at < size;) {
     const wchar_t c = expression[at];
@@ -175,16 +194,17 @@ std::string formulaTokens(const std::wstring& expression, std::vector<FormulaTok
         std::string fault = scanString(expression, at, prefix);
         if (!fault.empty()) return fault;
         tokens->push_back({FormulaToken::Kind::String, start, at - start,
-                           prefix.find(L'b') != std::wstring::npos});
+                           prefix.find(L'b') != std::wstring::npos, 0});
       } else {
-        tokens->push_back({FormulaToken::Kind::Name, start, at - start, false});
+        tokens->push_back({FormulaToken::Kind::Name, start, at - start, false,
+                           codeOf(expression, start, at - start)});
       }
       continue;
     }
     if (isDigit(c) || (c == L'.' && at + 1 < size && isDigit(expression[at + 1]))) {
       std::string fault = scanNumber(expression, at);
       if (!fault.empty()) return fault;
-      tokens->push_back({FormulaToken::Kind::Number, start, at - start, false});
+      tokens->push_back({FormulaToken::Kind::Number, start, at - start, false, 0});
       continue;
     }
     switch (c) {
@@ -211,7 +231,8 @@ std::string formulaTokens(const std::wstring& expression, std::vector<FormulaTok
     if (expression[at - 1] == L'>' && at < size && expression[at] == L'.' &&
         !(at + 1 < size && (isDigit(expression[at + 1]) || expression.compare(at, 3, L"...") == 0)))
       return "it holds a parameter reference that could not be read";
-    tokens->push_back({FormulaToken::Kind::Operator, start, length, false});
+    tokens->push_back({FormulaToken::Kind::Operator, start, length, false,
+                       codeOf(expression, start, length)});
   }
   if (!open.empty()) return "a bracket is not closed";
   return std::string();

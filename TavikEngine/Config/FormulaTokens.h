@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -20,7 +21,19 @@ struct FormulaToken {
   std::size_t at;      // position in the expression
   std::size_t length;  // in characters
   bool bytes;          // a bytes literal (String only)
+  // A Name or Operator of at most 8 characters packed as formulaTokenCode
+  // packs its text (so that the parser compares numbers); 0 for others.
+  std::uint64_t code;
 };
+
+// `text` (ASCII, at most 8 characters) packed into one number, its first
+// character in the lowest byte.
+constexpr std::uint64_t formulaTokenCode(const char* text) {
+  std::uint64_t code = 0;
+  for (int i = 0; i < 8 && text[i] != 0; ++i)
+    code |= static_cast<std::uint64_t>(static_cast<unsigned char>(text[i])) << (8 * i);
+  return code;
+}
 
 // Splits `expression` into tokens (white space between them dropped) and
 // appends them to `tokens`. Returns why the expression cannot be read, or

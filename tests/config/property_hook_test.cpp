@@ -163,6 +163,18 @@ TEST(PythonText, LiteralsAndIdentifiers) {
       {L"reset", L"reset_"}, {L"calculate", L"calculate_"}, {L"__init__", L"__init___"}};
   for (const auto& [name, identifier] : identifiers)
     EXPECT_EQ(identifier, tavik::pythonIdentifier(name)) << pugi::as_utf8(name);
+  // Every keyword, whatever its length and first letter; near misses are none.
+  std::wstring keywords, verdicts;
+  for (const wchar_t* k :
+       {L"False", L"None", L"True", L"and", L"as", L"assert", L"async", L"await", L"break",
+        L"class", L"continue", L"def", L"del", L"elif", L"else", L"except", L"finally", L"for",
+        L"from", L"global", L"if", L"import", L"in", L"is", L"lambda", L"nonlocal", L"not", L"or",
+        L"pass", L"raise", L"return", L"try", L"while", L"with", L"yield", L"self", L"match",
+        L"none", L"i", L"continues"}) {
+    keywords += k + std::wstring(L" ");
+    verdicts += (tavik::isPythonKeyword(k) ? L"K" : L".");
+  }
+  EXPECT_EQ(std::wstring(35, L'K') + L".....", verdicts) << pugi::as_utf8(keywords);
   EXPECT_EQ("\x41\xC3\xA4\xE2\x82\xAC\xF0\x9F\x98\x80\xEF\xBF\xBD",
             tavik::pythonSourceUtf8(std::wstring(L"A\u00e4\u20ac") + static_cast<wchar_t>(0x1F600) +
                                     static_cast<wchar_t>(0xDC00)));
