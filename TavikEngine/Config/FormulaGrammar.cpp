@@ -55,19 +55,21 @@ class Parser {
   std::wstring_view tokenText(std::size_t i) const {
     return std::wstring_view(text_).substr(tokens_[i].at, tokens_[i].length);
   }
-  bool is(Kind kind, std::uint64_t code, std::size_t offset = 0) const {
+  // Whether the token `offset` places after the current one is of `kind`
+  // and has the code `wanted`.
+  bool is(Kind kind, std::uint64_t wanted, std::size_t offset = 0) const {
     const std::size_t i = at_ + offset;
-    return i < tokens_.size() && tokens_[i].kind == kind && tokens_[i].code == code;
+    return i < tokens_.size() && tokens_[i].kind == kind && tokens_[i].code == wanted;
   }
-  bool isOperator(std::uint64_t code) const { return is(Kind::Operator, code); }
+  bool isOperator(std::uint64_t wanted) const { return is(Kind::Operator, wanted); }
   // Whether the current token is one of `codes` (ending with 0).
   bool isAnyOperator(const std::uint64_t* codes) const {
     for (; *codes != 0; ++codes)
       if (isOperator(*codes)) return true;
     return false;
   }
-  bool isWord(std::uint64_t code, std::size_t offset = 0) const {
-    return is(Kind::Name, code, offset);
+  bool isWord(std::uint64_t wanted, std::size_t offset = 0) const {
+    return is(Kind::Name, wanted, offset);
   }
   // Every keyword has at most 8 characters, so a name without a code is none.
   bool isKeyword() const {
@@ -251,7 +253,8 @@ class Parser {
       case Kind::String:
         // Adjacent literals are one; Python refuses to join bytes and text.
         for (++at_; at_ < tokens_.size() && tokens_[at_].kind == Kind::String; ++at_)
-          if (tokens_[at_].bytes != token.bytes) throw Refusal{"it joins a bytes literal and a text literal"};
+          if (tokens_[at_].bytes != token.bytes)
+            throw Refusal{"it joins a bytes literal and a text literal"};
         return 1;
       case Kind::Operator:
         break;

@@ -16,7 +16,9 @@ bool isControl(wchar_t c) {
   const auto v = static_cast<std::uint32_t>(c);
   return (v < 0x20 && c != L'\t') || (v >= 0x7F && v <= 0x9F);
 }
-wchar_t lower(wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c; }
+wchar_t lower(wchar_t c) {
+  return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c;
+}
 
 // The string prefixes Python accepts, lower-cased; format strings (f) are
 // left out on purpose: their fields are code that this check cannot follow.
@@ -66,20 +68,26 @@ std::string scanString(const std::wstring& text, std::size_t& at, const std::wst
   at += triple ? 3 : 1;
   while (at < text.size()) {
     const wchar_t c = text[at];
-    if (bytes && static_cast<std::uint32_t>(c) > 0x7F) return "a bytes literal holds a non-ASCII character";
+    if (bytes && static_cast<std::uint32_t>(c) > 0x7F)
+      return "a bytes literal holds a non-ASCII character";
     if (c == L'\\') {
       if (at + 1 >= text.size()) break;
       const wchar_t e = text[at + 1];
       if (!raw) {
-        std::size_t digits = e == L'x' ? 2 : (!bytes && e == L'u') ? 4 : (!bytes && e == L'U') ? 8 : 0;
+        const std::size_t digits = e == L'x'               ? 2
+                                   : (!bytes && e == L'u') ? 4
+                                   : (!bytes && e == L'U') ? 8
+                                                           : 0;
         if (!bytes && e == L'N') return "a string literal holds a \\N escape";
         std::uint32_t value = 0;
         for (std::size_t i = 0; i < digits; ++i) {
           const wchar_t h = at + 2 + i < text.size() ? text[at + 2 + i] : L' ';
           if (!isHex(h)) return "a string literal holds a truncated escape";
-          value = value * 16 + static_cast<std::uint32_t>(isDigit(h) ? h - L'0' : lower(h) - L'a' + 10);
+          value = value * 16 +
+                  static_cast<std::uint32_t>(isDigit(h) ? h - L'0' : lower(h) - L'a' + 10);
         }
-        if (e == L'U' && value > 0x10FFFF) return "a string literal holds an escape beyond U+10FFFF";
+        if (e == L'U' && value > 0x10FFFF)
+          return "a string literal holds an escape beyond U+10FFFF";
       }
       at += 2;
       continue;
@@ -116,8 +124,8 @@ std::string scanNumber(const std::wstring& text, std::size_t& at) {
     }
   };
   const std::size_t start = at;
-  if (text[at] == L'0' && at + 1 < size && std::wstring(L"xXoObB").find(text[at + 1]) != std::wstring::npos) {
-    const wchar_t base = lower(text[at + 1]);
+  const wchar_t base = at + 1 < size ? lower(text[at + 1]) : L'\0';
+  if (text[at] == L'0' && (base == L'x' || base == L'o' || base == L'b')) {
     at += 2;
     const auto digit = base == L'x' ? +[](wchar_t c) { return isHex(c); }
                        : base == L'o' ? +[](wchar_t c) { return c >= L'0' && c <= L'7'; }
@@ -188,7 +196,8 @@ std::string formulaTokens(const std::wstring& expression, std::vector<FormulaTok
         std::wstring prefix;
         for (std::size_t i = start; i < at; ++i) prefix.push_back(lower(expression[i]));
         if (!isStringPrefix(prefix)) {
-          if (prefix == L"f" || prefix == L"fr" || prefix == L"rf") return "it holds a format string";
+          if (prefix == L"f" || prefix == L"fr" || prefix == L"rf")
+            return "it holds a format string";
           return "a name runs into a string literal";
         }
         std::string fault = scanString(expression, at, prefix);

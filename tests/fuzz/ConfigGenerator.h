@@ -135,7 +135,9 @@ class ConfigGenerator {
         e = kOpen[kind] + expression(depth + 1) + ", " + expression(depth + 1) + kClose[kind];
         break;
       }
-      case 7: e = expression(depth + 1) + "[" + pick({"0", "1:", ":2", "::-1", "0, 1:2"}) + "]"; break;
+      case 7:
+        e = expression(depth + 1) + "[" + pick({"0", "1:", ":2", "::-1", "0, 1:2"}) + "]";
+        break;
       default:
         e = expression(depth + 1) +
             pick({" + ", " - ", " * ", " / ", " if 1 else ", " ** ", " // ", " % ", " | ", " & ",
