@@ -2,7 +2,6 @@
 
 #include <cwctype>
 
-#include "TavikEngine/Config/ConfigException.h"
 #include "TavikEngine/Config/FormulaReferences.h"
 #include "TavikEngine/Config/FormulaSyntax.h"
 #include "TavikEngine/Config/NumberText.h"
@@ -140,6 +139,7 @@ void FormuaLoader::clear() {
   formula_uses_.clear();
   prepare_lines_.clear();
   reset_lines_.clear();
+  refused_.clear();
   binding_of_attribute_.clear();
   attribute_of_.clear();
 }
@@ -148,9 +148,12 @@ void FormuaLoader::loadFormulas(const pugi::xml_node& formulas,
                                 tavik::OptionKeyIndex& optionKeys) {
   for (const pugi::xml_node& formula : formulas.children("CalculationFormula")) {
     const FormulaEntry definition = parse_formula(formula);
-    if (definition.expression.empty()) continue;  // refused, and said so
-    formulas_.push_back(definition);
     const std::wstring name = tavik::childText(formula, "Name");
+    if (definition.expression.empty()) {  // refused, and said so
+      refused_.insert(name);
+      continue;
+    }
+    formulas_.push_back(definition);
     // A keyed record differs from the definition only in name and
     // identifier: copy it rather than parse the formula once per key.
     const std::vector<std::wstring> keys = optionKeys.keysFor(L"Formula:" + name);
@@ -177,11 +180,6 @@ FormulaEntry FormuaLoader::parse_formula(const std::wstring& key, const pugi::xm
   entry.min = tavik::doubleText(formula.child("Min"), 1.0);
   entry.max = tavik::doubleText(formula.child("Max"), 100.0);
   entry.this_parameter = text.find(L"<ThisParameter>") != std::wstring::npos;
-
-  if (longestNameRun(text) > kMaxNameRun)
-    throw tavik::ConfigException("The formula " + tavik::utf8Text(tavik::childText(formula, "Name")) +
-                                 " holds a name or word longer than " +
-                                 std::to_string(kMaxNameRun) + " characters");
 
   struct Reference {
     std::wstring text, parameter, property, variable;
@@ -216,7 +214,10 @@ FormulaEntry FormuaLoader::parse_formula(const std::wstring& key, const pugi::xm
   // can stand in the hook file at all; only then are attributes given out.
   std::vector<std::wstring> attributes;
   std::string fault;
-  if (!tavik::isWellFormedUtf8(rawText)) fault = "its text is not well-formed UTF-8";
+  if (longestNameRun(text) > kMaxNameRun)
+    fault = "it holds a name or word longer than " + std::to_string(kMaxNameRun) + " characters";
+  else if (!tavik::isWellFormedUtf8(rawText))
+    fault = "its text is not well-formed UTF-8";
   for (const Reference& r : references) {
     attributes.push_back(tavik::pythonIdentifier(r.variable));
     if (fault.empty() && !tavik::isPropertyText(r.property))

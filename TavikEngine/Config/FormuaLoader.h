@@ -27,6 +27,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -74,9 +75,9 @@ class TAVIK_EXPORT FormuaLoader : public tavik::LoaderBase {
   // CalculationFormulas section gives no formulas. Each formula is parsed
   // once; its keyed records are copies that differ in name and identifier
   // only. A refused formula (see parse_formula) gets no record at all, so
-  // nothing can use it. Throws tavik::ConfigException when group bodies that
-  // hold a formula option place each other in a cycle, or as parse_formula
-  // does.
+  // nothing can use it; isRefused() names it. Throws tavik::ConfigException
+  // when group bodies that hold a formula option place each other in a
+  // cycle.
   void load(const pugi::xml_node& measurementDefinition);
   // The same with the keys from an index of measurementDefinition that holds
   // the "Formula:" values.
@@ -85,15 +86,17 @@ class TAVIK_EXPORT FormuaLoader : public tavik::LoaderBase {
   // parse_formula(text of the formula's Name, formula).
   FormulaEntry parse_formula(const pugi::xml_node& formula);
   // One CalculationFormula element as a record named `key`; appends the
-  // formula's prepare and reset lines. Throws tavik::ConfigException when the
-  // formula text holds a run of more than 1024 name characters (letters,
-  // digits, white space, ",", "_", "-"): no name of the bench is that long.
-  // A formula that could not stay one expression inside its call in the
-  // hook file is refused: one WARNING "The formula <Name> is refused: <why>",
-  // no prepare or reset lines, and a record with an EMPTY expression. That is
-  // a text that is not well-formed UTF-8, a reference whose property is no
-  // attribute name, or an expression that FormulaSyntax.h refuses (empty,
-  // line breaks, unpaired brackets, references left unread, ...).
+  // formula's prepare and reset lines. A formula that could not stay one
+  // expression inside its call in the hook file is refused: one WARNING
+  // "The formula <Name> is refused: <why>", no prepare or reset lines, and a
+  // record with an EMPTY expression. That is a text holding a run of more
+  // than 1024 name characters (letters, digits, white space, ",", "_", "-":
+  // no name of the bench is that long), a text that is not well-formed
+  // UTF-8, a reference whose property is no attribute name, or an expression
+  // (references rewritten) that FormulaSyntax.h refuses: empty, line breaks,
+  // unpaired brackets, references left unread, anything but one Python
+  // expression of the forms the hook file allows. Runs in time linear in the
+  // formula's length.
   FormulaEntry parse_formula(const std::wstring& key, const pugi::xml_node& formula);
 
   // The attribute of the hook class under which the parameter
@@ -106,6 +109,11 @@ class TAVIK_EXPORT FormuaLoader : public tavik::LoaderBase {
   std::wstring parameterAttribute(const std::wstring& variable, const std::wstring& parameterName);
   // The same for the formula result of the action property `target`.
   std::wstring resultAttribute(const std::wstring& variable, const std::wstring& target);
+
+  // Whether the last load refused a formula named `name` (and kept no record
+  // of that name for it). The parameter loader still stores such a
+  // "Formula:" value as the channel text it is; only the use is dropped.
+  bool isRefused(const std::wstring& name) const { return refused_.count(name) != 0; }
 
   std::vector<FormulaEntry>& get_formulas() { return formulas_; }
   std::vector<FormulaEntry>& get_formula_uses() { return formula_uses_; }
@@ -185,6 +193,7 @@ class TAVIK_EXPORT FormuaLoader : public tavik::LoaderBase {
   std::vector<FormulaEntry> formula_uses_;
   std::vector<std::wstring> prepare_lines_;
   std::vector<std::wstring> reset_lines_;
+  std::unordered_set<std::wstring> refused_;  // names of the formulas refused in this load
   // The locale in force when the loader was made: it decides which
   // characters of a reference's name are white space (FormulaReferences.h).
   std::locale locale_;

@@ -4,7 +4,7 @@
 // The hook file is run by the bench, so a formula must not be able to end
 // that call, the method or the line, or leave text that no longer parses.
 // Within these rules the expression is the configuration author's code and
-// stays as written.
+// stays as written: it is checked, never rewritten.
 #pragma once
 
 #include <string>
@@ -12,19 +12,9 @@
 namespace tavik {
 
 // Why `expression` (a formula after its references were rewritten) cannot
-// stand as the argument of the generated call; empty when it can. Refused:
-//  - an empty expression (only white space);
-//  - a line break or any other control character except the tab;
-//  - outside string literals: brackets that do not pair up ("(" with ")",
-//    "[" with "]", "{" with "}", never closing more than is open), and the
-//    characters "#", ";", "\", "$", "?", "`", "!" (other than in "!="), and
-//    every character outside ASCII;
-//  - a string literal that is not closed on its line, whose prefix is not
-//    one of r, u, b, br, rb (any case), that is a format string (prefix f),
-//    a bytes literal holding non-ASCII, or a truncated or unknown escape
-//    (\x, \u, \U, \N) that would stop Python from reading the file;
-//  - a "<name>.property" reference left unrewritten (">." followed by a
-//    letter or "_", which Python never accepts).
+// stand as the argument of the generated call; empty when it can: the
+// lexical faults of FormulaTokens.h first, then those of FormulaGrammar.h.
+// Linear in the expression's length.
 std::string formulaExpressionFault(const std::wstring& expression);
 
 // Whether `property` may follow "Parameter.Property." in the hook file: an

@@ -78,9 +78,15 @@ void ParameterLoader::storeProperty(workspace::Parameter& parameter, const std::
   // The first record of that name, through the loader's index: with keyed
   // records the list can be long.
   const std::vector<size_t>& found = formula_loader_->find_formulas(formula_name);
-  // A formula that the configuration does not define leaves the property as
-  // it was.
-  if (found.empty()) return;
+  if (found.empty()) {
+    // A formula that the configuration does not define leaves the property
+    // as it was. One that it defines but the hook file refused still names
+    // the channel: the text is written as for any formula, and a reload
+    // check of the same file then finds it unchanged.
+    if (property == L"Get_ChannelName" && formula_loader_->isRefused(formula_name))
+      parameter.set(param::Get_ChannelName, value);
+    return;
+  }
   FormulaEntry* definition = &formula_loader_->get_formulas()[found.front()];
 
   const std::wstring target = nameOf(parameter);

@@ -23,11 +23,17 @@ const wchar_t* const kHookMembers[] = {L"calculate", L"execute", L"prepare", L"r
 
 using NameSet = std::unordered_set<std::wstring_view>;
 
-// Every attribute of the hook file is tested against both lists: hash sets
-// of them are made once.
-bool isKeyword(const std::wstring& name) {
+// Every name of a formula and every attribute of the hook file is tested:
+// most fail at once (every keyword has 2 to 8 characters and starts with one
+// of kKeywordStarts); the others are looked up in a hash set made once.
+const wchar_t kKeywordStarts[] = L"FNTabcdefgilnoprtwy";
+bool isKeyword(std::wstring_view name) {
+  if (name.size() < 2 || name.size() > 8) return false;
+  const wchar_t* start = kKeywordStarts;
+  while (*start != 0 && *start != name[0]) ++start;
+  if (*start == 0) return false;
   static const NameSet keywords(std::begin(kKeywords), std::end(kKeywords));
-  return keywords.count(std::wstring_view(name)) != 0;
+  return keywords.count(name) != 0;
 }
 bool isHookMember(const std::wstring& name) {
   static const NameSet members(std::begin(kHookMembers), std::end(kHookMembers));
@@ -99,6 +105,8 @@ bool isPythonAttributeName(const std::wstring& name) {
     if (!isIdentifierCharacter(c)) return false;
   return !isKeyword(name);
 }
+
+bool isPythonKeyword(std::wstring_view name) { return isKeyword(name); }
 
 std::string pythonSourceUtf8(const std::wstring& text) { return text::toUtf8(text); }
 

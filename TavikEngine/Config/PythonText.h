@@ -7,6 +7,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace tavik {
 
@@ -31,6 +32,10 @@ std::wstring pythonIdentifier(const std::wstring& name);
 // Whether `name` may stand after a "." in Python: ASCII letters, digits and
 // "_", not starting with a digit, not a keyword.
 bool isPythonAttributeName(const std::wstring& name);
+
+// Whether `name` is one of Python's keywords (soft keywords such as "match"
+// are not).
+bool isPythonKeyword(std::wstring_view name);
 
 // UTF-8 bytes of the hook file's text. A value that is no Unicode scalar
 // value (a surrogate, or above U+10FFFF) becomes U+FFFD, so the file always

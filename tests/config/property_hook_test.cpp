@@ -12,6 +12,7 @@
 
 #include "CapturingSink.h"
 #include "LoaderXml.h"
+#include "ParameterText.h"
 #include "ScopedIni.h"
 #include "ScopedWorkspace.h"
 #include "TavikEngine/Config/ConfigReader.h"
@@ -162,6 +163,18 @@ TEST(PythonText, LiteralsAndIdentifiers) {
       {L"reset", L"reset_"}, {L"calculate", L"calculate_"}, {L"__init__", L"__init___"}};
   for (const auto& [name, identifier] : identifiers)
     EXPECT_EQ(identifier, tavik::pythonIdentifier(name)) << pugi::as_utf8(name);
+  // Every keyword, whatever its length and first letter; near misses are none.
+  std::wstring keywords, verdicts;
+  for (const wchar_t* k :
+       {L"False", L"None", L"True", L"and", L"as", L"assert", L"async", L"await", L"break",
+        L"class", L"continue", L"def", L"del", L"elif", L"else", L"except", L"finally", L"for",
+        L"from", L"global", L"if", L"import", L"in", L"is", L"lambda", L"nonlocal", L"not", L"or",
+        L"pass", L"raise", L"return", L"try", L"while", L"with", L"yield", L"self", L"match",
+        L"none", L"i", L"continues"}) {
+    keywords += k + std::wstring(L" ");
+    verdicts += (tavik::isPythonKeyword(k) ? L"K" : L".");
+  }
+  EXPECT_EQ(std::wstring(35, L'K') + L".....", verdicts) << pugi::as_utf8(keywords);
   EXPECT_EQ("\x41\xC3\xA4\xE2\x82\xAC\xF0\x9F\x98\x80\xEF\xBF\xBD",
             tavik::pythonSourceUtf8(std::wstring(L"A\u00e4\u20ac") + static_cast<wchar_t>(0x1F600) +
                                     static_cast<wchar_t>(0xDC00)));
@@ -275,6 +288,42 @@ TEST(PropertyHookLoad, NamesNeverBecomeCodeAndEachNameKeepsItsOwnAttribute) {
              "self.A_B = Parameter('A B')", "self.A_B_2 = Parameter('A_B')",
              "self.A0B = Parameter('A-B')", "self.A0B_2 = Parameter('A0B')"})
     EXPECT_NE(std::string::npos, text.find(line)) << line << "\n" << text;
+}
+
+// A refused formula, also one refused for an overlong name run, ends
+// nothing: the load goes on, a Get_ChannelName naming it keeps the
+// "Formula:" text (so a reload check of the same file finds it unchanged),
+// and only its use is dropped from the hook file.
+TEST(PropertyHookLoad, ARefusedFormulaKeepsItsChannelTextAndOnlyItsUseIsDropped) {
+  tavik_test::ScopedWorkspace workspace;
+  tavik_test::ScopedIni ini("");
+  const std::string xml = tavik_test::definitionXml(
+      formulaXml("Assign", "&lt;A&gt;.Value=1") + formulaXml("Long", std::string(1025, 'a')) +
+          formulaXml("One", "1"),
+      "<Parameters><ParameterType><Category>Measurement</Category><Parameter><Name>P</Name>"
+      "<Get_ChannelName>Formula:Assign</Get_ChannelName><Unit>Formula:Assign</Unit></Parameter>"
+      "<Parameter><Name>Q</Name><Get_ChannelName>Formula:Long</Get_ChannelName></Parameter>"
+      "<Parameter><Name>R</Name><Value>Formula:One</Value></Parameter></ParameterType>"
+      "</Parameters>");
+  const std::wstring file = ini.dir().write("c.xml", xml).wstring();
+  tavik_test::CapturingSink sink;
+  tavik::ConfigReader reader;
+  EXPECT_TRUE(reader.loadConfig(file, false));
+  EXPECT_EQ((Lines{"The formula Assign is refused: it is not one expression: \"=\" cannot stand "
+                   "after \")\"",
+                   "The formula Long is refused: it holds a name or word longer than 1024 "
+                   "characters"}),
+            sink.messages(WARNING.value));
+  EXPECT_EQ((std::vector<std::wstring>{L"Formula:Assign|Formula:Assign|", L"Formula:Long"}),
+            (std::vector<std::wstring>{
+                tavik_test::properties(L"P", L"Get_ChannelName Get_FullChannelName Unit"),
+                tavik_test::properties(L"Q", L"Get_ChannelName")}));
+  EXPECT_EQ(hookText({"self.R = Parameter('R')", "self.R.set(Parameter.Property.Is_Active, 1)"},
+                     {"self.R.set(Parameter.Property.Value, 1)"}, {"del self.R"}),
+            readFile(ini.hookFile()));
+  sink.clear();
+  EXPECT_TRUE(reader.checkReloadParameters(file));
+  EXPECT_EQ(Lines{}, sink.messages(WARNING.value));
 }
 
 }  // namespace

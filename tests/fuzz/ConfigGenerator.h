@@ -124,25 +124,50 @@ class ConfigGenerator {
   }
   std::string expression(int depth) {
     std::string e;
-    switch (depth > 2 ? c_.below(2) : c_.below(6)) {
-      case 0: e = pick({"1", "2.5", "0x1F", "1e3"}); break;
+    switch (depth > 2 ? c_.below(2) : c_.below(9)) {
+      case 0: e = pick({"1", "2.5", "0x1F", "1e3", ".5j", "None", "x"}); break;
       case 1: e = reference(); break;
       case 2: e = "(" + expression(depth + 1) + ")"; break;
       case 3: e = pick({"sqrt", "log", "abs", "min"}) + "(" + expression(depth + 1) + ")"; break;
       case 4: e = pick({"'text'", "\"a(#;\"", "r'\\d'", "b'x'"}); break;
-      default: e = expression(depth + 1) + pick({" + ", " - ", " * ", " / ", " if 1 else "}) +
-                   expression(depth + 1);
+      case 5: e = pick({"-", "~", "not ", "+"}) + expression(depth + 1); break;
+      case 6: {  // a call of two arguments, a tuple or a list
+        static const char* const kOpen[] = {"min(", "(", "["};
+        static const char* const kClose[] = {")", ",)", "]"};
+        const unsigned kind = c_.below(3);
+        e = kOpen[kind] + expression(depth + 1) + ", " + expression(depth + 1) + kClose[kind];
+        break;
+      }
+      case 7:
+        e = expression(depth + 1) + "[" + pick({"0", "1:", ":2", "::-1", "0, 1:2"}) + "]";
+        break;
+      default:
+        e = expression(depth + 1) +
+            pick({" + ", " - ", " * ", " / ", " if 1 else ", " ** ", " // ", " % ", " | ", " & ",
+                  " << ", " < ", " == ", " != ", " in ", " not in ", " is not ", " and ", " or ",
+                  " < 1 < "}) +
+            expression(depth + 1);
     }
     return e;
   }
   std::string formulaText() {
     std::string text = expression(0);
-    if (c_.chance(35)) {  // an attempt to leave the call, or text that cannot stand there
+    if (c_.chance(45)) {  // an attempt to leave the call, or text that cannot stand there
       static const char* const kHostile[] = {
           ")", "(", "\n", "#", ";", "\\", "'", "\"", "\xC2\xA0", "<A'B>.V", "<A.B>.V", "f'{1}'",
-          "1)\nimport os\nos.system('touch PWNED')\n(1", "]", "$", "'\\x4'", "\r", "\x01", "!"};
-      // At a boundary between tokens (a blank, or either end), where the
-      // piece can only be refused, never read as part of another token.
+          "1)\nimport os\nos.system('touch PWNED')\n(1", "]", "$", "'\\x4'", "\r", "\x01", "!",
+          // Text that passes every character check but is not one expression
+          // of the call: operators in a row, an assignment or keyword
+          // argument, a dangling comparison, a second argument, references
+          // that could not be read next to operators, forms Python has but
+          // the hook file does not allow.
+          "=", "x=", "+ *", "* /", "<", "==", "not", "if", "else", ",", ", 2", ", x=1", "a=b",
+          "<Engine Speed&gt+.Value", "+ <A>+.V", "<A B+>.V -", "- <A> .V", "<1A>.V", "lambda: 1",
+          "for x in y", "*", "**", ":=", "{1}", "1 2", "'a' b'c'", "01", "0x", "<>", "->", "+="};
+      // At a boundary between tokens (a blank, or either end), so that the
+      // piece is never read as part of another token: the formula may still
+      // be one expression (as with "not" before an operand) or not; either
+      // way the hook file must parse.
       std::vector<size_t> boundaries{0, text.size()};
       for (size_t i = 0; i < text.size(); ++i)
         if (text[i] == ' ') boundaries.push_back(i);
