@@ -2,9 +2,14 @@
 
 #include <charconv>
 #include <climits>
+#include <cstdint>
 #include <locale>
 #include <sstream>
 #include <utility>
+
+#include "OwnedList.h"
+#include "RecordText.h"
+#include "workspace/Unaligned.h"
 
 namespace tavik {
 namespace workspace {
@@ -168,6 +173,36 @@ void Parameter::set(const std::wstring& propertyName, const std::wstring& text) 
   }
 }
 
+namespace {
+
+namespace rt = record_text;
+
+OwnedList mapBindings(Workspace& workspace, long long handle, const Parameter& parameter) {
+  return OwnedList(workspace, handle, parameter::Map_Binding_List, L"MapBindings",
+                   parameter::kMapBindingRecord, false,
+                   [&parameter] { return "map bindings of parameter " + parameter.getName(); });
+}
+
+OwnedList sameSetNameLinks(Workspace& workspace, long long handle, const Parameter& parameter) {
+  return OwnedList(workspace, handle, parameter::Same_SetName_List, L"SameSetName", 8, true, [&parameter] {
+    return "same-set-name links of parameter " + parameter.getName();
+  });
+}
+
+int boundProperty(const char* record) {
+  return loadAt<std::int32_t>(record + parameter::kMapBindingProperty);
+}
+
+// List position of the property's binding; -1 when it has none.
+int findBinding(const OwnedList& bindings, parameter::Property property) {
+  const int count = bindings.count();
+  for (int k = 0; k < count; ++k)
+    if (boundProperty(bindings.record(k)) == static_cast<int>(property)) return k;
+  return -1;
+}
+
+}  // namespace
+
 void Parameter::set_map(const std::wstring& propertyName, const std::wstring& mapName) {
   requireValid("set_map");
   parameter::Property property;
@@ -176,51 +211,41 @@ void Parameter::set_map(const std::wstring& propertyName, const std::wstring& ma
                   << L"\", map \"" << mapName << L"\" not bound";
     return;
   }
-  const std::string what = "cannot bind map \"" + narrow(mapName) + "\" to property \"" +
-                           narrow(propertyName) + "\" of parameter \"" + getName() + "\"";
-  int count = 0;
-  workspace_->getItem(handle_ + parameter::Map_Binding_Count, count);
-  if (count < 0 || count > parameter::kMapBindingCapacity)
-    throw WorkspaceException(what + ": the map-binding table is broken (count " +
-                             std::to_string(count) + ")");
-  int slot = count;
-  for (int k = 0; k < count; ++k) {
-    int bound = 0;
-    workspace_->getItem(handle_ + parameter::mapBindingProperty(k), bound);
-    if (bound == static_cast<int>(property)) {
-      slot = k;
-      break;
-    }
+  // The name is checked first: a name that does not fit leaves the list as
+  // it was.
+  rt::fitsWide(mapName, parameter::kMapBindingNameRoom,
+               "cannot bind map \"" + narrow(mapName) + "\" to property \"" + narrow(propertyName) +
+                   "\" of parameter \"" + getName() + "\"");
+  OwnedList bindings = mapBindings(*workspace_, handle_, *this);
+  int position = findBinding(bindings, property);
+  if (position < 0) {
+    position = bindings.append();
+    storeAt<std::int32_t>(bindings.record(position) + parameter::kMapBindingProperty,
+                          static_cast<std::int32_t>(property));
   }
-  if (slot == parameter::kMapBindingCapacity)
-    throw WorkspaceException(what + ": the parameter already has " +
-                             std::to_string(parameter::kMapBindingCapacity) + " map bindings");
-  try {
-    // The name first: a name that does not fit leaves the table as it was.
-    workspace_->setItem(handle_ + parameter::mapBindingName(slot), mapName);
-  } catch (const WorkspaceException& e) {
-    throw WorkspaceException(what + ": " + e.twhat());
-  }
-  workspace_->setItem(handle_ + parameter::mapBindingProperty(slot), static_cast<int>(property));
-  if (slot == count) workspace_->setItem(handle_ + parameter::Map_Binding_Count, count + 1);
+  rt::storeWide(bindings.record(position) + parameter::kMapBindingName,
+                parameter::kMapBindingNameRoom, mapName);
 }
 
 std::wstring Parameter::get_map(const std::wstring& propertyName) const {
   requireValid("get_map");
   parameter::Property property;
   if (!findProperty(propertyName, property)) return std::wstring();
-  int count = 0;
-  workspace_->getItem(handle_ + parameter::Map_Binding_Count, count);
-  for (int k = 0; k < count && k < parameter::kMapBindingCapacity; ++k) {
-    int bound = 0;
-    workspace_->getItem(handle_ + parameter::mapBindingProperty(k), bound);
-    if (bound == static_cast<int>(property)) {
-      std::wstring name;
-      workspace_->getItem(handle_ + parameter::mapBindingName(k), name);
-      return name;
-    }
-  }
-  return std::wstring();
+  const OwnedList bindings = mapBindings(*workspace_, handle_, *this);
+  const int position = findBinding(bindings, property);
+  if (position < 0) return std::wstring();
+  return rt::loadWide(bindings.record(position) + parameter::kMapBindingName,
+                      parameter::kMapBindingNameRoom);
+}
+
+int Parameter::getMapBindingCount() const {
+  requireValid("getMapBindingCount");
+  return mapBindings(*workspace_, handle_, *this).count();
+}
+
+void Parameter::clear_maps() {
+  requireValid("clear_maps");
+  mapBindings(*workspace_, handle_, *this).clear();
 }
 
 void Parameter::activate() {
@@ -236,35 +261,22 @@ void Parameter::initSetValue(double value) {
 
 void Parameter::add_same_setname_parameter(long long handle) {
   requireValid("add_same_setname_parameter");
-  int count = 0;
-  workspace_->getItem(handle_ + parameter::Same_SetName_Count, count);
-  if (count < 0 || count > parameter::kSameSetNameCapacity)
-    throw WorkspaceException("the same-set-name list of parameter " + getName() +
-                             " is broken (count " + std::to_string(count) + ")");
-  for (int k = 0; k < count; ++k) {
-    long long linked = 0;
-    workspace_->getItem(handle_ + parameter::sameSetNameHandle(k), linked);
-    if (linked == handle) return;
-  }
-  if (count == parameter::kSameSetNameCapacity)
-    throw WorkspaceException("cannot link parameter " + std::to_string(handle) + " to parameter " +
-                             getName() + ": its same-set-name list already holds " +
-                             std::to_string(parameter::kSameSetNameCapacity) + " parameters");
-  workspace_->setItem(handle_ + parameter::sameSetNameHandle(count), handle);
-  workspace_->setItem(handle_ + parameter::Same_SetName_Count, count + 1);
+  sameSetNameLinks(*workspace_, handle_, *this).addHandle(handle);
 }
 
 std::vector<long long> Parameter::getSameSetNameParameters() const {
   requireValid("getSameSetNameParameters");
-  int count = 0;
-  workspace_->getItem(handle_ + parameter::Same_SetName_Count, count);
+  const OwnedList links = sameSetNameLinks(*workspace_, handle_, *this);
+  const int count = links.count();
   std::vector<long long> handles;
-  for (int k = 0; k < count && k < parameter::kSameSetNameCapacity; ++k) {
-    long long linked = 0;
-    workspace_->getItem(handle_ + parameter::sameSetNameHandle(k), linked);
-    handles.push_back(linked);
-  }
+  handles.reserve(static_cast<std::size_t>(count));
+  for (int k = 0; k < count; ++k) handles.push_back(links.handleAt(k));
   return handles;
+}
+
+void Parameter::clear_same_setname_parameters() {
+  requireValid("clear_same_setname_parameters");
+  sameSetNameLinks(*workspace_, handle_, *this).clear();
 }
 
 namespace {
