@@ -82,6 +82,7 @@ bool ConfigReader::loadConfig(const std::wstring& path, bool reload) {
 
     config.set(global::StatusText, std::wstring(L"Step 4/4: Loading Sequences"));
     sequence_loader_.setFormuaLoader(&formula_loader_);
+    sequence_loader_.setMapLoader(&map_loader_);
     sequence_loader_.load(md, reload);
     formula_loader_.create_file();
     if (formula_loader_.previousHookFileStays()) {

@@ -73,6 +73,9 @@ class SequenceLoader : public ActionLoaderBase {
   // The formula loader whose list receives the formula uses of action
   // options at the end of a successful load (not owned).
   void setFormuaLoader(FormuaLoader* loader);
+  // The map loader of the same load, handed to the action loader (not
+  // owned; see ActionLoader::setMapLoader).
+  void setMapLoader(const MapLoader* maps);
 
   // Loads every sequence. `reload` is not consulted. Logs INFO "Loading
   // Sequences" and "Loading Sequences ready", times itself as "Loading
