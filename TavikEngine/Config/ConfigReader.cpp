@@ -40,6 +40,9 @@ bool ConfigReader::loadConfig(const std::wstring& path, bool reload) {
   }
 
   reset_existing_devices();
+  // The parameters this load makes start with its devices' interface
+  // parameters.
+  parameter_loader_.forgetLoadedParameters();
 
   try {
     pugi::xml_node md = document.child("MeasurementDefinition");

@@ -1,31 +1,29 @@
-// ParameterLoader::manage_set_names: links the workspace parameters that
+// ParameterLoader::manage_set_names: links the parameters of this load that
 // write the same set channel of the same device.
 //
-// The links are those of comparing every ordered pair of parameters: for
-// each parameter A in workspace order with a non-empty set channel and set
-// device, every other parameter B (in workspace order) with the same two
-// texts is added to A's list. Sorting the parameters by their pair of texts
-// (then by workspace position) first makes each group one run of positions
-// in workspace order, so the calls and their order stay those of the pairwise
-// comparison while each parameter is read once: the work grows with n log n
-// plus the number of links instead of with the square of the workspace.
+// The links are those of comparing every ordered pair of the parameters this
+// load made so far: for each parameter A in the order the load made them,
+// with a non-empty set channel and set device, every other parameter B (in
+// that order) with the same two texts is added to A's list. In an empty
+// workspace that order is the workspace's own and these are all its
+// parameters; over an earlier configuration's parameters the lists come out
+// the same. Sorting the parameters by their pair of texts (then by position)
+// first makes each group one run of positions, so the calls and their order
+// stay those of the pairwise comparison while each parameter is read once:
+// the work grows with n log n plus the number of links instead of with n².
 #include <algorithm>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "TavikEngine/Config/parameterloader.h"
-#include "workspace/ElementSchema.h"
 #include "workspace/Parameter.h"
-#include "workspace/Workspace.h"
 
 namespace tavik {
 
 void ParameterLoader::manage_set_names() const {
   namespace param = workspace::parameter;
-  std::vector<long long> ids;
-  workspace::Workspace::getInstance()->getAllElementsOfType(
-      workspace::element_type::kParameter, ids, workspace::memory_area::kParameters);
+  const std::vector<long long>& ids = loaded_parameters_;
 
   // One entry per parameter that has both texts; an entry is its set
   // channel, set device (8-bit) and workspace position.

@@ -22,6 +22,7 @@
 #include "wideint/LogFlags.h"
 #include "workspace/GlobalConfig.h"
 #include "workspace/Parameter.h"
+#include "workspace/Workspace.h"
 
 namespace tavik {
 
@@ -127,8 +128,16 @@ void ParameterLoader::load(pugi::xml_node* measurementDefinition) {
   }
 
   DurationLogger timer(L"Loading Parameters");
+  // The parameters this load made are needed until the set-name links are
+  // drawn; none of them may count in the next load.
+  struct Forget {
+    ParameterLoader& loader;
+    ~Forget() { loader.forgetLoadedParameters(); }
+  } forget{*this};
+  emptyParameterLists();
   workspace::Parameter result(std::wstring(L"Result"));
   result.increaseReferenceCounter();
+  noteLoadedParameter(result.getHandle());
 
   parameters_ = measurementDefinition->child("Parameters");
   loaded_names_.clear();
@@ -232,6 +241,7 @@ boost::shared_ptr<workspace::Parameter> ParameterLoader::parseParameter(
 
   boost::shared_ptr<workspace::Parameter> parameter = create_shared<workspace::Parameter>(name);
   parameter->increaseReferenceCounter();
+  noteLoadedParameter(parameter->getHandle());
 
   // One buffer each for the property name and its value, reused from child
   // to child and from parameter to parameter: a load has many properties.
@@ -251,6 +261,33 @@ boost::shared_ptr<workspace::Parameter> ParameterLoader::parseParameter(
   }
   if (transfer_inactive_parameters_ > 0) parameter->activate();
   return parameter;
+}
+
+void ParameterLoader::noteLoadedParameter(long long handle) {
+  if (loaded_parameter_set_.insert(handle).second) loaded_parameters_.push_back(handle);
+}
+
+void ParameterLoader::forgetLoadedParameters() {
+  loaded_parameters_.clear();
+  loaded_parameter_set_.clear();
+}
+
+void ParameterLoader::emptyParameterLists() {
+  const boost::shared_ptr<workspace::Workspace> workspace = workspace::Workspace::getInstance();
+  std::vector<long long> ids;
+  workspace->getAllElementsOfType(workspace::element_type::kParameter, ids,
+                                  workspace::memory_area::kParameters);
+  for (const long long id : ids) {
+    // A parameter that never had a list is passed over without a proxy.
+    long long links = 0;
+    long long maps = 0;
+    workspace->getItem(id + param::Same_SetName_List, links);
+    workspace->getItem(id + param::Map_Binding_List, maps);
+    if (links == 0 && maps == 0) continue;
+    workspace::Parameter parameter(id);
+    if (links != 0) parameter.clear_same_setname_parameters();
+    if (maps != 0) parameter.clear_maps();
+  }
 }
 
 void ParameterLoader::get_alias_name(std::wstring& name) {

@@ -72,7 +72,11 @@ class TAVIK_EXPORT ParameterLoader : public LoaderBase {
   // values find no formula and no use is handed on.
   void setFormuaLoader(FormuaLoader* formulaLoader);
 
-  // Loads all five categories of measurementDefinition. Throws
+  // Loads all five categories of measurementDefinition. First empties the
+  // lists that a load builds anew, for every parameter of the workspace: the
+  // map bindings (set again from "Map:" values) and the same-set-name links
+  // (drawn by manage_set_names); a parameter keeps its items across loads,
+  // but no binding or link of an earlier configuration. Throws
   // ConfigException for a Parameter named "NN", LoadAbortedException on an
   // abort request; workspace failures (WorkspaceException) pass through. What was
   // loaded before a throw stays in the workspace.
@@ -101,11 +105,25 @@ class TAVIK_EXPORT ParameterLoader : public LoaderBase {
   // section or a section name, "Section.Key" inside one). Never throws.
   void get_alias_name(std::wstring& name);
 
-  // Links every pair of workspace parameters whose Set_ChannelName and
-  // Set_DeviceName (compared as 8-bit text) are equal and not empty: each
-  // gets the other through add_same_setname_parameter. For each parameter in
-  // workspace order, its partners are added in workspace order.
+  // Links every pair of the parameters this load made so far (see
+  // noteLoadedParameter) whose Set_ChannelName and Set_DeviceName (compared
+  // as 8-bit text) are equal and not empty: each gets the other through
+  // add_same_setname_parameter. For each parameter in the order this load
+  // first made or opened them, its partners are added in that order. A
+  // parameter of an earlier load that this one has not made is neither
+  // linked nor given links: the lists are those of loading the
+  // configuration into an empty workspace, where the parameters made so far
+  // are all there are.
   void manage_set_names() const;
+
+  // The parameters that this configuration load has made or opened, in the
+  // order it first did: load() notes "Result", every parsed parameter and
+  // every request parameter; the configuration reader notes the device
+  // interface parameters, which it makes before load(). load() forgets them
+  // when it ends; forgetLoadedParameters() forgets them at once (a load
+  // that ends before load()).
+  void noteLoadedParameter(long long handle);
+  void forgetLoadedParameters();
 
   // True when the last load() created at least one operating-point parameter.
   bool hasOperatingPointParameters();
@@ -144,6 +162,10 @@ class TAVIK_EXPORT ParameterLoader : public LoaderBase {
   // load order (categories as listed above, then document order).
   std::unordered_map<std::wstring, pugi::xml_node> standingDefinitions() const;
 
+  // Empties the map bindings and same-set-name links of every workspace
+  // parameter (the lists keep their room).
+  void emptyParameterLists();
+
   // Reads the channel-mapping file of the user directory into the mapping;
   // false, with the mapping unchanged, when it is missing or malformed.
   bool readChannelMapping();
@@ -161,6 +183,9 @@ class TAVIK_EXPORT ParameterLoader : public LoaderBase {
   long long category_counts_[5];
   // Names loaded by the running load().
   std::unordered_set<std::wstring> loaded_names_;
+  // Parameters this configuration load made (noteLoadedParameter), in order.
+  std::vector<long long> loaded_parameters_;
+  std::unordered_set<long long> loaded_parameter_set_;
   // Text buffers of loadParameterTree and parseParameter, kept from parameter
   // to parameter so that short texts need no allocation of their own.
   std::wstring name_buffer_;
