@@ -176,10 +176,6 @@ void MapLoader::bind_map_parameters(const MapElements::Entry& entry) {
   }
 }
 
-}  // namespace tavik
-
-namespace tavik {
-
 void freshenOptionMap(const MapLoader* maps, workspace::PropertyMap& map,
                       const std::wstring& name) {
   if (maps != nullptr && !maps->built(name)) map.reset(0, 0);

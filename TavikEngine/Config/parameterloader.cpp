@@ -22,7 +22,6 @@
 #include "wideint/LogFlags.h"
 #include "workspace/GlobalConfig.h"
 #include "workspace/Parameter.h"
-#include "workspace/Workspace.h"
 
 namespace tavik {
 
@@ -134,7 +133,6 @@ void ParameterLoader::load(pugi::xml_node* measurementDefinition) {
     ParameterLoader& loader;
     ~Forget() { loader.forgetLoadedParameters(); }
   } forget{*this};
-  emptyParameterLists();
   workspace::Parameter result(std::wstring(L"Result"));
   result.increaseReferenceCounter();
   noteLoadedParameter(result.getHandle());
@@ -183,6 +181,7 @@ long long ParameterLoader::loadParameterTree(const std::wstring& category, bool 
 
   // Room for every name of the category at once, not rehash after rehash.
   loaded_names_.reserve(loaded_names_.size() + static_cast<std::size_t>(count));
+  loaded_parameters_.reserve(loaded_parameters_.size() + static_cast<std::size_t>(count));
 
   uint256_t flags;
   const bool has_flags = logFlagsOf(type, flags);
@@ -241,7 +240,9 @@ boost::shared_ptr<workspace::Parameter> ParameterLoader::parseParameter(
 
   boost::shared_ptr<workspace::Parameter> parameter = create_shared<workspace::Parameter>(name);
   parameter->increaseReferenceCounter();
-  noteLoadedParameter(parameter->getHandle());
+  loaded_parameters_.push_back({parameter->getHandle(), true});
+  // The bindings are those of this definition ("Map:" values below).
+  parameter->clear_maps();
 
   // One buffer each for the property name and its value, reused from child
   // to child and from parameter to parameter: a load has many properties.
@@ -264,31 +265,10 @@ boost::shared_ptr<workspace::Parameter> ParameterLoader::parseParameter(
 }
 
 void ParameterLoader::noteLoadedParameter(long long handle) {
-  if (loaded_parameter_set_.insert(handle).second) loaded_parameters_.push_back(handle);
+  loaded_parameters_.push_back({handle, false});
 }
 
-void ParameterLoader::forgetLoadedParameters() {
-  loaded_parameters_.clear();
-  loaded_parameter_set_.clear();
-}
-
-void ParameterLoader::emptyParameterLists() {
-  const boost::shared_ptr<workspace::Workspace> workspace = workspace::Workspace::getInstance();
-  std::vector<long long> ids;
-  workspace->getAllElementsOfType(workspace::element_type::kParameter, ids,
-                                  workspace::memory_area::kParameters);
-  for (const long long id : ids) {
-    // A parameter that never had a list is passed over without a proxy.
-    long long links = 0;
-    long long maps = 0;
-    workspace->getItem(id + param::Same_SetName_List, links);
-    workspace->getItem(id + param::Map_Binding_List, maps);
-    if (links == 0 && maps == 0) continue;
-    workspace::Parameter parameter(id);
-    if (links != 0) parameter.clear_same_setname_parameters();
-    if (maps != 0) parameter.clear_maps();
-  }
-}
+void ParameterLoader::forgetLoadedParameters() { loaded_parameters_.clear(); }
 
 void ParameterLoader::get_alias_name(std::wstring& name) {
   if (!channel_mapping_active_) return;

@@ -72,11 +72,11 @@ class TAVIK_EXPORT ParameterLoader : public LoaderBase {
   // values find no formula and no use is handed on.
   void setFormuaLoader(FormuaLoader* formulaLoader);
 
-  // Loads all five categories of measurementDefinition. First empties the
-  // lists that a load builds anew, for every parameter of the workspace: the
-  // map bindings (set again from "Map:" values) and the same-set-name links
-  // (drawn by manage_set_names); a parameter keeps its items across loads,
-  // but no binding or link of an earlier configuration. Throws
+  // Loads all five categories of measurementDefinition. A parameter keeps
+  // its items across loads, but no map binding or same-set-name link of an
+  // earlier configuration: a parsed parameter's bindings are those of its
+  // definition, and manage_set_names leaves every other parameter without
+  // bindings and every parameter with exactly this load's links. Throws
   // ConfigException for a Parameter named "NN", LoadAbortedException on an
   // abort request; workspace failures (WorkspaceException) pass through. What was
   // loaded before a throw stays in the workspace.
@@ -95,7 +95,8 @@ class TAVIK_EXPORT ParameterLoader : public LoaderBase {
 
   // The workspace parameter named by the element's Name (created when
   // absent; its reference count raised once), with every child element
-  // stored as a property (Name as "ParameterName"). Throws ConfigException
+  // stored as a property (Name as "ParameterName") and no map bindings but
+  // those of its "Map:" values. Throws ConfigException
   // "Error parsing parameter. ParameterName is missing in config" for the
   // Name "NN".
   boost::shared_ptr<workspace::Parameter> parseParameter(const pugi::xml_node& parameter);
@@ -111,9 +112,13 @@ class TAVIK_EXPORT ParameterLoader : public LoaderBase {
   // add_same_setname_parameter. For each parameter in the order this load
   // first made or opened them, its partners are added in that order. A
   // parameter of an earlier load that this one has not made is neither
-  // linked nor given links: the lists are those of loading the
-  // configuration into an empty workspace, where the parameters made so far
-  // are all there are.
+  // linked nor given links; its list, as every list but those of the
+  // parameters made so far, is emptied. So the lists are those of loading
+  // the configuration into an empty workspace, where the parameters made so
+  // far are all there are. A list that holds its links already is not
+  // written again. Every parameter that no definition of this load was
+  // parsed into so far also loses its map bindings (a later category's
+  // parameter gets its own when it is parsed).
   void manage_set_names() const;
 
   // The parameters that this configuration load has made or opened, in the
@@ -162,10 +167,6 @@ class TAVIK_EXPORT ParameterLoader : public LoaderBase {
   // load order (categories as listed above, then document order).
   std::unordered_map<std::wstring, pugi::xml_node> standingDefinitions() const;
 
-  // Empties the map bindings and same-set-name links of every workspace
-  // parameter (the lists keep their room).
-  void emptyParameterLists();
-
   // Reads the channel-mapping file of the user directory into the mapping;
   // false, with the mapping unchanged, when it is missing or malformed.
   bool readChannelMapping();
@@ -183,9 +184,14 @@ class TAVIK_EXPORT ParameterLoader : public LoaderBase {
   long long category_counts_[5];
   // Names loaded by the running load().
   std::unordered_set<std::wstring> loaded_names_;
-  // Parameters this configuration load made (noteLoadedParameter), in order.
-  std::vector<long long> loaded_parameters_;
-  std::unordered_set<long long> loaded_parameter_set_;
+  // Parameters this configuration load made, in the order noted (a
+  // parameter noted again counts where it was noted first), and whether
+  // parseParameter stored a definition in it.
+  struct LoadedParameter {
+    long long handle;
+    bool parsed;
+  };
+  std::vector<LoadedParameter> loaded_parameters_;
   // Text buffers of loadParameterTree and parseParameter, kept from parameter
   // to parameter so that short texts need no allocation of their own.
   std::wstring name_buffer_;

@@ -285,4 +285,31 @@ TEST_F(ParameterLoaderTest, SetNameLinksAreThePairwiseComparisonAmongTheParamete
   }
 }
 
+// Loading again with other pairs of the same sizes: every list keeps its
+// length but must take its new partner.
+TEST_F(ParameterLoaderTest, SetNameLinksOfTheSameLengthFollowTheNewPairs) {
+  const auto links = [] {
+    std::string out;
+    for (const wchar_t* name : {L"A", L"B", L"C", L"D"}) {
+      for (long long handle : ws::Parameter(std::wstring(name)).getSameSetNameParameters())
+        out += ws::Parameter(handle).getName();
+      out += "|";
+    }
+    return out;
+  };
+  const auto pairs = [](const std::string& channels) {  // the channel of A, B, C, D
+    std::string set;
+    for (int i = 0; i < 4; ++i)
+      set += parameter(std::string(1, char('A' + i)),
+                       std::string("Set_ChannelName=") + channels[i] + ",Set_DeviceName=Dev");
+    return category("SetParameter", set);
+  };
+  load(pairs("1122"));
+  EXPECT_EQ("B|A|D|C|", links());
+  load(pairs("1212"));
+  EXPECT_EQ("C|D|A|B|", links());
+  load(pairs("1221"));
+  EXPECT_EQ("D|C|B|A|", links());
+}
+
 }  // namespace

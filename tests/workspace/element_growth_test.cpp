@@ -146,6 +146,13 @@ TEST(ElementGrowth, AParametersListsGrowWhileTheParameterStaysWhereItIs) {
             tavik_test::workspaceError([&] { p.set_map(L"Max", std::wstring(262, L'\u00C4')); }));
 
   EXPECT_EQ(links, p.getSameSetNameParameters());
+  // The parameter's own record of the list tells its content and order.
+  std::vector<long long> swapped = links;
+  std::swap(swapped[0], swapped[1]);
+  EXPECT_EQ((std::vector<bool>{true, false, false, false}),
+            (std::vector<bool>{p.holdsSameSetNameParameters(links), p.holdsSameSetNameParameters(swapped),
+                               p.holdsSameSetNameParameters({links.begin(), links.end() - 1}),
+                               p.holdsSameSetNameParameters({})}));
   EXPECT_EQ(20, p.getMapBindingCount());
   EXPECT_EQ(std::make_tuple(std::wstring(L"Map Set_Value"), std::wstring(L"Map Max"),
                             std::wstring(261, L'\u00C4')),
@@ -159,8 +166,9 @@ TEST(ElementGrowth, AParametersListsGrowWhileTheParameterStaysWhereItIs) {
   const long long mapList = p.get<long long>(ws::parameter::Map_Binding_List);
   p.clear_same_setname_parameters();
   p.clear_maps();
-  EXPECT_EQ(std::make_tuple(std::vector<long long>{}, 0, std::wstring()),
-            std::make_tuple(p.getSameSetNameParameters(), p.getMapBindingCount(), p.get_map(L"Min")));
+  EXPECT_EQ(std::make_tuple(std::vector<long long>{}, 0, std::wstring(), true, false),
+            std::make_tuple(p.getSameSetNameParameters(), p.getMapBindingCount(), p.get_map(L"Min"),
+                            p.holdsSameSetNameParameters({}), p.holdsSameSetNameParameters({8})));
   for (long long h = 100; h >= 1; --h) p.add_same_setname_parameter(h);
   for (const std::wstring& property : properties) p.set_map(property, L"M");
   EXPECT_EQ(std::make_pair(linkList, mapList),

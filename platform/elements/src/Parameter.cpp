@@ -245,7 +245,11 @@ int Parameter::getMapBindingCount() const {
 
 void Parameter::clear_maps() {
   requireValid("clear_maps");
-  mapBindings(*workspace_, handle_, *this).clear();
+  // Most parameters never had a binding: no list to look at.
+  if (loadAt<std::int64_t>(workspace_->getBaseAddress() + handle_ + parameter::Map_Binding_List) == 0)
+    return;
+  OwnedList bindings = mapBindings(*workspace_, handle_, *this);
+  if (bindings.count() != 0) bindings.clear();
 }
 
 void Parameter::activate() {
@@ -259,24 +263,63 @@ void Parameter::initSetValue(double value) {
   workspace_->setItem(handle_ + parameter::Value, value);
 }
 
+namespace {
+
+// The digest of a link list after one more handle: depends on every handle
+// and on their order; 0 for the empty list.
+long long nextDigest(long long digest, long long handle) {
+  std::uint64_t h = static_cast<std::uint64_t>(handle) + 0x9E3779B97F4A7C15ull;
+  h = (h ^ (h >> 30)) * 0xBF58476D1CE4E5B9ull;
+  h = (h ^ (h >> 27)) * 0x94D049BB133111EBull;
+  h ^= h >> 31;
+  return static_cast<long long>(static_cast<std::uint64_t>(digest) * 0x100000001B3ull + h + 1);
+}
+
+}  // namespace
+
 void Parameter::add_same_setname_parameter(long long handle) {
   requireValid("add_same_setname_parameter");
-  sameSetNameLinks(*workspace_, handle_, *this).addHandle(handle);
+  int count = 0;
+  long long digest = 0;
+  workspace_->getItem(handle_ + parameter::Same_SetName_Count, count);
+  workspace_->getItem(handle_ + parameter::Same_SetName_Digest, digest);
+  // A handle the list holds already keeps its place and changes nothing.
+  if (sameSetNameLinks(*workspace_, handle_, *this).addHandle(handle) != count) return;
+  workspace_->setItem(handle_ + parameter::Same_SetName_Count, count + 1);
+  workspace_->setItem(handle_ + parameter::Same_SetName_Digest, nextDigest(digest, handle));
+}
+
+bool Parameter::holdsSameSetNameParameters(const std::vector<long long>& handles) const {
+  requireValid("holdsSameSetNameParameters");
+  // The proxy holds a parameter, and parameters never move: its own items
+  // are read in place.
+  const char* const element = workspace_->getBaseAddress() + handle_;
+  if (loadAt<std::int64_t>(element + parameter::Same_SetName_List) == 0) return handles.empty();
+  const std::int32_t count = loadAt<std::int32_t>(element + parameter::Same_SetName_Count);
+  if (count != static_cast<long long>(handles.size())) return false;
+  const long long digest = loadAt<std::int64_t>(element + parameter::Same_SetName_Digest);
+  long long expected = 0;
+  for (const long long handle : handles) expected = nextDigest(expected, handle);
+  return digest == expected;
 }
 
 std::vector<long long> Parameter::getSameSetNameParameters() const {
   requireValid("getSameSetNameParameters");
-  const OwnedList links = sameSetNameLinks(*workspace_, handle_, *this);
-  const int count = links.count();
-  std::vector<long long> handles;
-  handles.reserve(static_cast<std::size_t>(count));
-  for (int k = 0; k < count; ++k) handles.push_back(links.handleAt(k));
-  return handles;
+  return sameSetNameLinks(*workspace_, handle_, *this).handles();
 }
 
 void Parameter::clear_same_setname_parameters() {
   requireValid("clear_same_setname_parameters");
-  sameSetNameLinks(*workspace_, handle_, *this).clear();
+  // A parameter that never had a link has nothing to clear.
+  const char* const element = workspace_->getBaseAddress() + handle_;
+  if (loadAt<std::int64_t>(element + parameter::Same_SetName_List) == 0 &&
+      loadAt<std::int32_t>(element + parameter::Same_SetName_Count) == 0 &&
+      loadAt<std::int64_t>(element + parameter::Same_SetName_Digest) == 0)
+    return;
+  OwnedList links = sameSetNameLinks(*workspace_, handle_, *this);
+  if (links.count() != 0) links.clear();
+  workspace_->setItem(handle_ + parameter::Same_SetName_Count, 0);
+  workspace_->setItem(handle_ + parameter::Same_SetName_Digest, 0LL);
 }
 
 namespace {

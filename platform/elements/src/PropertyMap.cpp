@@ -48,13 +48,14 @@ unsigned long long tableRoom(const Workspace& workspace, long long handle) {
   return (workspace.getElementSize(handle) - m::kValueTable) / 8;
 }
 
-// Every value of the table 0, then the counts of the shape.
+// Every value of the table 0, then the counts of the shape (items of the
+// map's own, written in place). Precondition: handle denotes a map.
 void takeShape(Workspace& workspace, long long handle, const Shape& shape) {
-  std::memset(workspace.getBaseAddress() + handle + m::kValueTable, 0,
-              8 * tableRoom(workspace, handle));
-  workspace.setItem(handle + m::XCount, static_cast<long long>(shape.x));
-  workspace.setItem(handle + m::YCount, static_cast<long long>(shape.y));
-  workspace.setItem(handle + m::ValueCount, static_cast<long long>(shape.values));
+  char* const element = workspace.getBaseAddress() + handle;
+  std::memset(element + m::kValueTable, 0, 8 * tableRoom(workspace, handle));
+  storeAt<std::int64_t>(element + m::XCount, static_cast<std::int64_t>(shape.x));
+  storeAt<std::int64_t>(element + m::YCount, static_cast<std::int64_t>(shape.y));
+  storeAt<std::int64_t>(element + m::ValueCount, static_cast<std::int64_t>(shape.values));
 }
 
 long long openMap(const std::wstring& name, unsigned long long x, unsigned long long y) {

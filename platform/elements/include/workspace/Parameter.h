@@ -88,6 +88,12 @@ class Parameter : public ElementClass<Parameter, element_class::kParameter> {
   void add_same_setname_parameter(long long handle);
   // The linked handles, in the order they were added.
   std::vector<long long> getSameSetNameParameters() const;
+  // Whether the list holds exactly these handles in this order, told by the
+  // parameter's own record of its list (items Same_SetName_Count and
+  // Same_SetName_Digest, which add_same_setname_parameter and
+  // clear_same_setname_parameters keep) without reading the list element:
+  // a loader that finds its links in place need not touch every list.
+  bool holdsSameSetNameParameters(const std::vector<long long>& handles) const;
   // Empties the same-set-name list (a load that links the parameters anew
   // calls it first). The list keeps its room; no listener is told.
   void clear_same_setname_parameters();

@@ -120,6 +120,9 @@ constexpr unsigned int kEcuRecord = kEcuAsap2File + kEcuFileRoom;
   /* the set channel (add_same_setname_parameter), a list of handles; the maps bound to */     \
   /* properties (set_map), records of parameter::kMapBindingRecord bytes. */                   \
   INTERNAL(Same_SetName_List, 4048, LongLong, 0)                                                \
+  /* The same-set-name list as its writer left it: links, and a digest of them in order. */    \
+  INTERNAL(Same_SetName_Count, 4056, Int, 0)                                                    \
+  INTERNAL(Same_SetName_Digest, 4064, LongLong, 0)                                              \
   INTERNAL(Map_Binding_List, 4568, LongLong, 0)                                                 \
   ITEM(Set_ChannelName, 9156, WideText, 256)                                                    \
   ITEM(Set_DeviceName, 9412, WideText, 504)                                                     \
