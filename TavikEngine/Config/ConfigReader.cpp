@@ -42,6 +42,9 @@ bool ConfigReader::loadConfig(const std::wstring& path, bool reload) {
   }
 
   reset_existing_devices();
+  // The parameters this load makes start with its devices' interface
+  // parameters.
+  parameter_loader_.forgetLoadedParameters();
 
   try {
     pugi::xml_node md = document.child("MeasurementDefinition");
@@ -85,6 +88,7 @@ bool ConfigReader::loadConfig(const std::wstring& path, bool reload) {
     config.set(global::StatusText, std::wstring(L"Step 4/4: Loading Sequences"));
     sequence_loader_.setFormuaLoader(&formula_loader_);
     sequence_loader_.setTestplanLoader(&testplan_loader_);
+    sequence_loader_.setMapLoader(&map_loader_);
     sequence_loader_.load(md, reload);
     formula_loader_.create_file();
     if (formula_loader_.previousHookFileStays()) {

@@ -54,7 +54,8 @@ const InterfaceSignal* findSignal(const InterfaceSignal (&table)[N], const std::
   return nullptr;
 }
 
-void createInterfaceParameter(workspace::Device& device, const std::wstring& device_name,
+// Returns the parameter's handle.
+long long createInterfaceParameter(workspace::Device& device, const std::wstring& device_name,
                               const InterfaceSignal& signal, Direction direction,
                               const std::wstring& value, const std::wstring& watchdog_ecu) {
   const bool is_watchdog = std::wstring(signal.name) == L"Watchdog";
@@ -79,6 +80,7 @@ void createInterfaceParameter(workspace::Device& device, const std::wstring& dev
   }
   device.set(signal.device_link_item, parameter->getHandle());
   parameter->increaseReferenceCounter();
+  return parameter->getHandle();
 }
 
 }  // namespace
@@ -111,6 +113,8 @@ bool ConfigReader::loadInterfaces(const pugi::xml_node& device_node) {
   const pugi::xml_node get_params = device_node.child("GetParams");
   const pugi::xml_node set_params = device_node.child("SetParams");
   device.set(dev::EcusLoaded, 0);
+  // The device stays from load to load, its ECUs are this configuration's.
+  device.clear_ecus();
 
   for (pugi::xml_node ecu : device_node.child("ECUSettings").children("ECUSetting")) {
     const std::wstring ecu_asap2 = childText(ecu, "ASAP2File");
@@ -127,7 +131,8 @@ bool ConfigReader::loadInterfaces(const pugi::xml_node& device_node) {
     const std::wstring value = childText(entry, "Value");
     if (value.empty()) continue;
     if (const InterfaceSignal* signal = findSignal(kGetSignals, name))
-      createInterfaceParameter(device, device_name, *signal, Direction::kGet, value, watchdog_ecu);
+      parameter_loader_.noteLoadedParameter(createInterfaceParameter(
+          device, device_name, *signal, Direction::kGet, value, watchdog_ecu));
   }
 
   for (pugi::xml_node entry : set_params.children("SetParam")) {
@@ -135,8 +140,8 @@ bool ConfigReader::loadInterfaces(const pugi::xml_node& device_node) {
     const std::wstring value = childText(entry, "Value");
     if (!value.empty()) {
       if (const InterfaceSignal* signal = findSignal(kSetSignals, name))
-        createInterfaceParameter(device, device_name, *signal, Direction::kSet, value,
-                                 watchdog_ecu);
+        parameter_loader_.noteLoadedParameter(createInterfaceParameter(
+            device, device_name, *signal, Direction::kSet, value, watchdog_ecu));
     }
     // Any configured parameter named like the entry learns the device's
     // read-back channel, also when the value is empty.

@@ -13,6 +13,7 @@
 #include "TavikEngine/Config/WideText.h"
 #include "TavikEngine/Config/XmlText.h"
 #include "TavikEngine/Config/create_shared.h"
+#include "TavikEngine/Config/maploader.h"
 #include "TavikEngine/LogLevels.h"
 #include "workspace/ActionGroup.h"
 #include "workspace/ChannelSelector.h"
@@ -164,6 +165,8 @@ void ActionLoader::setFormuaLoader(FormuaLoader* loader, std::vector<FormulaEntr
   formuaLoader = loader;
   formulaUses = uses;
 }
+
+void ActionLoader::setMapLoader(const MapLoader* maps) { mapLoader = maps; }
 
 boost::shared_ptr<workspace::SharedAction> ActionLoader::createAction(
     const std::wstring& prefix, const pugi::xml_node& action, long long sequenceHandle,
@@ -645,7 +648,9 @@ long long ActionLoader::createSelectedValueProperty(const std::wstring& base,
       break;
   }
   // The map loader fills the map created under the same name.
-  workspace::PropertyMap map(base + name + L"_action_property", 0, 0);
+  const std::wstring mapName = base + name + L"_action_property";
+  workspace::PropertyMap map(mapName, 0, 0);
+  freshenOptionMap(mapLoader, map, mapName);
   map.set(prop::SHORT_NAME, name);
   return handleOf(map);
 }

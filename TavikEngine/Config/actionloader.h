@@ -77,6 +77,8 @@ class Workspace;
 class SharedAction;
 }  // namespace workspace
 
+class MapLoader;
+
 class ActionLoaderBase : public LoaderBase {
  public:
   ActionLoaderBase();
@@ -132,6 +134,10 @@ class ActionLoader : public ActionLoaderBase {
   // list their formula uses are appended to. Neither is owned; until this is
   // called a "Formula:" option still makes its element but no use.
   void setFormuaLoader(FormuaLoader* loader, std::vector<FormulaEntry>* uses);
+  // The map loader of the same load (not owned): a "Map:" or other map
+  // option whose map it did not build gets a map as a new one holds it (see
+  // freshenOptionMap). Until this is called such a map is left as it is.
+  void setMapLoader(const MapLoader* maps);
 
   // An action of a sequence body; fullName receives prefix + "/" + Name.
   boost::shared_ptr<workspace::SharedAction> createAction(const std::wstring& prefix,
@@ -283,6 +289,7 @@ class ActionLoader : public ActionLoaderBase {
   boost::shared_ptr<workspace::Workspace> workspace;
   FormuaLoader* formuaLoader = nullptr;
   std::vector<FormulaEntry>* formulaUses = nullptr;
+  const MapLoader* mapLoader = nullptr;
   // The text of the item being written; reused from item to item.
   std::wstring text_;
 };

@@ -97,10 +97,15 @@ void MapLoader::load(const pugi::xml_node& measurementDefinition) {
 void MapLoader::load(const MapElements& elements) {
   DurationLogger timer(L"Preparing Maps");
   LOG(INFO) << "Preparing Property Maps";
-  forEachMapElement(elements, true,
-                    [this](const MapElements::Entry& entry) { create_map(entry); });
+  built_.clear();
+  forEachMapElement(elements, true, [this](const MapElements::Entry& entry) {
+    create_map(entry);
+    built_.insert(entry.name);
+  });
   LOG(INFO) << "Preparing Property Maps ready";
 }
+
+bool MapLoader::built(const std::wstring& name) const { return built_.count(name) != 0; }
 
 void MapLoader::create_map(const MapElements::Entry& entry) {
   const pugi::xml_node& map = entry.map;
@@ -109,9 +114,13 @@ void MapLoader::create_map(const MapElements::Entry& entry) {
   element->increaseReferenceCounter();
   // No item of an element that the workspace did not give may be written.
   if (element->getHandle() < 1) throw ConfigException("Error creating Map");
+  // What an earlier load left in the map (another shape, more z values, the
+  // items written below only under a condition, input parameters) must not
+  // show through: the map is built as a new one, larger when it must be.
+  element->reset(entry.xCount, entry.yCount);
   if (entry.kind == MapElements::Kind::Keyed) element->set(map_item::ActionProperty, 1);
 
-  // An axis without values leaves its first and last items as they are.
+  // An axis without values leaves its first and last items at 0.
   unsigned index = 0;
   double last = 0.0;
   for (const pugi::xml_node& value : map.child("XValues").children("Value")) {
@@ -165,6 +174,11 @@ void MapLoader::bind_map_parameters(const MapElements::Entry& entry) {
     parameter.activate();
     element.set(map_item::YParameter, parameter.getHandle());
   }
+}
+
+void freshenOptionMap(const MapLoader* maps, workspace::PropertyMap& map,
+                      const std::wstring& name) {
+  if (maps != nullptr && !maps->built(name)) map.reset(0, 0);
 }
 
 }  // namespace tavik

@@ -4,9 +4,11 @@
 // load() makes, for every Map in document order, one keyed element per action
 // option whose value is "Map:" + the map's Name (keys and their order as in
 // OptionKeys.h; item ActionProperty = 1), then the map under its own name.
-// Each element gets its X and Y axis values, z values, z limits and the
-// extrapolation switch (ExtraPolation exactly "True"). An axis without values
-// writes neither its first-value nor its last-value item. add_parameters(),
+// Building an element starts it afresh (PropertyMap::reset): whatever an
+// earlier load left in it is gone, and a map that needs a larger table is
+// remade. Each element gets its X and Y axis values, z values, z limits and
+// the extrapolation switch (ExtraPolation exactly "True"). An axis without
+// values leaves its first-value and last-value items at 0. add_parameters(),
 // after the parameters exist, binds the X and Y input parameters
 // (XParameterName, YParameterName) of every such element: the parameter is
 // opened by name (created when absent, as the workspace does), activated, and
@@ -28,11 +30,12 @@
 //  - tavik::ConfigException as OptionKeyIndex::keysFor for group bodies that
 //    place each other in a cycle;
 //  - WorkspaceException, unchanged, when the workspace refuses an element or
-//    one of its values (a name that does not fit, a map that would have to
-//    grow, more z values than the axes allow).
+//    one of its values (a name that does not fit, no room in the segment for
+//    a larger map, more z values than the axes allow).
 #pragma once
 
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include <pugixml.hpp>
@@ -40,6 +43,9 @@
 #include "TavikEngine/Config/LoaderBase.h"
 
 namespace tavik {
+namespace workspace {
+class PropertyMap;
+}
 
 class OptionKeyIndex;
 
@@ -97,6 +103,10 @@ class MapLoader : public LoaderBase {
   // The same from the element list that load() was given.
   void add_parameters(const MapElements& elements);
 
+  // Whether the last load() built the map element of that name (a keyed or
+  // an own one). The set is emptied when load() starts.
+  bool built(const std::wstring& name) const;
+
  private:
   void create_map(const MapElements::Entry& entry);
   void bind_map_parameters(const MapElements::Entry& entry);
@@ -106,6 +116,17 @@ class MapLoader : public LoaderBase {
   // cut by a cycle throws where it was cut.
   template <class Visit>
   void forEachMapElement(const MapElements& elements, bool warnDuplicates, Visit visit);
+
+  std::unordered_set<std::wstring> built_;
 };
+
+// For the map element that an action option opens by its key
+// (PropertyMap(name, 0, 0)), which the map loader builds when the option's
+// map is configured: a map that the last load() of `maps` did not build is
+// reset to what a new map holds (no shape, no values, every item 0), so that
+// nothing an earlier load left in it shows through. A null `maps` (no map
+// phase) leaves the map as it is.
+void freshenOptionMap(const MapLoader* maps, workspace::PropertyMap& map,
+                      const std::wstring& name);
 
 }  // namespace tavik

@@ -132,8 +132,15 @@ void ParameterLoader::load(pugi::xml_node* measurementDefinition) {
   }
 
   DurationLogger timer(L"Loading Parameters");
+  // The parameters this load made are needed until the set-name links are
+  // drawn; none of them may count in the next load.
+  struct Forget {
+    ParameterLoader& loader;
+    ~Forget() { loader.forgetLoadedParameters(); }
+  } forget{*this};
   workspace::Parameter result(std::wstring(L"Result"));
   result.increaseReferenceCounter();
+  noteLoadedParameter(result.getHandle());
 
   parameters_ = measurementDefinition->child("Parameters");
   loaded_names_.clear();
@@ -179,6 +186,7 @@ long long ParameterLoader::loadParameterTree(const std::wstring& category, bool 
 
   // Room for every name of the category at once, not rehash after rehash.
   loaded_names_.reserve(loaded_names_.size() + static_cast<std::size_t>(count));
+  loaded_parameters_.reserve(loaded_parameters_.size() + static_cast<std::size_t>(count));
 
   uint256_t flags;
   const bool has_flags = logFlagsOf(type, flags);
@@ -237,6 +245,9 @@ boost::shared_ptr<workspace::Parameter> ParameterLoader::parseParameter(
 
   boost::shared_ptr<workspace::Parameter> parameter = create_shared<workspace::Parameter>(name);
   parameter->increaseReferenceCounter();
+  loaded_parameters_.push_back({parameter->getHandle(), true});
+  // The bindings are those of this definition ("Map:" values below).
+  parameter->clear_maps();
 
   // One buffer each for the property name and its value, reused from child
   // to child and from parameter to parameter: a load has many properties.
@@ -257,6 +268,12 @@ boost::shared_ptr<workspace::Parameter> ParameterLoader::parseParameter(
   if (transfer_inactive_parameters_ > 0) parameter->activate();
   return parameter;
 }
+
+void ParameterLoader::noteLoadedParameter(long long handle) {
+  loaded_parameters_.push_back({handle, false});
+}
+
+void ParameterLoader::forgetLoadedParameters() { loaded_parameters_.clear(); }
 
 const std::wstring* ParameterLoader::aliasIn(const boost::property_tree::wptree& mapping,
                                              const std::wstring& name) {

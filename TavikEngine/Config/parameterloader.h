@@ -72,7 +72,11 @@ class TAVIK_EXPORT ParameterLoader : public LoaderBase {
   // values find no formula and no use is handed on.
   void setFormuaLoader(FormuaLoader* formulaLoader);
 
-  // Loads all five categories of measurementDefinition. Throws
+  // Loads all five categories of measurementDefinition. A parameter keeps
+  // its items across loads, but no map binding or same-set-name link of an
+  // earlier configuration: a parsed parameter's bindings are those of its
+  // definition, and manage_set_names leaves every other parameter without
+  // bindings and every parameter with exactly this load's links. Throws
   // ConfigException for a Parameter named "NN", LoadAbortedException on an
   // abort request; workspace failures (WorkspaceException) pass through. What was
   // loaded before a throw stays in the workspace.
@@ -91,7 +95,8 @@ class TAVIK_EXPORT ParameterLoader : public LoaderBase {
 
   // The workspace parameter named by the element's Name (created when
   // absent; its reference count raised once), with every child element
-  // stored as a property (Name as "ParameterName"). Throws ConfigException
+  // stored as a property (Name as "ParameterName") and no map bindings but
+  // those of its "Map:" values. Throws ConfigException
   // "Error parsing parameter. ParameterName is missing in config" for the
   // Name "NN".
   boost::shared_ptr<workspace::Parameter> parseParameter(const pugi::xml_node& parameter);
@@ -101,11 +106,29 @@ class TAVIK_EXPORT ParameterLoader : public LoaderBase {
   // section or a section name, "Section.Key" inside one). Never throws.
   void get_alias_name(std::wstring& name);
 
-  // Links every pair of workspace parameters whose Set_ChannelName and
-  // Set_DeviceName (compared as 8-bit text) are equal and not empty: each
-  // gets the other through add_same_setname_parameter. For each parameter in
-  // workspace order, its partners are added in workspace order.
+  // Links every pair of the parameters this load made so far (see
+  // noteLoadedParameter) whose Set_ChannelName and Set_DeviceName (compared
+  // as 8-bit text) are equal and not empty: each gets the other through
+  // add_same_setname_parameter. For each parameter in the order this load
+  // first made or opened them, its partners are added in that order. A
+  // parameter of an earlier load that this one has not made is neither
+  // linked nor given links; its list, as every list but those of the
+  // parameters made so far, is emptied. So the lists are those of loading
+  // the configuration into an empty workspace, where the parameters made so
+  // far are all there are. A list that holds its links already is not
+  // written again. Every parameter that no definition of this load was
+  // parsed into so far also loses its map bindings (a later category's
+  // parameter gets its own when it is parsed).
   void manage_set_names() const;
+
+  // The parameters that this configuration load has made or opened, in the
+  // order it first did: load() notes "Result", every parsed parameter and
+  // every request parameter; the configuration reader notes the device
+  // interface parameters, which it makes before load(). load() forgets them
+  // when it ends; forgetLoadedParameters() forgets them at once (a load
+  // that ends before load()).
+  void noteLoadedParameter(long long handle);
+  void forgetLoadedParameters();
 
   // True when the last load() created at least one operating-point parameter.
   bool hasOperatingPointParameters();
@@ -180,6 +203,14 @@ class TAVIK_EXPORT ParameterLoader : public LoaderBase {
   long long category_counts_[5];
   // Names loaded by the running load().
   std::unordered_set<std::wstring> loaded_names_;
+  // Parameters this configuration load made, in the order noted (a
+  // parameter noted again counts where it was noted first), and whether
+  // parseParameter stored a definition in it.
+  struct LoadedParameter {
+    long long handle;
+    bool parsed;
+  };
+  std::vector<LoadedParameter> loaded_parameters_;
   // Text buffers of loadParameterTree and parseParameter, kept from parameter
   // to parameter so that short texts need no allocation of their own.
   std::wstring name_buffer_;

@@ -147,6 +147,8 @@ void SequenceLoader::setFormuaLoader(FormuaLoader* loader) {
   actionLoader.setFormuaLoader(loader, &formulaUses);
 }
 
+void SequenceLoader::setMapLoader(const MapLoader* maps) { actionLoader.setMapLoader(maps); }
+
 void SequenceLoader::load(const pugi::xml_node& measurementDefinition, bool reload) {
   (void)reload;  // a reload loads the sequences the same way
   DurationLogger timer(L"Loading Sequences");

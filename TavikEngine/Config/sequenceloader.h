@@ -97,6 +97,9 @@ class SequenceLoader : public ActionLoaderBase {
   // an earlier file left in the workspace. Without one, any plan of the
   // name is bound.
   void setTestplanLoader(const TestplanLoader* loader) { testplanLoader = loader; }
+  // The map loader of the same load, handed to the action loader (not
+  // owned; see ActionLoader::setMapLoader).
+  void setMapLoader(const MapLoader* maps);
 
   // Loads every sequence. `reload` is not consulted. Logs INFO "Loading
   // Sequences" and "Loading Sequences ready", times itself as "Loading

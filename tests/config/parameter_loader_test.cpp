@@ -222,40 +222,94 @@ TEST_F(ParameterLoaderTest, FormulaMapAndPlainValuesOfProperties) {
   EXPECT_EQ(L"Oil", formulas_.get_formulas()[1].target);
 }
 
-// A load links its set parameters and every workspace parameter (2000 with
-// random set channels and devices; an empty device links nothing) exactly as
-// a pairwise comparison in workspace order does.
-TEST_F(ParameterLoaderTest, SetNameLinksMatchThePairwiseComparisonOverTheWholeWorkspace) {
+// A load links the parameters it made before the links are drawn ("Result",
+// the set parameters, their request parameters) exactly as a pairwise
+// comparison in the order it made them does: 300 set parameters with random
+// set channels and devices (an empty device links nothing), one of them an
+// old parameter loaded again. The 2000 parameters of an earlier load, even
+// those with the same texts, are neither linked nor keep their old links; a
+// parameter of a later category gets no links. Loading again gives the same.
+TEST_F(ParameterLoaderTest, SetNameLinksAreThePairwiseComparisonAmongTheParametersTheLoadMade) {
   std::mt19937 random(42);
   for (int i = 0; i < 2000; ++i) {
     ws::Parameter p(L"P" + std::to_wstring(i));
-    p.set(param::Set_ChannelName, L"CH" + std::to_wstring(random() % 300));
-    p.set(param::Set_DeviceName,
-          random() % 5 == 0 ? std::wstring() : L"Dev" + std::to_wstring(random() % 2));
+    p.set(param::Set_ChannelName, L"CH" + std::to_wstring(random() % 60));
+    p.set(param::Set_DeviceName, L"Dev" + std::to_wstring(random() % 2));
+    p.add_same_setname_parameter(1);  // a link of the earlier load
   }
-  load(category("SetParameter", parameter("A", "Set_ChannelName=CH7,Set_DeviceName=Dev1") +
-                                    parameter("B", "Set_ChannelName=CH7,Set_DeviceName=Dev1") +
-                                    parameter("C", "Set_ChannelName=CH7,Set_DeviceName=Other")));
-  Handles handles;
-  ws::Workspace::getInstance()->getAllElementsOfType(2, handles, ws::memory_area::kParameters);
-  WStrings pairs;
-  for (long long handle : handles) {
+  ws::Parameter(std::wstring(L"P0")).set(param::Set_ChannelName, std::wstring(L"CH7"));
+  ws::Parameter(std::wstring(L"P0")).set(param::Set_DeviceName, std::wstring(L"Dev1"));
+  std::string set;
+  Strings members = {"Result"};
+  for (int i = 0; i < 300; ++i) {
+    const std::string name = i == 150 ? "P1500" : "Q" + std::to_string(i);
+    const bool request = random() % 10 == 0;
+    std::string device = random() % 5 == 0 ? "" : "Dev" + std::to_string(random() % 2);
+    std::string channel = "CH" + std::to_string(random() % 60);
+    if (i < 2) channel = "CH7", device = "Dev1";  // as the old P0 and the later Late
+    set += parameter(name, "Set_ChannelName=" + channel + ",Set_DeviceName=" + device +
+                               (request ? ",Request_ChannelName=REQ" : ""));
+    members.push_back(name);
+    if (request) members.push_back(name + "_Request_Parameter");
+  }
+  const std::string configuration =
+      category("SetParameter", set) +
+      category("Measurement", parameter("Late", "Set_ChannelName=CH7,Set_DeviceName=Dev1"));
+  const auto handleOf = [](const std::string& name) {
+    return ws::Parameter(std::wstring(name.begin(), name.end())).getHandle();
+  };
+  const auto texts = [](long long handle) {
     const ws::Parameter p(handle);
     const std::wstring device = p.get<std::wstring>(param::Set_DeviceName);
-    pairs.push_back(device.empty() ? L""
-                                   : p.get<std::wstring>(param::Set_ChannelName) + L"|" + device);
+    const std::wstring channel = p.get<std::wstring>(param::Set_ChannelName);
+    return device.empty() || channel.empty() ? L"" : channel + L"|" + device;
+  };
+  for (int pass = 0; pass < 2; ++pass) {
+    SCOPED_TRACE(pass);
+    load(configuration);
+    Handles order;
+    for (const std::string& name : members) order.push_back(handleOf(name));
+    std::size_t linked = 0;
+    for (std::size_t a = 0; a < order.size(); ++a) {
+      Handles expected;
+      for (std::size_t b = 0; b < order.size(); ++b)
+        if (b != a && !texts(order[a]).empty() && texts(order[b]) == texts(order[a]))
+          expected.push_back(order[b]);
+      ASSERT_EQ(expected, ws::Parameter(order[a]).getSameSetNameParameters()) << members[a];
+      linked += expected.size();
+    }
+    EXPECT_GT(linked, 700u);
+    EXPECT_FALSE(ws::Parameter(handleOf("Q0")).getSameSetNameParameters().empty());
+    for (const char* other : {"P0", "P1", "P1999", "Late"})
+      EXPECT_EQ(Handles{}, ws::Parameter(handleOf(other)).getSameSetNameParameters()) << other;
   }
-  std::size_t linked = 0;
-  for (std::size_t a = 0; a < pairs.size(); ++a) {
-    Handles expected;
-    for (std::size_t b = 0; b < pairs.size(); ++b)
-      if (b != a && !pairs[a].empty() && pairs[b] == pairs[a]) expected.push_back(handles[b]);
-    ASSERT_EQ(expected, ws::Parameter(handles[a]).getSameSetNameParameters()) << a;
-    linked += expected.size();
-  }
-  EXPECT_GT(linked, 2000u);
-  EXPECT_EQ(2004u, handles.size());
-  EXPECT_GT(ws::Parameter(std::wstring(L"A")).getSameSetNameParameters().size(), 1u);
+}
+
+// Loading again with other pairs of the same sizes: every list keeps its
+// length but must take its new partner.
+TEST_F(ParameterLoaderTest, SetNameLinksOfTheSameLengthFollowTheNewPairs) {
+  const auto links = [] {
+    std::string out;
+    for (const wchar_t* name : {L"A", L"B", L"C", L"D"}) {
+      for (long long handle : ws::Parameter(std::wstring(name)).getSameSetNameParameters())
+        out += ws::Parameter(handle).getName();
+      out += "|";
+    }
+    return out;
+  };
+  const auto pairs = [](const std::string& channels) {  // the channel of A, B, C, D
+    std::string set;
+    for (int i = 0; i < 4; ++i)
+      set += parameter(std::string(1, char('A' + i)),
+                       std::string("Set_ChannelName=") + channels[i] + ",Set_DeviceName=Dev");
+    return category("SetParameter", set);
+  };
+  load(pairs("1122"));
+  EXPECT_EQ("B|A|D|C|", links());
+  load(pairs("1212"));
+  EXPECT_EQ("C|D|A|B|", links());
+  load(pairs("1221"));
+  EXPECT_EQ("D|C|B|A|", links());
 }
 
 }  // namespace

@@ -5,11 +5,15 @@
 
 #include <cstring>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "OwnedList.h"
 #include "ScopedWorkspace.h"
 #include "workspace/Chunk.h"
+#include "workspace/Device.h"
+#include "TavikEngine/Workspace/IPCListener.h"
+#include "workspace/Parameter.h"
 #include "workspace/Sequence.h"
 #include "workspace/Workspace.h"
 
@@ -110,6 +114,85 @@ TEST(ElementGrowth, ARecordListAppendsZeroFilledRecords) {
   }
   EXPECT_EQ(list.room(), 16);
   for (int i = 0; i < 9; ++i) EXPECT_EQ(std::string(list.record(i), 20), std::string(20, 'a' + i));
+}
+
+// A parameter's same-set-name links and map bindings live in lists of their
+// own: they grow past any room while the parameter keeps its handle, items
+// and listeners; emptied, a list keeps its room and its element.
+TEST(ElementGrowth, AParametersListsGrowWhileTheParameterStaysWhereItIs) {
+  tavik_test::ScopedWorkspace scope;
+  const boost::shared_ptr<ws::Workspace> workspace = ws::Workspace::getInstance();
+  ws::Parameter p(std::wstring(L"Oil"));
+  const long long handle = p.getHandle();
+  p.set(ws::parameter::Value, 1.5);
+  workspace->addListener(handle + ws::parameter::Value, ws::IPCListener(L"listener").getHandle());
+  std::vector<long long> links;
+  for (long long h = 1; h <= 100; ++h) {
+    p.add_same_setname_parameter(h * 8);
+    p.add_same_setname_parameter(8);  // known: not added again
+    links.push_back(h * 8);
+  }
+  p.set_map(L"Min", std::wstring(261, L'\u00C4'));  // the longest name a map can have
+  EXPECT_EQ("cannot bind map \"" + std::string(262, '\xC4') +
+                "\" to property \"Max\" of parameter \"Oil\": a text of 262 characters does not "
+                "fit (room for 261)",
+            tavik_test::workspaceError([&] { p.set_map(L"Max", std::wstring(262, L'\u00C4')); }));
+  EXPECT_EQ(std::make_tuple(links, 1, std::wstring(261, L'\u00C4'), handle, false, 1.5, 1),
+            std::make_tuple(p.getSameSetNameParameters(), p.getMapBindingCount(), p.get_map(L"Min"),
+                            workspace->findElement(L"Oil", ws::memory_area::kParameters),
+                            workspace->isReplaced(handle), p.get<double>(ws::parameter::Value),
+                            p.getListenerCount(ws::parameter::Value)));
+  // The parameter's own record of the list tells its content and order.
+  std::vector<long long> swapped = links;
+  std::swap(swapped[0], swapped[1]);
+  EXPECT_EQ((std::vector<bool>{true, false, false, false}),
+            (std::vector<bool>{p.holdsSameSetNameParameters(links), p.holdsSameSetNameParameters(swapped),
+                               p.holdsSameSetNameParameters({links.begin(), links.end() - 1}),
+                               p.holdsSameSetNameParameters({})}));
+
+  const long long linkList = p.get<long long>(ws::parameter::Same_SetName_List);
+  p.clear_same_setname_parameters();
+  p.clear_maps();
+  EXPECT_EQ(std::make_tuple(std::vector<long long>{}, 0, true, false),
+            std::make_tuple(p.getSameSetNameParameters(), p.getMapBindingCount(),
+                            p.holdsSameSetNameParameters({}), p.holdsSameSetNameParameters({8})));
+  for (long long h = 100; h >= 1; --h) p.add_same_setname_parameter(h);
+  EXPECT_EQ(std::make_pair(linkList, 100LL),
+            std::make_pair(p.get<long long>(ws::parameter::Same_SetName_List),
+                           p.getSameSetNameParameters().front()));
+}
+
+TEST(ElementGrowth, ADevicesEcusGrowAreUpdatedByNameAndTextsThatDoNotFitChangeNothing) {
+  tavik_test::ScopedWorkspace scope;
+  ws::Device device(L"Engine");
+  const long long handle = device.getHandle();
+  for (int k = 0; k < 40; ++k)
+    device.add_ecu(L"ECU\u00C4" + std::to_wstring(k), "h" + std::to_string(k), "a" + std::to_string(k));
+  device.add_ecu(L"ECU\u00C43", "new.hex", "new.a2l");  // known: updated in place
+  EXPECT_EQ("cannot add ECU E40 to device Engine: a text of 512 characters does not fit (room for 511)",
+            tavik_test::workspaceError([&] { device.add_ecu(L"E40", std::string(512, 'h'), "x"); }));
+  EXPECT_EQ("cannot add ECU " + std::string(64, 'N') +
+                " to device Engine: a text of 64 characters does not fit (room for 63)",
+            tavik_test::workspaceError([&] { device.add_ecu(std::wstring(64, L'N'), "h", "a"); }));
+  EXPECT_EQ(std::make_pair(40, 40), std::make_pair(device.getEcuCount(),
+                                                   device.get<int>(ws::device::EcuCount)));
+  const std::vector<ws::Device::Ecu> ecus = device.getEcus();
+  ASSERT_EQ(40u, ecus.size());
+  const auto text = [](const ws::Device::Ecu& ecu) {
+    return std::string(ecu.name.begin(), ecu.name.end()) + "|" + ecu.hex + "|" + ecu.a2l;
+  };
+  EXPECT_EQ((std::vector<std::string>{"ECU\xC4" "0|h0|a0", "ECU\xC4" "3|new.hex|new.a2l",
+                                      "ECU\xC4" "39|h39|a39"}),
+            (std::vector<std::string>{text(ecus[0]), text(ecus[3]), text(ecus[39])}));
+
+  const long long list = device.get<long long>(ws::device::EcuList);
+  device.clear_ecus();
+  EXPECT_EQ(std::make_pair(0, 0), std::make_pair(device.getEcuCount(),
+                                                 device.get<int>(ws::device::EcuCount)));
+  device.add_ecu(L"Only", "o.hex", "o.a2l");
+  EXPECT_EQ(std::make_tuple(1, list, handle),
+            std::make_tuple(device.getEcuCount(), device.get<long long>(ws::device::EcuList),
+                            ws::Workspace::getInstance()->findElement(L"Engine", ws::memory_area::kDevices)));
 }
 
 }  // namespace

@@ -132,7 +132,7 @@ TEST_F(WorkspaceTest, ValuesConvertToTheItemTypeKeepingTheirValueAndMustFitTheir
   EXPECT_EQ("unknown", workspace_->getPropertyName(p.getHandle(), 697));
 }
 
-TEST_F(WorkspaceTest, ListenersAreAppendedToTheItemsBlockUpTo100AndEcusUpTo16) {
+TEST_F(WorkspaceTest, ListenersAreAppendedToTheItemsBlockUpTo100) {
   ws::Parameter p(L"Listened");
   const long long item = p.getHandle() + ws::parameter::Value;
   const long long first = ws::IPCListener(L"listener 0").getHandle();
@@ -148,16 +148,6 @@ TEST_F(WorkspaceTest, ListenersAreAppendedToTheItemsBlockUpTo100AndEcusUpTo16) {
   EXPECT_ERROR_HAS("already has 100 listeners", workspace_->addListener(item, ws::IPCListener(L"101").getHandle()));
   EXPECT_ERROR_HAS("takes no listeners", workspace_->addListener(p.getHandle() + ws::parameter::Set_Type, first));
   EXPECT_ERROR_HAS("is not a IPCListener", workspace_->addListener(item, p.getHandle()));
-
-  ws::Device device(L"Engine");
-  device.add_ecu(L"ECU\u00C4", "a.hex", "a.a2l");
-  device.add_ecu(L"ECU\u00C4", "c.hex", "c.a2l");  // known: updated in place
-  EXPECT_EQ("c.hex", device.get<std::string>(ws::device::ecuHexFile(0)));
-  EXPECT_ERROR_HAS("room for 511", device.add_ecu(L"ECU3", std::string(512, 'h'), "x"));
-  for (int k = 1; k < 16; ++k) device.add_ecu(L"E" + std::to_wstring(k), "h", "a");
-  EXPECT_EQ("cannot add ECU E16 to device Engine: its table already holds 16 ECUs",
-            WORKSPACE_ERROR(device.add_ecu(L"E16", "h", "a")));
-  EXPECT_EQ(16, device.getEcuCount());
 }
 
 TEST(WorkspaceSegment, FullSegmentBadSizeAndOneSegmentPerScope) {

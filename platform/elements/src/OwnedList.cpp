@@ -39,33 +39,32 @@ long long OwnedList::list() const {
   return handle;
 }
 
-int OwnedList::room() const {
-  const long long handle = list();
-  if (handle == 0) return 0;
-  int room = 0;
-  workspace_.getItem(handle + l::Room, room);
-  // Never beyond the element's own table, whatever the item holds.
-  const unsigned int size = workspace_.getElementSize(handle);
-  if (room < 0 || tailBytes(room) > size - l::kRecords) return 0;
-  return room;
+OwnedList::State OwnedList::state() const {
+  State state{list(), 0, 0};
+  if (state.list == 0) return state;
+  // list() found an ElementList: its items lie inside it.
+  const char* const at = workspace_.getBaseAddress() + state.list;
+  const int room = loadAt<std::int32_t>(at + l::Room);
+  // Never beyond the element's own table, whatever the items hold.
+  const unsigned int size = workspace_.getElementSize(state.list);
+  if (room < 0 || tailBytes(room) > size - l::kRecords) return state;
+  const int count = loadAt<std::int32_t>(at + l::Count);
+  state.room = room;
+  state.count = count < 0 ? 0 : (count > room ? room : count);
+  return state;
 }
 
-int OwnedList::count() const {
-  const long long handle = list();
-  if (handle == 0) return 0;
-  int count = 0;
-  workspace_.getItem(handle + l::Count, count);
-  const int limit = room();
-  return count < 0 ? 0 : (count > limit ? limit : count);
-}
+int OwnedList::room() const { return state().room; }
+
+int OwnedList::count() const { return state().count; }
 
 const char* OwnedList::record(int position) const {
-  const int used = count();
-  if (position < 0 || position >= used) {
+  const State now = state();
+  if (position < 0 || position >= now.count) {
     throw WorkspaceException("position " + std::to_string(position) + " is outside the " +
-                             std::to_string(used) + " " + what_());
+                             std::to_string(now.count) + " " + what_());
   }
-  return workspace_.getBaseAddress() + list() + l::kRecords +
+  return workspace_.getBaseAddress() + now.list + l::kRecords +
          static_cast<long long>(position) * recordSize_;
 }
 
@@ -140,6 +139,14 @@ int OwnedList::addHandle(long long handle) {
 
 long long OwnedList::handleAt(int position) const {
   return loadAt<std::int64_t>(record(position));
+}
+
+std::vector<long long> OwnedList::handles() const {
+  const State now = state();
+  std::vector<long long> handles(static_cast<std::size_t>(now.count));
+  const char* const first = workspace_.getBaseAddress() + now.list + l::kRecords;
+  for (int k = 0; k < now.count; ++k) handles[k] = loadAt<std::int64_t>(first + 8ll * k);
+  return handles;
 }
 
 void OwnedList::clear() {

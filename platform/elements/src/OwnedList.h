@@ -15,6 +15,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "workspace/Workspace.h"
 
@@ -46,11 +47,21 @@ class OwnedList {
   // position. The handle at a position (WorkspaceException outside).
   int addHandle(long long handle);
   long long handleAt(int position) const;
+  // Handle lists: every handle, in list order.
+  std::vector<long long> handles() const;
 
   // Empties the list; it keeps its room.
   void clear();
 
  private:
+  // The list element's handle (0 when there is none yet), its room and its
+  // count, each bounded by the element itself; read together.
+  struct State {
+    long long list;
+    int room;
+    int count;
+  };
+  State state() const;
   long long list() const;  // the list element's handle; 0 when there is none yet
   long long make();        // the list element, made when there is none yet
   long long grow(long long list, int wanted);

@@ -2,9 +2,14 @@
 
 #include <charconv>
 #include <climits>
+#include <cstdint>
 #include <locale>
 #include <sstream>
 #include <utility>
+
+#include "OwnedList.h"
+#include "RecordText.h"
+#include "workspace/Unaligned.h"
 
 namespace tavik {
 namespace workspace {
@@ -168,6 +173,36 @@ void Parameter::set(const std::wstring& propertyName, const std::wstring& text) 
   }
 }
 
+namespace {
+
+namespace rt = record_text;
+
+OwnedList mapBindings(Workspace& workspace, long long handle, const Parameter& parameter) {
+  return OwnedList(workspace, handle, parameter::Map_Binding_List, L"MapBindings",
+                   parameter::kMapBindingRecord, false,
+                   [&parameter] { return "map bindings of parameter " + parameter.getName(); });
+}
+
+OwnedList sameSetNameLinks(Workspace& workspace, long long handle, const Parameter& parameter) {
+  return OwnedList(workspace, handle, parameter::Same_SetName_List, L"SameSetName", 8, true, [&parameter] {
+    return "same-set-name links of parameter " + parameter.getName();
+  });
+}
+
+int boundProperty(const char* record) {
+  return loadAt<std::int32_t>(record + parameter::kMapBindingProperty);
+}
+
+// List position of the property's binding; -1 when it has none.
+int findBinding(const OwnedList& bindings, parameter::Property property) {
+  const int count = bindings.count();
+  for (int k = 0; k < count; ++k)
+    if (boundProperty(bindings.record(k)) == static_cast<int>(property)) return k;
+  return -1;
+}
+
+}  // namespace
+
 void Parameter::set_map(const std::wstring& propertyName, const std::wstring& mapName) {
   requireValid("set_map");
   parameter::Property property;
@@ -176,51 +211,45 @@ void Parameter::set_map(const std::wstring& propertyName, const std::wstring& ma
                   << L"\", map \"" << mapName << L"\" not bound";
     return;
   }
-  const std::string what = "cannot bind map \"" + narrow(mapName) + "\" to property \"" +
-                           narrow(propertyName) + "\" of parameter \"" + getName() + "\"";
-  int count = 0;
-  workspace_->getItem(handle_ + parameter::Map_Binding_Count, count);
-  if (count < 0 || count > parameter::kMapBindingCapacity)
-    throw WorkspaceException(what + ": the map-binding table is broken (count " +
-                             std::to_string(count) + ")");
-  int slot = count;
-  for (int k = 0; k < count; ++k) {
-    int bound = 0;
-    workspace_->getItem(handle_ + parameter::mapBindingProperty(k), bound);
-    if (bound == static_cast<int>(property)) {
-      slot = k;
-      break;
-    }
+  // The name is checked first: a name that does not fit leaves the list as
+  // it was.
+  rt::fitsWide(mapName, parameter::kMapBindingNameRoom,
+               "cannot bind map \"" + narrow(mapName) + "\" to property \"" + narrow(propertyName) +
+                   "\" of parameter \"" + getName() + "\"");
+  OwnedList bindings = mapBindings(*workspace_, handle_, *this);
+  int position = findBinding(bindings, property);
+  if (position < 0) {
+    position = bindings.append();
+    storeAt<std::int32_t>(bindings.record(position) + parameter::kMapBindingProperty,
+                          static_cast<std::int32_t>(property));
   }
-  if (slot == parameter::kMapBindingCapacity)
-    throw WorkspaceException(what + ": the parameter already has " +
-                             std::to_string(parameter::kMapBindingCapacity) + " map bindings");
-  try {
-    // The name first: a name that does not fit leaves the table as it was.
-    workspace_->setItem(handle_ + parameter::mapBindingName(slot), mapName);
-  } catch (const WorkspaceException& e) {
-    throw WorkspaceException(what + ": " + e.twhat());
-  }
-  workspace_->setItem(handle_ + parameter::mapBindingProperty(slot), static_cast<int>(property));
-  if (slot == count) workspace_->setItem(handle_ + parameter::Map_Binding_Count, count + 1);
+  rt::storeWide(bindings.record(position) + parameter::kMapBindingName,
+                parameter::kMapBindingNameRoom, mapName);
 }
 
 std::wstring Parameter::get_map(const std::wstring& propertyName) const {
   requireValid("get_map");
   parameter::Property property;
   if (!findProperty(propertyName, property)) return std::wstring();
-  int count = 0;
-  workspace_->getItem(handle_ + parameter::Map_Binding_Count, count);
-  for (int k = 0; k < count && k < parameter::kMapBindingCapacity; ++k) {
-    int bound = 0;
-    workspace_->getItem(handle_ + parameter::mapBindingProperty(k), bound);
-    if (bound == static_cast<int>(property)) {
-      std::wstring name;
-      workspace_->getItem(handle_ + parameter::mapBindingName(k), name);
-      return name;
-    }
-  }
-  return std::wstring();
+  const OwnedList bindings = mapBindings(*workspace_, handle_, *this);
+  const int position = findBinding(bindings, property);
+  if (position < 0) return std::wstring();
+  return rt::loadWide(bindings.record(position) + parameter::kMapBindingName,
+                      parameter::kMapBindingNameRoom);
+}
+
+int Parameter::getMapBindingCount() const {
+  requireValid("getMapBindingCount");
+  return mapBindings(*workspace_, handle_, *this).count();
+}
+
+void Parameter::clear_maps() {
+  requireValid("clear_maps");
+  // Most parameters never had a binding: no list to look at.
+  if (loadAt<std::int64_t>(workspace_->getBaseAddress() + handle_ + parameter::Map_Binding_List) == 0)
+    return;
+  OwnedList bindings = mapBindings(*workspace_, handle_, *this);
+  if (bindings.count() != 0) bindings.clear();
 }
 
 void Parameter::activate() {
@@ -234,37 +263,63 @@ void Parameter::initSetValue(double value) {
   workspace_->setItem(handle_ + parameter::Value, value);
 }
 
+namespace {
+
+// The digest of a link list after one more handle: depends on every handle
+// and on their order; 0 for the empty list.
+long long nextDigest(long long digest, long long handle) {
+  std::uint64_t h = static_cast<std::uint64_t>(handle) + 0x9E3779B97F4A7C15ull;
+  h = (h ^ (h >> 30)) * 0xBF58476D1CE4E5B9ull;
+  h = (h ^ (h >> 27)) * 0x94D049BB133111EBull;
+  h ^= h >> 31;
+  return static_cast<long long>(static_cast<std::uint64_t>(digest) * 0x100000001B3ull + h + 1);
+}
+
+}  // namespace
+
 void Parameter::add_same_setname_parameter(long long handle) {
   requireValid("add_same_setname_parameter");
   int count = 0;
+  long long digest = 0;
   workspace_->getItem(handle_ + parameter::Same_SetName_Count, count);
-  if (count < 0 || count > parameter::kSameSetNameCapacity)
-    throw WorkspaceException("the same-set-name list of parameter " + getName() +
-                             " is broken (count " + std::to_string(count) + ")");
-  for (int k = 0; k < count; ++k) {
-    long long linked = 0;
-    workspace_->getItem(handle_ + parameter::sameSetNameHandle(k), linked);
-    if (linked == handle) return;
-  }
-  if (count == parameter::kSameSetNameCapacity)
-    throw WorkspaceException("cannot link parameter " + std::to_string(handle) + " to parameter " +
-                             getName() + ": its same-set-name list already holds " +
-                             std::to_string(parameter::kSameSetNameCapacity) + " parameters");
-  workspace_->setItem(handle_ + parameter::sameSetNameHandle(count), handle);
+  workspace_->getItem(handle_ + parameter::Same_SetName_Digest, digest);
+  // A handle the list holds already keeps its place and changes nothing.
+  if (sameSetNameLinks(*workspace_, handle_, *this).addHandle(handle) != count) return;
   workspace_->setItem(handle_ + parameter::Same_SetName_Count, count + 1);
+  workspace_->setItem(handle_ + parameter::Same_SetName_Digest, nextDigest(digest, handle));
+}
+
+bool Parameter::holdsSameSetNameParameters(const std::vector<long long>& handles) const {
+  requireValid("holdsSameSetNameParameters");
+  // The proxy holds a parameter, and parameters never move: its own items
+  // are read in place.
+  const char* const element = workspace_->getBaseAddress() + handle_;
+  if (loadAt<std::int64_t>(element + parameter::Same_SetName_List) == 0) return handles.empty();
+  const std::int32_t count = loadAt<std::int32_t>(element + parameter::Same_SetName_Count);
+  if (count != static_cast<long long>(handles.size())) return false;
+  const long long digest = loadAt<std::int64_t>(element + parameter::Same_SetName_Digest);
+  long long expected = 0;
+  for (const long long handle : handles) expected = nextDigest(expected, handle);
+  return digest == expected;
 }
 
 std::vector<long long> Parameter::getSameSetNameParameters() const {
   requireValid("getSameSetNameParameters");
-  int count = 0;
-  workspace_->getItem(handle_ + parameter::Same_SetName_Count, count);
-  std::vector<long long> handles;
-  for (int k = 0; k < count && k < parameter::kSameSetNameCapacity; ++k) {
-    long long linked = 0;
-    workspace_->getItem(handle_ + parameter::sameSetNameHandle(k), linked);
-    handles.push_back(linked);
-  }
-  return handles;
+  return sameSetNameLinks(*workspace_, handle_, *this).handles();
+}
+
+void Parameter::clear_same_setname_parameters() {
+  requireValid("clear_same_setname_parameters");
+  // A parameter that never had a link has nothing to clear.
+  const char* const element = workspace_->getBaseAddress() + handle_;
+  if (loadAt<std::int64_t>(element + parameter::Same_SetName_List) == 0 &&
+      loadAt<std::int32_t>(element + parameter::Same_SetName_Count) == 0 &&
+      loadAt<std::int64_t>(element + parameter::Same_SetName_Digest) == 0)
+    return;
+  OwnedList links = sameSetNameLinks(*workspace_, handle_, *this);
+  if (links.count() != 0) links.clear();
+  workspace_->setItem(handle_ + parameter::Same_SetName_Count, 0);
+  workspace_->setItem(handle_ + parameter::Same_SetName_Digest, 0LL);
 }
 
 namespace {

@@ -1,5 +1,6 @@
 #include "workspace/PropertyMap.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <limits>
@@ -22,18 +23,16 @@ struct Shape {
   unsigned long long slots;   // x + y + values
 };
 
-std::string narrowName(const std::wstring& name) { return narrowUnits(toUtf16Units(name)); }
-
-// The shape of a map of x by y; WorkspaceException when its table could not
-// be held by any element.
-Shape shapeOf(const std::wstring& name, unsigned long long x, unsigned long long y) {
+// The shape of a map of x by y; WorkspaceException (naming the map by
+// name()) when its table could not be held by any element.
+template <class Name>
+Shape shapeOf(const Name& name, unsigned long long x, unsigned long long y) {
   constexpr unsigned long long kMaxSlots = std::numeric_limits<std::uint32_t>::max() / 8;
   const unsigned long long rows = y == 0 ? 1 : y;
   if (x > kMaxSlots || y > kMaxSlots || (x != 0 && rows > kMaxSlots / x) ||
       x + y + x * rows > kMaxSlots) {
-    throw WorkspaceException("the property map \"" + narrowName(name) + "\" of " +
-                             std::to_string(x) + " by " + std::to_string(y) +
-                             " values is too large");
+    throw WorkspaceException("the property map \"" + name() + "\" of " + std::to_string(x) +
+                             " by " + std::to_string(y) + " values is too large");
   }
   return Shape{x, y, x * rows, x + y + x * rows};
 }
@@ -44,30 +43,33 @@ long long loadCount(Workspace& workspace, long long handle, unsigned int item) {
   return value;
 }
 
+// Values the element's table has room for.
+unsigned long long tableRoom(const Workspace& workspace, long long handle) {
+  return (workspace.getElementSize(handle) - m::kValueTable) / 8;
+}
+
+// Every value of the table 0, then the counts of the shape (items of the
+// map's own, written in place). Precondition: handle denotes a map.
+void takeShape(Workspace& workspace, long long handle, const Shape& shape) {
+  char* const element = workspace.getBaseAddress() + handle;
+  std::memset(element + m::kValueTable, 0, 8 * tableRoom(workspace, handle));
+  storeAt<std::int64_t>(element + m::XCount, static_cast<std::int64_t>(shape.x));
+  storeAt<std::int64_t>(element + m::YCount, static_cast<std::int64_t>(shape.y));
+  storeAt<std::int64_t>(element + m::ValueCount, static_cast<std::int64_t>(shape.values));
+}
+
 long long openMap(const std::wstring& name, unsigned long long x, unsigned long long y) {
-  const Shape shape = shapeOf(name, x, y);
+  const Shape shape =
+      shapeOf([&name] { return narrowUnits(toUtf16Units(name)); }, x, y);
   const boost::shared_ptr<Workspace> workspace = Workspace::getInstance();
   const long long handle =
       workspace->openOrCreateElement(element_class::kPropertyMap, name, 8 * shape.slots);
-
-  const long long storedX = loadCount(*workspace, handle, m::XCount);
-  const long long storedY = loadCount(*workspace, handle, m::YCount);
-  const bool sameShape = storedX == static_cast<long long>(x) && storedY == static_cast<long long>(y);
-  if (sameShape || (x == 0 && y == 0)) return handle;
-
-  const unsigned long long room = (workspace->getElementSize(handle) - m::kValueTable) / 8;
-  if (shape.slots > room) {
-    throw WorkspaceException("the property map \"" + narrowName(name) + "\" holds " +
-                             std::to_string(room) + " values and cannot take " +
-                             std::to_string(x) + " by " + std::to_string(y) + " values (" +
-                             std::to_string(shape.slots) + ")");
-  }
-  // A new element, or a new shape for an old one: no value of the old shape
-  // may show through the new one.
-  std::memset(workspace->getBaseAddress() + handle + m::kValueTable, 0, 8 * room);
-  workspace->setItem(handle + m::XCount, static_cast<long long>(shape.x));
-  workspace->setItem(handle + m::YCount, static_cast<long long>(shape.y));
-  workspace->setItem(handle + m::ValueCount, static_cast<long long>(shape.values));
+  if (x == 0 && y == 0) return handle;
+  // A map with a shape is opened as it is; a new map (or one without a
+  // shape) takes the shape given when its table holds it.
+  if (loadCount(*workspace, handle, m::XCount) != 0 || loadCount(*workspace, handle, m::YCount) != 0)
+    return handle;
+  if (shape.slots <= tableRoom(*workspace, handle)) takeShape(*workspace, handle, shape);
   return handle;
 }
 
@@ -78,6 +80,26 @@ PropertyMap::PropertyMap(const std::wstring& name, unsigned long long x, unsigne
 
 PropertyMap::PropertyMap(long long handle)
     : ElementClass(handle) {}
+
+void PropertyMap::reset(unsigned long long x, unsigned long long y) {
+  requireValid("reset");
+  const Shape shape = shapeOf([this] { return getName(); }, x, y);
+  const unsigned long long room = tableRoom(*workspace_, handle_);
+  if (shape.slots > room) {
+    // Headroom, so that configurations that alternate between two sizes do
+    // not remake the map on every load; never beyond what an element holds.
+    constexpr unsigned long long kLargest =
+        (std::numeric_limits<std::uint32_t>::max() - m::kValueTable) / 8;
+    const unsigned long long grown = std::max(shape.slots, std::min(2 * room, kLargest));
+    handle_ = workspace_->replaceElement(handle_, 8 * grown, 0);
+  }
+  // Every item's value as a new map holds it; listener blocks are not
+  // values and stay. The proxy holds a map: the schema's items are its own.
+  static const ElementSchema* const schema = findSchema(element_class::kPropertyMap);
+  char* const element = workspace_->getBaseAddress() + handle_;
+  for (const ItemSchema& item : schema->items) std::memset(element + item.item, 0, valueSize(item));
+  takeShape(*workspace_, handle_, shape);
+}
 
 unsigned long long PropertyMap::getXCount() const {
   requireValid("getXCount");

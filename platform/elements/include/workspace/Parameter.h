@@ -57,15 +57,21 @@ class Parameter : public ElementClass<Parameter, element_class::kParameter> {
   void set(const std::wstring& propertyName, const std::wstring& text);
 
   // Binds the property map named mapName to the property: the binding is
-  // recorded in the parameter's map-binding table (a property bound again
-  // gets the new map name). An unknown property name stores nothing and logs
-  // one WARNING, as set() does. WorkspaceException when the table already
-  // holds parameter::kMapBindingCapacity other properties or the map name
-  // does not fit parameter::kMapBindingNameRoom bytes.
+  // recorded in the parameter's map-binding list (a property bound again
+  // gets the new map name; other bindings keep their places). An unknown
+  // property name stores nothing and logs one WARNING, as set() does.
+  // WorkspaceException when the map name does not fit
+  // parameter::kMapBindingNameRoom bytes (the room of any map's name), or the
+  // segment has no room for a longer list; the list is then as it was.
   void set_map(const std::wstring& propertyName, const std::wstring& mapName);
   // Name of the map bound to the property; empty when none is (or the name is
   // not in the catalogue).
   std::wstring get_map(const std::wstring& propertyName) const;
+  // Number of properties with a bound map.
+  int getMapBindingCount() const;
+  // Drops every map binding (a load that binds the configured maps anew
+  // calls it first). The list keeps its room; no listener is told.
+  void clear_maps();
 
   // Marks the parameter active (Is_Active := 1). No listener is told.
   void activate();
@@ -75,12 +81,22 @@ class Parameter : public ElementClass<Parameter, element_class::kParameter> {
 
   // Links another parameter that shares this parameter's set channel: its
   // handle joins the parameter's same-set-name list, in call order. A handle
-  // already in the list is not added again, so linking on every load does not
-  // fill the list. WorkspaceException when the list already holds
-  // parameter::kSameSetNameCapacity other handles.
+  // already in the list is not added again. The list grows as needed (it is
+  // an element of its own, so the parameter itself never moves);
+  // WorkspaceException only when the segment has no room for a longer list,
+  // which is then as it was.
   void add_same_setname_parameter(long long handle);
   // The linked handles, in the order they were added.
   std::vector<long long> getSameSetNameParameters() const;
+  // Whether the list holds exactly these handles in this order, told by the
+  // parameter's own record of its list (items Same_SetName_Count and
+  // Same_SetName_Digest, which add_same_setname_parameter and
+  // clear_same_setname_parameters keep) without reading the list element:
+  // a loader that finds its links in place need not touch every list.
+  bool holdsSameSetNameParameters(const std::vector<long long>& handles) const;
+  // Empties the same-set-name list (a load that links the parameters anew
+  // calls it first). The list keeps its room; no listener is told.
+  void clear_same_setname_parameters();
 
   // Item number of the named property (a parameter::Property value, >= 1);
   // 0 when the name is not in the catalogue.

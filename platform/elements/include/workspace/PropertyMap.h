@@ -8,16 +8,18 @@
 // first, then Y axis, then the z values, each a double. The counts stand in
 // the items XCount, YCount and ValueCount.
 //
-// Opening a map that exists already (by name, with counts):
-//  - counts equal to the stored ones, or both 0 (opening a map without
-//    stating its shape): the map is kept as it is;
-//  - other counts whose values fit the element's table: the map takes the new
-//    shape and every axis and z value becomes 0 (a configuration loaded again
-//    with a smaller map);
-//  - counts that need more values than the table holds: WorkspaceException.
-//    Elements never move or grow, so a map keeps the room it was created with.
-// A reshape is not guarded against another process reading the map at the
-// same time (as for every item write).
+// Opening a map by name, with counts, opens an existing map as it is: its
+// shape, values and items stay, whatever counts are given (they are the shape
+// a new map is made with). Only a map without a shape (both counts 0) whose
+// table holds the given counts takes them, with every value 0. So opening a
+// map to bind its input parameters, or by an action option's key (0, 0),
+// never changes it.
+//
+// Building a map: reset() gives it a new shape and makes it hold what a new
+// map of that shape holds. A map whose table is too small is remade larger
+// (Workspace::replaceElement); its name then leads to the new copy and the
+// old handle is refused. Neither is guarded against another process reading
+// the map at the same time (as for every item write).
 #pragma once
 
 #include <string>
@@ -31,11 +33,22 @@ class PropertyMap : public ElementClass<PropertyMap, element_class::kPropertyMap
  public:
   // Opens the map of that name (memory area 0x300000), creating it for x X
   // axis values and y Y axis values when absent; see Opening above.
-  // WorkspaceException as described there, or when the table would exceed
-  // the element size limit.
+  // WorkspaceException when a table of x by y values would exceed the
+  // element size limit, or the name is refused.
   PropertyMap(const std::wstring& name, unsigned long long x, unsigned long long y);
   // Opens the map at that handle; WorkspaceException when it is none.
   explicit PropertyMap(long long handle);
+
+  // The step that builds the map in a load: the map takes the shape x by y,
+  // every axis and z value becomes 0, and every item (OptionName,
+  // ActionProperty, the input parameters, ExtraPolation, the limits, the
+  // first and last axis values) holds what a new map holds; nothing is
+  // logged and no listener is told. The element keeps its handle when its
+  // table holds the new shape; otherwise it is remade with room for
+  // max(x + y + z values, twice its old room) values, and this proxy then
+  // denotes the new copy. WorkspaceException when the shape is too large or
+  // the segment has no room for the larger copy; the map is then unchanged.
+  void reset(unsigned long long x, unsigned long long y);
 
   // Store one value in the table (no listener is told, nothing is logged).
   // WorkspaceException when the index is not below the axis's (or the

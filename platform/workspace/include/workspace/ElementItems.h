@@ -27,17 +27,27 @@ namespace global_config {
 constexpr int kControlModeSlots = 20;
 }  // namespace global_config
 namespace parameter {
-constexpr int kSameSetNameCapacity = 64;
-constexpr int kMapBindingCapacity = 8;
-constexpr unsigned int kMapBindingNameRoom = 256;
+// One record of a parameter's map-binding list (Map_Binding_List): the bound
+// property's item number (int) at kMapBindingProperty, the map's name (wide
+// text with its terminator) at kMapBindingName. The name's room is that of a
+// PropertyMap element's name, so every map can be bound.
+constexpr unsigned int kMapBindingProperty = 0;
+constexpr unsigned int kMapBindingName = 8;
+constexpr unsigned int kMapBindingNameRoom = 524;
+constexpr unsigned int kMapBindingRecord = 536;
 }  // namespace parameter
 namespace link_path {
 constexpr int kPointCapacity = 21;
 }  // namespace link_path
 namespace device {
-constexpr int kEcuCapacity = 16;
+// One record of a device's ECU list (EcuList): the ECU's name (wide text), its
+// HEX and its ASAP2 file name (narrow texts), each with its terminator.
 constexpr unsigned int kEcuNameRoom = 128;
 constexpr unsigned int kEcuFileRoom = 512;
+constexpr unsigned int kEcuName = 0;
+constexpr unsigned int kEcuHexFile = kEcuName + kEcuNameRoom;
+constexpr unsigned int kEcuAsap2File = kEcuHexFile + kEcuFileRoom;
+constexpr unsigned int kEcuRecord = kEcuAsap2File + kEcuFileRoom;
 }  // namespace device
 
 #define TAVIK_ITEMS_GlobalConfig(ITEM, INTERNAL, RANGE)                                          \
@@ -100,14 +110,14 @@ constexpr unsigned int kEcuFileRoom = 512;
   ITEM(Request_Parameter, 3272, LongLong, 0) /* handle of the request parameter */              \
   ITEM(Set_Value, 3280, Double, 0) /* value the parameter was initialised to */                 \
   ITEM(Status_Message, 3544, WideText, 504)                                                     \
-  /* Parameters sharing the set channel (add_same_setname_parameter): count, handles. */        \
-  INTERNAL(Same_SetName_Count, 4048, Int, 0)                                                    \
-  RANGE(sameSetNameHandle, Same_SetName_, 4056, 8, parameter::kSameSetNameCapacity, LongLong, 0) \
-  /* Maps bound to properties (set_map): count, then bound item number and map name. */         \
-  INTERNAL(Map_Binding_Count, 4568, Int, 0)                                                     \
-  RANGE(mapBindingProperty, Map_Binding_Property_, 4576, 264, parameter::kMapBindingCapacity, Int, 0) \
-  RANGE(mapBindingName, Map_Binding_Name_, 4584, 264, parameter::kMapBindingCapacity, WideText, \
-        parameter::kMapBindingNameRoom)                                                         \
+  /* Lists of their own (ElementList), 0 until their first entry: the parameters sharing */  \
+  /* the set channel (add_same_setname_parameter), a list of handles; the maps bound to */     \
+  /* properties (set_map), records of parameter::kMapBindingRecord bytes. */                   \
+  INTERNAL(Same_SetName_List, 4048, LongLong, 0)                                                \
+  /* The same-set-name list as its writer left it: links, and a digest of them in order. */    \
+  INTERNAL(Same_SetName_Count, 4056, Int, 0)                                                    \
+  INTERNAL(Same_SetName_Digest, 4064, LongLong, 0)                                              \
+  INTERNAL(Map_Binding_List, 4568, LongLong, 0)                                                 \
   ITEM(Set_ChannelName, 9156, WideText, 256)                                                    \
   ITEM(Set_DeviceName, 9412, WideText, 504)                                                     \
   ITEM(Set_Suffix, 9916, WideText, 504)                                                         \
@@ -142,11 +152,10 @@ constexpr unsigned int kEcuFileRoom = 512;
   ITEM(HexFile, 1912, WideText, 256)                                                            \
   ITEM(Asap2File, 2168, WideText, 512)                                                          \
   ITEM(EcusLoaded, 6928, Int, 0)                                                                \
-  ITEM(EcuCount, 6936, Int, 0) /* entries used in the ECU table */                              \
-  /* The ECU table (add_ecu): name, HEX file and ASAP2 file per entry. */                      \
-  RANGE(ecuName, EcuName_, 6944, 1152, device::kEcuCapacity, WideText, device::kEcuNameRoom)    \
-  RANGE(ecuHexFile, EcuHexFile_, 7072, 1152, device::kEcuCapacity, NarrowText, device::kEcuFileRoom) \
-  RANGE(ecuAsap2File, EcuAsap2File_, 7584, 1152, device::kEcuCapacity, NarrowText, device::kEcuFileRoom)
+  ITEM(EcuCount, 6936, Int, 0) /* entries of the ECU list */                                    \
+  /* The ECU list (add_ecu), an ElementList of records of device::kEcuRecord bytes; */        \
+  /* 0 until the first ECU. */                                                                  \
+  INTERNAL(EcuList, 6944, LongLong, 0)
 
 #define TAVIK_ITEMS_IPCListener(ITEM, INTERNAL, RANGE)                                           \
   ITEM(QueueId, 584, Int, 0) /* id of the listener's notification queue */                      \
@@ -386,6 +395,9 @@ TAVIK_ELEMENT_CLASSES(TAVIK_DECLARE_ITEMS)
 namespace property_map {
 // Where the value table begins: right after the fixed items.
 constexpr unsigned int kValueTable = kElementSize;
+// A map's name runs from byte 20 of the element up to its first item.
+static_assert(parameter::kMapBindingNameRoom == OptionName - 20,
+              "a map binding holds any name a map can have");
 }  // namespace property_map
 
 namespace chunk {
