@@ -22,6 +22,29 @@ std::string narrowName(const std::wstring& name) { return narrowUnits(toUtf16Uni
 constexpr unsigned long long kMaxEntries =
     (std::numeric_limits<std::uint32_t>::max() - t::kColumnTable) / 8;
 
+// The columns a plan is about to drop no longer stand in it: each forgets
+// where it stood, so that the plan (or any other) adds it afresh, at the
+// place a fresh load gives it.
+void releaseColumns(Workspace& workspace, long long plan, unsigned long long table) {
+  int count = 0;
+  workspace.getItem(plan + t::ColumnCount, count);
+  const unsigned long long held =
+      count < 0 ? 0 : std::min(static_cast<unsigned long long>(count), table);
+  for (unsigned long long i = 0; i < held; ++i) {
+    const long long column =
+        loadAt<std::int64_t>(workspace.getBaseAddress() + plan + t::kColumnTable + 8 * i);
+    if (!workspace.isElement(column) || workspace.isReplaced(column)) continue;
+    if (loadAt<std::int32_t>(workspace.getBaseAddress() + column + element_header::kClassId) !=
+        element_class::kTestplanColumn)
+      continue;
+    long long holder = 0;
+    workspace.getItem(column + c::HoldingTestplan, holder);
+    if (holder != plan) continue;
+    workspace.setItem(column + c::HoldingTestplan, 0LL);
+    workspace.setItem(column + c::ColumnIndex, 0);
+  }
+}
+
 long long openPlan(const std::wstring& name, int columnCount) {
   if (columnCount < 0) {
     throw WorkspaceException("the test plan \"" + narrowName(name) + "\" cannot have room for " +
@@ -38,6 +61,7 @@ long long openPlan(const std::wstring& name, int columnCount) {
   const unsigned long long wanted = static_cast<unsigned long long>(columnCount);
   long long handle = workspace->openOrCreateElement(element_class::kTestplan, name, 8 * wanted);
   const unsigned long long table = (workspace->getElementSize(handle) - t::kColumnTable) / 8;
+  releaseColumns(*workspace, handle, table);
   if (wanted > table) {
     // Twice the old table, so that files with more and fewer parameters in
     // turn do not remake the plan on every load. Its old columns are not
