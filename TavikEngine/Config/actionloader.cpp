@@ -45,6 +45,19 @@ constexpr size_t kValueOptionLimit = 1024;
 constexpr int kCommentChunkSize = 1024;
 const std::wstring kDashesPrefix = L"---";
 
+// The handle of the parameter of that name that this load made or opened; a
+// parameter that only an earlier configuration made is refused the way the
+// workspace refuses a name it does not hold, as a load into an empty
+// workspace would find it.
+long long parameterOfThisLoad(const workspace::Workspace& workspace, const std::wstring& name) {
+  const long long handle = workspace.getElement(name, kParameterArea);
+  if (!workspace::Parameter::NameWatch::saw(handle)) {
+    throw WorkspaceException("no workspace element named \"" + workspace::Parameter::narrow(name) +
+                             "\" in memory area 0x400000");
+  }
+  return handle;
+}
+
 // Code of an option's ParentCategory: 1 "Set", 3 "Option", 2 "Limit"; 0 else.
 int categoryCode(const char* category) {
   if (wideTextIs(category, "Set")) return 1;
@@ -447,7 +460,7 @@ long long ActionLoader::createChannelSelectProperty(const std::wstring& base,
   for (const pugi::xml_node& value : values.children("Value")) {
     const std::wstring parameter = wideText(value.child_value());
     try {
-      const long long handle = workspace->getElement(parameter, kParameterArea);
+      const long long handle = parameterOfThisLoad(*workspace, parameter);
       const boost::shared_ptr<workspace::Parameter> it =
           create_shared<workspace::Parameter>(handle);
       selector.addParameter(it);
@@ -511,7 +524,7 @@ long long ActionLoader::createChannelTableProperty(const std::wstring& base,
       if (r == 0) table.set_colum_name(c, columnNames[c]);
       if (c == 0) {
         try {
-          table.set_parameter(r, workspace->getElement(text, kParameterArea));
+          table.set_parameter(r, parameterOfThisLoad(*workspace, text));
         } catch (const WorkspaceException& e) {
           WLOG(WARNING) << L"Error adding parameter reference " << text
                         << L" to Channel select element " << base + name << L": " << widened(e.twhat());

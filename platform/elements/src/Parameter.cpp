@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <locale>
 #include <sstream>
+#include <unordered_set>
 #include <utility>
 
 #include "OwnedList.h"
@@ -13,6 +14,36 @@
 
 namespace tavik {
 namespace workspace {
+
+namespace {
+
+struct WatchState {
+  bool active = false;
+  std::unordered_set<long long> seen;
+};
+thread_local WatchState t_watch;
+
+}  // namespace
+
+Parameter::Parameter(const std::wstring& name) : ElementClass(name) {
+  if (t_watch.active) t_watch.seen.insert(handle_);
+}
+
+Parameter::NameWatch::NameWatch() {
+  t_watch.seen.clear();
+  t_watch.active = true;
+}
+
+Parameter::NameWatch::~NameWatch() {
+  t_watch.active = false;
+  t_watch.seen.clear();
+}
+
+bool Parameter::NameWatch::active() { return t_watch.active; }
+
+bool Parameter::NameWatch::saw(long long handle) {
+  return !t_watch.active || t_watch.seen.count(handle) != 0;
+}
 
 void Parameter::set(parameter::Property property, double value) {
   requireValid("set");
