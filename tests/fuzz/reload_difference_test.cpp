@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -22,7 +23,10 @@
 #include "ConfigMutator.h"
 #include "ReloadComparison.h"
 #include "ScopedIni.h"
+#include "ScopedWorkspace.h"
+#include "TavikEngine/Config/ConfigReader.h"
 #include "TavikEngine/LogLevels.h"
+#include "workspace/Workspace.h"
 
 namespace {
 
@@ -371,5 +375,55 @@ INSTANTIATE_TEST_SUITE_P(Edits, ReloadAfterEdit, ::testing::ValuesIn(namedEdits(
                          [](const ::testing::TestParamInfo<NamedEdit>& info) {
                            return std::string(info.param.name);
                          });
+
+}  // namespace
+
+namespace {
+
+// The base with every growable kind of element grown: a map point, a test-plan
+// row and column, an exit port, an option, a longer comment, a table row, a
+// frame and a group action.
+NamedEdit grownBase() {
+  using C = Change;
+  return {"Grown",
+          {{C::Append, "Maps/Map/XValues", "<Value>20</Value><Value>30</Value>"},
+           {C::Append, "TestPlans/TestPlan/Parameters/Parameter/Values", "<Value>7</Value>"},
+           {C::Append, "TestPlans/TestPlan/Parameters",
+            "<Parameter><Name>Status</Name><AdjType>Value</AdjType><Values><Value>1</Value>"
+            "<Value>2</Value><Value>3</Value></Values></Parameter>"},
+           {C::Append, "//Action[Name='Prepare']/NextActions",
+            "<Action><PortName>Warning</PortName><ActionName>Finish</ActionName></Action>"},
+           {C::Append, "//Action[Name='Prepare']/Options",
+            "<Option><Name>Extra</Name><Type>Value</Type><Values><Value>x</Value></Values>"
+            "</Option>"},
+           {C::Set, "//Action[Name='Prepare']/Comment",
+            "Sets every demand of the bench, then waits until every reading has settled"},
+           {C::Append, "//Option[Name='Table']/ValueColumns",
+            "<Row><Value>Speed</Value><Value>75</Value></Row>"},
+           {C::Append, "Sequences/Sequence/Rectangles", "<Rectangle><X>9</X></Rectangle>"},
+           {C::Append, "ActionGroupSequences/ActionGroupSequence[Name='Body']/Actions",
+            "<Action><Name>Again</Name></Action>"}}};
+}
+
+// A bench that loads two files in turn for hours: the first load of the grown
+// file remakes what it outgrew, with room to spare, and from then on neither
+// file takes one more byte of the segment.
+TEST(SegmentUse, AlternatingASmallAndAGrownFileStopsGrowingAfterTheFirstPair) {
+  QuietLog quiet;
+  tavik_test::ScopedIni ini(kIni);
+  const std::filesystem::path small = ini.dir().write("small.xml", kBase);
+  const std::filesystem::path grown = ini.dir().write("grown.xml", edited(grownBase()));
+  tavik_test::ScopedWorkspace scope;
+  tavik::ConfigReader reader;
+  std::vector<std::size_t> used;
+  for (int k = 0; k < 100; ++k) {
+    ASSERT_TRUE(reader.loadConfig((k % 2 == 0 ? small : grown).wstring(), true)) << "load " << k;
+    used.push_back(tavik::workspace::Workspace::getInstance()->getUsedBytes());
+  }
+  EXPECT_GT(used[1], used[0]);  // the grown file remade what it outgrew
+  for (int k = 2; k < 100; ++k) EXPECT_EQ(used[k], used[1]) << "load " << k;
+  std::printf("segment bytes in use: %zu after the small file, %zu after the grown one, %zu after "
+              "100 loads\n", used[0], used[1], used.back());
+}
 
 }  // namespace
