@@ -83,53 +83,41 @@ class SequenceFailuresTest : public ::testing::Test {
   pugi::xml_node md_;
 };
 
-// An action is failed only when its element cannot be made; then nothing
-// refers to it. A refused value costs its own item or option, and the action
-// is complete, listed, the start action and a successor.
+// An action fails only when its element cannot be made; then nothing refers
+// to it. An action with a refused value is complete, listed, the start
+// action and a successor.
 TEST_F(SequenceFailuresTest, OnlyAnActionWithoutElementFailsAndNothingRefersToIt) {
   const std::string longName(300, 'n');
-  const std::string options =
-      "<Options><Option><Name>MaxLoop</Name><Type>Value</Type><Values><Value>3</Value></Values>"
-      "</Option><Option><Name>Label</Name><Type>Value</Type><Values><Value>L</Value></Values>"
-      "</Option></Options>";
   ASSERT_TRUE(load(sequence("Main", "A",
-                            action("A", port("PortName=Default;ActionName=B"),
-                                   "<X>12,5</X><Version>1</Version>" + options) +
+                            action("A", port("PortName=Default;ActionName=B"), "<X>12,5</X>") +
                                 action("B", port("PortName=Default;ActionName=A") +
                                                 port("PortName=Error;ActionName=" + longName)) +
                                 action(longName)) +
-                   sequence("Other", longName, action(longName, port("PortName=Default")))));
+                   sequence("Other", longName, action(longName))));
   EXPECT_EQ((WStrings{L"Main_Sequence/A", L"Main_Sequence/B"}), listed(L"Main_Sequence"));
-  EXPECT_EQ(L"Main_Sequence/A", start(L"Main_Sequence"));
-  const long long a = handle(L"Main_Sequence/A");
-  EXPECT_EQ(L"|1|0|0|L", itemsText(a, "3648 2064 3896 3912") + L"|" +
-                             itemsText(ws::SharedAction(a).getActionProperty(L"Label"), "1056"));
-  EXPECT_EQ((WStrings{L"Default 1 1 -1,-1 -> Main_Sequence/B (-)"}), ports(L"Main_Sequence/A"));
+  EXPECT_EQ((WStrings{L"Main_Sequence/A", L"-"}),
+            (WStrings{start(L"Main_Sequence"), start(L"Other_Sequence")}));
   EXPECT_EQ((WStrings{L"Default 1 1 -1,-1 -> Main_Sequence/A (-)", L"Error 1 1 -1,-1 -> - (-)"}),
             ports(L"Main_Sequence/B"));
-  EXPECT_EQ(L"-", start(L"Other_Sequence"));
-  const std::string notFit = "\" (314 characters) does not fit a SharedAction element (room for "
-                             "265 characters)";
-  const std::string otherNotFit = "\" (315 characters) does not fit a SharedAction element (room for "
-                                  "265 characters)";
-  EXPECT_EQ((Strings{withHandle("setText: Action Main_Sequence/A: item X left empty, the text "
-                                "\"12,5\" was refused: cannot write item X[3648] of SharedAction "
-                                "Main_Sequence/A[@]: the text \"12,5\" is not a number",
-                                L"Main_Sequence/A", 0xA00000),
-                     "propertyOfClass: Action Main_Sequence/A: the option \"MaxLoop\" is a "
-                     "StringValue, not a NumericValue: it is not read",
-                     "add_sequence_actions: Error creating action the element name \"Main_Sequence/" +
-                         longName + notFit,
-                     "loadNextActions: Action Main_Sequence/B, port Error: successor Main_Sequence/" +
-                         longName + " does not exist",
-                     "increaseReferenceCounter: try to increase counter for invalid element",
-                     "loadActionLinks: Action Main_Sequence/" + longName +
-                         " was not created: its exit ports are not loaded",
-                     "add_sequence_actions: Error creating action the element name \"Other_Sequence/" +
-                         longName + otherNotFit,
-                     "loadActionLinks: Action Other_Sequence/" + longName +
-                         " was not created: its exit ports are not loaded"}),
-            lines(WARNING));
+  const auto notFit = [&](const std::string& owner) {
+    return "add_sequence_actions: Error creating action the element name \"" + owner + "/" +
+           longName + "\" (" + std::to_string(owner.size() + 301) +
+           " characters) does not fit a SharedAction element (room for 265 characters)";
+  };
+  const std::string unlinked = " was not created: its exit ports are not loaded";
+  EXPECT_EQ(
+      (Strings{withHandle("setText: Action Main_Sequence/A: item X left empty, the text "
+                          "\"12,5\" was refused: cannot write item X[3648] of SharedAction "
+                          "Main_Sequence/A[@]: the text \"12,5\" is not a number",
+                          L"Main_Sequence/A", 0xA00000),
+               notFit("Main_Sequence"),
+               "loadNextActions: Action Main_Sequence/B, port Error: successor Main_Sequence/" +
+                   longName + " does not exist",
+               "increaseReferenceCounter: try to increase counter for invalid element",
+               "loadActionLinks: Action Main_Sequence/" + longName + unlinked,
+               notFit("Other_Sequence"),
+               "loadActionLinks: Action Other_Sequence/" + longName + unlinked}),
+      lines(WARNING));
   EXPECT_EQ(Strings{}, lines(UA_WARNING));
 }
 
@@ -182,7 +170,8 @@ TEST_F(SequenceFailuresTest, AWorkspaceRefusalFailsItsSequenceOnly) {
   }
   // The first case's action: its first port loaded, the second left blank.
   const std::wstring a = L"Main_Sequence/" + std::wstring(name245.begin(), name245.end());
-  EXPECT_EQ((WStrings{L"Default 1 1 -1,-1 -> Main_Sequence/B (-)", L" 0 0 0,0 -> - (-)"}), ports(a));
+  EXPECT_EQ((WStrings{L"Default 1 1 -1,-1 -> Main_Sequence/B (-)", L" 0 0 0,0 -> - (-)"}),
+            ports(a));
 }
 
 // A workspace that fills up in the middle of a sequence stops that sequence
@@ -197,8 +186,8 @@ TEST(SequenceFailures, AFullWorkspaceStopsTheSequenceAndNamesWhatFoundNoRoom) {
   // property of option Label.
   for (const wchar_t* name : {L"Other_Sequence", L"Stop_Sequence"}) {
     ws::Sequence sequence(name);
-    sequence.addAction(ws::SharedAction(std::wstring(name) + (name[0] == L'O' ? L"/A" : L"/S"), 0)
-                           .getHandle());
+    sequence.addAction(
+        ws::SharedAction(std::wstring(name) + (name[0] == L'O' ? L"/A" : L"/S"), 0).getHandle());
   }
   const auto workspace = ws::Workspace::getInstance();
   workspace->openOrCreateElement(ws::element_class::kPropertyMap, L"filler",
@@ -212,9 +201,10 @@ TEST(SequenceFailures, AFullWorkspaceStopsTheSequenceAndNamesWhatFoundNoRoom) {
                                 "</Option></Options>")) +
                 kStop));
   EXPECT_THROW(loader.load(md, false), tavik::LoadAbortedException);
-  EXPECT_EQ((Strings{kFailed + "the workspace \"" + scope.name() +
-                     "\" is full: no room for the StringValue element \"_prop_Other_Sequence/ALabel\""}),
-            sink.lines(UA_WARNING.value));
+  EXPECT_EQ(
+      (Strings{kFailed + "the workspace \"" + scope.name() +
+               "\" is full: no room for the StringValue element \"_prop_Other_Sequence/ALabel\""}),
+      sink.lines(UA_WARNING.value));
   EXPECT_EQ(Strings{}, sink.lines(WARNING.value));
   EXPECT_EQ((WStrings{L"-", L"Stop_Sequence/S"}),
             (WStrings{nameOf(ws::Sequence(handle(L"Other_Sequence")).getStartAction()),
@@ -228,14 +218,15 @@ TEST(SequenceFailures, AFullWorkspaceStopsTheSequenceAndNamesWhatFoundNoRoom) {
 TEST_F(SequenceFailuresTest, GroupPortsStandWhateverTheInsideHolds) {
   const std::string info = ";PortVisible=True;PortActionInfo=<ActionName>";
   ASSERT_TRUE(load(
-      sequence("Main", "G",
-               action("After", port("PortName=Default;ActionName=Gone", "1,1")) +
-                   instance("G", "Body",
-                            "<NextActions>" +
-                                port("PortName=Warning;ActionName=After" + info + "R1</ActionName>") +
-                                port("PortName=Default;ActionName=After" + info + "H</ActionName>") +
-                                port("PortName=Default;ActionName=Ghost" + info + "R1</ActionName>") +
-                                "</NextActions>")),
+      sequence(
+          "Main", "G",
+          action("After", port("PortName=Default;ActionName=Gone", "1,1")) +
+              instance("G", "Body",
+                       "<NextActions>" +
+                           port("PortName=Warning;ActionName=After" + info + "R1</ActionName>") +
+                           port("PortName=Default;ActionName=After" + info + "H</ActionName>") +
+                           port("PortName=Default;ActionName=Ghost" + info + "R1</ActionName>") +
+                           "</NextActions>")),
       definition("Body", "R1",
                  action("R1", port("PortName=Default;ActionName=R2")) + action("R2") +
                      instance("H", "Inner")) +
@@ -283,10 +274,16 @@ TEST_F(SequenceFailuresTest, ARepeatedActionNameLoadsTheLastNodeOnly) {
     WStrings listed;
   };
   const Case cases[] = {
-      {"in a sequence", sequence("Main", "A", older + action("B") + later), "",
-       L"Main_Sequence/A", {L"Main_Sequence/B", L"Main_Sequence/A"}},
-      {"in a group definition", sequence("Main", "G", instance("G", "Body")),
-       definition("Body", "A", older + later), L"Main_Sequence/G/A", {L"Main_Sequence/G/A"}},
+      {"in a sequence",
+       sequence("Main", "A", older + action("B") + later),
+       "",
+       L"Main_Sequence/A",
+       {L"Main_Sequence/B", L"Main_Sequence/A"}},
+      {"in a group definition",
+       sequence("Main", "G", instance("G", "Body")),
+       definition("Body", "A", older + later),
+       L"Main_Sequence/G/A",
+       {L"Main_Sequence/G/A"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.label);
@@ -319,7 +316,8 @@ TEST_F(SequenceFailuresTest, MorePortsWithLinkPointsThanTheCounterNumbersFailThe
   const Case cases[] = {
       {"an action", sequence("Main", "A", action("A", drawn)), "", "Action Main_Sequence/A",
        L"Main_Sequence/A_Link_0"},
-      {"a group", sequence("Main", "G", instance("G", "Body", "<NextActions>" + drawn + "</NextActions>")),
+      {"a group",
+       sequence("Main", "G", instance("G", "Body", "<NextActions>" + drawn + "</NextActions>")),
        definition("Body", "A", action("A")), "Action group Main_Sequence/G",
        L"Main_Sequence_G_SequenceGroupLink_0"},
   };
@@ -340,13 +338,13 @@ TEST_F(SequenceFailuresTest, MorePortsWithLinkPointsThanTheCounterNumbersFailThe
 // Positions, sizes and colours that are no numbers are left empty, with a
 // WARNING naming the element, the item and the text; the load goes on.
 TEST_F(SequenceFailuresTest, PositionsThatAreNoNumbersAreLeftEmpty) {
-  ASSERT_TRUE(load(sequence("Main", "G",
-                            "<ActionGroup><Name>G</Name><ActionGroupSequence>Body"
-                            "</ActionGroupSequence><X>left</X><Width>5</Width><Color>#FF0000"
-                            "</Color></ActionGroup>",
-                            "<StartX>12,5</StartX><StartY>3</StartY>" +
-                                frames("Rectangles", {"X=#FF0000;Y=2"})),
-                   definition("Body", "A", action("A"), frames("Comments", {"Y=left;X=1"}))));
+  ASSERT_TRUE(load(
+      sequence("Main", "G",
+               "<ActionGroup><Name>G</Name><ActionGroupSequence>Body"
+               "</ActionGroupSequence><X>left</X><Width>5</Width><Color>#FF0000"
+               "</Color></ActionGroup>",
+               "<StartX>12,5</StartX><StartY>3</StartY>" + frames("Rectangles", {"X=#FF0000;Y=2"})),
+      definition("Body", "A", action("A"), frames("Comments", {"Y=left;X=1"}))));
   const long long g = handle(L"Main_Sequence/G");
   const ws::ActionGroup group(g);
   const ws::Sequence main(handle(L"Main_Sequence"));
@@ -412,7 +410,8 @@ TEST(SequenceFailures, TooManyGroupInstancesRefuseTheSequenceBeforeAnythingIsMad
             sink.lines(UA_WARNING.value));
   EXPECT_EQ((std::vector<long long>{0, 0}),
             (std::vector<long long>{handle(L"Main_Sequence"), handle(L"Main_Sequence/X")}));
-  EXPECT_EQ(L"Small_Sequence/X/X/X/A", nameOf(ws::Sequence(handle(L"Small_Sequence")).getStartAction()));
+  EXPECT_EQ(L"Small_Sequence/X/X/X/A",
+            nameOf(ws::Sequence(handle(L"Small_Sequence")).getStartAction()));
   EXPECT_EQ(8, ws::Sequence(handle(L"Small_Sequence")).getActionCount());
   EXPECT_EQ(L"Stop_Sequence/S", nameOf(ws::Sequence(handle(L"Stop_Sequence")).getStartAction()));
 }

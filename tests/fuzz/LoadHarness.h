@@ -114,7 +114,8 @@ class LoadHarness {
   // The first broken promise of the workspace a true load left; empty when none.
   static std::string workspaceFault(const std::string& xml) {
     const std::vector<std::string> unlisted = unlistedReferences(xml);
-    if (!unlisted.empty()) return "a reference to an action its sequence does not list: " + unlisted[0];
+    if (!unlisted.empty())
+      return "a reference to an action its sequence does not list: " + unlisted[0];
     const std::vector<std::string> beyond = tavik_test::countsBeyondRoom();
     if (!beyond.empty()) return "a count beyond its room: " + beyond[0];
     return std::string();

@@ -15,7 +15,6 @@
 #pragma once
 
 #include <pugixml.hpp>
-
 #include <set>
 #include <string>
 #include <vector>
@@ -34,9 +33,8 @@ inline std::vector<std::string> unlistedReferences(const std::string& document) 
   pugi::xml_document xml;
   xml.load_string(document.c_str());
   std::set<std::wstring> names;
-  for (const pugi::xml_node& node : xml.child("MeasurementDefinition")
-                                        .child("Sequences")
-                                        .children("Sequence"))
+  for (const pugi::xml_node& node :
+       xml.child("MeasurementDefinition").child("Sequences").children("Sequence"))
     names.insert(tavik::wideText(node.child_value("Category")) + L"_Sequence");
 
   const auto workspace = ws::Workspace::getInstance();

@@ -85,8 +85,9 @@ TEST(HostileConfigurations, TheWorkspaceChecksFindUnlistedActionsAndCountsBeyond
   const auto workspace = ws::Workspace::getInstance();
   workspace->setItem(listed->getHandle() + ws::shared_action::ExitCount, 2);
   workspace->setItem(ws::LinkPath(L"Path").getHandle() + ws::link_path::COORDINATES_COUNT, 22);
-  EXPECT_EQ((std::vector<std::string>{"SharedAction Main_Sequence/A: exit count 2 beyond its room of 1",
-                                      "LinkPath Path: points 22 beyond its room of 21"}),
+  EXPECT_EQ((std::vector<std::string>{
+                "SharedAction Main_Sequence/A: exit count 2 beyond its room of 1",
+                "LinkPath Path: points 22 beyond its room of 21"}),
             tavik_test::countsBeyondRoom());
 }
 

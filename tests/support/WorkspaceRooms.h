@@ -92,13 +92,13 @@ inline std::vector<std::string> countsBeyondRoom() {
           namespace t = ws::property_table;
           const long long rows = read(t::ROWS);
           const long long columns = read(t::COLUMNS);
-          check("table bytes",
-                columns * t::kNameRoom + rows * 8 + rows * columns * t::kCellRoom,
+          check("table bytes", columns * t::kNameRoom + rows * 8 + rows * columns * t::kCellRoom,
                 size - t::kElementSize);
           break;
         }
         case ws::element_class::kChunk:
-          check("characters and terminator", read(ws::chunk::Size) + 1, (size - ws::chunk::kText) / 2);
+          check("characters and terminator", read(ws::chunk::Size) + 1,
+                (size - ws::chunk::kText) / 2);
           break;
         case ws::element_class::kParameter:
           check("same-set-name links", read(ws::parameter::Same_SetName_Count),
