@@ -119,16 +119,20 @@ class SequenceLoader : public ActionLoaderBase {
   // Loads every sequence. `reload` is not consulted. Logs INFO "Loading
   // Sequences" and "Loading Sequences ready", times itself as "Loading
   // Sequences". Throws LoadAbortedException when a sequence failed or an
-  // abort was requested; other exceptions of the workspace propagate.
+  // abort was requested. A failure inside one sequence never leaves it (see
+  // Errors); a refusal of the progress items propagates.
   void load(const pugi::xml_node& measurementDefinition, bool reload);
 
-  // One Sequence node: the element, its start marker, its body.
+  // One Sequence node: the bound on its group instances, the element, its
+  // start marker, its body; a failure of any of them fails this sequence
+  // only (see Errors).
   void loadSequence(const pugi::xml_node& sequence, const pugi::xml_node& measurementDefinition);
   // Handle of the test plan bound to the sequence element name, or -1 (also
   // for a plan the test-plan loader did not build in this load).
   long long testplanForSequence(const std::wstring& sequenceName);
   // Start action, actions, frames and comments of a sequence, inside the
-  // handler for configuration errors described above.
+  // handler for every failure described above (a std::exception of any kind,
+  // not only a ConfigException).
   void load_sequence_or_group(const pugi::xml_node& node,
                               const pugi::xml_node& measurementDefinition,
                               const std::wstring& name, workspace::Sequence& sequence,
