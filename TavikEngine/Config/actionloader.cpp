@@ -44,6 +44,8 @@ constexpr long long kParameterArea = workspace::memory_area::kParameters;
 constexpr size_t kValueOptionLimit = 1024;
 constexpr int kCommentChunkSize = 1024;
 const std::wstring kDashesPrefix = L"---";
+// What the names of an action's property elements begin with.
+const std::wstring kPropertyPrefix = L"_prop_";
 
 // The handle of the parameter of that name that this load made or opened; a
 // parameter that only an earlier configuration made is refused the way the
@@ -119,6 +121,30 @@ std::wstring widened(const std::string& text) {
 // First Value child of a values node (empty text when none).
 std::wstring firstValue(const pugi::xml_node& values) { return childText(values, "Value"); }
 
+// The name of the element class of an element type code, for log lines.
+std::wstring classNameOf(int elementType) {
+  for (const workspace::ElementSchema& schema : workspace::allSchemas())
+    if (schema.element_type == elementType) return widened(schema.class_name);
+  return L"element of type " + std::to_wstring(elementType);
+}
+
+// Runs one step of building an action that the action can do without (a
+// comment chunk): a refusal of the workspace (a name or text that does not
+// fit) is a WARNING naming the action, the step and the reason, and the
+// action is built on. A full workspace reaches the caller: every later
+// element would be refused alike.
+template <class Step>
+void leaveOutOnRefusal(const std::wstring& fullName, const wchar_t* what, Step&& step) {
+  try {
+    step();
+  } catch (const WorkspaceFullException&) {
+    throw;
+  } catch (const WorkspaceException& e) {
+    WLOG(WARNING) << L"Action " << fullName << L": " << what << L" is left out: "
+                  << widened(e.twhat());
+  }
+}
+
 // The element's handle when it denotes an element, else -1.
 template <class Element>
 long long handleOf(const Element& element) {
@@ -193,30 +219,32 @@ boost::shared_ptr<workspace::SharedAction> ActionLoader::createAction(
       create_shared<workspace::SharedAction>(full, exits);
   fullName = full;
 
-  std::wstring& text = text_;
-  assignWideText(text, fields[kModule].child_value());
-  element->set(act::ActionModule, text);
-  element->set(act::Name, name);
+  // From here on a value the workspace refuses costs its item or option
+  // only: the action is built and listed all the same.
+  setText(*element, full, act::ActionModule, fields[kModule], nullptr);
+  setText(*element, full, act::Name, fields[kName], nullptr);
   if (isTrue(fields[kParallel])) element->set(act::ParallelActionFlag, 1);
   if (isTrue(fields[kLoop])) element->set(act::LoopActionFlag, 1);
   element->set(act::UnusedActionFlag, isTrue(fields[kUnused]) ? 1 : 0);
-  setText(*element, act::X, fields[kX], nullptr);
-  setText(*element, act::Y, fields[kY], nullptr);
-  setText(*element, act::Width, fields[kWidth], L"-1");
-  setText(*element, act::Height, fields[kHeight], L"-1");
+  setText(*element, full, act::X, fields[kX], nullptr);
+  setText(*element, full, act::Y, fields[kY], nullptr);
+  setText(*element, full, act::Width, fields[kWidth], L"-1");
+  setText(*element, full, act::Height, fields[kHeight], L"-1");
   element->set(act::Kind, actionKind(fields[kCategory].child_value()));
   element->set(act::FirstPropertyIndex, 0);
-  setText(*element, act::Version, fields[kVersion], nullptr);
+  setText(*element, full, act::Version, fields[kVersion], nullptr);
   element->set(act::SequenceHandle, sequenceHandle);
   element->set(act::TestplanHandle, testplanHandle);
-  setText(*element, act::Color, fields[kColor], L"0");
+  setText(*element, full, act::Color, fields[kColor], L"0");
   element->increaseReferenceCounter();
 
   const std::wstring comment = wideText(fields[kComment].child_value());
   if (!comment.empty()) {
-    workspace::Chunk chunk(full + L"_lua_chunk", comment, static_cast<int>(comment.size()));
-    chunk.increaseReferenceCounter();
-    element->set(act::CommentChunk, chunk.getHandle());
+    leaveOutOnRefusal(full, L"the comment", [&] {
+      workspace::Chunk chunk(full + L"_lua_chunk", comment, static_cast<int>(comment.size()));
+      chunk.increaseReferenceCounter();
+      element->set(act::CommentChunk, chunk.getHandle());
+    });
   }
 
   addProperties(*element, full, fields[kOptions], nullptr);
@@ -236,34 +264,39 @@ boost::shared_ptr<workspace::SharedAction> ActionLoader::createGroupAction(
       create_shared<workspace::SharedAction>(full, exits);
   fullName = full;
 
+  // As in createAction, a refused value costs its item or option only.
   const std::wstring comment = wideText(fields[kComment].child_value());
-  std::wstring& text = text_;
-  assignWideText(text, fields[kModule].child_value());
-  element->set(act::ActionModule, text);
-  element->set(act::Name, name);
+  setText(*element, full, act::ActionModule, fields[kModule], nullptr);
+  setText(*element, full, act::Name, fields[kName], nullptr);
   if (isTrue(fields[kParallel])) element->set(act::ParallelActionFlag, 1);
   if (isTrue(fields[kLoop])) element->set(act::LoopActionFlag, 1);
 
-  workspace::Chunk commentChunk(full + L"_comment", comment, kCommentChunkSize);
-  commentChunk.increaseReferenceCounter();
+  long long commentChunk = 0;
+  leaveOutOnRefusal(full, L"the comment", [&] {
+    workspace::Chunk chunk(full + L"_comment", comment, kCommentChunkSize);
+    chunk.increaseReferenceCounter();
+    commentChunk = chunk.getHandle();
+  });
 
-  setText(*element, act::X, fields[kX], nullptr);
-  setText(*element, act::Y, fields[kY], nullptr);
-  setText(*element, act::Width, fields[kWidth], L"0");
-  setText(*element, act::Height, fields[kHeight], L"0");
+  setText(*element, full, act::X, fields[kX], nullptr);
+  setText(*element, full, act::Y, fields[kY], nullptr);
+  setText(*element, full, act::Width, fields[kWidth], L"0");
+  setText(*element, full, act::Height, fields[kHeight], L"0");
   element->set(act::Kind, actionKind(fields[kCategory].child_value()));
-  element->set(act::CommentChunk, commentChunk.getHandle());
+  if (commentChunk > 0) element->set(act::CommentChunk, commentChunk);
   element->set(act::FirstPropertyIndex, 0);
-  setText(*element, act::Version, fields[kVersion], nullptr);
+  setText(*element, full, act::Version, fields[kVersion], nullptr);
   element->set(act::SequenceHandle, context.sequenceHandle);
   element->set(act::TestplanHandle, context.testplanHandle);
-  setText(*element, act::Color, fields[kColor], L"0");
+  setText(*element, full, act::Color, fields[kColor], L"0");
   element->increaseReferenceCounter();
 
   if (!comment.empty()) {
-    workspace::Chunk chunk(full + L"_lua_chunk", comment, static_cast<int>(comment.size()));
-    chunk.increaseReferenceCounter();
-    element->set(act::CommentChunk, chunk.getHandle());
+    leaveOutOnRefusal(full, L"the comment", [&] {
+      workspace::Chunk chunk(full + L"_lua_chunk", comment, static_cast<int>(comment.size()));
+      chunk.increaseReferenceCounter();
+      element->set(act::CommentChunk, chunk.getHandle());
+    });
   }
 
   addProperties(*element, full, fields[kOptions], &groupData);
@@ -271,17 +304,45 @@ boost::shared_ptr<workspace::SharedAction> ActionLoader::createGroupAction(
   return element;
 }
 
-void ActionLoader::setText(workspace::SharedAction& action, unsigned int item,
-                           const pugi::xml_node& field, const wchar_t* ifEmpty) {
+void ActionLoader::setText(workspace::SharedAction& action, const std::wstring& fullName,
+                           unsigned int item, const pugi::xml_node& field,
+                           const wchar_t* ifEmpty) {
   assignWideText(text_, field.child_value());
   if (text_.empty() && ifEmpty != nullptr) text_.assign(ifEmpty);
-  action.set(item, text_);
+  try {
+    action.set(item, text_);
+    return;
+  } catch (const WorkspaceException& e) {
+    WLOG(WARNING) << L"Action " << fullName << L": item "
+                  << widened(action.getPropertyName(item)) << L" left empty, the text \""
+                  << text_ << L"\" was refused: " << widened(e.twhat());
+  }
+  // What a fresh load gives for the same text, whatever an earlier load left.
+  action.set(item, std::wstring());
+}
+
+long long ActionLoader::propertyOfClass(const workspace::SharedAction& action,
+                                        const std::wstring& fullName, const wchar_t* name,
+                                        int elementType) const {
+  const long long property = action.getActionProperty(name);
+  if (property < 1) return property;
+  const int type = workspace->getElementType(property);
+  if (type == elementType) return property;
+  WLOG(WARNING) << L"Action " << fullName << L": the option \"" << name << L"\" is a "
+                << classNameOf(type) << L", not a " << classNameOf(elementType)
+                << L": it is not read";
+  return -1;
 }
 
 void ActionLoader::finishAction(workspace::SharedAction& action, const std::wstring& fullName) {
+  // Only a check box says how the action takes part in parallel execution
+  // (get_parallel_interaction reads nothing else), and only a numeric value
+  // holds a loop count: an option of another class counts as absent.
+  propertyOfClass(action, fullName, L"ParallelInteraction", workspace::element_type::kCheckbox);
   action.set(act::ParallelInteraction, action.get_parallel_interaction());
 
-  const long long loopHandle = action.getActionProperty(L"MaxLoop");
+  const long long loopHandle =
+      propertyOfClass(action, fullName, L"MaxLoop", workspace::element_type::kNumericValue);
   if (loopHandle <= 0) return;
   const double value = workspace::NumericValue(loopHandle).getValue();
   // Truncating a double that is no number or lies outside int is undefined:
@@ -398,13 +459,13 @@ const Creator* creatorOf(const char* type) {
 
 long long ActionLoader::createProperty(const std::wstring& actionName,
                                        const pugi::xml_node& option) {
-  return createPropertyFor(L"_prop_" + actionName, option, nullptr);
+  return createPropertyFor(kPropertyPrefix + actionName, option, nullptr);
 }
 
 long long ActionLoader::createProperty(const std::wstring& actionName,
                                        const pugi::xml_node& option,
                                        const pugi::xml_node& valueOption) {
-  return createPropertyFor(L"_prop_" + actionName, option, &valueOption);
+  return createPropertyFor(kPropertyPrefix + actionName, option, &valueOption);
 }
 
 long long ActionLoader::createPropertyFor(const std::wstring& base, const pugi::xml_node& option,
@@ -414,8 +475,12 @@ long long ActionLoader::createPropertyFor(const std::wstring& base, const pugi::
     if (creator == nullptr) return -1;
     if (valueOption == nullptr) return (this->*creator->ownValues)(base, option);
     return (this->*creator->withValues)(base, option, valueOption->child(creator->values));
-  } catch (const WorkspaceException&) {
+  } catch (const WorkspaceFullException&) {
+    throw;  // every later element would be refused alike
+  } catch (const WorkspaceException& e) {
     // The option yields no property; the action keeps its other options.
+    WLOG(WARNING) << L"Action " << base.substr(kPropertyPrefix.size()) << L": option \""
+                  << childText(option, "Name") << L"\" is left out: " << widened(e.twhat());
   }
   return -1;
 }
@@ -465,6 +530,8 @@ long long ActionLoader::createChannelSelectProperty(const std::wstring& base,
           create_shared<workspace::Parameter>(handle);
       selector.addParameter(it);
       it->increaseReferenceCounter();
+    } catch (const WorkspaceFullException&) {
+      throw;  // the list of parameters cannot grow: no later element would fit either
     } catch (const WorkspaceException& e) {
       WLOG(WARNING) << L"Error adding parameter reference " << parameter
                     << L" to Channel select element " << base + name << L" " << widened(e.twhat());

@@ -37,11 +37,14 @@
 // under its name: the returned proxies and every handle written afterwards
 // lead to the new copy.
 //
-// MaxLoop: when the action has a property named "MaxLoop" (a NumericValue),
-// its value truncated toward zero goes to item 3912 and item 3896 := 1. A
-// value that is not a number (NaN, also an empty text) writes neither; a value
-// outside the int range is clamped to it. Both cases log one WARNING naming
-// the action and the value.
+// MaxLoop: when the action has a property named "MaxLoop" that is a
+// NumericValue, its value truncated toward zero goes to item 3912 and item
+// 3896 := 1. A value that is not a number (NaN, also an empty text) writes
+// neither; a value outside the int range is clamped to it. Both cases log one
+// WARNING naming the action and the value. Item 3776 reads a property named
+// "ParallelInteraction" only when it is a Checkbox. A property of either name
+// of another class (a Value option, a map, a formula) counts as absent, with
+// a WARNING naming the action, the option and its class.
 //
 // Option properties: each "Options/Option" becomes one element of the class
 // its "Type" names (see createProperty), named
@@ -52,11 +55,16 @@
 // An option that yields no element (an unknown Type, a value the creator does
 // not take, a refusal of the workspace) adds nothing and takes no index.
 //
-// Exceptions: a WorkspaceException while building one option makes that
-// option yield no property (createProperty); within channel selections and
-// channel tables a parameter that cannot be resolved is a WARNING and the
-// rest is still filled. Every other exception reaches the caller; items
-// written before it stay written.
+// Exceptions: once the action element exists, a value the workspace refuses
+// costs only its own item, chunk or option, with a WARNING naming the action,
+// the item or option and the text or reason: an item is left empty (X, Y,
+// Width, Height and Color that are no numbers, texts too long for their
+// item), a comment chunk or an option (createProperty) is left out. The
+// action is otherwise complete. Within channel selections and channel tables
+// a parameter that cannot be resolved is a WARNING and the rest is still
+// filled. Only a failure to create the element itself, a full workspace
+// (WorkspaceFullException, at any step: every later element would be refused
+// alike) and exceptions other than WorkspaceException reach the caller.
 //
 // Not thread-safe; runs on the loading thread.
 #pragma once
@@ -174,8 +182,10 @@ class ActionLoader : public ActionLoaderBase {
   //   "DeviceStatusChannel"        DeviceStatusChannel  values "Values"
   // The values node is that child of the option (first form) or of
   // valueOption (second form). Returns the element's handle; -1 for another
-  // Type, and -1 (nothing logged) when the workspace refuses the element or
-  // one of its items (a name, text or table that does not fit).
+  // Type (nothing logged), and -1 with a WARNING naming the action, the
+  // option and the reason when the workspace refuses the element or one of
+  // its items (a name, text or table that does not fit). A full workspace
+  // (WorkspaceFullException) reaches the caller.
   long long createProperty(const std::wstring& actionName, const pugi::xml_node& option);
   long long createProperty(const std::wstring& actionName, const pugi::xml_node& option,
                            const pugi::xml_node& valueOption);
@@ -272,8 +282,17 @@ class ActionLoader : public ActionLoaderBase {
   long long createPropertyFor(const std::wstring& base, const pugi::xml_node& option,
                               const pugi::xml_node* valueOption);
   // `item` := the field's text, or `ifEmpty` (when given) for an empty text.
-  void setText(workspace::SharedAction& action, unsigned int item, const pugi::xml_node& field,
-               const wchar_t* ifEmpty);
+  // A text the item refuses (too long, no number where one belongs) leaves
+  // the item empty, with a WARNING naming the action `fullName`, the item and
+  // the text.
+  void setText(workspace::SharedAction& action, const std::wstring& fullName, unsigned int item,
+               const pugi::xml_node& field, const wchar_t* ifEmpty);
+  // The action's property named `name` (the first, by slot) when it is an
+  // element of type `elementType`; a property of another class counts as
+  // absent (-1), with a WARNING naming the action, the option and both
+  // classes. 0 or below when there is none.
+  long long propertyOfClass(const workspace::SharedAction& action, const std::wstring& fullName,
+                            const wchar_t* name, int elementType) const;
 
   enum class ValueKind { Number, Map, Formula, Dashes, Other };
   ValueKind kindOfValue(const std::wstring& value, bool dashes) const;

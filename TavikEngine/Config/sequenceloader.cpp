@@ -4,6 +4,8 @@
 #include <cstring>
 #include <exception>
 #include <optional>
+#include <string_view>
+#include <unordered_map>
 #include <unordered_set>
 
 #include "TavikEngine/Actions/DurationLogger.h"
@@ -48,33 +50,35 @@ std::wstring childWide(const pugi::xml_node& node, const char* name) {
   return childText(node, name);
 }
 
-// A workspace refusal while building an element that the configuration
-// sizes (frames, comments, exit ports, successors, link points, groups) is an
-// error of that configuration: only the sequence that holds it fails.
-template <class F>
-void asConfigError(F&& step) {
-  try {
-    step();
-  } catch (const WorkspaceException& e) {
-    throw ConfigException(e.twhat());
-  }
-}
+// Group instances one sequence may create: the workspace's free room at its
+// start over what an instance of one action without options takes (the
+// group element, the action, its comment chunk and their list entries:
+// 13.9 to 14.2 KB measured), and never more than kMaxGroupInstances. A
+// definition that places two instances of the next one doubles the count
+// per level: a few kilobytes of file would otherwise fill the workspace
+// before the load can fail.
+constexpr std::size_t kGroupInstanceBytes = 14 * 1024;
+constexpr long long kMaxGroupInstances = 100000;
+// Counts stop growing here (far above any bound): no overflow.
+constexpr long long kCountCap = 1LL << 50;
 
-// A list of a sequence or action group that finds no room in the workspace
-// to grow fails the whole sequence (the handler of its body reports it), not
-// only the action being added.
-class ListCannotGrow : public ConfigException {
- public:
-  using ConfigException::ConfigException;
-};
-
-template <class F>
-void growList(F&& add) {
+// Writes a text into an item of `element` (named `name` in a log line, a
+// `kind` such as "Frame"). A text the item refuses (a position, size or
+// colour that is no number, a text too long for its room) leaves the item
+// empty, with a WARNING naming the element, the item and the text: a detail
+// of the drawing never costs the element.
+template <class Element>
+void setOrLeaveEmpty(Element& element, unsigned int item, const std::wstring& text,
+                     const char* kind, const std::wstring& name) {
   try {
-    add();
+    element.set(item, text);
+    return;
   } catch (const WorkspaceException& e) {
-    throw ListCannotGrow(e.twhat());
+    LOG(WARNING) << kind << " " << utf8Text(name) << ": item " << element.getPropertyName(item)
+                 << " left empty, the text \"" << utf8Text(text) << "\" was refused: "
+                 << e.twhat();
   }
+  element.set(item, std::wstring());
 }
 
 // Calls visit(node) for every node reached from `root` by the child names of
@@ -111,21 +115,22 @@ pugi::xml_node firstParentWithText(const pugi::xml_node& root,
   return found;
 }
 
-void frameItems(workspace::ItemNotifyerElement<workspace::Frame>& frame, const pugi::xml_node& node) {
+void frameItems(workspace::ItemNotifyerElement<workspace::Frame>& frame, const std::wstring& name,
+                const pugi::xml_node& node) {
   frame.set(fc::Color, node.child("Color").text().as_int(kDefaultColor));
-  frame.set(fc::Width, childWide(node, "Width"));
-  frame.set(fc::Height, childWide(node, "Height"));
-  frame.set(fc::X, childWide(node, "X"));
-  frame.set(fc::Y, childWide(node, "Y"));
+  setOrLeaveEmpty(frame, fc::Width, childWide(node, "Width"), "Frame", name);
+  setOrLeaveEmpty(frame, fc::Height, childWide(node, "Height"), "Frame", name);
+  setOrLeaveEmpty(frame, fc::X, childWide(node, "X"), "Frame", name);
+  setOrLeaveEmpty(frame, fc::Y, childWide(node, "Y"), "Frame", name);
 }
 
 void commentItems(workspace::ItemNotifyerElement<workspace::Comment>& comment,
-                  const pugi::xml_node& node) {
+                  const std::wstring& name, const pugi::xml_node& node) {
   comment.set(cm::Color, node.child("Color").text().as_int(kDefaultColor));
-  comment.set(cm::Width, childWide(node, "Width"));
-  comment.set(cm::Height, childWide(node, "Height"));
-  comment.set(cm::X, childWide(node, "X"));
-  comment.set(cm::Y, childWide(node, "Y"));
+  setOrLeaveEmpty(comment, cm::Width, childWide(node, "Width"), "Comment", name);
+  setOrLeaveEmpty(comment, cm::Height, childWide(node, "Height"), "Comment", name);
+  setOrLeaveEmpty(comment, cm::X, childWide(node, "X"), "Comment", name);
+  setOrLeaveEmpty(comment, cm::Y, childWide(node, "Y"), "Comment", name);
   comment.set(cm::CommentText, childWide(node, "CommentText"));
 }
 
@@ -158,6 +163,7 @@ void SequenceLoader::load(const pugi::xml_node& measurementDefinition, bool relo
 
   globalConfig->set(global::ProgressTotal, 0);
   actionHandles.clear();
+  repeatedActions.clear();
   loadOk = true;
   globalConfig->set(global::ProgressCurrent, 0);
 
@@ -197,17 +203,86 @@ void SequenceLoader::load(const pugi::xml_node& measurementDefinition, bool relo
 void SequenceLoader::loadSequence(const pugi::xml_node& node,
                                   const pugi::xml_node& measurementDefinition) {
   std::wstring name = childWide(node, "Category");
-  globalConfig->set(global::StatusText, L"Step 4/4: Loading Sequence: " + name);
-  name += L"_Sequence";
-  workspace::Sequence sequence(name);
-  // The first node of a name in this load builds the sequence anew; a second
-  // node of the same name adds to it.
-  if (recordBuilt(sequence.getHandle())) sequence.reset();
-  sequence.increaseReferenceCounter();
-  sequence.set(seq::StartX, getChildValue(node, L"StartX", L"0"));
-  sequence.set(seq::StartY, getChildValue(node, L"StartY", L"0"));
-  const long long testplan = testplanForSequence(name);
-  load_sequence_or_group(node, measurementDefinition, name, sequence, testplan);
+  // Every failure while loading one sequence (here: a status text or name
+  // that does not fit, a sequence that would create too many groups, a full
+  // workspace) fails that sequence only: the next one is loaded, and load()
+  // ends false.
+  try {
+    globalConfig->set(global::StatusText, L"Step 4/4: Loading Sequence: " + name);
+    name += L"_Sequence";
+    checkGroupInstances(node.child("Actions"), measurementDefinition, name);
+    workspace::Sequence sequence(name);
+    // The first node of a name in this load builds the sequence anew; a
+    // second node of the same name adds to it.
+    if (recordBuilt(sequence.getHandle())) sequence.reset();
+    sequence.increaseReferenceCounter();
+    setOrLeaveEmpty(sequence, seq::StartX, getChildValue(node, L"StartX", L"0"), "Sequence", name);
+    setOrLeaveEmpty(sequence, seq::StartY, getChildValue(node, L"StartY", L"0"), "Sequence", name);
+    const long long testplan = testplanForSequence(name);
+    load_sequence_or_group(node, measurementDefinition, name, sequence, testplan);
+  } catch (const std::exception& e) {
+    LOG(UA_WARNING) << "Error while loading Sequences: " << e.what();
+    loadOk = false;
+  }
+}
+
+void SequenceLoader::checkGroupInstances(const pugi::xml_node& actions,
+                                         const pugi::xml_node& measurementDefinition,
+                                         const std::wstring& name) {
+  const long long room = static_cast<long long>(workspace->getFreeBytes() / kGroupInstanceBytes);
+  const long long bound = std::min(kMaxGroupInstances, room);
+  const long long count = countGroupInstances(actions, measurementDefinition);
+  if (count <= bound) return;
+  throw ConfigException("The sequence " + utf8Text(name) + " would create " +
+                        (count >= kCountCap ? "at least " : "") + std::to_string(count) +
+                        " action groups; the workspace has room for " + std::to_string(bound) +
+                        " (one per " + std::to_string(kGroupInstanceBytes) +
+                        " bytes free, at most " + std::to_string(kMaxGroupInstances) + ")");
+}
+
+long long SequenceLoader::countGroupInstances(const pugi::xml_node& actions,
+                                              const pugi::xml_node& measurementDefinition) {
+  // A walk as load_group makes it (a referenced instance, its definition's
+  // instances below it), without recursion and with the count below each
+  // definition kept, so that a definition placed many times is walked once:
+  // the time grows with the document, not with the count.
+  struct Level {
+    std::wstring definition;  // empty for the sequence itself
+    pugi::xml_node next;      // the next ActionGroup child to count
+    long long count;          // instances counted below this level so far
+  };
+  std::unordered_map<std::wstring, long long> below;
+  std::unordered_set<std::wstring> open;  // definitions on the way down
+  std::vector<Level> levels{{std::wstring(), actions.child("ActionGroup"), 0}};
+  const auto add = [](long long& count, long long more) {
+    count = std::min(kCountCap, count + 1 + more);
+  };
+  for (;;) {
+    const pugi::xml_node instance = levels.back().next;
+    if (!instance) {
+      const Level done = levels.back();
+      levels.pop_back();
+      if (levels.empty()) return done.count;
+      open.erase(done.definition);
+      below[done.definition] = done.count;
+      add(levels.back().count, done.count);
+      continue;
+    }
+    levels.back().next = instance.next_sibling("ActionGroup");
+    if (!isReferencedGroup(measurementDefinition, instance.child_value("Name"))) continue;
+    const std::wstring definition = wideText(instance.child_value("ActionGroupSequence"));
+    const auto known = below.find(definition);
+    if (known != below.end()) {
+      add(levels.back().count, known->second);
+    } else if (!open.insert(definition).second) {
+      // A definition that places itself: load_group refuses it there.
+      add(levels.back().count, 0);
+    } else {
+      const pugi::xml_node body =
+          findActionGroupSequence(measurementDefinition, definition).child("Actions");
+      levels.push_back({definition, body.child("ActionGroup"), 0});
+    }
+  }
 }
 
 long long SequenceLoader::testplanForSequence(const std::wstring& sequenceName) {
@@ -240,23 +315,22 @@ void SequenceLoader::load_sequence_or_group(const pugi::xml_node& node,
     for (const pugi::xml_node& rectangle : node.child("Rectangles").children()) {
       if (rectangle.type() != pugi::node_element) continue;
       const std::wstring elementName = name + L"_frame_" + std::to_wstring(i++);
-      asConfigError([&] {
-        workspace::Frame frame(elementName);
-        frameItems(frame, rectangle);
-        sequence.addFrame(frame.getHandle());
-      });
+      workspace::Frame frame(elementName);
+      frameItems(frame, elementName, rectangle);
+      sequence.addFrame(frame.getHandle());
     }
     int j = 0;
     for (const pugi::xml_node& text : node.child("Comments").children()) {
       if (text.type() != pugi::node_element) continue;
       const std::wstring elementName = name + L"_comment_" + std::to_wstring(j++);
-      asConfigError([&] {
-        workspace::Comment comment(elementName);
-        commentItems(comment, text);
-        sequence.addComment(comment.getHandle());
-      });
+      workspace::Comment comment(elementName);
+      commentItems(comment, elementName, text);
+      sequence.addComment(comment.getHandle());
     }
-  } catch (const ConfigException& e) {
+  } catch (const std::exception& e) {
+    // Every failure, not only a configuration error: a WorkspaceException
+    // (a text that does not fit, a full workspace) fails this sequence too,
+    // never the whole load.
     LOG(UA_WARNING) << "Error while loading Sequences: " << e.what();
     loadOk = false;
   }
@@ -272,7 +346,7 @@ bool SequenceLoader::loadActions(const pugi::xml_node& actions,
     globalConfig->set(global::ProgressCurrent,
                       globalConfig->get<int>(global::ProgressCurrent) + 1);
     if (globalConfig->get<int>(global::AbortRequest) > 0) return false;
-    loadActionLinks(name, action);
+    if (!isRepeated(action)) loadActionLinks(name, action);
   }
   loadActionGroupLinks(measurementDefinition, actions, name);
   return g || a;
@@ -280,28 +354,27 @@ bool SequenceLoader::loadActions(const pugi::xml_node& actions,
 
 bool SequenceLoader::add_sequence_actions(workspace::Sequence sequence, pugi::xml_node actions,
                                           long long testplan, std::wstring name) {
+  markRepeatedActions(actions, name);
   bool found = false;
   for (const pugi::xml_node& action : actions.children("Action")) {
     found = true;
     const int current = globalConfig->get<int>(global::ProgressCurrent);
     if (globalConfig->get<int>(global::AbortRequest) > 0) return false;
     globalConfig->set(global::ProgressCurrent, current + 1);
-    std::wstring fullName;
-    try {
-      const boost::shared_ptr<workspace::SharedAction> element =
-          actionLoader.createAction(name, action, sequence.getHandle(), testplan, fullName);
-      recordBuilt(element->getHandle());
-      actionHandles[fullName] = element->getHandle();
-      growList([&] { sequence.addAction(element->getHandle()); });
-    } catch (const ListCannotGrow&) {
-      throw;
-    } catch (const WorkspaceException& e) {
-      recordPartlyBuilt(fullName);
-      LOGF(WARNING, "Error creating action %s", e.twhat().c_str());
-    } catch (const std::exception& e) {
-      recordPartlyBuilt(fullName);
-      LOGF(WARNING, "Error creating action %s", e.what());
+    if (isRepeated(action)) continue;
+    std::string failure;
+    const boost::shared_ptr<workspace::SharedAction> element = tryCreateAction(
+        [&](std::wstring& fullName) {
+          return actionLoader.createAction(name, action, sequence.getHandle(), testplan,
+                                           fullName);
+        },
+        failure);
+    if (!element) {
+      LOGF(WARNING, "Error creating action %s", failure.c_str());
+      continue;
     }
+    // A list that finds no room to grow fails the sequence (its handler).
+    sequence.addAction(element->getHandle());
   }
   return found;
 }
@@ -382,13 +455,52 @@ boost::shared_ptr<workspace::SharedAction> SequenceLoader::builtAction(const std
   return create_shared<workspace::SharedAction>(type == kActionType ? handle : 0);
 }
 
-void SequenceLoader::recordPartlyBuilt(const std::wstring& fullName) {
-  // The action loader names the action once its element is made: an action
-  // whose building failed after that is this load's element all the same,
-  // as in a fresh load.
-  if (fullName.empty()) return;
-  const long long handle = workspace->findElement(fullName, workspace::memory_area::kActions);
-  if (workspace->getElementType(handle) == kActionType) recordBuilt(handle);
+template <class Create>
+boost::shared_ptr<workspace::SharedAction> SequenceLoader::tryCreateAction(Create&& create,
+                                                                           std::string& failure) {
+  std::wstring fullName;
+  boost::shared_ptr<workspace::SharedAction> element;
+  try {
+    element = create(fullName);
+  } catch (const WorkspaceFullException&) {
+    throw;  // not this action's fault: the sequence stops
+  } catch (const std::exception& e) {
+    // Only the element itself could not be made (the action loader keeps any
+    // later refusal to its item or option): nothing refers to it.
+    failure = e.what();
+    return nullptr;
+  }
+  recordBuilt(element->getHandle());
+  actionHandles[fullName] = element->getHandle();
+  return element;
+}
+
+void SequenceLoader::markRepeatedActions(const pugi::xml_node& actions,
+                                         const std::wstring& owner) {
+  // The last node of a Name wins wholly, as if the file held only that one:
+  // the earlier ones are neither built nor linked. Keys are the names' texts
+  // in the document: no copy unless a name repeats.
+  std::unordered_map<std::string_view, pugi::xml_node> last;
+  std::size_t count = 0;
+  for (const pugi::xml_node& action : actions.children("Action")) {
+    last[action.child_value("Name")] = action;
+    ++count;
+  }
+  if (last.size() == count) return;
+  std::unordered_set<std::string_view> warned;
+  for (const pugi::xml_node& action : actions.children("Action")) {
+    const std::string_view name = action.child_value("Name");
+    if (last[name] == action) continue;
+    repeatedActions.insert(action.internal_object());
+    if (warned.insert(name).second) {
+      WLOG(WARNING) << L"Action " << owner << L"/" << wideText(std::string(name).c_str())
+                    << L" is defined more than once: only its last definition is loaded";
+    }
+  }
+}
+
+bool SequenceLoader::isRepeated(const pugi::xml_node& action) const {
+  return !repeatedActions.empty() && repeatedActions.count(action.internal_object()) > 0;
 }
 
 boost::shared_ptr<workspace::SharedAction> SequenceLoader::successor(const std::wstring& key) {
@@ -404,11 +516,13 @@ void SequenceLoader::loadNextActions(const std::wstring& name,
                                const boost::shared_ptr<workspace::SharedAction>& action,
                                const std::wstring& actionName, const pugi::xml_node& nextActions) {
   int exits = 0;
+  long long drawn = 0;  // ports with link points
   for (const pugi::xml_node& port : nextActions.children("Action")) {
-    (void)port;
     ++exits;
+    if (port.child("LinkPoints").child("LinkPoint")) ++drawn;
   }
   action->set(act::ExitCount, exits);
+  checkLinkCount(drawn, L"Action " + actionName);
   int port = 0;
   linkCounter = 0;
   enum { kPortName, kActionName, kLinkPoints, kVisible, kPortX, kPortY, kPortFields };
@@ -418,58 +532,91 @@ void SequenceLoader::loadNextActions(const std::wstring& name,
   std::wstring targetKey;
   std::wstring pathName;
   for (const pugi::xml_node& next : nextActions.children("Action")) {
-    pugi::xml_node fields[kPortFields];
-    firstChildren(next, kNames, fields);
-    assignWideText(portName, fields[kPortName].child_value());
-    const std::wstring targetName = wideText(fields[kActionName].child_value());
+    try {
+      pugi::xml_node fields[kPortFields];
+      firstChildren(next, kNames, fields);
+      assignWideText(portName, fields[kPortName].child_value());
+      const std::wstring targetName = wideText(fields[kActionName].child_value());
 
-    long long linkHandle = -1;
-    std::optional<workspace::LinkPath> path;
-    const pugi::xml_node points = fields[kLinkPoints];
-    if (points.child("LinkPoint")) {
-      pathName = actionName;
-      pathName += L"_Link_";
-      pathName += std::to_wstring(linkCounter);
-      path.emplace(pathName);
-      ++linkCounter;
-      path->increaseReferenceCounter();
-      linkHandle = path->getHandle();
-      asConfigError([&] {
+      long long linkHandle = -1;
+      std::optional<workspace::LinkPath> path;
+      const pugi::xml_node points = fields[kLinkPoints];
+      if (points.child("LinkPoint")) {
+        pathName = actionName;
+        pathName += L"_Link_";
+        pathName += std::to_wstring(linkCounter);
+        path.emplace(pathName);
+        ++linkCounter;
+        path->increaseReferenceCounter();
+        linkHandle = path->getHandle();
         for (const pugi::xml_node& point : points.children("LinkPoint"))
           path->addd_point(point.child("X").text().as_int(-1), point.child("Y").text().as_int(-1));
-      });
-    }
-    const bool visible = fields[kVisible].text().as_bool(true);
-    const int portX = fields[kPortX].text().as_int(-1);
-    const int portY = fields[kPortY].text().as_int(-1);
+      }
+      const bool visible = fields[kVisible].text().as_bool(true);
+      const int portX = fields[kPortX].text().as_int(-1);
+      const int portY = fields[kPortY].text().as_int(-1);
 
-    targetKey = name;
-    targetKey += L'/';
-    targetKey += targetName;
-    boost::shared_ptr<workspace::SharedAction> target;
-    if (!targetName.empty()) {
-      target = successor(targetKey);
-      if (target->getHandle() < 1) {
-        WLOG(WARNING) << L"Action " << actionName << L", port " << portName << L": successor "
-                      << targetKey << L" does not exist";
-        target.reset();
+      targetKey = name;
+      targetKey += L'/';
+      targetKey += targetName;
+      // A successor named keeps the port's shape also when the name is no
+      // action of this load (the lookup then gives 0): the port has a target,
+      // its link path is stored and leads from the action to 0, and the
+      // target's reference count warns of the invalid element.
+      boost::shared_ptr<workspace::SharedAction> target;
+      if (!targetName.empty()) {
+        target = successor(targetKey);
+        if (target->getHandle() < 1) {
+          WLOG(WARNING) << L"Action " << actionName << L", port " << portName << L": successor "
+                        << targetKey << L" does not exist";
+        }
       }
-    }
-    const int hasTarget = target ? 1 : 0;
-    asConfigError([&] {
-      action->addExitPort(port, portName, hasTarget, portX, portY);
+      action->addExitPort(port, portName, target ? 1 : 0, portX, portY);
       action->set_port_visible(port, visible);
-    });
-    if (target) {
-      target->increaseReferenceCounter();
-      if (linkHandle > 0) {
-        path->set(lp::START_ACTION, action->getHandle());
-        path->set(lp::TARGET_ACTION, target->getHandle());
+      if (target) {
+        target->increaseReferenceCounter();
+        if (linkHandle > 0) {
+          path->set(lp::START_ACTION, action->getHandle());
+          path->set(lp::TARGET_ACTION, target->getHandle());
+        }
+        action->addNextAction(port, 0, target, linkHandle);
       }
-      asConfigError([&] { action->addNextAction(port, 0, target, linkHandle); });
+    } catch (...) {
+      // The sequence fails (its handler reports why); the port keeps its
+      // position, with an empty name and no successor.
+      clearPort(*action, port);
+      throw;
     }
     ++port;
   }
+}
+
+bool SequenceLoader::hasPortNamed(const workspace::SharedAction& action,
+                                  const std::wstring& portName) {
+  const int ports = std::min(action.getExitCount(), action.getPortRoom());
+  for (int port = 0; port < ports; ++port)
+    if (action.getExitPort(port).name == portName) return true;
+  return false;
+}
+
+void SequenceLoader::clearPort(workspace::SharedAction& action, int port) {
+  try {
+    action.addExitPort(port, std::wstring(), 0, 0, 0);
+    action.set_port_visible(port, false);
+    action.addNextAction(port, 0, nullptr, -1);
+  } catch (const WorkspaceException&) {
+    // A port outside the table was never written.
+  }
+}
+
+void SequenceLoader::checkLinkCount(long long drawn, const std::wstring& owner) {
+  // Link paths are numbered by a 16-bit counter: one more would take the name,
+  // and so the points and actions, of the first.
+  constexpr long long kLinkNumbers = 1LL << 16;
+  if (drawn <= kLinkNumbers) return;
+  throw ConfigException(utf8Text(owner) + " has " + std::to_string(drawn) +
+                        " exit ports with link points; their link paths are numbered from 0 to " +
+                        std::to_string(kLinkNumbers - 1) + " only");
 }
 
 bool SequenceLoader::loadActionGroups(const pugi::xml_node& actions, long long testplan,
@@ -534,8 +681,8 @@ bool SequenceLoader::load_group(const pugi::xml_node& group,
   }
   if (count < 1) throw ConfigException("Sequences containing empty Action Groups can't be executed");
 
-  boost::shared_ptr<workspace::ActionGroup> element;
-  asConfigError([&] { element = create_shared<workspace::ActionGroup>(prefix, count); });
+  const boost::shared_ptr<workspace::ActionGroup> element =
+      create_shared<workspace::ActionGroup>(prefix, count);
   recordBuilt(element->getHandle());
   element->increaseReferenceCounter();
   long long owner = 0;
@@ -543,43 +690,40 @@ bool SequenceLoader::load_group(const pugi::xml_node& group,
   element->set(grp::OwnerName, name);
   element->set(grp::OwnerHandle, owner);
   element->set(grp::SequenceHandle, sequence.getHandle());
-  asConfigError([&] {
-    element->set(grp::X, x);
-    element->set(grp::Y, y);
-    element->set(grp::Width, width);
-    element->set(grp::Height, height);
-  });
+  setOrLeaveEmpty(*element, grp::X, x, "Action group", prefix);
+  setOrLeaveEmpty(*element, grp::Y, y, "Action group", prefix);
+  setOrLeaveEmpty(*element, grp::Width, width, "Action group", prefix);
+  setOrLeaveEmpty(*element, grp::Height, height, "Action group", prefix);
 
   ActionLoader::GroupActionContext context;
   context.sequenceHandle = sequence.getHandle();
   context.testplanHandle = testplan;
   context.namePrefix = prefix;
 
+  markRepeatedActions(groupActions, prefix);
   for (const pugi::xml_node& action : groupActions.children("Action")) {
-    std::wstring fullName;
-    try {
-      const std::wstring actionName = childWide(action, "Name");
-      const pugi::xml_node dataAction = findAction(data, actionName);
-      const boost::shared_ptr<workspace::SharedAction> created =
-          actionLoader.createGroupAction(context, action, dataAction, fullName);
-      recordBuilt(created->getHandle());
-      actionHandles[fullName] = created->getHandle();
-      growList([&] { sequence.addAction(created->getHandle()); });
-      created->set(act::GroupPrefix, prefix);
-      created->set(act::GroupInstanceName, groupName);
-      created->set(act::GroupHandle, element->getHandle());
-      created->set(act::InGroup, 1);
-      if (actionName == bottomName) created->set(act::IsBottomAction, 1);
-      growList([&] { element->addAction(created->getHandle()); });
-    } catch (const ListCannotGrow&) {
-      throw;
-    } catch (const WorkspaceException& e) {
-      recordPartlyBuilt(fullName);
-      LOGF(WARNING, "Error creating action %s", e.twhat().c_str());
-    } catch (const std::exception& e) {
-      recordPartlyBuilt(fullName);
-      LOGF(WARNING, "Error creating action %s", e.what());
+    if (isRepeated(action)) continue;
+    const std::wstring actionName = childWide(action, "Name");
+    const pugi::xml_node dataAction = findAction(data, actionName);
+    std::string failure;
+    const boost::shared_ptr<workspace::SharedAction> created = tryCreateAction(
+        [&](std::wstring& fullName) {
+          return actionLoader.createGroupAction(context, action, dataAction, fullName);
+        },
+        failure);
+    if (!created) {
+      LOGF(WARNING, "Error creating action %s", failure.c_str());
+      continue;
     }
+    // Lists that find no room to grow fail the sequence (its handler).
+    sequence.addAction(created->getHandle());
+    const std::wstring createdName = prefix + L"/" + actionName;
+    setOrLeaveEmpty(*created, act::GroupPrefix, prefix, "Action", createdName);
+    setOrLeaveEmpty(*created, act::GroupInstanceName, groupName, "Action", createdName);
+    created->set(act::GroupHandle, element->getHandle());
+    created->set(act::InGroup, 1);
+    if (actionName == bottomName) created->set(act::IsBottomAction, 1);
+    element->addAction(created->getHandle());
   }
 
   for (const pugi::xml_node& nested : groupActions.children("ActionGroup"))
@@ -589,7 +733,7 @@ bool SequenceLoader::load_group(const pugi::xml_node& group,
     globalConfig->set(global::ProgressCurrent,
                       globalConfig->get<int>(global::ProgressCurrent) + 1);
     if (globalConfig->get<int>(global::AbortRequest) > 0) return false;
-    loadActionLinks(prefix, action);
+    if (!isRepeated(action)) loadActionLinks(prefix, action);
   }
   loadActionGroupLinks(measurementDefinition, groupActions, prefix);
   setGroupStartAction(prefix + L"/" + startName, *element);
@@ -597,27 +741,23 @@ bool SequenceLoader::load_group(const pugi::xml_node& group,
   if (color.empty()) color = L"0";
   element->set(grp::DefinitionName, definitionName);
   element->set(grp::DataName, dataName);
-  asConfigError([&] { element->set(grp::Color, color); });
+  setOrLeaveEmpty(*element, grp::Color, color, "Action group", prefix);
 
   int i = 0;
   for (const pugi::xml_node& rectangle : definition.child("Rectangles").children()) {
     if (rectangle.type() != pugi::node_element) continue;
     const std::wstring frameName = name + prefix + L"_frame_" + std::to_wstring(i++);
-    asConfigError([&] {
-      workspace::Frame frame(frameName);
-      frameItems(frame, rectangle);
-      element->addFrame(frame.getHandle());
-    });
+    workspace::Frame frame(frameName);
+    frameItems(frame, frameName, rectangle);
+    element->addFrame(frame.getHandle());
   }
   int j = 0;
   for (const pugi::xml_node& text : definition.child("Comments").children()) {
     if (text.type() != pugi::node_element) continue;
     const std::wstring commentName = name + prefix + L"_commenct_" + std::to_wstring(j++);
-    asConfigError([&] {
-      workspace::Comment comment(commentName);
-      commentItems(comment, text);
-      element->addComment(comment.getHandle());
-    });
+    workspace::Comment comment(commentName);
+    commentItems(comment, commentName, text);
+    element->addComment(comment.getHandle());
   }
   return true;
 }
@@ -680,17 +820,20 @@ void SequenceLoader::loadActionGroupLinks(const pugi::xml_node& measurementDefin
     workspace::ActionGroup group(name + L"/" + groupName, -1);
     const pugi::xml_node nextActions = instance.child("NextActions");
     int visiblePorts = 0;
+    long long drawn = 0;  // ports with link points
     for (const pugi::xml_node& port : nextActions.children("Action")) {
       const std::string portName = port.child_value("PortName");
       if ((portName == "Default" || portName == "Warning" || portName == "Error") &&
           port.child("PortVisible").text().as_bool(false))
         ++visiblePorts;
+      if (port.child("LinkPoints").child("LinkPoint")) ++drawn;
     }
     if (visiblePorts > kMaxGroupExitPorts) {
       throw ConfigException(
           "Maximum number of exit ports of an Action Group (20) exceeded. Sequence can't be "
           "executed");
     }
+    checkLinkCount(drawn, L"Action group " + name + L"/" + groupName);
     linkCounter = 0;
     for (const pugi::xml_node& port : nextActions.children("Action")) {
       const pugi::xml_node info = port.child("PortActionInfo");
@@ -710,28 +853,33 @@ void SequenceLoader::loadActionGroupLinks(const pugi::xml_node& measurementDefin
                                          ? name + L"/" + groupName + L"/" + innerName
                                          : name + L"/" + groupName + L"/" + parentPath + innerName;
       const std::wstring targetKey = name + L"/" + targetName;
+      // The group's own port stands whatever the inside holds: a missing
+      // inner action, or one without that port, is a WARNING and stays as it
+      // is; a successor that names no action of this load leads to 0.
       const boost::shared_ptr<workspace::SharedAction> source = builtAction(sourceKey);
       if (source->getHandle() < 1) {
         WLOG(WARNING) << L"Action group " << name << L"/" << groupName << L", port " << portName
                       << L": the action " << sourceKey << L" it leaves from does not exist";
-        continue;
       }
       long long targetHandle = -1;
       if (!targetName.empty()) {
         const boost::shared_ptr<workspace::SharedAction> target = successor(targetKey);
-        if (target->getHandle() < 1) {
+        targetHandle = target->getHandle();
+        if (targetHandle < 1) {
           WLOG(WARNING) << L"Action " << sourceKey << L", port " << portName << L": successor "
                         << targetKey << L" does not exist";
-        } else {
-          targetHandle = target->getHandle();
-          asConfigError([&] { source->addNextAction(portName, target); });
+        }
+        if (source->getHandle() >= 1 && !hasPortNamed(*source, portName)) {
+          WLOG(WARNING) << L"Action group " << name << L"/" << groupName << L", port " << portName
+                        << L": the action " << sourceKey
+                        << L" it leaves from has no exit port of that name and is left unchanged";
+        } else if (source->getHandle() >= 1) {
+          source->addNextAction(portName, target);
         }
       }
       if (visible) {
-        asConfigError([&] {
-          group.addNextAction(innerName, portName, targetHandle, linkHandle, portX, portY);
-        });
-        if (source->get<int>(act::IsBottomAction) == 1)
+        group.addNextAction(innerName, portName, targetHandle, linkHandle, portX, portY);
+        if (source->getHandle() >= 1 && source->get<int>(act::IsBottomAction) == 1)
           group.set(grp::BottomAction, source->getHandle());
       }
     }
@@ -747,10 +895,9 @@ long long SequenceLoader::loadGroupLinkPoints(const std::wstring& name,
                            std::to_wstring(linkCounter));
   ++linkCounter;
   path.increaseReferenceCounter();
-  asConfigError([&] {
-    for (const pugi::xml_node& point : points.children("LinkPoint"))
-      path.addd_point(point.child("X").text().as_int(-1), point.child("Y").text().as_int(-1));
-  });
+  // A point beyond the path's room fails the sequence (its handler).
+  for (const pugi::xml_node& point : points.children("LinkPoint"))
+    path.addd_point(point.child("X").text().as_int(-1), point.child("Y").text().as_int(-1));
   return path.getHandle();
 }
 

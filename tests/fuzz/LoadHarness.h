@@ -7,8 +7,10 @@
 //
 // run() calls loadConfig and then checkReloadParameters and says what went
 // wrong by the module's own promises: an exception leaving an entry point, a
-// false result without a WARNING or UA_WARNING line, or a hook file that
-// breaks the generated layout.
+// false result without a WARNING or UA_WARNING line, a hook file that breaks
+// the generated layout, and after a true load a reference of a sequence to an
+// action it does not list (SequenceReferences.h) or an element whose count
+// lies beyond its room (WorkspaceRooms.h).
 //
 // Named objects outside the process: the workspace segment
 // "tavik_fuzz_<pid>", the listener's queue "tavik_<queue id>" with its mutex
@@ -31,7 +33,9 @@
 #include "ScopedIni.h"
 #include "TavikEngine/Config/ConfigReader.h"
 #include "TavikEngine/LogLevels.h"
+#include "SequenceReferences.h"
 #include "TavikEngine/Workspace/IPCListener.h"
+#include "WorkspaceRooms.h"
 #include "workspace/GlobalConfig.h"
 #include "workspace/Workspace.h"
 
@@ -85,6 +89,7 @@ class LoadHarness {
     try {
       outcome.loaded = reader_->loadConfig(file.wstring(), false);
       if (!outcome.loaded && !said(sink)) outcome.fault = "loadConfig was false without a line";
+      if (outcome.loaded) outcome.fault = workspaceFault(xml);
       sink.clear();
       if (!reader_->checkReloadParameters(file.wstring()) && !said(sink) && outcome.fault.empty())
         outcome.fault = "checkReloadParameters was false without a line";
@@ -106,6 +111,15 @@ class LoadHarness {
   }
 
  private:
+  // The first broken promise of the workspace a true load left; empty when none.
+  static std::string workspaceFault(const std::string& xml) {
+    const std::vector<std::string> unlisted = unlistedReferences(xml);
+    if (!unlisted.empty())
+      return "a reference to an action its sequence does not list: " + unlisted[0];
+    const std::vector<std::string> beyond = tavik_test::countsBeyondRoom();
+    if (!beyond.empty()) return "a count beyond its room: " + beyond[0];
+    return std::string();
+  }
   static bool said(const tavik_test::CapturingSink& sink) {
     return !sink.messages(WARNING.value).empty() || !sink.messages(UA_WARNING.value).empty();
   }

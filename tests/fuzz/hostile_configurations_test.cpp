@@ -7,9 +7,18 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
+
+#include <boost/make_shared.hpp>
 
 #include "ConfigGenerator.h"
 #include "LoadHarness.h"
+#include "ScopedWorkspace.h"
+#include "SequenceReferences.h"
+#include "WorkspaceRooms.h"
+#include "workspace/LinkPath.h"
+#include "workspace/Sequence.h"
+#include "workspace/SharedAction.h"
 
 namespace {
 
@@ -48,6 +57,38 @@ TEST(HostileConfigurations, LoadWithoutBrokenPromisesAndEveryHookFileParses) {
   EXPECT_EQ(0, status) << report;
   EXPECT_NE(std::string::npos, report.find(std::to_string(written) + " hook files checked, 0 bad"))
       << report;
+}
+
+// The two workspace checks of every true load find what they look for: a
+// start action and a successor the sequence does not list, and counts
+// beyond their rooms.
+TEST(HostileConfigurations, TheWorkspaceChecksFindUnlistedActionsAndCountsBeyondTheirRoom) {
+  namespace ws = tavik::workspace;
+  tavik_test::ScopedWorkspace scope;
+  ws::Sequence main(L"Main_Sequence");
+  const auto listed = boost::make_shared<ws::SharedAction>(L"Main_Sequence/A", 1);
+  const auto stray = boost::make_shared<ws::SharedAction>(L"Main_Sequence/Stray", 0);
+  main.addAction(listed->getHandle());
+  main.setStartAction(*stray);
+  listed->addExitPort(0, L"Default", 1, 0, 0);
+  listed->addNextAction(0, 0, stray, -1);
+  const std::string stray_handle = std::to_string(stray->getHandle());
+  EXPECT_EQ((std::vector<std::string>{
+                "Main_Sequence: the start action names " + stray_handle +
+                    ", which the sequence does not list",
+                "Main_Sequence: port 0 of Main_Sequence/A names " + stray_handle +
+                    ", which the sequence does not list"}),
+            tavik_fuzz::unlistedReferences(
+                "<MeasurementDefinition><Sequences><Sequence><Category>Main</Category></Sequence>"
+                "<Sequence><Category>Absent</Category></Sequence></Sequences>"
+                "</MeasurementDefinition>"));
+  const auto workspace = ws::Workspace::getInstance();
+  workspace->setItem(listed->getHandle() + ws::shared_action::ExitCount, 2);
+  workspace->setItem(ws::LinkPath(L"Path").getHandle() + ws::link_path::COORDINATES_COUNT, 22);
+  EXPECT_EQ((std::vector<std::string>{
+                "SharedAction Main_Sequence/A: exit count 2 beyond its room of 1",
+                "LinkPath Path: points 22 beyond its room of 21"}),
+            tavik_test::countsBeyondRoom());
 }
 
 }  // namespace

@@ -251,6 +251,8 @@ std::size_t Workspace::getUsedBytes() const {
   return impl_->segment.get_size() - impl_->segment.get_free_memory();
 }
 
+std::size_t Workspace::getFreeBytes() const { return impl_->segment.get_free_memory(); }
+
 namespace {
 
 // The schema of the element at handle, of that size; nullptr when its class
@@ -681,16 +683,18 @@ long long Workspace::openOrCreateElement(int class_id, const std::wstring& name,
   SegmentManager& arena = *impl_->segment.get_segment_manager();
   void* memory = arena.allocate(element_size, std::nothrow);
   if (memory == nullptr) {
-    throw WorkspaceException("the workspace \"" + impl_->name + "\" is full: no room for the " +
-                             schema->class_name + " element \"" + narrowName(name) + "\"");
+    throw WorkspaceFullException(
+        "the workspace \"" + impl_->name + "\" is full: no room for the " +
+        schema->class_name + " element \"" + narrowName(name) + "\"");
   }
   // The indexes grow inside the segment too: every one makes room before any
   // changes, so an index without room leaves no half-registered element.
   if (!reserveName(arena, base_, root.names) || !reserveHandle(arena, base_, root.by_address) ||
       !reserveHandle(arena, base_, root.creation_order)) {
     arena.deallocate(memory);
-    throw WorkspaceException("the workspace \"" + impl_->name + "\" is full: no room to index the " +
-                             schema->class_name + " element \"" + narrowName(name) + "\"");
+    throw WorkspaceFullException(
+        "the workspace \"" + impl_->name + "\" is full: no room to index the " +
+        schema->class_name + " element \"" + narrowName(name) + "\"");
   }
   char* element = static_cast<char*>(memory);
   std::memset(element, 0, element_size);
@@ -738,15 +742,17 @@ long long Workspace::replaceElement(long long handle, unsigned long long extra_b
   const std::string name = elementNameAt(base_, handle, schema);
   void* memory = arena.allocate(element_size, std::nothrow);
   if (memory == nullptr) {
-    throw WorkspaceException("the workspace \"" + impl_->name + "\" is full: no room to grow the " +
-                             schema.class_name + " element \"" + name + "\" to " +
-                             std::to_string(element_size) + " bytes");
+    throw WorkspaceFullException(
+        "the workspace \"" + impl_->name + "\" is full: no room to grow the " +
+        schema.class_name + " element \"" + name + "\" to " + std::to_string(element_size) +
+        " bytes");
   }
   if (!reserveHandle(arena, base_, root.by_address) ||
       !reserveHandle(arena, base_, root.creation_order)) {
     arena.deallocate(memory);
-    throw WorkspaceException("the workspace \"" + impl_->name + "\" is full: no room to index the " +
-                             schema.class_name + " element \"" + name + "\"");
+    throw WorkspaceFullException(
+        "the workspace \"" + impl_->name + "\" is full: no room to index the " +
+        schema.class_name + " element \"" + name + "\"");
   }
   char* element = static_cast<char*>(memory);
   const char* from = base_ + handle;

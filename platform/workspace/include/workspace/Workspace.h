@@ -76,6 +76,8 @@ class Workspace : public SharedMemory {
   const std::string& getSegmentName() const;
   // Bytes of the segment in use (elements and bookkeeping), for tools.
   std::size_t getUsedBytes() const;
+  // Bytes of the segment still free for elements and their indexes.
+  std::size_t getFreeBytes() const;
 
   ~Workspace();
   // One object per mapping: a copy would unmap the segment twice.
@@ -172,9 +174,9 @@ class Workspace : public SharedMemory {
   // Used by the element classes' constructors: opens the element of that
   // name in the class's area, creating it (zero-filled) when absent.
   // WorkspaceException when the name does not fit the class's name room
-  // (including its zero terminator) or holds a zero character, when the
-  // existing element of that name has another class, or when the segment is
-  // full.
+  // (including its zero terminator) or holds a zero character, or when the
+  // existing element of that name has another class; WorkspaceFullException
+  // when the segment is full.
   long long openOrCreateElement(int class_id, const std::wstring& name);
   // The same for a class whose elements carry a tail of their own size after
   // the class's items (ElementSchema::variable_tail): a created element gets
@@ -192,8 +194,8 @@ class Workspace : public SharedMemory {
   // reaches any more). Returns the new handle; the name index, the address
   // index and getAllElementsOfType then know only the new copy.
   // WorkspaceException when the handle denotes no element of such a class
-  // (or one remade already), the element would be too large, or the segment
-  // is full (then nothing changed).
+  // (or one remade already) or the element would be too large;
+  // WorkspaceFullException when the segment is full (then nothing changed).
   long long replaceElement(long long handle, unsigned long long extra_bytes,
                            unsigned long long keep_tail_bytes);
   // Whether the handle denotes the old copy of a remade element.

@@ -14,3 +14,12 @@ class WorkspaceException : public std::exception {
  private:
   std::string message_;
 };
+
+// The segment has no room for what an operation must allocate (an element, a
+// larger copy of one, an entry of its indexes). Nothing changed. A caller
+// that may skip one bad value and go on can tell this apart: every later
+// allocation of the load would fail alike.
+class WorkspaceFullException : public WorkspaceException {
+ public:
+  using WorkspaceException::WorkspaceException;
+};
