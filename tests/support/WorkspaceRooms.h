@@ -100,15 +100,8 @@ inline std::vector<std::string> countsBeyondRoom() {
           check("characters and terminator", read(ws::chunk::Size) + 1,
                 (size - ws::chunk::kText) / 2);
           break;
-        case ws::element_class::kParameter:
-          check("same-set-name links", read(ws::parameter::Same_SetName_Count),
-                ws::parameter::kSameSetNameCapacity);
-          check("map bindings", read(ws::parameter::Map_Binding_Count),
-                ws::parameter::kMapBindingCapacity);
-          break;
-        case ws::element_class::kDevice:
-          check("ECUs", read(ws::device::EcuCount), ws::device::kEcuCapacity);
-          break;
+        // A parameter's and a device's lists are list elements of their own,
+        // checked as such above.
         case ws::element_class::kGlobalConfig:
           check("control-mode requests", read(ws::global_config::ControlModeCount),
                 ws::global_config::kControlModeSlots);
