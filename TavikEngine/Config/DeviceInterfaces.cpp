@@ -5,6 +5,7 @@
 #include <boost/shared_ptr.hpp>
 
 #include "TavikEngine/Config/ConfigReader.h"
+#include "TavikEngine/Config/ParametersOfThisLoad.h"
 #include "TavikEngine/Config/NumberText.h"
 #include "TavikEngine/Config/XmlText.h"
 #include "TavikEngine/Config/create_shared.h"
@@ -145,7 +146,7 @@ bool ConfigReader::loadInterfaces(const pugi::xml_node& device_node) {
     }
     // Any configured parameter named like the entry learns the device's
     // read-back channel, also when the value is empty.
-    if (workspace_->is_existing_element(name, workspace::memory_area::kParameters)) {
+    if (parameterOfThisLoadExists(*workspace_, name)) {
       workspace::Parameter parameter(name);
       parameter.set(param::Get_ChannelName, value);
     }

@@ -10,6 +10,7 @@
 #include <boost/lexical_cast.hpp>
 
 #include "TavikEngine/Config/ChildFields.h"
+#include "TavikEngine/Config/ParametersOfThisLoad.h"
 #include "TavikEngine/Config/WideText.h"
 #include "TavikEngine/Config/XmlText.h"
 #include "TavikEngine/Config/create_shared.h"
@@ -46,19 +47,6 @@ constexpr int kCommentChunkSize = 1024;
 const std::wstring kDashesPrefix = L"---";
 // What the names of an action's property elements begin with.
 const std::wstring kPropertyPrefix = L"_prop_";
-
-// The handle of the parameter of that name that this load made or opened; a
-// parameter that only an earlier configuration made is refused the way the
-// workspace refuses a name it does not hold, as a load into an empty
-// workspace would find it.
-long long parameterOfThisLoad(const workspace::Workspace& workspace, const std::wstring& name) {
-  const long long handle = workspace.getElement(name, kParameterArea);
-  if (!workspace::Parameter::NameWatch::saw(handle)) {
-    throw WorkspaceException("no workspace element named \"" + workspace::Parameter::narrow(name) +
-                             "\" in memory area 0x400000");
-  }
-  return handle;
-}
 
 // Code of an option's ParentCategory: 1 "Set", 3 "Option", 2 "Limit"; 0 else.
 int categoryCode(const char* category) {

@@ -108,14 +108,14 @@ TEST_F(ConfigReaderTest, LoadsDevicesWarnsOfUndefinedOnesAndResetsThemOnTheNextL
       (WStrings{properties(L"Motor_wdog_in", kGetSide), properties(L"Motor_wdog_out", kSetSide),
                 properties(L"Motor_current_testpoint", kSetSide)}));
   // An empty Value links and creates nothing; a SetParam naming a parameter
-  // writes its Get_ChannelName, also when empty.
+  // that this load has not made leaves it alone, as in an empty workspace.
   EXPECT_EQ((Strings{"Motor_wdog_in", "-1", "Motor_wdog_out", "Motor_current_testpoint"}),
             links({dev::WatchdogIn, dev::PermissionIn, dev::WatchdogOut, dev::TestPointOut}));
   const auto workspace = ws::Workspace::getInstance();
   EXPECT_FALSE(
       workspace->is_existing_element(L"Motor_permission_in", ws::memory_area::kParameters) ||
       workspace->is_existing_element(L"Pump", ws::memory_area::kDevices));
-  EXPECT_EQ(L"",
+  EXPECT_EQ(L"old",
             ws::Parameter(std::wstring(L"Throttle")).get<std::wstring>(param::Get_ChannelName));
 
   ws::Device motor(std::wstring(L"Motor"));
@@ -522,3 +522,25 @@ TEST_F(ConfigReaderTest, TheReloadCheckComparesChannelNamesAsTheMappingStoresThe
 }
 
 }  // namespace
+
+// A parameter that only an earlier file made does not exist for this load:
+// the throttle parameter that only the first file defined is refused as in a
+// load into an empty workspace.
+TEST_F(ConfigReaderTest, AThrottleParameterOnlyAnEarlierFileMadeDoesNotExistForThisLoad) {
+  const auto file = [](const std::string& throttle, const std::string& names) {
+    std::string parameters;
+    for (const char* name : {"OP1", "OP2"})
+      if (names.find(name) != std::string::npos)
+        parameters += std::string("<Parameter><Name>") + name + "</Name></Parameter>";
+    return documentXml("<GlobalParameters><CommonParameter><Property><ThrottleParameter>" +
+                       throttle + "</ThrottleParameter></Property></CommonParameter>"
+                       "</GlobalParameters><Parameters><ParameterType><Category>OperatingPoint"
+                       "</Category>" + parameters + "</ParameterType></Parameters>");
+  };
+  ASSERT_TRUE(load(file("OP2", "OP1 OP2")));
+  tavik_test::CapturingSink sink;
+  EXPECT_FALSE(load(file("OP2", "OP1")));
+  EXPECT_EQ(Strings{"loadCommonParameters: Parameter \"OP2\" assigned as Throttle Parameter "
+                    "doesn't exist in this Configuration"},
+            sink.lines(UA_WARNING.value));
+}

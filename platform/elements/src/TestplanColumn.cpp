@@ -6,6 +6,7 @@
 #include <cstring>
 #include <limits>
 
+#include "workspace/Unaligned.h"
 #include "workspace/Utf16.h"
 
 namespace tavik {
@@ -27,6 +28,23 @@ T loadItem(const Workspace& workspace, long long handle, unsigned int item) {
 // No element holds more than 4 GiB: the cells must fit beside the items.
 constexpr unsigned long long kMaxCellBytes =
     std::numeric_limits<std::uint32_t>::max() - c::kCellTable;
+
+// A plan that holds the old copy of a remade column holds the new one in its
+// place: a reference never points at a replaced element, and the column keeps
+// its position (as a column that fits keeps it). The copy keeps the items
+// that say where it stands.
+void followIntoHoldingPlan(Workspace& workspace, long long old, long long fresh) {
+  const long long plan = loadItem<std::int64_t>(workspace, fresh, c::HoldingTestplan);
+  const std::int32_t index = loadItem<std::int32_t>(workspace, fresh, c::ColumnIndex);
+  if (plan <= 0 || index < 0 || !workspace.isElement(plan) || workspace.isReplaced(plan)) return;
+  if (loadItem<std::int32_t>(workspace, plan, element_header::kClassId) != element_class::kTestplan)
+    return;
+  const std::int32_t count = loadItem<std::int32_t>(workspace, plan, testplan::ColumnCount);
+  const unsigned long long table = (workspace.getElementSize(plan) - testplan::kColumnTable) / 8;
+  if (index >= count || static_cast<unsigned long long>(index) >= table) return;
+  char* entry = workspace.getBaseAddress() + plan + testplan::kColumnTable + 8ll * index;
+  if (loadAt<std::int64_t>(entry) == old) storeAt<std::int64_t>(entry, fresh);
+}
 
 long long openColumn(const std::wstring& name, int type, unsigned long long rows) {
   const unsigned int cell = rowCellBytes(type);
@@ -53,7 +71,9 @@ long long openColumn(const std::wstring& name, int type, unsigned long long rows
     // not remake the column on every load; the copy's cells start empty.
     const unsigned long long grown =
         std::max(bytes, std::min(2 * room, kMaxCellBytes / 8 * 8));
+    const long long old = handle;
     handle = workspace->replaceElement(handle, grown, 0);
+    followIntoHoldingPlan(*workspace, old, handle);
   } else {
     // A new shape for the old table: nothing of the old cells (values,
     // listener blocks) may show through the new ones.

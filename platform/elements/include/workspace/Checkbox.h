@@ -1,15 +1,15 @@
 // An action property: a ticked or unticked action option. Items: checkbox::Item.
 #pragma once
 
-#include "workspace/ElementClass.h"
+#include "workspace/OptionElement.h"
 
 namespace tavik {
 namespace workspace {
 
-class Checkbox : public ElementClass<Checkbox, element_class::kCheckbox> {
+class Checkbox : public OptionElement<Checkbox, element_class::kCheckbox> {
  public:
-  // By name or by handle; see ElementClass.h.
-  using ElementClass::ElementClass;
+  // By name (made anew) or by handle; see OptionElement.h.
+  using OptionElement::OptionElement;
 };
 
 }  // namespace workspace

@@ -1,15 +1,15 @@
 // An action property: an action option chosen from a list: the item's number and its text. Items: combobox::Item.
 #pragma once
 
-#include "workspace/ElementClass.h"
+#include "workspace/OptionElement.h"
 
 namespace tavik {
 namespace workspace {
 
-class ComboboxElement : public ElementClass<ComboboxElement, element_class::kComboboxElement> {
+class ComboboxElement : public OptionElement<ComboboxElement, element_class::kComboboxElement> {
  public:
-  // By name or by handle; see ElementClass.h.
-  using ElementClass::ElementClass;
+  // By name (made anew) or by handle; see OptionElement.h.
+  using OptionElement::OptionElement;
 };
 
 }  // namespace workspace

@@ -1,15 +1,15 @@
 // An action property: where the property hook stores the result of an action option's formula. Items: formula_result::Item.
 #pragma once
 
-#include "workspace/ElementClass.h"
+#include "workspace/OptionElement.h"
 
 namespace tavik {
 namespace workspace {
 
-class FormulaResult : public ElementClass<FormulaResult, element_class::kFormulaResult> {
+class FormulaResult : public OptionElement<FormulaResult, element_class::kFormulaResult> {
  public:
-  // By name or by handle; see ElementClass.h.
-  using ElementClass::ElementClass;
+  // By name (made anew) or by handle; see OptionElement.h.
+  using OptionElement::OptionElement;
 };
 
 }  // namespace workspace

@@ -4,15 +4,15 @@
 
 #include <string>
 
-#include "workspace/ElementClass.h"
+#include "workspace/OptionElement.h"
 
 namespace tavik {
 namespace workspace {
 
-class NumericValue : public ElementClass<NumericValue, element_class::kNumericValue> {
+class NumericValue : public OptionElement<NumericValue, element_class::kNumericValue> {
  public:
-  // By name or by handle; see ElementClass.h.
-  using ElementClass::ElementClass;
+  // By name (made anew) or by handle; see OptionElement.h.
+  using OptionElement::OptionElement;
 
   // The value text (item VALUE) as a double: the whole text read as wcstod
   // reads it (blanks in front allowed); NaN when the text is empty or not a
