@@ -35,7 +35,13 @@ long long OwnedList::list() const {
   long long handle = 0;
   workspace_.getItem(owner_ + listItem_, handle);
   if (handle <= 0) return 0;
-  workspace_.checkElement(element_class::kElementList, handle);
+  // One operation asks several times: the element is checked once for each
+  // handle the owner's item leads to.
+  if (handle != checked_) {
+    workspace_.checkElement(element_class::kElementList, handle);
+    checked_ = handle;
+    checkedSize_ = workspace_.getElementSize(handle);
+  }
   return handle;
 }
 
@@ -46,8 +52,7 @@ OwnedList::State OwnedList::state() const {
   const char* const at = workspace_.getBaseAddress() + state.list;
   const int room = loadAt<std::int32_t>(at + l::Room);
   // Never beyond the element's own table, whatever the items hold.
-  const unsigned int size = workspace_.getElementSize(state.list);
-  if (room < 0 || tailBytes(room) > size - l::kRecords) return state;
+  if (room < 0 || tailBytes(room) > checkedSize_ - l::kRecords) return state;
   const int count = loadAt<std::int32_t>(at + l::Count);
   state.room = room;
   state.count = count < 0 ? 0 : (count > room ? room : count);

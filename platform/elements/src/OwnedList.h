@@ -74,6 +74,9 @@ class OwnedList {
   unsigned int recordSize_;
   bool handles_;
   std::function<std::string()> what_;
+  // The list element list() last checked, and its size.
+  mutable long long checked_ = 0;
+  mutable unsigned int checkedSize_ = 0;
 };
 
 }  // namespace workspace

@@ -113,6 +113,40 @@ struct ElementCache {
 };
 thread_local ElementCache t_cache;
 
+// Element starts this thread has found in the address index, by handle (a
+// direct-mapped table): a load asks again and again whether a handle it
+// holds is an element (a list, a parameter it linked) with thousands of other
+// elements in between, which the small cache above has long forgotten.
+// Elements never move and are never freed, so an entry stays true until the
+// workspace object changes or an element is remade.
+struct KnownStarts {
+  static constexpr unsigned kSlots = 1024;
+  std::uint64_t generation = 0;
+  std::uint64_t epoch = 0;
+  ElementCache::Entry slots[kSlots];
+
+  static unsigned slotOf(long long handle) {
+    return static_cast<unsigned>((static_cast<unsigned long long>(handle) >> 3) * 0x9E3779B1u >>
+                                 22) & (kSlots - 1);
+  }
+  const ElementCache::Entry* find(std::uint64_t generation_now, std::uint64_t epoch_now,
+                                  long long handle) const {
+    if (generation != generation_now || epoch != epoch_now) return nullptr;
+    const ElementCache::Entry& entry = slots[slotOf(handle)];
+    return entry.handle == handle && entry.schema != nullptr ? &entry : nullptr;
+  }
+  void remember(std::uint64_t generation_now, std::uint64_t epoch_now,
+                const ElementCache::Entry& entry) {
+    if (generation != generation_now || epoch != epoch_now) {
+      for (ElementCache::Entry& slot : slots) slot = ElementCache::Entry();
+      generation = generation_now;
+      epoch = epoch_now;
+    }
+    slots[slotOf(entry.handle)] = entry;
+  }
+};
+thread_local KnownStarts t_known;
+
 std::mutex g_instance_mutex;
 boost::shared_ptr<Workspace> g_instance;
 
@@ -545,7 +579,12 @@ std::string Workspace::getPropertyName(long long handle, unsigned int item) cons
 
 bool Workspace::isElement(long long handle) const {
   if (handle <= 0) return false;
-  if (t_cache.holds(generation_, epochOf(root_), handle)) return true;
+  const std::uint64_t epoch = epochOf(root_);
+  if (t_cache.holds(generation_, epoch, handle)) return true;
+  if (const ElementCache::Entry* known = t_known.find(generation_, epoch, handle)) {
+    t_cache.remember(generation_, epoch, *known);
+    return true;
+  }
   {
     SegmentRoot& root = rootOf(root_);
     bip::scoped_lock<bip::interprocess_mutex> lock(root.mutex);
@@ -554,8 +593,11 @@ bool Workspace::isElement(long long handle) const {
   // The caller goes on to use the element: keep it in the cache when it is
   // one of a known class.
   const std::uint32_t size = loadAt<std::uint32_t>(base_ + handle + element_header::kSize);
-  if (const ElementSchema* schema = schemaOfElement(base_, handle, size))
-    t_cache.remember(generation_, epochOf(root_), ElementCache::Entry{handle, size, schema});
+  if (const ElementSchema* schema = schemaOfElement(base_, handle, size)) {
+    const ElementCache::Entry entry{handle, size, schema};
+    t_cache.remember(generation_, epoch, entry);
+    t_known.remember(generation_, epoch, entry);
+  }
   return true;
 }
 
