@@ -29,6 +29,7 @@
 #include "workspace/PropertyTable.h"
 #include "workspace/SharedAction.h"
 #include "workspace/StringValue.h"
+#include "workspace/Utf16.h"
 #include "workspace/Workspace.h"
 #include "workspace/WorkspaceException.h"
 
@@ -107,6 +108,12 @@ bool isWholeNumber(const std::wstring& text) {
   wchar_t* end = nullptr;
   std::wcstod(text.c_str(), &end);
   return end == text.c_str() + text.size();
+}
+
+// The size of a comment's own chunk: the 16-bit units it is stored in.
+int commentUnits(const std::wstring& comment) {
+  const std::size_t units = workspace::utf16Length(comment);
+  return units > INT_MAX ? INT_MAX : static_cast<int>(units);
 }
 
 // A narrow text (the workspace's messages) on a wide log line, byte by byte.
@@ -214,7 +221,7 @@ boost::shared_ptr<workspace::SharedAction> ActionLoader::createAction(
 
   const std::wstring comment = wideText(fields[kComment].child_value());
   if (!comment.empty()) {
-    workspace::Chunk chunk(full + L"_lua_chunk", comment, static_cast<int>(comment.size()));
+    workspace::Chunk chunk(full + L"_lua_chunk", comment, commentUnits(comment));
     chunk.increaseReferenceCounter();
     element->set(act::CommentChunk, chunk.getHandle());
   }
@@ -261,7 +268,7 @@ boost::shared_ptr<workspace::SharedAction> ActionLoader::createGroupAction(
   element->increaseReferenceCounter();
 
   if (!comment.empty()) {
-    workspace::Chunk chunk(full + L"_lua_chunk", comment, static_cast<int>(comment.size()));
+    workspace::Chunk chunk(full + L"_lua_chunk", comment, commentUnits(comment));
     chunk.increaseReferenceCounter();
     element->set(act::CommentChunk, chunk.getHandle());
   }
@@ -554,8 +561,10 @@ long long ActionLoader::createValueProperty(const std::wstring& base, const pugi
   workspace::StringValue element(base + name);
   finishControl(*this, element, option, name);
   std::wstring value = firstValue(values);
-  if (value.size() > kValueOptionLimit) {
-    value.resize(kValueOptionLimit);
+  // The limit counts the 16-bit units the value is stored in; a character
+  // above U+FFFF takes two and is never cut in half.
+  if (workspace::utf16Length(value) > kValueOptionLimit) {
+    value.resize(workspace::charactersWithinUtf16Units(value, kValueOptionLimit));
     LOG(WARNING) << "The Content of a ValueOption is limited to 1024 characters. Shrink value "
                     "to fit this limit";
   }
