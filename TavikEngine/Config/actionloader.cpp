@@ -10,6 +10,7 @@
 #include <boost/lexical_cast.hpp>
 
 #include "TavikEngine/Config/ChildFields.h"
+#include "TavikEngine/Config/DataOptions.h"
 #include "TavikEngine/Config/WideText.h"
 #include "TavikEngine/Config/XmlText.h"
 #include "TavikEngine/Config/create_shared.h"
@@ -336,8 +337,11 @@ void ActionLoader::addProperties(workspace::SharedAction& action, const std::wst
     base += action.wideName();
   }
   int index = action.get<int>(act::FirstPropertyIndex);
-  const pugi::xml_node dataOptions =
-      groupData != nullptr ? groupData->child("Options") : pugi::xml_node();
+  // The data Options indexed once by name: matching each option by a walk
+  // over all of them would grow with the square of their number.
+  const DataOptions dataOptions(groupData != nullptr && options.child("Option")
+                                    ? groupData->child("Options")
+                                    : pugi::xml_node());
   for (const pugi::xml_node& option : options.children("Option")) {
     long long handle = -1;
     if (groupData == nullptr) {
@@ -345,13 +349,7 @@ void ActionLoader::addProperties(workspace::SharedAction& action, const std::wst
     } else {
       // The first data Option with a Name of exactly this text; the name is
       // compared, never spliced into a query.
-      const std::string key = option.child_value("Name");
-      pugi::xml_node valueOption;
-      for (const pugi::xml_node& candidate : dataOptions.children("Option")) {
-        for (const pugi::xml_node& name : candidate.children("Name"))
-          if (hasText(name, key)) valueOption = candidate;
-        if (valueOption) break;
-      }
+      pugi::xml_node valueOption = dataOptions.find(option.child_value("Name"));
       handle = createPropertyFor(base, option, &valueOption);
     }
     if (handle > 0) action.addActionProperty(index++, handle);

@@ -363,6 +363,36 @@ TEST_F(ActionLoaderTest, GroupActionsTakeTheirValuesFromTheGroupDataByLiteralNam
                 L"|" + property(made, L"' or '", "1056") + L"|" + property(made, L"' or '", "1048"));
 }
 
+// Each option takes the first data Option that has a Name text of exactly its
+// name, whichever Name child holds it and whether it is CDATA.
+TEST_F(ActionLoaderTest, GroupActionsTakeTheFirstDataOptionOfTheirName) {
+  tavik_test::parseXml(
+      &data_,
+      "<ActionGroupData><Options>"
+      "<Option><Name>Twice</Name><Values><Value>True</Value></Values></Option>"
+      "<Option><Name>Twice</Name><Values><Value>False</Value></Values></Option>"
+      "<Option><Name>Other</Name><Name>Second</Name><Values><Value>True</Value></Values></Option>"
+      "<Option><Name><![CDATA[Raw<]]></Name><Values><Value>True</Value></Values></Option>"
+      "<Option><Name>Padded </Name><Values><Value>True</Value></Values></Option>"
+      "<Option><Values><Value>True</Value></Values></Option>"
+      "</Options><Options><Option><Name>Later</Name><Values><Value>True</Value></Values></Option>"
+      "</Options></ActionGroupData>");
+  tavik::ActionLoader::GroupActionContext context;
+  context.namePrefix = L"Grp";
+  std::wstring fullName;
+  const Strings names = {"Twice", "Second", "Raw&lt;", "Padded", "", "Later"};
+  std::string options;
+  for (const std::string& name : names) options += option("CheckBox", name);
+  const auto made = loader_.createGroupAction(context, action("Name=Act", options),
+                                              data_.document_element(), fullName);
+  std::wstring ticks;
+  for (int k = 0; k < static_cast<int>(names.size()); ++k)
+    ticks += itemsText(made->getActionPropertyAt(k), "1056");
+  // Twice: the first; Padded, the nameless option and one of a later
+  // Options list find nothing.
+  EXPECT_EQ(L"111000", ticks);
+}
+
 TEST_F(ActionLoaderTest, ChannelTablesWithParametersDisplaysAndBadCells) {
   ws::Parameter speed(L"Speed");
   ws::Parameter torque(L"Torque");
