@@ -1,14 +1,19 @@
 // ParameterLoader::setProperty and ParameterLoader::parse_loaded_parameter:
 // storing one configured property and deriving the items that follow from
 // all of them.
+#include <charconv>
+#include <climits>
 #include <string>
 
+#include "TavikEngine/Config/NumberText.h"
 #include "TavikEngine/Config/PythonText.h"
 #include "TavikEngine/Config/WideText.h"
 #include "TavikEngine/Config/parameterloader.h"
 #include "TavikEngine/LogLevels.h"
 #include "wideint/LogFlags.h"
+#include "workspace/ElementSchema.h"
 #include "workspace/Parameter.h"
+#include "workspace/WorkspaceException.h"
 
 namespace tavik {
 namespace {
@@ -55,6 +60,59 @@ void splitComposite(workspace::Parameter& parameter, const std::wstring& composi
   parameter.set(full_item, channel + suffix);
 }
 
+// The value as the warning names it: the shortest text that reads back as
+// the same number.
+std::wstring numberText(double value) {
+  char digits[64];
+  const std::to_chars_result end = std::to_chars(digits, digits + sizeof digits, value);
+  return std::wstring(digits, end.ptr);
+}
+
+// Stores a plain value. A number property whose text is not a number of its
+// kind (a decimal comma, a unit behind the number, a value out of its range:
+// common in files edited by hand) does not end the load: it takes what the
+// text's number prefix reads (see numberPrefix, integerPrefix), with a
+// WARNING naming the parameter, the property and the text.
+void storeText(workspace::Parameter& parameter, const std::wstring& property,
+               const std::wstring& value) {
+  param::Property item;
+  workspace::ValueKind kind = workspace::ValueKind::WideText;
+  try {
+    parameter.set(property, value);
+    return;
+  } catch (const WorkspaceException&) {
+    // A text item that refuses its text (too long, a zero character) is no
+    // matter of numbers.
+    if (!workspace::Parameter::findProperty(property, item)) throw;
+    kind = workspace::valueKindOf(parameter.getTypeForProperty(static_cast<unsigned int>(item)));
+    if (kind != workspace::ValueKind::Double && kind != workspace::ValueKind::Int &&
+        kind != workspace::ValueKind::Unsigned && kind != workspace::ValueKind::LongLong)
+      throw;
+  }
+  // Every write below notifies, as the write of a well-formed text does.
+  auto& items = static_cast<workspace::ItemNotifyerElement<workspace::Parameter>&>(parameter);
+  const std::wstring head = L"The text \"" + value + L"\" of property " + property +
+                            L" of parameter " + nameOf(parameter);
+  if (kind == workspace::ValueKind::Double) {
+    const double number = numberPrefix(value);
+    WLOG(WARNING) << head << L" is not a number; " << numberText(number) << L" is used";
+    items.set(item, number);
+    return;
+  }
+  const long long number =
+      kind == workspace::ValueKind::Int        ? integerPrefix(value, INT_MIN, INT_MAX)
+      : kind == workspace::ValueKind::Unsigned ? integerPrefix(value, 0, UINT_MAX)
+                                               : integerPrefix(value, LLONG_MIN, LLONG_MAX);
+  WLOG(WARNING) << head << L" is not an integer in the property's range; " << number
+                << L" is used";
+  if (kind == workspace::ValueKind::Int)
+    items.set(item, static_cast<int>(number));
+  else if (kind == workspace::ValueKind::Unsigned)
+    items.set(item, static_cast<unsigned int>(number));
+  else
+    items.set(item, number);
+}
+
 }  // namespace
 
 void ParameterLoader::setProperty(boost::shared_ptr<workspace::Parameter> parameter,
@@ -69,7 +127,7 @@ void ParameterLoader::storeProperty(workspace::Parameter& parameter, const std::
     return;
   }
   if (!startsWith(value, kFormulaPrefix)) {
-    parameter.set(property, value);
+    storeText(parameter, property, value);
     return;
   }
 

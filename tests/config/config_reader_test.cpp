@@ -141,12 +141,13 @@ TEST_F(ConfigReaderTest, LoadsDevicesWarnsOfUndefinedOnesAndResetsThemOnTheNextL
 
 TEST_F(ConfigReaderTest, ConfigurationErrorsAreLoggedOnceThenTheTimingLine) {
   const struct {
-    const char* parameter;
-    const char* reason;
+    std::string parameter;
+    std::string reason;
   } cases[] = {
       {"<Name>NN</Name>", "Error parsing parameter. ParameterName is missing in config"},
-      {"<Name>P</Name><Min>abc</Min>",
-       "cannot set property \"Min\" of parameter \"P\" to \"abc\": not a number"},
+      {"<Name>P</Name><Min>Map:" + std::string(262, 'm') + "</Min>",
+       "cannot bind map \"" + std::string(262, 'm') + "\" to property \"Min\" of parameter "
+           "\"P\": a text of 262 characters does not fit (room for 261)"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.parameter);

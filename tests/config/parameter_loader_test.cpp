@@ -15,6 +15,7 @@
 #include "ScopedWorkspace.h"
 #include "TavikEngine/Config/FormuaLoader.h"
 #include "TavikEngine/Config/LoadAborted.h"
+#include "TavikEngine/Config/XmlText.h"
 #include "TavikEngine/Config/parameterloader.h"
 #include "TavikEngine/LogLevels.h"
 #include "workspace/ElementItems.h"
@@ -220,6 +221,58 @@ TEST_F(ParameterLoaderTest, FormulaMapAndPlainValuesOfProperties) {
                       L"Value) + 1|1,0|1|100"}),
             uses);
   EXPECT_EQ(L"Oil", formulas_.get_formulas()[1].target);
+}
+
+// A number property whose text is not a number of its kind takes what the
+// text's number prefix reads in the "C" locale, with one WARNING naming the
+// parameter, the property and the text; the load goes on with the next
+// property and parameter.
+TEST_F(ParameterLoaderTest, NumbersThatAreNoNumbersOfTheirKindTakeTheirPrefixWithAWarning) {
+  struct Case {
+    std::string property;
+    std::string text;
+    std::wstring stored;
+    std::string used;  // what the warning says is used; empty for no warning
+  };
+  const std::string notNumber = " is not a number; ";
+  const std::string notInteger = " is not an integer in the property's range; ";
+  const Case cases[] = {
+      {"Min", "1,5", L"1", notNumber + "1"},
+      {"Min", "abc", L"0", notNumber + "0"},
+      {"Max", " 2.5e3 V", L"2500", notNumber + "2500"},
+      {"Max", "0x10", L"16", notNumber + "16"},
+      {"Min", "nan", L"nan", notNumber + "nan"},
+      {"Min", " -1.25 ", L"-1.25", ""},
+      {"Set_Type", "1.9", L"1", notInteger + "1"},
+      {"Set_Type", "-7x", L"-7", notInteger + "-7"},
+      {"Set_Type", "1e3", L"1000", notInteger + "1000"},
+      {"Set_Type", "99999999999", L"2147483647", notInteger + "2147483647"},
+      {"Set_Type", "-inf", L"-2147483648", notInteger + "-2147483648"},
+      {"Request_Parameter", "9007199254740993 ms", L"9007199254740993",
+       notInteger + "9007199254740993"},
+      {"Request_Parameter", "-99999999999999999999", L"-9223372036854775808",
+       notInteger + "-9223372036854775808"},
+  };
+  std::string parameters;
+  Strings expected;
+  for (std::size_t k = 0; k < std::size(cases); ++k) {
+    const Case& c = cases[k];
+    const std::string name = "P" + std::to_string(k);
+    parameters += "<Parameter><Name>" + name + "</Name><" + c.property + ">" + c.text + "</" +
+                  c.property + "><Unit>rpm</Unit></Parameter>";
+    if (!c.used.empty())
+      expected.push_back("The text \"" + c.text + "\" of property " + c.property +
+                         " of parameter " + name + c.used + " is used");
+  }
+  tavik_test::CapturingSink sink;
+  load(category("SetParameter", parameters));
+  EXPECT_EQ(expected, sink.messages(WARNING.value));
+  for (std::size_t k = 0; k < std::size(cases); ++k) {
+    SCOPED_TRACE(cases[k].text);
+    const std::wstring name = L"P" + std::to_wstring(k);
+    EXPECT_EQ(cases[k].stored + L"|rpm",
+              properties(name, tavik::wideText(cases[k].property.c_str()) + L" Unit"));
+  }
 }
 
 // A load links the parameters it made before the links are drawn ("Result",
