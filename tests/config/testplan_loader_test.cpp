@@ -201,6 +201,20 @@ TEST_F(TestplanLoaderTest, IntegerCellsTakeZeroForNaNAndTheNearestBoundBeyondThe
             sink_.lines(WARNING.value));
 }
 
+// A plan that names one parameter column twice holds it once, where it was
+// first added, with the later values, also when the later one needs more
+// rows and the column is remade for them.
+TEST_F(TestplanLoaderTest, AColumnNamedTwiceStandsOnceWithItsLaterValues) {
+  setVersion(L"1.2");
+  load(plan("Main", parameter("Speed", "Value", {"1"}) + parameter("Gear", "Set_Type", {"2"}) +
+                        parameter("Speed", "Value", {"5", "6", "7"})));
+  EXPECT_EQ((Strings{"room 5", "Main_Testplan_Result_Column Result 968 t2: 0",
+                     "Main_Testplan_Speed_Column_Value Speed 13464 t19: 5 6 7",
+                     "Main_Testplan_Gear_Column_Set_Type Gear 696 t2: 2",
+                     "Main_Testplan_Status_Column Message 3544 t7: -"}),
+            columns(L"Main_Testplan"));
+}
+
 TEST_F(TestplanLoaderTest, PlansWithoutParametersWriteProgressOnly) {
   load(plan("Empty", "") + "<TestPlan><Category>Bare</Category></TestPlan>");
   EXPECT_EQ("Step 3/4: Loading Testplans: Bare Test Plan|0|0", progress());

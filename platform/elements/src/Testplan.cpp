@@ -5,6 +5,7 @@
 #include <cstring>
 #include <limits>
 
+#include "workspace/ElementSchema.h"
 #include "workspace/Unaligned.h"
 #include "workspace/Utf16.h"
 
@@ -21,6 +22,16 @@ std::string narrowName(const std::wstring& name) { return narrowUnits(toUtf16Uni
 // Entries a plan's table can hold at most: no element is larger than 4 GiB.
 constexpr unsigned long long kMaxEntries =
     (std::numeric_limits<std::uint32_t>::max() - t::kColumnTable) / 8;
+
+// Whether two column elements (an old copy among them) hold the same name:
+// a copy keeps its old copy's name room as it was.
+bool sameName(const Workspace& workspace, long long one, long long other) {
+  static const unsigned int room =
+      findSchema(element_class::kTestplanColumn)->first_item - element_header::kName;
+  const char* const base = workspace.getBaseAddress();
+  return std::memcmp(base + one + element_header::kName, base + other + element_header::kName,
+                     room) == 0;
+}
 
 // The columns a plan is about to drop no longer stand in it: each forgets
 // where it stood, so that the plan (or any other) adds it afresh, at the
@@ -144,9 +155,19 @@ void Testplan::addColumn(const TestplanColumn& column) {
   workspace_->getItem(columnHandle + c::HoldingTestplan, holder);
   workspace_->getItem(columnHandle + c::ColumnIndex, index);
   if (holder == handle_) {
-    if (index >= 0 && index < count &&
-        loadHandle(*workspace_, entryOffset(index, "addColumn")) == columnHandle)
-      return;
+    if (index >= 0 && index < count) {
+      const long long held = loadHandle(*workspace_, entryOffset(index, "addColumn"));
+      if (held == columnHandle) return;
+      // The column was remade since this plan added it (opened again with
+      // more rows): its place here follows it, as it stands in one place
+      // whatever its handle. The copy kept the old copy's name and items.
+      if (workspace_->isReplaced(held) && sameName(*workspace_, held, columnHandle)) {
+        const std::int64_t entry = columnHandle;
+        std::memcpy(workspace_->getBaseAddress() + entryOffset(index, "addColumn"), &entry,
+                    sizeof entry);
+        return;
+      }
+    }
   } else if (holder > 0 && !workspace_->isReplaced(holder)) {
     const long long table = handle_ + t::kColumnTable;
     for (int i = 0; i < count; ++i)

@@ -40,7 +40,9 @@ class Testplan : public ElementClass<Testplan, element_class::kTestplan> {
   explicit Testplan(long long handle);
 
   // Appends the column. A column the plan holds already is left where it is
-  // (adding the columns of a plan again changes nothing). WorkspaceException
+  // (adding the columns of a plan again changes nothing); so is one whose
+  // old copy the plan holds (the column was remade since it was added): the
+  // entry then leads to the new copy. WorkspaceException
   // naming the plan and the column when the plan holds its room already:
   // nothing is ever written past the room.
   void addColumn(const TestplanColumn& column);
