@@ -184,23 +184,68 @@ void ParameterLoader::storeProperty(workspace::Parameter& parameter, const std::
   }
 }
 
+void ParameterLoader::storeDefinedProperty(workspace::Parameter& parameter, Definition& definition,
+                                           const std::wstring& property,
+                                           const std::wstring& value) {
+  // The property named again: what this load bound to it before goes, so
+  // that the later naming wins as a plain value does over a plain value.
+  if (!definition.bindings.empty()) {
+    auto& bindings = definition.bindings;
+    for (auto at = bindings.begin(); at != bindings.end();) {
+      if (at->property != property) {
+        ++at;
+        continue;
+      }
+      if (at->map) {
+        parameter.clear_map(property);
+      } else {
+        (at->this_parameter ? dropped_this_parameter_uses_ : dropped_parameter_uses_)
+            .push_back(at->use);
+      }
+      at = bindings.erase(at);
+    }
+  }
+  const std::size_t uses = parameter_formula_uses_.size();
+  const std::size_t thisUses = this_parameter_formula_uses_.size();
+  storeProperty(parameter, property, value);
+  if (startsWith(value, kMapPrefix)) {
+    definition.bindings.push_back({property, true, false, 0});
+  } else if (parameter_formula_uses_.size() > uses) {
+    definition.bindings.push_back({property, false, false, uses});
+  } else if (this_parameter_formula_uses_.size() > thisUses) {
+    definition.bindings.push_back({property, false, true, thisUses});
+  } else if (!startsWith(value, kFormulaPrefix)) {
+    // A plain text, stored: the composite texts are split anew.
+    param::Property item;
+    if (workspace::Parameter::findProperty(property, item)) {
+      if (item == param::Set_DeviceName) definition.wrote_set_composite = true;
+      if (item == param::Get_DeviceName) definition.wrote_get_composite = true;
+    }
+  }
+}
+
 void ParameterLoader::parse_loaded_parameter(boost::shared_ptr<workspace::Parameter> parameter) {
-  const std::wstring set_composite = parameter->get<std::wstring>(param::Set_DeviceName);
-  const std::wstring get_composite = parameter->get<std::wstring>(param::Get_DeviceName);
-  splitComposite(*parameter, set_composite, param::Set_ChannelName, param::Set_DeviceName,
+  deriveItems(*parameter, parameter->get<std::wstring>(param::Set_DeviceName),
+              parameter->get<std::wstring>(param::Get_DeviceName));
+}
+
+void ParameterLoader::deriveItems(workspace::Parameter& parameter,
+                                  const std::wstring& set_composite,
+                                  const std::wstring& get_composite) {
+  splitComposite(parameter, set_composite, param::Set_ChannelName, param::Set_DeviceName,
                  param::Set_Suffix, param::Set_FullChannelName);
-  splitComposite(*parameter, get_composite, param::Get_ChannelName, param::Get_DeviceName,
+  splitComposite(parameter, get_composite, param::Get_ChannelName, param::Get_DeviceName,
                  param::Get_Suffix, param::Get_FullChannelName);
 
-  const std::string request_channel = parameter->get<std::string>(param::Request_ChannelName);
+  const std::string request_channel = parameter.get<std::string>(param::Request_ChannelName);
   if (!request_channel.empty()) {
-    const std::wstring name = nameOf(*parameter);
-    const std::wstring set_device = parameter->get<std::wstring>(param::Set_DeviceName);
-    const std::wstring set_suffix = parameter->get<std::wstring>(param::Set_Suffix);
-    parameter->set(param::Has_Request_Parameter, 1);
+    const std::wstring name = nameOf(parameter);
+    const std::wstring set_device = parameter.get<std::wstring>(param::Set_DeviceName);
+    const std::wstring set_suffix = parameter.get<std::wstring>(param::Set_Suffix);
+    parameter.set(param::Has_Request_Parameter, 1);
     workspace::Parameter request(name + L"_Request_Parameter");
     noteLoadedParameter(request.getHandle());
-    parameter->set(param::Request_Parameter, request.getHandle());
+    parameter.set(param::Request_Parameter, request.getHandle());
     request.set(param::Set_ChannelName, request_channel);
     request.set(param::Set_DeviceName, set_device);
     request.set(param::Set_Suffix, set_suffix);
@@ -212,19 +257,19 @@ void ParameterLoader::parse_loaded_parameter(boost::shared_ptr<workspace::Parame
     request.add_log_flags(LOG_FLAG_7);
   }
 
-  parameter->set(param::ECU_Switch_On, ecu_switch_on_);
-  parameter->set(param::ECU_Switch_Off, ecu_switch_off_);
+  parameter.set(param::ECU_Switch_On, ecu_switch_on_);
+  parameter.set(param::ECU_Switch_Off, ecu_switch_off_);
 
-  const int set_type = parameter->get<int>(param::Set_Type);
-  const int get_type = parameter->get<int>(param::Get_Type);
+  const int set_type = parameter.get<int>(param::Set_Type);
+  const int get_type = parameter.get<int>(param::Get_Type);
   if (set_type == 1)
-    parameter->set(param::Set_TypeText, std::string("Map"));
+    parameter.set(param::Set_TypeText, std::string("Map"));
   else if (set_type == 0)
-    parameter->set(param::Set_TypeText, std::string("Parameter"));
+    parameter.set(param::Set_TypeText, std::string("Parameter"));
   if (get_type == 2)
-    parameter->set(param::Get_TypeText, std::string("Signal"));
+    parameter.set(param::Get_TypeText, std::string("Signal"));
   else if (get_type == 0)
-    parameter->set(param::Get_TypeText, std::string("Parameter"));
+    parameter.set(param::Get_TypeText, std::string("Parameter"));
 }
 
 }  // namespace tavik
