@@ -120,19 +120,20 @@ void ParameterLoader::setProperty(boost::shared_ptr<workspace::Parameter> parame
   storeProperty(*parameter, property, value);
 }
 
-void ParameterLoader::storeProperty(workspace::Parameter& parameter, const std::wstring& property,
-                                    const std::wstring& value) {
+ParameterLoader::Stored ParameterLoader::storeProperty(workspace::Parameter& parameter,
+                                                       const std::wstring& property,
+                                                       const std::wstring& value) {
   if (startsWith(value, kMapPrefix)) {
     parameter.set_map(property, value.substr(kMapPrefix.size()));
-    return;
+    return Stored::Map;
   }
   if (!startsWith(value, kFormulaPrefix)) {
     storeText(parameter, property, value);
-    return;
+    return Stored::Plain;
   }
 
   const std::wstring formula_name = value.substr(kFormulaPrefix.size());
-  if (formula_loader_ == nullptr) return;
+  if (formula_loader_ == nullptr) return Stored::Nothing;
   // The first record of that name, through the loader's index: with keyed
   // records the list can be long.
   const std::vector<size_t>& found = formula_loader_->find_formulas(formula_name);
@@ -143,7 +144,7 @@ void ParameterLoader::storeProperty(workspace::Parameter& parameter, const std::
     // check of the same file then finds it unchanged.
     if (property == L"Get_ChannelName" && formula_loader_->isRefused(formula_name))
       parameter.set(param::Get_ChannelName, value);
-    return;
+    return Stored::Nothing;
   }
   FormulaEntry* definition = &formula_loader_->get_formulas()[found.front()];
 
@@ -153,7 +154,7 @@ void ParameterLoader::storeProperty(workspace::Parameter& parameter, const std::
   if (!isPythonAttributeName(hookProperty)) {
     WLOG(WARNING) << L"The formula " << formula_name << L" cannot drive the property " << property
                   << L" of parameter " << target << L": the property name is not a valid attribute";
-    return;
+    return Stored::Nothing;
   }
   // Blanks become "_" and "-" becomes "0"; a name that is still no attribute
   // name, or that another name of this load already took, gets one of its own.
@@ -178,10 +179,11 @@ void ParameterLoader::storeProperty(workspace::Parameter& parameter, const std::
     use.min = definition->min;
     use.max = definition->max;
     parameter_formula_uses_.push_back(use);
-  } else {
-    use.expression = replaceAll(definition->expression, kThisParameter, variable);
-    this_parameter_formula_uses_.push_back(use);
+    return Stored::ParameterUse;
   }
+  use.expression = replaceAll(definition->expression, kThisParameter, variable);
+  this_parameter_formula_uses_.push_back(use);
+  return Stored::ThisParameterUse;
 }
 
 void ParameterLoader::storeDefinedProperty(workspace::Parameter& parameter, Definition& definition,
@@ -205,22 +207,28 @@ void ParameterLoader::storeDefinedProperty(workspace::Parameter& parameter, Defi
       at = bindings.erase(at);
     }
   }
-  const std::size_t uses = parameter_formula_uses_.size();
-  const std::size_t thisUses = this_parameter_formula_uses_.size();
-  storeProperty(parameter, property, value);
-  if (startsWith(value, kMapPrefix)) {
-    definition.bindings.push_back({property, true, false, 0});
-  } else if (parameter_formula_uses_.size() > uses) {
-    definition.bindings.push_back({property, false, false, uses});
-  } else if (this_parameter_formula_uses_.size() > thisUses) {
-    definition.bindings.push_back({property, false, true, thisUses});
-  } else if (!startsWith(value, kFormulaPrefix)) {
-    // A plain text, stored: the composite texts are split anew.
-    param::Property item;
-    if (workspace::Parameter::findProperty(property, item)) {
-      if (item == param::Set_DeviceName) definition.wrote_set_composite = true;
-      if (item == param::Get_DeviceName) definition.wrote_get_composite = true;
+  switch (storeProperty(parameter, property, value)) {
+    case Stored::Plain: {
+      // The composite texts are split anew. (Catalogue names compare
+      // exactly.)
+      static const std::wstring kSetComposite = L"Set_DeviceName";
+      static const std::wstring kGetComposite = L"Get_DeviceName";
+      if (property == kSetComposite) definition.wrote_set_composite = true;
+      if (property == kGetComposite) definition.wrote_get_composite = true;
+      break;
     }
+    case Stored::Map:
+      definition.bindings.push_back({property, true, false, 0});
+      break;
+    case Stored::ParameterUse:
+      definition.bindings.push_back({property, false, false, parameter_formula_uses_.size() - 1});
+      break;
+    case Stored::ThisParameterUse:
+      definition.bindings.push_back(
+          {property, false, true, this_parameter_formula_uses_.size() - 1});
+      break;
+    case Stored::Nothing:
+      break;
   }
 }
 

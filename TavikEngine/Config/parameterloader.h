@@ -203,9 +203,10 @@ class TAVIK_EXPORT ParameterLoader : public LoaderBase {
                                                          const std::wstring& name,
                                                          Definition& definition, bool repeated);
 
-  // setProperty without the shared pointer's copy.
-  void storeProperty(workspace::Parameter& parameter, const std::wstring& property,
-                     const std::wstring& value);
+  // setProperty without the shared pointer's copy; tells what it stored.
+  enum class Stored { Plain, Map, ParameterUse, ThisParameterUse, Nothing };
+  Stored storeProperty(workspace::Parameter& parameter, const std::wstring& property,
+                       const std::wstring& value);
   // storeProperty, first dropping what this load bound to the property
   // before, and noting what it binds now.
   void storeDefinedProperty(workspace::Parameter& parameter, Definition& definition,
