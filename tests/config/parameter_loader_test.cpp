@@ -337,6 +337,8 @@ TEST_F(ParameterLoaderTest, NumbersThatAreNoNumbersOfTheirKindTakeTheirPrefixWit
     EXPECT_EQ(cases[k].stored + L"|rpm",
               properties(name, tavik::wideText(cases[k].property.c_str()) + L" Unit"));
   }
+  // The reload check reads the types as the load stored them.
+  EXPECT_TRUE(loader_.check_reload(&md_));
 }
 
 // A load links the parameters it made before the links are drawn ("Result",
