@@ -182,6 +182,7 @@ void ParameterLoader::load(pugi::xml_node* measurementDefinition) {
   };
   keep(parameter_formula_uses_, dropped_parameter_uses_);
   keep(this_parameter_formula_uses_, dropped_this_parameter_uses_);
+  definitions_.clear();  // only the running load builds on them
   if (formula_loader_ != nullptr) {
     std::vector<FormulaEntry>& uses = formula_loader_->get_formula_uses();
     uses.insert(uses.end(), parameter_formula_uses_.begin(), parameter_formula_uses_.end());
