@@ -129,4 +129,25 @@ std::string generateTestplanConfiguration(int parameters, int rows) {
   return xml.str();
 }
 
+std::string generateGroupOptionsConfiguration(int options) {
+  std::ostringstream xml;
+  xml << "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<MeasurementDefinition>\n"
+      << "<Sequences><Sequence><Category>Main</Category><StartActionName>G</StartActionName>"
+      << "<Actions><ActionGroup><Name>G</Name><ActionGroupSequence>Body</ActionGroupSequence>"
+      << "<ActionGroupData>Data</ActionGroupData></ActionGroup></Actions></Sequence></Sequences>\n"
+      << "<ActionGroupSequences><ActionGroupSequence><Name>Body</Name><StartActionName>A"
+      << "</StartActionName><Actions><Action><Name>A</Name><Options>\n";
+  for (int k = 0; k < options; ++k)
+    xml << "<Option><Name>Option " << k << "</Name><Type>Value</Type></Option>\n";
+  xml << "</Options></Action></Actions></ActionGroupSequence></ActionGroupSequences>\n"
+      << "<ActionGroupDatas><ActionGroupData><Name>Data</Name><Actions><Action><Name>A</Name>"
+      << "<Options>\n";
+  for (int k = options - 1; k >= 0; --k)
+    xml << "<Option><Name>Option " << k << "</Name><Values><Value>" << k
+        << "</Value></Values></Option>\n";
+  xml << "</Options></Action></Actions></ActionGroupData></ActionGroupDatas>\n"
+      << "</MeasurementDefinition>\n";
+  return xml.str();
+}
+
 }  // namespace tavik_bench

@@ -19,4 +19,9 @@ std::string generateConfiguration(int parameters);
 // parameter.
 std::string generateTestplanConfiguration(int parameters, int rows);
 
+// A configuration whose Main sequence starts with one action group instance:
+// its one action has `options` Value options, whose values its group data
+// holds in the reverse order.
+std::string generateGroupOptionsConfiguration(int options);
+
 }  // namespace tavik_bench

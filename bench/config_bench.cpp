@@ -8,6 +8,8 @@
 //     listeners, and a notifying write with one listener against a raw
 //     message-queue send and receive of a record of the same size (every
 //     loop with a queue also receives, so the queue never fills);
+//   - group options: loadConfig of one group action of 1k to 16k options,
+//     each matched with its value in the group data;
 //   - test plans: the test-plan phase of a 200-parameter by 1,000-row plan
 //     per cell, and one column cell write against a raw write of the cell.
 //
@@ -54,6 +56,13 @@ class Files {
     static Files files;
     return files;
   }
+  std::wstring groupOptions(int options) {
+    auto found = group_paths_.find(options);
+    if (found != group_paths_.end()) return found->second;
+    const auto file = dir_.write("group_" + std::to_string(options) + ".xml",
+                                 tavik_bench::generateGroupOptionsConfiguration(options));
+    return group_paths_[options] = file.wstring();
+  }
   std::wstring configuration(int parameters) {
     auto found = paths_.find(parameters);
     if (found != paths_.end()) return found->second;
@@ -71,6 +80,7 @@ class Files {
   tavik_test::ScopedTempDir dir_;
   tavik_test::ScopedIni ini_;
   std::map<int, std::wstring> paths_;
+  std::map<int, std::wstring> group_paths_;
 };
 
 std::wstring configurationOf(const benchmark::State& state) {
@@ -88,6 +98,23 @@ void BM_ParseOnly(benchmark::State& state) {
 
 void BM_LoadConfig(benchmark::State& state) {
   const std::wstring path = configurationOf(state);
+  for (auto _ : state) {
+    state.PauseTiming();
+    auto workspace = std::make_unique<tavik_test::ScopedWorkspace>(kLargeWorkspace);
+    auto reader = std::make_unique<tavik::ConfigReader>();
+    state.ResumeTiming();
+    benchmark::DoNotOptimize(reader->loadConfig(path, false));
+    state.PauseTiming();
+    reader.reset();
+    workspace.reset();
+    state.ResumeTiming();
+  }
+  state.SetComplexityN(state.range(0));
+}
+
+// A first load of a group action's options, which grows with their number.
+void BM_LoadGroupOptions(benchmark::State& state) {
+  const std::wstring path = Files::instance().groupOptions(static_cast<int>(state.range(0)));
   for (auto _ : state) {
     state.PauseTiming();
     auto workspace = std::make_unique<tavik_test::ScopedWorkspace>(kLargeWorkspace);
@@ -294,6 +321,7 @@ BENCHMARK(BM_ParseOnly)->Apply(sizes)->Complexity();
 BENCHMARK(BM_LoadConfig)->Apply(sizes)->Complexity();
 BENCHMARK(BM_Reload)->Apply(sizes)->Complexity();
 BENCHMARK(BM_FreshPageFloor)->Apply(sizes);
+BENCHMARK(BM_LoadGroupOptions)->Apply(sizes)->Complexity();
 BENCHMARK(RawSetItem);
 BENCHMARK(RawSetItemListened);
 BENCHMARK(NotifyingSetWithoutListeners);

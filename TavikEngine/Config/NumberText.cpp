@@ -8,6 +8,9 @@
 #include <cstring>
 #include <string>
 
+#include <locale.h>
+#include <stdlib.h>
+
 #include "TavikEngine/LogLevels.h"
 
 namespace tavik {
@@ -35,7 +38,61 @@ void warn(const pugi::xml_node& element, Number value) {
                << " is not a number; " << value << " is used";
 }
 
+// The "C" locale, made once: numbers in configurations are written with a
+// decimal point, whatever locale the host process runs in.
+locale_t classicLocale() {
+  static const locale_t locale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(0));
+  return locale;
+}
+
+// The text up to its first character that no number holds (anything outside
+// ASCII), as bytes.
+std::string asciiHead(const std::wstring& text) {
+  std::string head;
+  head.reserve(text.size());
+  for (const wchar_t c : text) {
+    if (c <= 0 || c >= 0x80) break;
+    head.push_back(static_cast<char>(c));
+  }
+  return head;
+}
+
 }  // namespace
+
+double numberPrefix(const std::wstring& text) {
+  const std::string head = asciiHead(text);
+  return strtod_l(head.c_str(), nullptr, classicLocale());
+}
+
+long long integerWithin(double number, long long lowest, long long highest, bool& clamped) {
+  if (std::isnan(number)) return 0;
+  if (number < static_cast<double>(lowest)) {
+    clamped = true;
+    return lowest;
+  }
+  // The upper bound as a double may round up past it (LLONG_MAX gives 2^63):
+  // reaching that double is beyond the range then.
+  const double top = static_cast<double>(highest);
+  if (number > top || (number == top && top >= 9223372036854775808.0)) {
+    clamped = true;
+    return highest;
+  }
+  return static_cast<long long>(number);  // toward zero
+}
+
+long long integerPrefix(const std::wstring& text, long long lowest, long long highest) {
+  const std::string head = asciiHead(text);
+  char* numberEnd = nullptr;
+  char* integerEnd = nullptr;
+  const double number = strtod_l(head.c_str(), &numberEnd, classicLocale());
+  const long long whole = strtoll_l(head.c_str(), &integerEnd, 10, classicLocale());
+  // Digits alone are read exactly (strtoll gives the nearest bound beyond
+  // its own range).
+  if (integerEnd != head.c_str() && integerEnd == numberEnd)
+    return whole < lowest ? lowest : whole > highest ? highest : whole;
+  bool clamped = false;
+  return integerWithin(number, lowest, highest, clamped);
+}
 
 int intText(const pugi::xml_node& element, int fallback) {
   const int value = element.text().as_int(fallback);

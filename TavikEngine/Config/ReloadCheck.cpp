@@ -4,12 +4,14 @@
 // names are compared as the load would store them, after channel mapping:
 // compared as written, a mapped channel would count as changed on every
 // check of the file just loaded.
+#include <climits>
 #include <exception>
 #include <string>
 
 #include "TavikEngine/Config/ConfigException.h"
 #include "TavikEngine/Config/ConfigReader.h"
 #include "TavikEngine/Config/ConfigurationFile.h"
+#include "TavikEngine/Config/NumberText.h"
 #include "TavikEngine/Config/ReloadException.h"
 #include "TavikEngine/Config/XmlText.h"
 #include "TavikEngine/Config/parameterloader.h"
@@ -31,13 +33,12 @@ struct Channels {
   int get_type = 0;
 };
 
-Channels configuredChannels(const pugi::xml_node& element) {
-  Channels c;
-  c.set_channel = childText(element, "Set_ChannelName");
-  c.get_channel = childText(element, "Get_ChannelName");
-  c.set_type = element.child("Set_Type").text().as_int(0);
-  c.get_type = element.child("Get_Type").text().as_int(0);
-  return c;
+// The fields the check compares, in the order of Channels.
+const char* const kFields[4] = {"Set_ChannelName", "Get_ChannelName", "Set_Type", "Get_Type"};
+
+// A type as the load stores it: the text's integer prefix (0 when missing).
+int typeOf(const char* text) {
+  return text == nullptr ? 0 : static_cast<int>(integerPrefix(wideText(text), INT_MIN, INT_MAX));
 }
 
 // The channels of the workspace parameter of that name. A parameter that the
@@ -70,10 +71,11 @@ bool ParameterLoader::check_reload(pugi::xml_node* measurementDefinition) {
         readChannelMappingFile(file_mapping) ? &file_mapping
         : channel_mapping_active_           ? &channel_mapping_
                                             : nullptr;
+    const ChannelsByName configured = configuredChannels();
     for (const std::wstring* category :
          {&OPERATING_POINT_PARAMETER_PATH, &SET_PARAMETER_PATH, &MEASUREMENT_PARAMETER_PATH,
           &INTERNAL_PARAMETER_PATH, &INVISIBLE_PARAMETER_PATH}) {
-      checkReloadParameterTree(*category, mapping);
+      checkReloadParameterTree(*category, mapping, configured);
     }
   } catch (const ReloadException&) {
     result = false;
@@ -85,17 +87,41 @@ bool ParameterLoader::check_reload(pugi::xml_node* measurementDefinition) {
   return result;
 }
 
+ParameterLoader::ChannelsByName ParameterLoader::configuredChannels() const {
+  // A load applies every definition of a name in load order, a later one
+  // over the fields it holds: what a field ends up as is the last definition
+  // in that order that holds it.
+  ChannelsByName configured;
+  for (const std::wstring* category :
+       {&SET_PARAMETER_PATH, &OPERATING_POINT_PARAMETER_PATH, &MEASUREMENT_PARAMETER_PATH,
+        &INTERNAL_PARAMETER_PATH, &INVISIBLE_PARAMETER_PATH}) {
+    for (const pugi::xml_node& element : getParameterIterator(*category)) {
+      ConfiguredChannels& channels = configured[childText(element, "Name")];
+      for (int k = 0; k < 4; ++k) {
+        const pugi::xml_node field = element.child(kFields[k]);
+        if (field) channels.fields[k] = field.child_value();
+      }
+    }
+  }
+  return configured;
+}
+
 void ParameterLoader::checkReloadParameterTree(const std::wstring& category) {
-  checkReloadParameterTree(category, channel_mapping_active_ ? &channel_mapping_ : nullptr);
+  checkReloadParameterTree(category, channel_mapping_active_ ? &channel_mapping_ : nullptr,
+                           configuredChannels());
 }
 
 void ParameterLoader::checkReloadParameterTree(const std::wstring& category,
-                                               const boost::property_tree::wptree* mapping) {
-  const auto standing = standingDefinitions();
+                                               const boost::property_tree::wptree* mapping,
+                                               const ChannelsByName& configuredByName) {
   for (const pugi::xml_node& element : getParameterIterator(category)) {
     const std::wstring name = childText(element, "Name");
-    if (standing.at(name) != element) continue;  // not the definition a load uses
-    Channels configured = configuredChannels(element);
+    const ConfiguredChannels& fields = configuredByName.at(name);
+    Channels configured;
+    if (fields.fields[0] != nullptr) configured.set_channel = wideText(fields.fields[0]);
+    if (fields.fields[1] != nullptr) configured.get_channel = wideText(fields.fields[1]);
+    configured.set_type = typeOf(fields.fields[2]);
+    configured.get_type = typeOf(fields.fields[3]);
     // A load stores a non-empty channel name as its alias (get_alias_name).
     if (mapping != nullptr) {
       for (std::wstring* channel : {&configured.set_channel, &configured.get_channel}) {

@@ -10,6 +10,7 @@
 #include <boost/lexical_cast.hpp>
 
 #include "TavikEngine/Config/ChildFields.h"
+#include "TavikEngine/Config/DataOptions.h"
 #include "TavikEngine/Config/ParametersOfThisLoad.h"
 #include "TavikEngine/Config/WideText.h"
 #include "TavikEngine/Config/XmlText.h"
@@ -30,6 +31,7 @@
 #include "workspace/PropertyTable.h"
 #include "workspace/SharedAction.h"
 #include "workspace/StringValue.h"
+#include "workspace/Utf16.h"
 #include "workspace/Workspace.h"
 #include "workspace/WorkspaceException.h"
 
@@ -97,6 +99,12 @@ bool isWholeNumber(const std::wstring& text) {
   wchar_t* end = nullptr;
   std::wcstod(text.c_str(), &end);
   return end == text.c_str() + text.size();
+}
+
+// The size of a comment's own chunk: the 16-bit units it is stored in.
+int commentUnits(const std::wstring& comment) {
+  const std::size_t units = workspace::utf16Length(comment);
+  return units > INT_MAX ? INT_MAX : static_cast<int>(units);
 }
 
 // A narrow text (the workspace's messages) on a wide log line, byte by byte.
@@ -229,7 +237,7 @@ boost::shared_ptr<workspace::SharedAction> ActionLoader::createAction(
   const std::wstring comment = wideText(fields[kComment].child_value());
   if (!comment.empty()) {
     leaveOutOnRefusal(full, L"the comment", [&] {
-      workspace::Chunk chunk(full + L"_lua_chunk", comment, static_cast<int>(comment.size()));
+      workspace::Chunk chunk(full + L"_lua_chunk", comment, commentUnits(comment));
       chunk.increaseReferenceCounter();
       element->set(act::CommentChunk, chunk.getHandle());
     });
@@ -281,7 +289,7 @@ boost::shared_ptr<workspace::SharedAction> ActionLoader::createGroupAction(
 
   if (!comment.empty()) {
     leaveOutOnRefusal(full, L"the comment", [&] {
-      workspace::Chunk chunk(full + L"_lua_chunk", comment, static_cast<int>(comment.size()));
+      workspace::Chunk chunk(full + L"_lua_chunk", comment, commentUnits(comment));
       chunk.increaseReferenceCounter();
       element->set(act::CommentChunk, chunk.getHandle());
     });
@@ -378,8 +386,11 @@ void ActionLoader::addProperties(workspace::SharedAction& action, const std::wst
     base += action.wideName();
   }
   int index = action.get<int>(act::FirstPropertyIndex);
-  const pugi::xml_node dataOptions =
-      groupData != nullptr ? groupData->child("Options") : pugi::xml_node();
+  // The data Options indexed once by name: matching each option by a walk
+  // over all of them would grow with the square of their number.
+  const DataOptions dataOptions(groupData != nullptr && options.child("Option")
+                                    ? groupData->child("Options")
+                                    : pugi::xml_node());
   for (const pugi::xml_node& option : options.children("Option")) {
     long long handle = -1;
     if (groupData == nullptr) {
@@ -387,13 +398,7 @@ void ActionLoader::addProperties(workspace::SharedAction& action, const std::wst
     } else {
       // The first data Option with a Name of exactly this text; the name is
       // compared, never spliced into a query.
-      const std::string key = option.child_value("Name");
-      pugi::xml_node valueOption;
-      for (const pugi::xml_node& candidate : dataOptions.children("Option")) {
-        for (const pugi::xml_node& name : candidate.children("Name"))
-          if (hasText(name, key)) valueOption = candidate;
-        if (valueOption) break;
-      }
+      pugi::xml_node valueOption = dataOptions.find(option.child_value("Name"));
       handle = createPropertyFor(base, option, &valueOption);
     }
     if (handle > 0) action.addActionProperty(index++, handle);
@@ -609,8 +614,10 @@ long long ActionLoader::createValueProperty(const std::wstring& base, const pugi
   workspace::StringValue element(base + name);
   finishControl(*this, element, option, name);
   std::wstring value = firstValue(values);
-  if (value.size() > kValueOptionLimit) {
-    value.resize(kValueOptionLimit);
+  // The limit counts the 16-bit units the value is stored in; a character
+  // above U+FFFF takes two and is never cut in half.
+  if (workspace::utf16Length(value) > kValueOptionLimit) {
+    value.resize(workspace::charactersWithinUtf16Units(value, kValueOptionLimit));
     LOG(WARNING) << "The Content of a ValueOption is limited to 1024 characters. Shrink value "
                     "to fit this limit";
   }

@@ -1,5 +1,6 @@
 #include "TavikEngine/Config/maploader.h"
 
+#include <unordered_map>
 #include <unordered_set>
 
 #include <boost/shared_ptr.hpp>
@@ -47,15 +48,20 @@ MapElements::MapElements(const pugi::xml_node& measurementDefinition,
 }
 
 void MapElements::list(const pugi::xml_node& maps, OptionKeyIndex& optionKeys) {
+  // The last Map of each name: it is the one loaded, wholly, where the name
+  // first stands.
+  std::unordered_map<std::wstring, pugi::xml_node> last;
+  for (const pugi::xml_node& map : maps.children("Map"))
+    last[wideText(map.child_value("Name"))] = map;
   std::unordered_set<std::wstring> names;
   std::wstring value;
-  for (const pugi::xml_node& map : maps.children("Map")) {
-    std::wstring name = wideText(map.child_value("Name"));
-    // A second Map of one name would re-open the first with other counts.
+  for (const pugi::xml_node& found : maps.children("Map")) {
+    std::wstring name = wideText(found.child_value("Name"));
     if (!names.insert(name).second) {
-      entries_.push_back({std::move(name), map, Kind::Duplicate, 0, 0});
+      entries_.push_back({std::move(name), found, Kind::Duplicate, 0, 0});
       continue;
     }
+    const pugi::xml_node map = last.at(name);
     const int xCount = countValues(map, "XValues");
     const int yCount = countValues(map, "YValues");
     value.assign(L"Map:");
@@ -84,7 +90,7 @@ void MapLoader::forEachMapElement(const MapElements& elements, bool warnDuplicat
       visit(entry);
     } else if (warnDuplicates) {
       WLOG(WARNING) << L"Map " << entry.name
-                    << L" is defined more than once; the first definition is loaded";
+                    << L" is defined more than once; the last definition is loaded";
     }
   }
   elements.throwIfCut();

@@ -15,9 +15,11 @@
 // its handle written into XParameter / YParameter; an axis without values or
 // an empty name binds nothing.
 //
-// Two Maps of one Name: the first definition stands; the later one logs a
-// WARNING "Map <name> is defined more than once; the first definition is
-// loaded" and is skipped, in load() and add_parameters() alike.
+// Two Maps of one Name: the last definition wins wholly (its values, limits,
+// switch and input parameters, nothing of an earlier one) and is loaded
+// where the name first stands; every later Map of the name logs a WARNING
+// "Map <name> is defined more than once; the last definition is loaded", in
+// load() only.
 //
 // Numbers are read as element text (a missing or empty one is 0.0). Names are
 // compared as literal texts, so a map name holding quotes loads like any
@@ -50,8 +52,9 @@ class PropertyMap;
 class OptionKeyIndex;
 
 // The map elements of one configuration, in the order load() visits them:
-// per Map in document order its option keys, then its Name; a Map whose Name
-// an earlier Map has is listed once, as a duplicate. Built once per load
+// per Map name, where it first stands in document order, its option keys,
+// then its Name, each with the last Map of that name; every later Map of the
+// name is listed once, as a duplicate. Built once per load
 // and shared by load() and add_parameters(); it holds nodes of its document,
 // which must outlive it and stay unchanged.
 class MapElements {
@@ -68,7 +71,7 @@ class MapElements {
   enum class Kind { Keyed, Own, Duplicate };
   struct Entry {
     std::wstring name;  // element name; for a duplicate, the Map's Name
-    pugi::xml_node map;
+    pugi::xml_node map;  // the Map loaded (a duplicate: the Map that repeats the name)
     Kind kind;
     int xCount;  // Value children of XValues / YValues
     int yCount;

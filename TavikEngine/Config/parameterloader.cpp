@@ -4,6 +4,7 @@
 // comparison in ReloadCheck.cpp.
 #include "TavikEngine/Config/parameterloader.h"
 
+#include <algorithm>
 #include <exception>
 #include <fstream>
 #include <iterator>
@@ -144,6 +145,9 @@ void ParameterLoader::load(pugi::xml_node* measurementDefinition) {
 
   parameters_ = measurementDefinition->child("Parameters");
   loaded_names_.clear();
+  definitions_.clear();
+  dropped_parameter_uses_.clear();
+  dropped_this_parameter_uses_.clear();
 
   struct Category {
     const std::wstring& path;
@@ -166,6 +170,19 @@ void ParameterLoader::load(pugi::xml_node* measurementDefinition) {
     if (category.type == param::SetParameter_Type) manage_set_names();
   }
 
+  // A use whose property a later definition named again is gone.
+  for (auto* list : {&dropped_parameter_uses_, &dropped_this_parameter_uses_})
+    std::sort(list->begin(), list->end());
+  const auto keep = [](std::vector<FormulaEntry>& uses, const std::vector<std::size_t>& dropped) {
+    if (dropped.empty()) return;
+    std::size_t kept = 0;
+    for (std::size_t k = 0; k < uses.size(); ++k)
+      if (!std::binary_search(dropped.begin(), dropped.end(), k)) uses[kept++] = std::move(uses[k]);
+    uses.resize(kept);
+  };
+  keep(parameter_formula_uses_, dropped_parameter_uses_);
+  keep(this_parameter_formula_uses_, dropped_this_parameter_uses_);
+  definitions_.clear();  // only the running load builds on them
   if (formula_loader_ != nullptr) {
     std::vector<FormulaEntry>& uses = formula_loader_->get_formula_uses();
     uses.insert(uses.end(), parameter_formula_uses_.begin(), parameter_formula_uses_.end());
@@ -186,6 +203,7 @@ long long ParameterLoader::loadParameterTree(const std::wstring& category, bool 
 
   // Room for every name of the category at once, not rehash after rehash.
   loaded_names_.reserve(loaded_names_.size() + static_cast<std::size_t>(count));
+  definitions_.reserve(definitions_.size() + static_cast<std::size_t>(count));
   loaded_parameters_.reserve(loaded_parameters_.size() + static_cast<std::size_t>(count));
 
   uint256_t flags;
@@ -196,28 +214,33 @@ long long ParameterLoader::loadParameterTree(const std::wstring& category, bool 
 
     std::wstring& name = name_buffer_;
     assignWideText(name, element.child_value("Name"));
-    if (name != L"NN" && !loaded_names_.insert(name).second) {
+    if (name == L"NN")
+      throw ConfigException("Error parsing parameter. ParameterName is missing in config");
+    // Every definition of a name is applied, in load order, to its one
+    // parameter.
+    const auto known = loaded_names_.emplace(name, definitions_.size());
+    const bool repeated = !known.second;
+    if (repeated) {
       WLOG(WARNING) << L"Parameter " << name << L" is defined more than once; the definition in "
-                    << category << L" is ignored";
-      continue;
+                    << category << L" is applied over the earlier one";
+    } else {
+      definitions_.emplace_back();
     }
-    boost::shared_ptr<workspace::Parameter> parameter = parseParameter(element, name);
-    parse_loaded_parameter(parameter);
+    Definition& definition = definitions_[known.first->second];
+    boost::shared_ptr<workspace::Parameter> parameter =
+        parseParameter(element, name, definition, repeated);
+    // A composite text is split once per load: a definition that does not
+    // write it splits the text as this load wrote it, not its split head.
+    if (!repeated || definition.wrote_set_composite)
+      definition.set_composite = parameter->get<std::wstring>(param::Set_DeviceName);
+    if (!repeated || definition.wrote_get_composite)
+      definition.get_composite = parameter->get<std::wstring>(param::Get_DeviceName);
+    deriveItems(*parameter, definition.set_composite, definition.get_composite);
     parameter->set(param::Category_Type, static_cast<int>(type));
     if (has_flags) parameter->add_log_flags(flags);
     if (activate) parameter->activate();
   }
   return count;
-}
-
-std::unordered_map<std::wstring, pugi::xml_node> ParameterLoader::standingDefinitions() const {
-  std::unordered_map<std::wstring, pugi::xml_node> standing;
-  for (const std::wstring* category :
-       {&SET_PARAMETER_PATH, &OPERATING_POINT_PARAMETER_PATH, &MEASUREMENT_PARAMETER_PATH,
-        &INTERNAL_PARAMETER_PATH, &INVISIBLE_PARAMETER_PATH})
-    for (const pugi::xml_node& element : getParameterIterator(*category))
-      standing.emplace(childText(element, "Name"), element);
-  return standing;
 }
 
 pugi::xml_object_range<pugi::xml_named_node_iterator> ParameterLoader::getParameterIterator(
@@ -234,20 +257,27 @@ pugi::xml_object_range<pugi::xml_named_node_iterator> ParameterLoader::getParame
 
 boost::shared_ptr<workspace::Parameter> ParameterLoader::parseParameter(
     const pugi::xml_node& element) {
-  return parseParameter(element, childText(element, "Name"));
+  Definition definition;
+  return parseParameter(element, childText(element, "Name"), definition, false);
 }
 
 boost::shared_ptr<workspace::Parameter> ParameterLoader::parseParameter(
-    const pugi::xml_node& element, const std::wstring& name) {
+    const pugi::xml_node& element, const std::wstring& name, Definition& definition,
+    bool repeated) {
   static const std::wstring kParameterName = L"ParameterName";
   if (name == L"NN")
     throw ConfigException("Error parsing parameter. ParameterName is missing in config");
 
   boost::shared_ptr<workspace::Parameter> parameter = create_shared<workspace::Parameter>(name);
   parameter->increaseReferenceCounter();
-  loaded_parameters_.push_back({parameter->getHandle(), true});
-  // The bindings are those of this definition ("Map:" values below).
-  parameter->clear_maps();
+  // The bindings are those of this load's definitions ("Map:" values below):
+  // an earlier load's go, an earlier definition's stay.
+  if (!repeated) {
+    loaded_parameters_.push_back({parameter->getHandle(), true});
+    parameter->clear_maps();
+  }
+  definition.wrote_set_composite = false;
+  definition.wrote_get_composite = false;
 
   // One buffer each for the property name and its value, reused from child
   // to child and from parameter to parameter: a load has many properties.
@@ -259,7 +289,8 @@ boost::shared_ptr<workspace::Parameter> ParameterLoader::parseParameter(
     assignWideText(property, child.name());
     if (property.find(L"ChannelName") != std::wstring::npos && !value.empty())
       get_alias_name(value);
-    storeProperty(*parameter, property == L"Name" ? kParameterName : property, value);
+    storeDefinedProperty(*parameter, definition, property == L"Name" ? kParameterName : property,
+                         value);
   }
 
   if (initialize_demand_values_0_ > 0) {

@@ -19,11 +19,19 @@
 // of a property whose name contains "ChannelName" is looked up in it and
 // replaced by its alias. Once read, the mapping stays for the loader's life.
 //
-// A name defined twice (in one category or in two): the first definition in
-// load order stands; a later one logs a WARNING "Parameter <name> is defined
-// more than once; the definition in <category> is ignored" and is skipped
-// (it still counts in the progress and the category's count). The reload
-// check compares the same standing definitions.
+// A name defined twice (in one category or in two): every definition is
+// applied, in load order, to the one parameter, and each one after the first
+// logs a WARNING "Parameter <name> is defined more than once; the definition
+// in <category> is applied over the earlier one". A later definition wins for
+// the properties it names (a map binding or formula use that this load gave
+// such a property before is dropped, as it is when one definition names a
+// property twice); what only an earlier one set stays. The log flags of all
+// its categories add up, and Category_Type is the last one's. The composite
+// texts are split once: a later definition that does not name
+// Set_DeviceName or Get_DeviceName derives the suffix and full channel name
+// from the text as this load wrote it, not from its already split head. The
+// reload check compares each channel field with the last definition in load
+// order that holds it.
 //
 // Progress: while a category loads, GlobalConfig's status text reads
 // "Step 2/4: Loading Parameters: <category>", progress total the number of its
@@ -36,7 +44,6 @@
 
 #include <string>
 #include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 #include <boost/property_tree/ptree.hpp>
@@ -154,23 +161,60 @@ class TAVIK_EXPORT ParameterLoader : public LoaderBase {
   bool check_reload(pugi::xml_node* measurementDefinition);
 
   // Compares one category, channel names mapped through the loader's current
-  // mapping; throws ReloadException at the first difference. A Parameter
-  // that is not the standing definition of its name is not compared (see
-  // standingDefinitions).
+  // mapping; throws ReloadException at the first difference. Each Parameter
+  // is compared through the fields its name's definitions give together
+  // (see configuredChannels).
   void checkReloadParameterTree(const std::wstring& category);
 
  private:
-  // parseParameter for an element whose Name text is `name`.
+  // What the configuration gives a parameter's reload-checked fields: for
+  // each of Set_ChannelName, Get_ChannelName, Set_Type and Get_Type the text
+  // of the last definition in load order that holds the element; null where
+  // none does.
+  struct ConfiguredChannels {
+    const char* fields[4] = {nullptr, nullptr, nullptr, nullptr};
+  };
+  using ChannelsByName = std::unordered_map<std::wstring, ConfiguredChannels>;
+  ChannelsByName configuredChannels() const;
+
+  // What this load did to one parameter that a later definition of its name
+  // builds on.
+  struct Definition {
+    // A property that this load bound to a map, or gave a formula use (the
+    // use's place in the list of its kind).
+    struct Binding {
+      std::wstring property;
+      bool map;
+      bool this_parameter;
+      std::size_t use;
+    };
+    std::vector<Binding> bindings;
+    // The composite texts as the definitions wrote them, before the split.
+    std::wstring set_composite;
+    std::wstring get_composite;
+    // Whether the definition being parsed wrote them.
+    bool wrote_set_composite = false;
+    bool wrote_get_composite = false;
+  };
+
+  // parseParameter for an element whose Name text is `name`; `repeated`
+  // when an earlier definition of this load made the parameter.
   boost::shared_ptr<workspace::Parameter> parseParameter(const pugi::xml_node& parameter,
-                                                         const std::wstring& name);
+                                                         const std::wstring& name,
+                                                         Definition& definition, bool repeated);
 
-  // setProperty without the shared pointer's copy.
-  void storeProperty(workspace::Parameter& parameter, const std::wstring& property,
-                     const std::wstring& value);
+  // setProperty without the shared pointer's copy; tells what it stored.
+  enum class Stored { Plain, Map, ParameterUse, ThisParameterUse, Nothing };
+  Stored storeProperty(workspace::Parameter& parameter, const std::wstring& property,
+                       const std::wstring& value);
+  // storeProperty, first dropping what this load bound to the property
+  // before, and noting what it binds now.
+  void storeDefinedProperty(workspace::Parameter& parameter, Definition& definition,
+                            const std::wstring& property, const std::wstring& value);
 
-  // The Parameter element that load() loads for each name: the first in
-  // load order (categories as listed above, then document order).
-  std::unordered_map<std::wstring, pugi::xml_node> standingDefinitions() const;
+  // parse_loaded_parameter with the composite texts to split given.
+  void deriveItems(workspace::Parameter& parameter, const std::wstring& set_composite,
+                   const std::wstring& get_composite);
 
   // Reads the channel-mapping file of the user directory into the mapping;
   // false, with the mapping unchanged, when it is missing or malformed.
@@ -186,9 +230,10 @@ class TAVIK_EXPORT ParameterLoader : public LoaderBase {
                                      const std::wstring& name);
 
   // checkReloadParameterTree with channel names mapped through `mapping`
-  // (none when null).
+  // (none when null) and the fields of `configured`.
   void checkReloadParameterTree(const std::wstring& category,
-                                const boost::property_tree::wptree* mapping);
+                                const boost::property_tree::wptree* mapping,
+                                const ChannelsByName& configured);
 
   pugi::xml_node parameters_;
   double ecu_switch_on_;
@@ -201,8 +246,13 @@ class TAVIK_EXPORT ParameterLoader : public LoaderBase {
   std::vector<FormulaEntry> parameter_formula_uses_;
   std::vector<FormulaEntry> this_parameter_formula_uses_;
   long long category_counts_[5];
-  // Names loaded by the running load().
-  std::unordered_set<std::wstring> loaded_names_;
+  // Names loaded by the running load(), with their place in definitions_.
+  std::unordered_map<std::wstring, std::size_t> loaded_names_;
+  std::vector<Definition> definitions_;
+  // Formula uses (places in the two lists) that a later naming of their
+  // property dropped; they are not handed to the formula loader.
+  std::vector<std::size_t> dropped_parameter_uses_;
+  std::vector<std::size_t> dropped_this_parameter_uses_;
   // Parameters this configuration load made, in the order noted (a
   // parameter noted again counts where it was noted first), and whether
   // parseParameter stored a definition in it.

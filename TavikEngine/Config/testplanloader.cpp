@@ -1,5 +1,6 @@
 #include "TavikEngine/Config/testplanloader.h"
 
+#include <climits>
 #include <cstddef>
 #include <limits>
 #include <optional>
@@ -7,10 +8,12 @@
 #include "TavikEngine/Actions/DurationLogger.h"
 #include "TavikEngine/Config/ConfigException.h"
 #include "TavikEngine/Config/LoadAborted.h"
+#include "TavikEngine/Config/NumberText.h"
 #include "TavikEngine/Config/create_shared.h"
 #include "TavikEngine/LogLevels.h"
 #include "inireader/IniReader.h"
 #include "workspace/ElementItems.h"
+#include "workspace/ElementSchema.h"
 #include "workspace/GlobalConfig.h"
 #include "workspace/Parameter.h"
 #include "workspace/Testplan.h"
@@ -46,6 +49,16 @@ std::wstring columnName(const workspace::TestplanColumn& column) {
   std::wstring name;
   column.getName(name);
   return name;
+}
+
+// Whether cells of that item type hold integers, and their range.
+bool integerRange(int cellType, long long& lowest, long long& highest) {
+  switch (workspace::valueKindOf(cellType)) {
+    case workspace::ValueKind::Int: lowest = INT_MIN; highest = INT_MAX; return true;
+    case workspace::ValueKind::Unsigned: lowest = 0; highest = UINT_MAX; return true;
+    case workspace::ValueKind::LongLong: lowest = LLONG_MIN; highest = LLONG_MAX; return true;
+    default: return false;
+  }
 }
 
 // Writes the column's fixed items: the parameter it belongs to and the
@@ -179,15 +192,34 @@ void TestplanLoader::loadColumnValues(workspace::TestplanColumn column,
   // A column is never written beyond its own rows: a parameter with more
   // values than the plan's first parameter loses the rest, with one line.
   const unsigned long long rows = column.getRowCount();
+  // An integer cell cannot hold NaN or a number beyond its range: one
+  // stray value must not end the load.
+  long long lowest = 0;
+  long long highest = 0;
+  const bool integer = integerRange(column.getCellType(), lowest, highest);
   unsigned long long row = 0;
   unsigned long long dropped = 0;
+  unsigned long long clamped = 0;
   for (pugi::xml_node value = values.child("Value"); value; value = value.next_sibling("Value")) {
     if (row >= rows) {
       ++dropped;
       continue;
     }
-    column.setRowValue(static_cast<int>(row), value.text().as_double(defaultValue));
+    const double number = value.text().as_double(defaultValue);
+    if (integer) {
+      bool beyond = false;
+      column.setRowValue(static_cast<int>(row), integerWithin(number, lowest, highest, beyond));
+      if (beyond) ++clamped;
+    } else {
+      column.setRowValue(static_cast<int>(row), number);
+    }
     ++row;
+  }
+  if (clamped > 0) {
+    WLOG(WARNING) << L"Column " + columnName(column) + L": " + std::to_wstring(clamped) +
+                         (clamped == 1 ? L" value beyond the range of its integer cells was"
+                                       : L" values beyond the range of its integer cells were") +
+                         L" clamped";
   }
   if (dropped > 0) {
     WLOG(WARNING) << L"Column " + columnName(column) + L" has " + std::to_wstring(rows) +

@@ -86,7 +86,11 @@ class TestplanLoader : public LoaderBase {
                         const pugi::xml_node& parameter);
   // Writes the numbers of the Value children of `values` into the column's
   // rows, from row 0; an empty Value gives defaultValue (0 when
-  // "initialize_demand_values_0" is set).
+  // "initialize_demand_values_0" is set). Integer cells take the number
+  // truncated toward zero; NaN (an empty Value without a default) writes 0,
+  // and a number beyond the cells' range its nearest bound, with one WARNING
+  // for the column "Column <name>: <n> values beyond the range of its
+  // integer cells were clamped" ("1 value ... was clamped").
   void loadColumnValues(workspace::TestplanColumn column, const pugi::xml_node& values,
                         double defaultValue);
   void addStatusColumn(boost::shared_ptr<workspace::Testplan> plan);

@@ -135,6 +135,52 @@ TEST_F(ActionLoaderTest, CommentsGoToChunksPerEntryPoint) {
   EXPECT_EQ(std::make_pair(std::wstring(L"Hello"), 5), std::make_pair(chunk.getText(), chunk.getSize()));
 }
 
+// Lengths and limits count the 16-bit units a text is stored in: a character
+// above U+FFFF is two, and a cut never splits one.
+TEST_F(ActionLoaderTest, TextLimitsCountStoredUnitsAndNeverSplitACharacter) {
+  const std::string smile = "\xF0\x9F\x98\x80";  // U+1F600, two units
+  const std::wstring wideSmile = L"\U0001F600";
+  std::string many;
+  std::wstring manyStored;
+  for (int k = 0; k < 600; ++k) many += smile;
+  for (int k = 0; k < 512; ++k) manyStored += wideSmile;
+  struct Case {
+    std::string value;
+    std::wstring stored;
+    bool warned;
+  };
+  const Case cases[] = {
+      {many, manyStored, true},                                                 // 1,200 units
+      {std::string(1023, 'a') + smile, std::wstring(1023, L'a'), true},         // 1,025 units
+      {std::string(1022, 'a') + smile, std::wstring(1022, L'a') + wideSmile, false},  // 1,024
+  };
+  const std::string limited = "createValueProperty: The Content of a ValueOption is limited to "
+                              "1024 characters. Shrink value to fit this limit";
+  int n = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(n);
+    sink_.clear();
+    const auto made = load("Name=V" + std::to_string(n++), option("Value", "Text", {c.value}));
+    EXPECT_EQ(c.stored, property(made, L"Text", "1056"));
+    EXPECT_EQ(c.warned ? Strings{limited} : Strings{}, warnings());
+  }
+
+  // A comment's own chunk holds all its units; the group's "_comment" chunk
+  // of 1,024 units keeps the whole characters that fit.
+  const auto commented = load("Name=C;Comment=ab" + smile + smile);
+  const ws::Chunk lua(commented->get<long long>(ws::shared_action::CommentChunk));
+  EXPECT_EQ(std::make_pair(L"ab" + wideSmile + wideSmile, 6), std::make_pair(lua.getText(), lua.getSize()));
+  tavik::ActionLoader::GroupActionContext context;
+  context.namePrefix = L"Grp";
+  std::wstring fullName;
+  loader_.createGroupAction(context, action("Name=G;Comment=" + std::string(1023, 'a') + smile),
+                            data_, fullName);
+  const ws::Chunk comment(ws::Workspace::getInstance()->getElement(L"Grp/G_comment",
+                                                                  ws::memory_area::kChunks));
+  EXPECT_EQ(std::make_pair(std::wstring(1023, L'a'), 1024),
+            std::make_pair(comment.getText(), comment.getSize()));
+}
+
 TEST_F(ActionLoaderTest, MaxLoopIsTruncatedClampedOrLeftOut) {
   struct Case {
     std::string value;  // "-" for no MaxLoop option
@@ -384,6 +430,36 @@ TEST_F(ActionLoaderTest, GroupActionsTakeTheirValuesFromTheGroupDataByLiteralNam
             property(made, L"O'Brien \"x\"", "1056") + L"|" + property(made, L"O'Brien \"x\"", "1048") +
                 L"|" + property(made, L"Missing", "1056") + L"|" + property(made, L"Absent", "1560") +
                 L"|" + property(made, L"' or '", "1056") + L"|" + property(made, L"' or '", "1048"));
+}
+
+// Each option takes the first data Option that has a Name text of exactly its
+// name, whichever Name child holds it and whether it is CDATA.
+TEST_F(ActionLoaderTest, GroupActionsTakeTheFirstDataOptionOfTheirName) {
+  tavik_test::parseXml(
+      &data_,
+      "<ActionGroupData><Options>"
+      "<Option><Name>Twice</Name><Values><Value>True</Value></Values></Option>"
+      "<Option><Name>Twice</Name><Values><Value>False</Value></Values></Option>"
+      "<Option><Name>Other</Name><Name>Second</Name><Values><Value>True</Value></Values></Option>"
+      "<Option><Name><![CDATA[Raw<]]></Name><Values><Value>True</Value></Values></Option>"
+      "<Option><Name>Padded </Name><Values><Value>True</Value></Values></Option>"
+      "<Option><Values><Value>True</Value></Values></Option>"
+      "</Options><Options><Option><Name>Later</Name><Values><Value>True</Value></Values></Option>"
+      "</Options></ActionGroupData>");
+  tavik::ActionLoader::GroupActionContext context;
+  context.namePrefix = L"Grp";
+  std::wstring fullName;
+  const Strings names = {"Twice", "Second", "Raw&lt;", "Padded", "", "Later"};
+  std::string options;
+  for (const std::string& name : names) options += option("CheckBox", name);
+  const auto made = loader_.createGroupAction(context, action("Name=Act", options),
+                                              data_.document_element(), fullName);
+  std::wstring ticks;
+  for (int k = 0; k < static_cast<int>(names.size()); ++k)
+    ticks += itemsText(made->getActionPropertyAt(k), "1056");
+  // Twice: the first; Padded, the nameless option and one of a later
+  // Options list find nothing.
+  EXPECT_EQ(L"111000", ticks);
 }
 
 TEST_F(ActionLoaderTest, ChannelTablesWithParametersDisplaysAndBadCells) {

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -141,12 +142,13 @@ TEST_F(ConfigReaderTest, LoadsDevicesWarnsOfUndefinedOnesAndResetsThemOnTheNextL
 
 TEST_F(ConfigReaderTest, ConfigurationErrorsAreLoggedOnceThenTheTimingLine) {
   const struct {
-    const char* parameter;
-    const char* reason;
+    std::string parameter;
+    std::string reason;
   } cases[] = {
       {"<Name>NN</Name>", "Error parsing parameter. ParameterName is missing in config"},
-      {"<Name>P</Name><Min>abc</Min>",
-       "cannot set property \"Min\" of parameter \"P\" to \"abc\": not a number"},
+      {"<Name>P</Name><Min>Map:" + std::string(262, 'm') + "</Min>",
+       "cannot bind map \"" + std::string(262, 'm') + "\" to property \"Min\" of parameter "
+           "\"P\": a text of 262 characters does not fit (room for 261)"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.parameter);
@@ -362,9 +364,10 @@ TEST_F(ConfigReaderTest, APreviousHookFileIsReplacedOrRemovedOrTheLoadFails) {
   fs::remove_all(temporary);
 }
 
-// A name defined twice: a WARNING, the first definition stands, and the
-// reload check compares that one, so the file just loaded may be reloaded.
-// Numbers that are not entirely numbers are named.
+// A name defined twice: a WARNING; a parameter takes every definition in
+// load order, a map its last one wholly; the reload check compares the
+// fields as loaded, so the file just loaded may be reloaded. Numbers that are
+// not entirely numbers are named.
 TEST_F(ConfigReaderTest, DuplicateNamesAndTextsThatAreNoNumbersAreReported) {
   const std::string map =
       "<Map><Name>M</Name><XValues><Value>1,5</Value><Value>7abc</Value><Value/></XValues>"
@@ -372,12 +375,13 @@ TEST_F(ConfigReaderTest, DuplicateNamesAndTextsThatAreNoNumbersAreReported) {
   const std::string xml = documentXml(
       "<GlobalParameters><CommonParameter><Property><WatchdogTimeout> 0x10 </WatchdogTimeout>"
       "<PControlWaitTime>5s</PControlWaitTime></Property></CommonParameter></GlobalParameters>"
-      "<Maps>" + map + "<Map><Name>M</Name><XValues><Value>3</Value></XValues></Map></Maps>"
+      "<Maps><Map><Name>M</Name><XValues><Value>3</Value></XValues><ZLowerLimit>4"
+      "</ZLowerLimit></Map>" + map + "</Maps>"
       "<Parameters><ParameterType><Category>Measurement</Category><Parameter><Name>P</Name>"
       "<Set_ChannelName>B</Set_ChannelName></Parameter></ParameterType><ParameterType>"
       "<Category>SetParameter</Category><Parameter><Name>P</Name><Set_ChannelName>A"
-      "</Set_ChannelName></Parameter><Parameter><Name>P</Name></Parameter></ParameterType>"
-      "</Parameters>");
+      "</Set_ChannelName><Unit>rpm</Unit></Parameter><Parameter><Name>P</Name></Parameter>"
+      "</ParameterType></Parameters>");
   tavik_test::CapturingSink sink;
   ASSERT_TRUE(load(xml));
   const std::string value = "MeasurementDefinition/Maps/Map/XValues/Value is not a number; ";
@@ -385,17 +389,20 @@ TEST_F(ConfigReaderTest, DuplicateNamesAndTextsThatAreNoNumbersAreReported) {
                      "The text \"7abc\" of " + value + "7 is used",
                      "The text \"1e999\" of MeasurementDefinition/Maps/Map/ZLowerLimit is not a "
                      "number; inf is used",
-                     "Map M is defined more than once; the first definition is loaded",
+                     "Map M is defined more than once; the last definition is loaded",
                      "Parameter P is defined more than once; the definition in SetParameter is "
-                     "ignored",
+                     "applied over the earlier one",
                      "Parameter P is defined more than once; the definition in Measurement is "
-                     "ignored",
+                     "applied over the earlier one",
                      "The text \"5s\" of MeasurementDefinition/GlobalParameters/CommonParameter/"
                      "Property/PControlWaitTime is not a number; 5 is used"}),
             sink.messages(WARNING.value));
-  EXPECT_EQ(L"A|2", properties(L"P", L"Set_ChannelName Category_Type"));
-  EXPECT_EQ(1.0, ws::PropertyMap(std::wstring(L"M"), 3, 0).get<double>(
-                     ws::property_map::XFirst));  // not the second Map's 3
+  EXPECT_EQ(L"B|rpm|3", properties(L"P", L"Set_ChannelName Unit Category_Type"));
+  const ws::PropertyMap m(std::wstring(L"M"), 3, 0);
+  // Nothing of the first Map: not its 3, not its lower limit 4.
+  EXPECT_EQ(std::make_pair(1.0, std::numeric_limits<double>::infinity()),
+            std::make_pair(m.get<double>(ws::property_map::XFirst),
+                           m.get<double>(ws::property_map::ZLowerLimit)));
   sink.clear();
   EXPECT_TRUE(reader_.checkReloadParameters(ini_.dir().write("config.xml", xml).wstring()));
   EXPECT_EQ(Strings{}, sink.messages(UA_WARNING.value));

@@ -136,12 +136,14 @@ TEST_F(MapLoaderTest, ErrorsEndTheLoadAfterTheMapsBeforeThem) {
 
 // One element list serves both phases: a duplicate warns in load() only, and
 // a list cut by a cycle of group bodies ends each phase at the same Map with
-// the same message, after the elements before it.
+// the same message, after the elements before it. A name's last Map is the
+// one loaded, where the name first stands, even when it lies beyond the cut.
 TEST_F(MapLoaderTest, OneElementListServesBothPhasesUpToWhereACycleCutsIt) {
   const pugi::xml_node md = parse(
-      "<Maps><Map><Name>First</Name><XValues><Value>1</Value></XValues><XParameterName>N"
+      "<Maps><Map><Name>First</Name><XValues><Value>1</Value></XValues><XParameterName>Old"
       "</XParameterName></Map><Map><Name>First</Name></Map><Map><Name>X</Name></Map><Map><Name>"
-      "First</Name></Map></Maps>" + tavik_test::placementsXml("Map:") + tavik_test::kBodiesInACycle);
+      "First</Name><XValues><Value>1</Value></XValues><XParameterName>N</XParameterName></Map>"
+      "</Maps>" + tavik_test::placementsXml("Map:") + tavik_test::kBodiesInACycle);
   const tavik::MapElements elements(md);
   const auto warnings = [&] {
     std::vector<std::string> out;
@@ -159,9 +161,10 @@ TEST_F(MapLoaderTest, OneElementListServesBothPhasesUpToWhereACycleCutsIt) {
     }
     EXPECT_EQ(Names{L"First"}, mapNames());
     EXPECT_EQ(std::vector<std::string>{
-                  "Map First is defined more than once; the first definition is loaded"},
+                  "Map First is defined more than once; the last definition is loaded"},
               warnings());
   }
+  EXPECT_FALSE(ws::Workspace::getInstance()->is_existing_element(L"Old", 0x400000));
   EXPECT_EQ(ws::Parameter(std::wstring(L"N")).getHandle(),
             ws::PropertyMap(L"First", 0, 0).get<long long>(pm::XParameter));
 }

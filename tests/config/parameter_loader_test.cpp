@@ -15,6 +15,7 @@
 #include "ScopedWorkspace.h"
 #include "TavikEngine/Config/FormuaLoader.h"
 #include "TavikEngine/Config/LoadAborted.h"
+#include "TavikEngine/Config/XmlText.h"
 #include "TavikEngine/Config/parameterloader.h"
 #include "TavikEngine/LogLevels.h"
 #include "workspace/ElementItems.h"
@@ -220,6 +221,124 @@ TEST_F(ParameterLoaderTest, FormulaMapAndPlainValuesOfProperties) {
                       L"Value) + 1|1,0|1|100"}),
             uses);
   EXPECT_EQ(L"Oil", formulas_.get_formulas()[1].target);
+}
+
+// Every definition of a name is applied in load order: a later one wins for
+// the properties it names (also over a map binding or formula use of an
+// earlier one), what only an earlier one set stays, the log flags add up and
+// the category is the last one's. A composite text is split once per load,
+// anew only when a definition writes it. The reload check of the same file
+// compares each field with its last definition.
+TEST_F(ParameterLoaderTest, DuplicateDefinitionsApplyInLoadOrderAndSplitOnce) {
+  const std::string formulas =
+      "<CalculationFormulas><CalculationFormula><Name>F</Name><Formula>1</Formula>"
+      "</CalculationFormula></CalculationFormulas>";
+  const std::string file =
+      category("Invisible", parameter("P", "Set_ChannelName=C2,Max=7,Unit=bar") +
+                                parameter("Q", "Set_DeviceName=p;q") + parameter("R", "Get_Type=2")) +
+      category("OperatingPoint",
+               parameter("P", "Set_ChannelName=C1,Set_DeviceName=a;b;c,Unit=rpm,Min=Map:M1,"
+                              "Max=Formula:F,Description=Formula:F,Format=Map:M2") +
+                   parameter("P", "Min=5") + parameter("Q", "Set_DeviceName=x;y;z") +
+                   parameter("R", "Get_ChannelName=G,Get_DeviceName=a;b;c,Get_Type=1"));
+  tavik_test::CapturingSink sink;
+  load(file, formulas);
+  EXPECT_EQ((Strings{"Parameter P is defined more than once; the definition in OperatingPoint is "
+                     "applied over the earlier one",
+                     "Parameter P is defined more than once; the definition in Invisible is "
+                     "applied over the earlier one",
+                     "Parameter Q is defined more than once; the definition in Invisible is "
+                     "applied over the earlier one",
+                     "Parameter R is defined more than once; the definition in Invisible is "
+                     "applied over the earlier one"}),
+            sink.messages(WARNING.value));
+  EXPECT_EQ((WStrings{L"C2|a;b|c|C2c||||bar|5|7|5|580|1", L"|p|q|q|||||0|0|5|580|1",
+                      L"||||a;b|c|Gc||0|0|5|580|1"}),
+            properties({L"P", L"Q", L"R"},
+                       L"Set_ChannelName Set_DeviceName Set_Suffix Set_FullChannelName "
+                       L"Get_DeviceName Get_Suffix Get_FullChannelName Unit Min Max Category_Type "
+                       L"LogFlags Is_Active"));
+  EXPECT_EQ((WStrings{L"", L"M2", L"1"}),
+            (WStrings{ws::Parameter(std::wstring(L"P")).get_map(L"Min"),
+                      ws::Parameter(std::wstring(L"P")).get_map(L"Format"),
+                      std::to_wstring(ws::Parameter(std::wstring(L"P")).getMapBindingCount())}));
+  // Max's use gave way to the later plain value; Description's stays.
+  WStrings uses;
+  for (const FormulaEntry& use : formulas_.get_formula_uses()) uses.push_back(use.setter);
+  EXPECT_EQ(WStrings{L"P.set(Parameter.Property.Description, "}, uses);
+
+  // The check compares the last definition of each field: the file just
+  // loaded passes, an edit of an earlier definition's field changes nothing,
+  // an edit of the last one's is a difference.
+  const auto check = [&](const std::string& parameters) {
+    pugi::xml_document document;
+    pugi::xml_node md = tavik_test::parseXml(
+        &document, tavik_test::documentXml("<Parameters>" + parameters + "</Parameters>"));
+    return loader_.check_reload(&md);
+  };
+  const auto edited = [&](const std::string& from, const std::string& to) {
+    std::string text = file;
+    return text.replace(text.find(from), from.size(), to);
+  };
+  EXPECT_TRUE(check(file));
+  EXPECT_TRUE(check(edited(">C1<", ">C9<")));
+  EXPECT_TRUE(check(edited("<Get_Type>1<", "<Get_Type>2<")));
+  EXPECT_FALSE(check(edited(">C2<", ">C9<")));
+  EXPECT_FALSE(check(edited("<Get_Type>2<", "<Get_Type>1<")));
+}
+
+// A number property whose text is not a number of its kind takes what the
+// text's number prefix reads in the "C" locale, with one WARNING naming the
+// parameter, the property and the text; the load goes on with the next
+// property and parameter.
+TEST_F(ParameterLoaderTest, NumbersThatAreNoNumbersOfTheirKindTakeTheirPrefixWithAWarning) {
+  struct Case {
+    std::string property;
+    std::string text;
+    std::wstring stored;
+    std::string used;  // what the warning says is used; empty for no warning
+  };
+  const std::string notNumber = " is not a number; ";
+  const std::string notInteger = " is not an integer in the property's range; ";
+  const Case cases[] = {
+      {"Min", "1,5", L"1", notNumber + "1"},
+      {"Min", "abc", L"0", notNumber + "0"},
+      {"Max", " 2.5e3 V", L"2500", notNumber + "2500"},
+      {"Max", "0x10", L"16", notNumber + "16"},
+      {"Min", "nan", L"nan", notNumber + "nan"},
+      {"Min", " -1.25 ", L"-1.25", ""},
+      {"Set_Type", "1.9", L"1", notInteger + "1"},
+      {"Set_Type", "-7x", L"-7", notInteger + "-7"},
+      {"Set_Type", "1e3", L"1000", notInteger + "1000"},
+      {"Set_Type", "99999999999", L"2147483647", notInteger + "2147483647"},
+      {"Set_Type", "-inf", L"-2147483648", notInteger + "-2147483648"},
+      {"Request_Parameter", "9007199254740993 ms", L"9007199254740993",
+       notInteger + "9007199254740993"},
+      {"Request_Parameter", "-99999999999999999999", L"-9223372036854775808",
+       notInteger + "-9223372036854775808"},
+  };
+  std::string parameters;
+  Strings expected;
+  for (std::size_t k = 0; k < std::size(cases); ++k) {
+    const Case& c = cases[k];
+    const std::string name = "P" + std::to_string(k);
+    parameters += "<Parameter><Name>" + name + "</Name><" + c.property + ">" + c.text + "</" +
+                  c.property + "><Unit>rpm</Unit></Parameter>";
+    if (!c.used.empty())
+      expected.push_back("The text \"" + c.text + "\" of property " + c.property +
+                         " of parameter " + name + c.used + " is used");
+  }
+  tavik_test::CapturingSink sink;
+  load(category("SetParameter", parameters));
+  EXPECT_EQ(expected, sink.messages(WARNING.value));
+  for (std::size_t k = 0; k < std::size(cases); ++k) {
+    SCOPED_TRACE(cases[k].text);
+    const std::wstring name = L"P" + std::to_wstring(k);
+    EXPECT_EQ(cases[k].stored + L"|rpm",
+              properties(name, tavik::wideText(cases[k].property.c_str()) + L" Unit"));
+  }
+  // The reload check reads the types as the load stored them.
+  EXPECT_TRUE(loader_.check_reload(&md_));
 }
 
 // A load links the parameters it made before the links are drawn ("Result",

@@ -48,6 +48,8 @@ std::string cell(const ws::TestplanColumn& column, int row) {
   switch (column.getItemType(item)) {
     case ws::item_type::kInt: case ws::item_type::kListenedInt:
       return std::to_string(column.get<int>(item));
+    case ws::item_type::kLongLong: case ws::item_type::kListenedLongLong:
+      return std::to_string(column.get<long long>(item));
     case ws::item_type::kWideText: case ws::item_type::kWideText504:
       return column.narrow(column.get<std::wstring>(item));
     default:
@@ -171,6 +173,46 @@ TEST_F(TestplanLoaderTest, EachColumnHasItsOwnRowsResultValuesBeyondThemAreDropp
   load(initialize);
   EXPECT_EQ("Initialize_Testplan_First_Column_Value First 13464 t19: 0 2 3",
             columns(L"Initialize_Testplan").at(2));
+}
+
+// An integer cell takes its number truncated toward zero: an empty Value
+// (NaN) writes 0, a number beyond the cells' range its nearest bound, with
+// one WARNING per column; the load goes on.
+TEST_F(TestplanLoaderTest, IntegerCellsTakeZeroForNaNAndTheNearestBoundBeyondTheirRange) {
+  setVersion(L"1.2");
+  load(plan("Main", parameter("Flag", "Is_Active", {"1", "-", "1e10", "-3e10", "-2.9", "nan"}) +
+                        parameter("Request", "Request_Parameter", {"1e19", "-", "12", "x", "-5.5", "inf"}) +
+                        parameter("Result", "", {"nan", "5e9", "-1", "2.5", "-", "7"}) +
+                        parameter("Speed", "Value", {"-", "1", "2", "3", "4", "5"})));
+  EXPECT_EQ((Strings{"room 6",
+                     "Main_Testplan_Result_Column Result 968 t2: 0 2147483647 -1 2 0 7",
+                     "Main_Testplan_Flag_Column_Is_Active Flag 552 t2: 1 0 2147483647 -2147483648 -2 0",
+                     "Main_Testplan_Request_Column_Request_Parameter Request 3272 t4: "
+                     "9223372036854775807 0 12 0 -5 9223372036854775807",
+                     "Main_Testplan_Speed_Column_Value Speed 13464 t19: nan 1 2 3 4 5",
+                     "Main_Testplan_Status_Column Message 3544 t7: - - - - - -"}),
+            columns(L"Main_Testplan"));
+  EXPECT_EQ((Strings{"loadColumnValues: Column Main_Testplan_Flag_Column_Is_Active: 2 values "
+                     "beyond the range of its integer cells were clamped",
+                     "loadColumnValues: Column Main_Testplan_Request_Column_Request_Parameter: 2 "
+                     "values beyond the range of its integer cells were clamped",
+                     "loadColumnValues: Column Main_Testplan_Result_Column: 1 value beyond the "
+                     "range of its integer cells was clamped"}),
+            sink_.lines(WARNING.value));
+}
+
+// A plan that names one parameter column twice holds it once, where it was
+// first added, with the later values, also when the later one needs more
+// rows and the column is remade for them.
+TEST_F(TestplanLoaderTest, AColumnNamedTwiceStandsOnceWithItsLaterValues) {
+  setVersion(L"1.2");
+  load(plan("Main", parameter("Speed", "Value", {"1"}) + parameter("Gear", "Set_Type", {"2"}) +
+                        parameter("Speed", "Value", {"5", "6", "7"})));
+  EXPECT_EQ((Strings{"room 5", "Main_Testplan_Result_Column Result 968 t2: 0",
+                     "Main_Testplan_Speed_Column_Value Speed 13464 t19: 5 6 7",
+                     "Main_Testplan_Gear_Column_Set_Type Gear 696 t2: 2",
+                     "Main_Testplan_Status_Column Message 3544 t7: -"}),
+            columns(L"Main_Testplan"));
 }
 
 TEST_F(TestplanLoaderTest, PlansWithoutParametersWriteProgressOnly) {

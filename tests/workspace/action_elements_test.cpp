@@ -174,6 +174,10 @@ TEST(ActionElements, AChunkIsWrittenAnewAndGrowsWithHeadroom) {
       {L"123456789", 9, L"123456789", 24, true},  // 20 bytes needed, more than twice 8
       {L"abc", 11, L"abc", 24, false},            // the rest of the old text is gone
       {std::wstring(12, L'x'), 12, std::wstring(12, L'x'), 48, true},  // twice 24
+      // Sizes count 16-bit units; a cut never splits a character above U+FFFF.
+      {L"ab\U0001F600\U0001F600", 6, L"ab\U0001F600\U0001F600", 48, false},
+      {L"ab\U0001F600\U0001F600", 5, L"ab\U0001F600", 48, false},
+      {L"\U0001F600", 1, L"", 48, false},
       {L"", -4, L"", 48, false},
   };
   long long current = 0;

@@ -102,6 +102,13 @@ TEST_F(ParameterPropertiesTest, MapBindingsPerPropertyAndUnknownNamesWarn) {
   p_.set_map(L"Description", L"M");  // a ninth binding: the list grows
   EXPECT_EQ(std::make_pair(9, std::wstring(L"M")),
             std::make_pair(p_.getMapBindingCount(), p_.get_map(L"Description")));
+  // One binding dropped from the middle; the others keep theirs.
+  p_.clear_map(L"Max");
+  p_.clear_map(L"Max");
+  p_.clear_map(L"Colour");
+  EXPECT_EQ(std::make_tuple(8, std::wstring(), std::wstring(L"Torque 2"), std::wstring(L"M")),
+            std::make_tuple(p_.getMapBindingCount(), p_.get_map(L"Max"), p_.get_map(L"Min"),
+                            p_.get_map(L"Description")));
 }
 
 TEST_F(ParameterPropertiesTest, SameSetNameLinksActivationAndInitialValue) {

@@ -23,7 +23,12 @@ long long openChunk(const std::wstring& name, const std::wstring& text, int requ
   if (needed > tail) handle = workspace->replaceElement(handle, std::max(needed, 2 * tail), 0);
   const std::size_t room = (workspace->getElementSize(handle) - chunk::kText) / 2;
   std::u16string units = toUtf16Units(text);
-  if (units.size() > size) units.resize(size);
+  if (units.size() > size) {
+    // A cut between the two halves of a pair drops the first half too.
+    const bool splitsPair = size > 0 && units[size - 1] >= 0xD800 && units[size - 1] <= 0xDBFF &&
+                            units[size] >= 0xDC00 && units[size] <= 0xDFFF;
+    units.resize(splitsPair ? size - 1 : size);
+  }
   const std::size_t zero = units.find(u'\0');
   if (zero != std::u16string::npos) units.resize(zero);
   char* p = workspace->getBaseAddress() + handle + chunk::kText;

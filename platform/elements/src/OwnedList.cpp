@@ -133,6 +133,15 @@ int OwnedList::append() {
   return used;
 }
 
+void OwnedList::removeRecord(int position) {
+  char* const at = record(position);  // checks the position
+  const int used = count();
+  const std::size_t after = static_cast<std::size_t>(used - 1 - position) * recordSize_;
+  std::memmove(at, at + recordSize_, after);
+  std::memset(at + after, 0, recordSize_);
+  workspace_.setItem(list() + l::Count, used - 1);
+}
+
 int OwnedList::addHandle(long long handle) {
   long long at = make();
   const int held = HandleTable(workspace_, at, l::Count, l::kRecords, room(), what_).find(handle);

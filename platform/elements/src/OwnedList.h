@@ -43,6 +43,10 @@ class OwnedList {
   // nothing changed).
   int append();
 
+  // Record lists: removes record `position`; the records after it move up
+  // one place, in order (WorkspaceException outside 0 .. count - 1).
+  void removeRecord(int position);
+
   // Handle lists: appends the handle unless the list holds it; returns its
   // position. The handle at a position (WorkspaceException outside).
   int addHandle(long long handle);

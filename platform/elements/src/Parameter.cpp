@@ -269,6 +269,17 @@ std::wstring Parameter::get_map(const std::wstring& propertyName) const {
                       parameter::kMapBindingNameRoom);
 }
 
+void Parameter::clear_map(const std::wstring& propertyName) {
+  requireValid("clear_map");
+  parameter::Property property;
+  if (!findProperty(propertyName, property)) return;
+  if (loadAt<std::int64_t>(workspace_->getBaseAddress() + handle_ + parameter::Map_Binding_List) == 0)
+    return;
+  OwnedList bindings = mapBindings(*workspace_, handle_, *this);
+  const int position = findBinding(bindings, property);
+  if (position >= 0) bindings.removeRecord(position);
+}
+
 int Parameter::getMapBindingCount() const {
   requireValid("getMapBindingCount");
   return mapBindings(*workspace_, handle_, *this).count();

@@ -144,6 +144,8 @@ void Testplan::addColumn(const TestplanColumn& column) {
   workspace_->getItem(columnHandle + c::HoldingTestplan, holder);
   workspace_->getItem(columnHandle + c::ColumnIndex, index);
   if (holder == handle_) {
+    // A column remade since this plan added it was put in its old copy's
+    // place then (TestplanColumn): it is found here as itself.
     if (index >= 0 && index < count &&
         loadHandle(*workspace_, entryOffset(index, "addColumn")) == columnHandle)
       return;

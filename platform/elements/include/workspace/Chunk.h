@@ -1,6 +1,8 @@
 // A text of a stated size kept in the workspace (an action's comment). The
 // text follows the items as 16-bit units with a terminator; item Size holds
-// the size it was last built for. Items: chunk::Item.
+// the size it was last built for. Sizes count 16-bit units, as the bench's
+// other processes read the text: a character above U+FFFF is two units.
+// Items: chunk::Item.
 #pragma once
 
 #include <string>
@@ -12,11 +14,12 @@ namespace workspace {
 
 class Chunk : public ElementClass<Chunk, element_class::kChunk> {
  public:
-  // Builds the chunk of that name (memory area 0xB00000) for `size`
-  // characters (below 0 counts as 0): opens it, creating it when absent, and
+  // Builds the chunk of that name (memory area 0xB00000) for `size` 16-bit
+  // units (below 0 counts as 0): opens it, creating it when absent, and
   // stores the text anew (the whole room cleared first): a text longer than
-  // `size` keeps its first `size` characters (a character above U+FFFF
-  // counts as two; a zero character ends it). Size := size. A size beyond
+  // `size` units keeps as many whole characters as fit in them, so a
+  // character above U+FFFF is never cut in half (a zero character ends the
+  // text). Size := size. A size beyond
   // the chunk's room first remakes it (Workspace::replaceElement) with room
   // for the larger of `size` and twice its old room; the name then leads to
   // the new copy, whose handle the proxy holds, and the old handle refuses

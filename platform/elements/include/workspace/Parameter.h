@@ -88,6 +88,9 @@ class Parameter : public ElementClass<Parameter, element_class::kParameter> {
   // Name of the map bound to the property; empty when none is (or the name is
   // not in the catalogue).
   std::wstring get_map(const std::wstring& propertyName) const;
+  // Drops the property's map binding, if it has one; the other bindings keep
+  // their order. An unknown property name does nothing. No listener is told.
+  void clear_map(const std::wstring& propertyName);
   // Number of properties with a bound map.
   int getMapBindingCount() const;
   // Drops every map binding (a load that binds the configured maps anew

@@ -40,7 +40,8 @@ class Testplan : public ElementClass<Testplan, element_class::kTestplan> {
   explicit Testplan(long long handle);
 
   // Appends the column. A column the plan holds already is left where it is
-  // (adding the columns of a plan again changes nothing). WorkspaceException
+  // (adding the columns of a plan again changes nothing); a column remade
+  // since it was added stands in its old copy's place. WorkspaceException
   // naming the plan and the column when the plan holds its room already:
   // nothing is ever written past the room.
   void addColumn(const TestplanColumn& column);

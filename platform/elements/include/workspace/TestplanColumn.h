@@ -87,6 +87,13 @@ class TestplanColumn : public ElementClass<TestplanColumn, element_class::kTestp
     else
       ItemNotifyerElement<TestplanColumn>::set(property, value);
   }
+  void setRowValue(int row, long long value) {
+    const unsigned int property = getPropertyForRow(row);
+    if (holdsText())
+      ItemNotifyerElement<TestplanColumn>::set(property, std::to_wstring(value));
+    else
+      ItemNotifyerElement<TestplanColumn>::set(property, value);
+  }
 
  private:
   // WorkspaceException for an invalid proxy or a column remade since.

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstring>
 #include <string>
+#include <type_traits>
 
 namespace tavik {
 namespace workspace {
@@ -39,6 +40,19 @@ inline std::size_t utf16Length(const std::wstring& text) {
     if (cp >= 0x10000 && cp <= 0x10FFFF) ++count;
   }
   return count;
+}
+
+// Number of characters at the start of the text that take at most `units`
+// 16-bit units together: where the text is cut to fit that many units without
+// splitting a character above U+FFFF.
+inline std::size_t charactersWithinUtf16Units(const std::wstring& text, std::size_t units) {
+  std::size_t used = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const auto cp = static_cast<unsigned long>(static_cast<std::make_unsigned_t<wchar_t>>(text[i]));
+    used += cp >= 0x10000 && cp <= 0x10FFFF ? 2 : 1;
+    if (used > units) return i;
+  }
+  return text.size();
 }
 
 inline std::u16string toUtf16Units(const std::wstring& text) {
