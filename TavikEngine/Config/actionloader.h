@@ -118,6 +118,8 @@ class ActionLoaderBase : public LoaderBase {
   // Workspace::getElementType(name, handle) through the register: an element
   // it does not let through gives -1 and handle 0, as an absent name does.
   int builtElementType(const std::wstring& name, long long& handle);
+  // Every element the register holds.
+  const std::unordered_set<long long>& builtElements() const { return built_; }
 
   boost::shared_ptr<workspace::Workspace> workspace;
 

@@ -187,8 +187,10 @@ void SequenceLoader::load(const pugi::xml_node& measurementDefinition, bool relo
       loader.closeBuiltRegister();
     }
   } forget{*this};
+  remadeActions.clear();
   for (const pugi::xml_node& sequence : sequences.children("Sequence"))
     loadSequence(sequence, measurementDefinition);
+  if (!remadeActions.empty()) followRemadeActions();
 
   if (!loadOk) throw LoadAbortedException();
   actionHandles.clear();
@@ -471,7 +473,10 @@ boost::shared_ptr<workspace::SharedAction> SequenceLoader::tryCreateAction(Creat
     return nullptr;
   }
   recordBuilt(element->getHandle());
-  actionHandles[fullName] = element->getHandle();
+  long long& known = actionHandles[fullName];
+  if (known > 0 && known != element->getHandle() && workspace->isReplaced(known))
+    remadeActions[known] = element->getHandle();
+  known = element->getHandle();
   return element;
 }
 

@@ -239,6 +239,12 @@ class SequenceLoader : public ActionLoaderBase {
   boost::shared_ptr<workspace::GlobalConfig> globalConfig;
   // The actions this load created (sequences' and groups'), by full name.
   std::unordered_map<std::wstring, long long> actionHandles;
+  // Actions this load built twice (a second node of a sequence), whose second
+  // build remade them with more room: old copy -> new copy.
+  std::unordered_map<long long, long long> remadeActions;
+  // Points every reference this load wrote to an old copy in remadeActions at
+  // its new copy (RemadeActions.cpp).
+  void followRemadeActions();
   // Action nodes a later node of the same Name replaces (markRepeatedActions).
   std::unordered_set<const void*> repeatedActions;
   std::map<std::wstring, std::map<std::wstring, bool>> loadedGroups;

@@ -331,6 +331,11 @@ const std::vector<NamedEdit>& namedEdits() {
       {"FramesAndCommentsFewer",
        {{C::Remove, "Sequences/Sequence/Rectangles/Rectangle[2]", ""},
         {C::Remove, "Sequences/Sequence/Comments/Comment[2]", ""}}},
+      {"SecondSequenceNodeRebuildsAnActionWithMorePorts",
+       {{C::Append, "Sequences",
+         "<Sequence><Category>Main</Category><Actions><Action><Name>Finish</Name><NextActions>"
+         "<Action><PortName>A</PortName></Action><Action><PortName>B</PortName></Action>"
+         "</NextActions></Action></Actions></Sequence>"}}},
       {"SequenceCategoryChanged", {{C::Set, "Sequences/Sequence/Category", "Extra"}}},
       {"GroupLosesAction",
        {{C::Remove,

@@ -151,6 +151,17 @@ int OwnedList::addHandle(long long handle) {
   return HandleTable(workspace_, at, l::Count, l::kRecords, room(), what_).add(handle);
 }
 
+bool OwnedList::replaceHandle(long long from, long long to) {
+  const State now = state();
+  if (now.list == 0) return false;
+  HandleTable table(workspace_, now.list, l::Count, l::kRecords, now.room, what_);
+  const int position = table.find(from);
+  if (position < 0 || table.find(to) >= 0) return false;
+  storeAt<std::int64_t>(workspace_.getBaseAddress() + now.list + l::kRecords + 8ll * position, to);
+  table.rebuildIndex(now.count);
+  return true;
+}
+
 long long OwnedList::handleAt(int position) const {
   return loadAt<std::int64_t>(record(position));
 }

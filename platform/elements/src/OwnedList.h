@@ -54,6 +54,11 @@ class OwnedList {
   // Handle lists: every handle, in list order.
   std::vector<long long> handles() const;
 
+  // Handle lists: puts `to` in the place of `from` (an element remade under
+  // its name) unless the list holds `to` already; false when it holds no
+  // `from`.
+  bool replaceHandle(long long from, long long to);
+
   // Empties the list; it keeps its room.
   void clear();
 

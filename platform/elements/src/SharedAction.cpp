@@ -16,6 +16,26 @@ namespace {
 
 namespace a = shared_action;
 
+// An action remade while its sequence or group lists it (a second node of the
+// same sequence builds it again with more ports) stands in its old copy's
+// place there: no list leads to a replaced element. The copy still holds the
+// owners' handles it was given.
+void followIntoActionLists(Workspace& workspace, long long old, long long fresh) {
+  const auto follow = [&](long long owner, int ownerClass, unsigned int listItem) {
+    if (owner <= 0 || !workspace.isElement(owner) || workspace.isReplaced(owner)) return;
+    if (loadAt<std::int32_t>(workspace.getBaseAddress() + owner + element_header::kClassId) !=
+        ownerClass)
+      return;
+    OwnedList(workspace, owner, listItem, L"actions", 8, true, [] { return std::string("actions"); })
+        .replaceHandle(old, fresh);
+  };
+  const char* element = workspace.getBaseAddress() + fresh;
+  follow(loadAt<std::int64_t>(element + a::SequenceHandle), element_class::kSequence,
+         sequence::ActionList);
+  follow(loadAt<std::int64_t>(element + a::GroupHandle), element_class::kActionGroup,
+         action_group::ActionList);
+}
+
 std::string narrowName(const std::wstring& name) { return narrowUnits(toUtf16Units(name)); }
 
 unsigned long long portBytes(const Workspace& workspace, long long handle) {
@@ -74,7 +94,11 @@ long long buildAction(const std::wstring& name, int exits) {
   const unsigned long long room = portBytes(*workspace, handle);
   // Headroom: a file that alternates with a smaller one does not remake the
   // action on every load. The ports are cleared below: none is kept.
-  if (needed > room) handle = workspace->replaceElement(handle, std::max(needed, 2 * room), 0);
+  if (needed > room) {
+    const long long old = handle;
+    handle = workspace->replaceElement(handle, std::max(needed, 2 * room), 0);
+    followIntoActionLists(*workspace, old, handle);
+  }
 
   char* element = workspace->getBaseAddress() + handle;
   std::memset(element + a::kPorts, 0,
