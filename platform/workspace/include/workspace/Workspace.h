@@ -117,9 +117,10 @@ class Workspace : public SharedMemory {
   // checks and exception texts of getItem/setItem(offset, ...). A refused
   // value looks the item up again to name it. A ResolvedItem belongs to the
   // Workspace object that made it: used with another one it is refused
-  // (WorkspaceException). Elements never move, so it stays valid for that
-  // object's life; the shape of a row-cell table is read when it is resolved
-  // (resolve again after changing it). The fields are for reading only. A
+  // (WorkspaceException). It is meant for the write at hand: an element
+  // remade after it was resolved (replaceElement) is not noticed, and the
+  // shape of a row-cell table is read when it is resolved, so resolve again
+  // after either. The fields are for reading only. A
   // number of the item's own type (int for codes 2 and 12, unsigned int for
   // 3 and 13, long long for 4 and 10, double for 0, 19 and 8) is read and
   // written inline; every other access goes through the library.
