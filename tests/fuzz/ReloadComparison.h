@@ -36,12 +36,12 @@ namespace tavik_fuzz {
 struct ReloadVerdict {
   // The first load of A filled the workspace: nothing was compared.
   bool skipped = false;
-  // Empty when every load sequence gave the fresh load's result and facts;
+  // Empty when every load sequence gave its reference's result and facts;
   // otherwise, per sequence that did not, the results and the first lines
   // that differ.
   std::string difference;
-  // What differed, over every sequence: "result" and the facts
-  // (WorkspaceDump::differingFacts).
+  // What differed, over every sequence: "result", the facts
+  // (WorkspaceDump::differingFacts) and "Parameter same-set-name".
   std::set<std::string> differing;
 };
 
@@ -51,10 +51,10 @@ class ReloadComparison {
   // `workspaceBytes` of room.
   explicit ReloadComparison(std::filesystem::path dir, std::size_t workspaceBytes = 64u << 20);
 
-  // The fresh load of b against: a then b with reload false, a then b with
+  // Each against its reference: a then b with reload false, a then b with
   // reload true, and b then b.
   ReloadVerdict compare(const std::string& a, const std::string& b);
-  // The fresh load of b against a then b with the given reload flag.
+  // a then b with the given reload flag against its reference.
   ReloadVerdict compareOne(const std::string& a, const std::string& b, bool reload);
 
  private:
