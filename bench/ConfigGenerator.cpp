@@ -150,4 +150,35 @@ std::string generateGroupOptionsConfiguration(int options) {
   return xml.str();
 }
 
+std::string generateStatusChannelConfiguration(int parameters, int actions, bool statusChannels) {
+  std::ostringstream xml;
+  xml << "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<MeasurementDefinition>\n"
+      << "<Parameters><ParameterType><Category>InternalVar</Category>\n";
+  for (int p = 0; p < parameters; ++p)
+    xml << "<Parameter><Name>Param " << p << "</Name><Unit>rpm</Unit></Parameter>\n";
+  xml << "</ParameterType></Parameters>\n<Sequences><Sequence><Category>Main</Category>"
+      << "<StartActionName>A 0</StartActionName><Actions>\n";
+  for (int k = 0; k < actions; ++k) {
+    const int first = static_cast<int>((3LL * k) % parameters);
+    xml << "<Action><Name>A " << k << "</Name><ActionModule>bench.step</ActionModule>"
+        << "<ActionCategory>PythonClassAction</ActionCategory><Options>";
+    if (statusChannels) {
+      xml << "<Option><Name>Status</Name><Type>DeviceStatusChannel</Type><TypeProperties>"
+          << "<DeviceStatusChannelOption><Device>Motor</Device><StatusParameter>Param "
+          << (first + 2) % parameters << "</StatusParameter></DeviceStatusChannelOption>"
+          << "</TypeProperties><Values><Value>ST_" << k << "</Value></Values></Option>";
+    } else {
+      xml << "<Option><Name>Status</Name><Type>NumericValue</Type><Values><Value>" << k
+          << "</Value></Values></Option>";
+    }
+    xml << "<Option><Name>Channels</Name><Type>ChSelect</Type><Values><Value>Param " << first
+        << "</Value><Value>Param " << (first + 1) % parameters << "</Value></Values></Option>"
+        << "</Options><NextActions><Action><PortName>Default</PortName>";
+    if (k + 1 < actions) xml << "<ActionName>A " << k + 1 << "</ActionName>";
+    xml << "</Action></NextActions></Action>\n";
+  }
+  xml << "</Actions></Sequence></Sequences>\n</MeasurementDefinition>\n";
+  return xml.str();
+}
+
 }  // namespace tavik_bench

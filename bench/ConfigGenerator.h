@@ -24,4 +24,10 @@ std::string generateTestplanConfiguration(int parameters, int rows);
 // holds in the reverse order.
 std::string generateGroupOptionsConfiguration(int options);
 
+// A configuration of `parameters` plain parameters and a Main sequence of
+// `actions` actions, each with a ChSelect option naming two of the parameters
+// and a second option: a DeviceStatusChannel on another parameter when
+// `statusChannels`, else a NumericValue.
+std::string generateStatusChannelConfiguration(int parameters, int actions, bool statusChannels);
+
 }  // namespace tavik_bench

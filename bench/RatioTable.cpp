@@ -83,6 +83,9 @@ void printRatioTable(const TimeKeepingReporter& times, const std::vector<int>& s
   writeRatio(out, "notifying write with one listener / raw queue send+receive",
              times.nanoseconds("NotifyingSetWithOneListener"),
              times.nanoseconds("RawQueueSendReceive"), " (goal <= 5)");
+  writeRatio(out, "status-channel load / numeric-value load",
+             times.nanoseconds("BM_LoadStatusChannels/1"),
+             times.nanoseconds("BM_LoadStatusChannels/0"), " (goal <= 2)", 1e6, "ms");
   writeRatio(out, "test-plan cell write / raw cell write", times.nanoseconds("BM_SetRowValue"),
              times.nanoseconds("BM_RawSetCell"), "", 1e6, "ms");
 }

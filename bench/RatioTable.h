@@ -29,7 +29,7 @@ class TimeKeepingReporter : public benchmark::ConsoleReporter {
 
 // Prints the load table (parse, fresh-page floor, first load and reload per
 // configuration size, with reload / parse and (load - floor) / parse) and the
-// write ratios.
+// write ratios, with the status-channel load against the numeric-value load.
 void printRatioTable(const TimeKeepingReporter& times, const std::vector<int>& sizes,
                      std::ostream& out);
 

@@ -11,7 +11,10 @@
 //   - group options: loadConfig of one group action of 1k to 16k options,
 //     each matched with its value in the group data;
 //   - test plans: the test-plan phase of a 200-parameter by 1,000-row plan
-//     per cell, and one column cell write against a raw write of the cell.
+//     per cell, and one column cell write against a raw write of the cell;
+//   - status channels: loadConfig of 50,000 parameters and 4,000 actions,
+//     each action with a ChSelect option and a DeviceStatusChannel, against
+//     the same file with a NumericValue in place of the status channel.
 //
 //   build/bench/config_bench [--benchmark_filter=...]
 #include <benchmark/benchmark.h>
@@ -47,6 +50,9 @@ namespace bip = boost::interprocess;
 namespace ws = tavik::workspace;
 
 constexpr std::size_t kLargeWorkspace = std::size_t{1} << 30;
+// The status-channel case: many parameters, an action per 12.5 of them.
+constexpr int kStatusParameters = 50000;
+constexpr int kStatusActions = 4000;
 
 // The run's INI file and one generated configuration file per size. The hook
 // file lands in the run's own directory.
@@ -62,6 +68,16 @@ class Files {
     const auto file = dir_.write("group_" + std::to_string(options) + ".xml",
                                  tavik_bench::generateGroupOptionsConfiguration(options));
     return group_paths_[options] = file.wstring();
+  }
+  std::wstring statusChannels(bool statusChannel) {
+    std::wstring& path = status_paths_[statusChannel ? 1 : 0];
+    if (path.empty()) {
+      path = dir_.write(statusChannel ? "status_channels.xml" : "numeric_values.xml",
+                        tavik_bench::generateStatusChannelConfiguration(
+                            kStatusParameters, kStatusActions, statusChannel))
+                 .wstring();
+    }
+    return path;
   }
   std::wstring configuration(int parameters) {
     auto found = paths_.find(parameters);
@@ -81,6 +97,7 @@ class Files {
   tavik_test::ScopedIni ini_;
   std::map<int, std::wstring> paths_;
   std::map<int, std::wstring> group_paths_;
+  std::wstring status_paths_[2];
 };
 
 std::wstring configurationOf(const benchmark::State& state) {
@@ -117,6 +134,11 @@ void BM_LoadConfig(benchmark::State& state) { timeFirstLoads(state, configuratio
 // A first load of a group action's options, which grows with their number.
 void BM_LoadGroupOptions(benchmark::State& state) {
   timeFirstLoads(state, Files::instance().groupOptions(static_cast<int>(state.range(0))));
+}
+
+// Argument 1: the actions carry a DeviceStatusChannel; 0: a NumericValue.
+void BM_LoadStatusChannels(benchmark::State& state) {
+  timeFirstLoads(state, Files::instance().statusChannels(state.range(0) != 0));
 }
 
 // The same file loaded again over the workspace it was loaded into: no
@@ -312,6 +334,7 @@ BENCHMARK(BM_LoadConfig)->Apply(sizes)->Complexity();
 BENCHMARK(BM_Reload)->Apply(sizes)->Complexity();
 BENCHMARK(BM_FreshPageFloor)->Apply(sizes);
 BENCHMARK(BM_LoadGroupOptions)->Apply(sizes)->Complexity();
+BENCHMARK(BM_LoadStatusChannels)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(RawSetItem);
 BENCHMARK(RawSetItemListened);
 BENCHMARK(NotifyingSetWithoutListeners);

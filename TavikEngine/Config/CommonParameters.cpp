@@ -5,7 +5,6 @@
 #include <utility>
 
 #include "TavikEngine/Config/ConfigReader.h"
-#include "TavikEngine/Config/ParametersOfThisLoad.h"
 #include "TavikEngine/Config/NumberText.h"
 #include "TavikEngine/Config/XmlText.h"
 #include "TavikEngine/LogLevels.h"
@@ -87,7 +86,10 @@ bool ConfigReader::loadCommonParameters(const pugi::xml_node& md) {
   const std::wstring throttle = childText(property, "ThrottleParameter");
   global.set(global::WOTSource, wot_source);
 
-  if (!parameterOfThisLoadExists(*workspace_, throttle)) {
+  // Any parameter of the workspace will do, also one that this file does
+  // not define.
+  const long long area = workspace::memory_area::kParameters;
+  if (!workspace_->is_existing_element(throttle, area)) {
     WLOG(UA_WARNING) << L"Parameter \"" << throttle
                      << L"\" assigned as Throttle Parameter doesn't exist in this Configuration";
     return false;
@@ -100,7 +102,7 @@ bool ConfigReader::loadCommonParameters(const pugi::xml_node& md) {
     const std::wstring dyno = childText(request, "Dyno");
     const std::wstring engine = childText(request, "Engine");
     for (const auto& role : {std::make_pair(L"Dyno", &dyno), std::make_pair(L"Engine", &engine)}) {
-      if (!parameterOfThisLoadExists(*workspace_, *role.second)) {
+      if (!workspace_->is_existing_element(*role.second, area)) {
         WLOGF(UA_WARNING,
               L"Parameter \" %ls \" assigned as Control-Mode %ls Parameter doesn't exist in this "
               L"Configuration",

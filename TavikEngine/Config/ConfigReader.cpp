@@ -10,7 +10,6 @@
 #include "inireader/IniReader.h"
 #include "workspace/ElementItems.h"
 #include "workspace/GlobalConfig.h"
-#include "workspace/Parameter.h"
 #include "workspace/Workspace.h"
 
 namespace tavik {
@@ -43,12 +42,6 @@ bool ConfigReader::loadConfig(const std::wstring& path, bool reload) {
   }
 
   reset_existing_devices();
-  // The parameters this load makes start with its devices' interface
-  // parameters.
-  parameter_loader_.forgetLoadedParameters();
-  // A parameter that only an earlier configuration made is absent to the
-  // look-ups of this one, as in a load into an empty workspace.
-  const workspace::Parameter::NameWatch parameters_of_this_load;
 
   try {
     pugi::xml_node md = document.child("MeasurementDefinition");

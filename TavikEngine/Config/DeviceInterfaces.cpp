@@ -5,7 +5,6 @@
 #include <boost/shared_ptr.hpp>
 
 #include "TavikEngine/Config/ConfigReader.h"
-#include "TavikEngine/Config/ParametersOfThisLoad.h"
 #include "TavikEngine/Config/NumberText.h"
 #include "TavikEngine/Config/XmlText.h"
 #include "TavikEngine/Config/create_shared.h"
@@ -55,8 +54,7 @@ const InterfaceSignal* findSignal(const InterfaceSignal (&table)[N], const std::
   return nullptr;
 }
 
-// Returns the parameter's handle.
-long long createInterfaceParameter(workspace::Device& device, const std::wstring& device_name,
+void createInterfaceParameter(workspace::Device& device, const std::wstring& device_name,
                               const InterfaceSignal& signal, Direction direction,
                               const std::wstring& value, const std::wstring& watchdog_ecu) {
   const bool is_watchdog = std::wstring(signal.name) == L"Watchdog";
@@ -81,7 +79,6 @@ long long createInterfaceParameter(workspace::Device& device, const std::wstring
   }
   device.set(signal.device_link_item, parameter->getHandle());
   parameter->increaseReferenceCounter();
-  return parameter->getHandle();
 }
 
 }  // namespace
@@ -132,8 +129,7 @@ bool ConfigReader::loadInterfaces(const pugi::xml_node& device_node) {
     const std::wstring value = childText(entry, "Value");
     if (value.empty()) continue;
     if (const InterfaceSignal* signal = findSignal(kGetSignals, name))
-      parameter_loader_.noteLoadedParameter(createInterfaceParameter(
-          device, device_name, *signal, Direction::kGet, value, watchdog_ecu));
+      createInterfaceParameter(device, device_name, *signal, Direction::kGet, value, watchdog_ecu);
   }
 
   for (pugi::xml_node entry : set_params.children("SetParam")) {
@@ -141,12 +137,13 @@ bool ConfigReader::loadInterfaces(const pugi::xml_node& device_node) {
     const std::wstring value = childText(entry, "Value");
     if (!value.empty()) {
       if (const InterfaceSignal* signal = findSignal(kSetSignals, name))
-        parameter_loader_.noteLoadedParameter(createInterfaceParameter(
-            device, device_name, *signal, Direction::kSet, value, watchdog_ecu));
+        createInterfaceParameter(device, device_name, *signal, Direction::kSet, value,
+                                 watchdog_ecu);
     }
-    // Any configured parameter named like the entry learns the device's
-    // read-back channel, also when the value is empty.
-    if (parameterOfThisLoadExists(*workspace_, name)) {
+    // Any parameter of the workspace named like the entry (a configured one
+    // from an earlier load, another process's) learns the device's read-back
+    // channel, also when the value is empty.
+    if (workspace_->is_existing_element(name, workspace::memory_area::kParameters)) {
       workspace::Parameter parameter(name);
       parameter.set(param::Get_ChannelName, value);
     }

@@ -252,7 +252,6 @@ void ParameterLoader::deriveItems(workspace::Parameter& parameter,
     const std::wstring set_suffix = parameter.get<std::wstring>(param::Set_Suffix);
     parameter.set(param::Has_Request_Parameter, 1);
     workspace::Parameter request(name + L"_Request_Parameter");
-    noteLoadedParameter(request.getHandle());
     parameter.set(param::Request_Parameter, request.getHandle());
     request.set(param::Set_ChannelName, request_channel);
     request.set(param::Set_DeviceName, set_device);

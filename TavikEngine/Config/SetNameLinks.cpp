@@ -1,20 +1,22 @@
-// ParameterLoader::manage_set_names: links the parameters of this load that
-// write the same set channel of the same device, and leaves every other
-// parameter without the links and map bindings of an earlier configuration.
+// ParameterLoader::manage_set_names: links the workspace parameters that
+// write the same set channel of the same device.
 //
-// The links are those of comparing every ordered pair of the parameters this
-// load made so far: for each parameter A in the order the load made them,
-// with a non-empty set channel and set device, every other parameter B (in
-// that order) with the same two texts is added to A's list. In an empty
-// workspace that order is the workspace's own and these are all its
-// parameters; over an earlier configuration's parameters the lists come out
-// the same. Sorting the parameters by their pair of texts (then by position)
-// first makes each group one run of positions, so the calls and their order
-// stay those of the pairwise comparison while each parameter is read once:
-// the work grows with n log n plus the number of links instead of with n².
+// Every parameter of the workspace takes part, whichever configuration or
+// process made it: the workspace is the bench's, shared by all its processes,
+// and no load removes a parameter. The links are those of comparing every
+// ordered pair: for each parameter A in workspace order with a non-empty set
+// channel and set device, every other parameter B (in workspace order) with
+// the same two texts is A's partner. Sorting the parameters by their pair of
+// texts (then by workspace position) first makes each group one run of
+// positions, so each parameter is read once: the work grows with n log n
+// plus the number of links instead of with n².
+//
+// Each list is made to hold exactly its partners: one that holds them already
+// (the same file loaded again) is not written; any other is emptied and
+// filled anew, so a partner that changed its channel leaves the list and no
+// link is ever there twice. Map bindings are not touched here.
 #include <algorithm>
 #include <string>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -27,29 +29,9 @@ namespace tavik {
 
 void ParameterLoader::manage_set_names() const {
   namespace param = workspace::parameter;
-  // The parameters made so far, each where it was noted first (parsed when
-  // any note says so); `sorted` holds their handles in handle order for
-  // look-ups. A parameter is rarely noted twice: only then are the notes
-  // merged.
-  std::vector<LoadedParameter> made = loaded_parameters_;
-  std::vector<long long> sorted;
-  sorted.reserve(made.size());
-  for (const LoadedParameter& note : made) sorted.push_back(note.handle);
-  std::sort(sorted.begin(), sorted.end());
-  if (std::adjacent_find(sorted.begin(), sorted.end()) != sorted.end()) {
-    sorted.erase(std::unique(sorted.begin(), sorted.end()), sorted.end());
-    std::unordered_map<long long, std::size_t> first;
-    std::vector<LoadedParameter> merged;
-    for (const LoadedParameter& note : made) {
-      const auto at = first.emplace(note.handle, merged.size());
-      if (at.second) merged.push_back(note);
-      else merged[at.first->second].parsed = merged[at.first->second].parsed || note.parsed;
-    }
-    made.swap(merged);
-  }
   std::vector<long long> ids;
-  ids.reserve(made.size());
-  for (const LoadedParameter& note : made) ids.push_back(note.handle);
+  workspace::Workspace::getInstance()->getAllElementsOfType(
+      workspace::element_type::kParameter, ids, workspace::memory_area::kParameters);
 
   // One entry per parameter that has both texts; an entry is its set
   // channel, set device (8-bit) and position in ids.
@@ -89,40 +71,16 @@ void ParameterLoader::manage_set_names() const {
     first = last;
   }
 
-  // A list that already holds exactly its links (the same file loaded
-  // again) is left as it is; any other is emptied and filled anew. A
-  // parameter made without a definition (a device's, a request parameter,
-  // "Result") has no map bindings.
   std::vector<long long> partners;
   for (std::size_t i = 0; i < ids.size(); ++i) {
-    if (!made[i].parsed) parameters[i].clear_maps();
     partners.clear();
     for (std::size_t k = group_of[i].first; k < group_of[i].second; ++k) {
       const std::size_t j = entries[k].position;
-      if (ids[j] != ids[i]) partners.push_back(ids[j]);
+      if (j != i) partners.push_back(ids[j]);
     }
     if (parameters[i].holdsSameSetNameParameters(partners)) continue;
     parameters[i].clear_same_setname_parameters();
     for (const long long partner : partners) parameters[i].add_same_setname_parameter(partner);
-  }
-
-  // Every other parameter of the workspace has neither links nor bindings:
-  // an earlier configuration's go, and a parameter this load makes later
-  // (of a later category) starts without any, as in an empty workspace.
-  const boost::shared_ptr<workspace::Workspace> workspace = workspace::Workspace::getInstance();
-  std::vector<long long> all;
-  workspace->getAllElementsOfType(workspace::element_type::kParameter, all,
-                                  workspace::memory_area::kParameters);
-  for (const long long id : all) {
-    if (std::binary_search(sorted.begin(), sorted.end(), id)) continue;
-    long long links = 0;
-    long long bindings = 0;
-    workspace->getItem(id + param::Same_SetName_List, links);
-    workspace->getItem(id + param::Map_Binding_List, bindings);
-    if (links == 0 && bindings == 0) continue;
-    workspace::Parameter parameter(id);
-    if (links != 0) parameter.clear_same_setname_parameters();
-    if (bindings != 0) parameter.clear_maps();
   }
 }
 

@@ -11,7 +11,6 @@
 
 #include "TavikEngine/Config/ChildFields.h"
 #include "TavikEngine/Config/DataOptions.h"
-#include "TavikEngine/Config/ParametersOfThisLoad.h"
 #include "TavikEngine/Config/WideText.h"
 #include "TavikEngine/Config/XmlText.h"
 #include "TavikEngine/Config/create_shared.h"
@@ -518,7 +517,7 @@ long long ActionLoader::createChannelSelectProperty(const std::wstring& base,
   for (const pugi::xml_node& value : values.children("Value")) {
     const std::wstring parameter = wideText(value.child_value());
     try {
-      const long long handle = parameterOfThisLoad(*workspace, parameter);
+      const long long handle = workspace->getElement(parameter, kParameterArea);
       const boost::shared_ptr<workspace::Parameter> it =
           create_shared<workspace::Parameter>(handle);
       selector.addParameter(it);
@@ -584,7 +583,7 @@ long long ActionLoader::createChannelTableProperty(const std::wstring& base,
       if (r == 0) table.set_colum_name(c, columnNames[c]);
       if (c == 0) {
         try {
-          table.set_parameter(r, parameterOfThisLoad(*workspace, text));
+          table.set_parameter(r, workspace->getElement(text, kParameterArea));
         } catch (const WorkspaceException& e) {
           WLOG(WARNING) << L"Error adding parameter reference " << text
                         << L" to Channel select element " << base + name << L": " << widened(e.twhat());

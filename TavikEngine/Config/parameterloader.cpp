@@ -133,15 +133,8 @@ void ParameterLoader::load(pugi::xml_node* measurementDefinition) {
   }
 
   DurationLogger timer(L"Loading Parameters");
-  // The parameters this load made are needed until the set-name links are
-  // drawn; none of them may count in the next load.
-  struct Forget {
-    ParameterLoader& loader;
-    ~Forget() { loader.forgetLoadedParameters(); }
-  } forget{*this};
   workspace::Parameter result(std::wstring(L"Result"));
   result.increaseReferenceCounter();
-  noteLoadedParameter(result.getHandle());
 
   parameters_ = measurementDefinition->child("Parameters");
   loaded_names_.clear();
@@ -204,7 +197,6 @@ long long ParameterLoader::loadParameterTree(const std::wstring& category, bool 
   // Room for every name of the category at once, not rehash after rehash.
   loaded_names_.reserve(loaded_names_.size() + static_cast<std::size_t>(count));
   definitions_.reserve(definitions_.size() + static_cast<std::size_t>(count));
-  loaded_parameters_.reserve(loaded_parameters_.size() + static_cast<std::size_t>(count));
 
   uint256_t flags;
   const bool has_flags = logFlagsOf(type, flags);
@@ -272,10 +264,7 @@ boost::shared_ptr<workspace::Parameter> ParameterLoader::parseParameter(
   parameter->increaseReferenceCounter();
   // The bindings are those of this load's definitions ("Map:" values below):
   // an earlier load's go, an earlier definition's stay.
-  if (!repeated) {
-    loaded_parameters_.push_back({parameter->getHandle(), true});
-    parameter->clear_maps();
-  }
+  if (!repeated) parameter->clear_maps();
   definition.wrote_set_composite = false;
   definition.wrote_get_composite = false;
 
@@ -299,12 +288,6 @@ boost::shared_ptr<workspace::Parameter> ParameterLoader::parseParameter(
   if (transfer_inactive_parameters_ > 0) parameter->activate();
   return parameter;
 }
-
-void ParameterLoader::noteLoadedParameter(long long handle) {
-  loaded_parameters_.push_back({handle, false});
-}
-
-void ParameterLoader::forgetLoadedParameters() { loaded_parameters_.clear(); }
 
 const std::wstring* ParameterLoader::aliasIn(const boost::property_tree::wptree& mapping,
                                              const std::wstring& name) {

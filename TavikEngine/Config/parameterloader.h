@@ -80,10 +80,11 @@ class TAVIK_EXPORT ParameterLoader : public LoaderBase {
   void setFormuaLoader(FormuaLoader* formulaLoader);
 
   // Loads all five categories of measurementDefinition. A parameter keeps
-  // its items across loads, but no map binding or same-set-name link of an
-  // earlier configuration: a parsed parameter's bindings are those of its
-  // definition, and manage_set_names leaves every other parameter without
-  // bindings and every parameter with exactly this load's links. Throws
+  // its items across loads; a parameter this configuration defines has no
+  // map binding but those of its definitions. Every other parameter of the
+  // workspace (an earlier configuration's, another process's, a device's)
+  // keeps its bindings, and every parameter gets the same-set-name links
+  // that manage_set_names draws over the whole workspace. Throws
   // ConfigException for a Parameter named "NN", LoadAbortedException on an
   // abort request; workspace failures (WorkspaceException) pass through. What was
   // loaded before a throw stays in the workspace.
@@ -113,29 +114,15 @@ class TAVIK_EXPORT ParameterLoader : public LoaderBase {
   // section or a section name, "Section.Key" inside one). Never throws.
   void get_alias_name(std::wstring& name);
 
-  // Links every pair of the parameters this load made so far (see
-  // noteLoadedParameter) whose Set_ChannelName and Set_DeviceName (compared
-  // as 8-bit text) are equal and not empty: each gets the other through
-  // add_same_setname_parameter. For each parameter in the order this load
-  // first made or opened them, its partners are added in that order. A
-  // parameter of an earlier load that this one has not made is neither
-  // linked nor given links; its list, as every list but those of the
-  // parameters made so far, is emptied. So the lists are those of loading
-  // the configuration into an empty workspace, where the parameters made so
-  // far are all there are. A list that holds its links already is not
-  // written again. Every parameter that no definition of this load was
-  // parsed into so far also loses its map bindings (a later category's
-  // parameter gets its own when it is parsed).
+  // Links every pair of workspace parameters (all of them, whichever
+  // configuration or process made them) whose Set_ChannelName and
+  // Set_DeviceName (compared as 8-bit text) are equal and not empty: each
+  // gets the other through add_same_setname_parameter. Each parameter's
+  // list is made to hold exactly its partners, in workspace order: a list
+  // that holds them already is not written, any other is emptied and filled
+  // anew, so a link to a parameter that no longer shares the channel goes
+  // and a load of the same file again neither repeats nor drops a link.
   void manage_set_names() const;
-
-  // The parameters that this configuration load has made or opened, in the
-  // order it first did: load() notes "Result", every parsed parameter and
-  // every request parameter; the configuration reader notes the device
-  // interface parameters, which it makes before load(). load() forgets them
-  // when it ends; forgetLoadedParameters() forgets them at once (a load
-  // that ends before load()).
-  void noteLoadedParameter(long long handle);
-  void forgetLoadedParameters();
 
   // True when the last load() created at least one operating-point parameter.
   bool hasOperatingPointParameters();
@@ -253,14 +240,6 @@ class TAVIK_EXPORT ParameterLoader : public LoaderBase {
   // property dropped; they are not handed to the formula loader.
   std::vector<std::size_t> dropped_parameter_uses_;
   std::vector<std::size_t> dropped_this_parameter_uses_;
-  // Parameters this configuration load made, in the order noted (a
-  // parameter noted again counts where it was noted first), and whether
-  // parseParameter stored a definition in it.
-  struct LoadedParameter {
-    long long handle;
-    bool parsed;
-  };
-  std::vector<LoadedParameter> loaded_parameters_;
   // Text buffers of loadParameterTree and parseParameter, kept from parameter
   // to parameter so that short texts need no allocation of their own.
   std::wstring name_buffer_;

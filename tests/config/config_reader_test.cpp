@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -20,12 +21,14 @@
 #include "TavikEngine/Config/ConfigReader.h"
 #include "TavikEngine/Config/Regex.h"
 #include "TavikEngine/LogLevels.h"
+#include "workspace/ChannelSelector.h"
 #include "workspace/Device.h"
 #include "workspace/ElementItems.h"
 #include "workspace/ElementSchema.h"
 #include "workspace/GlobalConfig.h"
 #include "workspace/Parameter.h"
 #include "workspace/PropertyMap.h"
+#include "workspace/PropertyTable.h"
 #include "workspace/Workspace.h"
 
 namespace {
@@ -109,14 +112,14 @@ TEST_F(ConfigReaderTest, LoadsDevicesWarnsOfUndefinedOnesAndResetsThemOnTheNextL
       (WStrings{properties(L"Motor_wdog_in", kGetSide), properties(L"Motor_wdog_out", kSetSide),
                 properties(L"Motor_current_testpoint", kSetSide)}));
   // An empty Value links and creates nothing; a SetParam naming a parameter
-  // that this load has not made leaves it alone, as in an empty workspace.
+  // of the workspace writes its Get_ChannelName, also when empty.
   EXPECT_EQ((Strings{"Motor_wdog_in", "-1", "Motor_wdog_out", "Motor_current_testpoint"}),
             links({dev::WatchdogIn, dev::PermissionIn, dev::WatchdogOut, dev::TestPointOut}));
   const auto workspace = ws::Workspace::getInstance();
   EXPECT_FALSE(
       workspace->is_existing_element(L"Motor_permission_in", ws::memory_area::kParameters) ||
       workspace->is_existing_element(L"Pump", ws::memory_area::kDevices));
-  EXPECT_EQ(L"old",
+  EXPECT_EQ(L"",
             ws::Parameter(std::wstring(L"Throttle")).get<std::wstring>(param::Get_ChannelName));
 
   ws::Device motor(std::wstring(L"Motor"));
@@ -530,24 +533,73 @@ TEST_F(ConfigReaderTest, TheReloadCheckComparesChannelNamesAsTheMappingStoresThe
 
 }  // namespace
 
-// A parameter that only an earlier file made does not exist for this load:
-// the throttle parameter that only the first file defined is refused as in a
-// load into an empty workspace.
-TEST_F(ConfigReaderTest, AThrottleParameterOnlyAnEarlierFileMadeDoesNotExistForThisLoad) {
-  const auto file = [](const std::string& throttle, const std::string& names) {
-    std::string parameters;
-    for (const char* name : {"OP1", "OP2"})
-      if (names.find(name) != std::string::npos)
-        parameters += std::string("<Parameter><Name>") + name + "</Name></Parameter>";
-    return documentXml("<GlobalParameters><CommonParameter><Property><ThrottleParameter>" +
-                       throttle + "</ThrottleParameter></Property></CommonParameter>"
-                       "</GlobalParameters><Parameters><ParameterType><Category>OperatingPoint"
-                       "</Category>" + parameters + "</ParameterType></Parameters>");
+// Parameters that another process of the bench made are the workspace's like
+// any other: a selector, a channel table, a device's SetParam, the throttle and
+// a control-mode request find them, a parameter of the file that shares a set
+// channel with one is linked to it, and what the file does not define of them
+// (a map binding) stays. Loading the file again changes none of it.
+TEST_F(ConfigReaderTest, ParametersAnotherProcessMadeAreFoundByEveryLookUpOfTheLoad) {
+  const pid_t peer = ::fork();
+  ASSERT_GE(peer, 0);
+  if (peer == 0) {  // a second process that opens the workspace by its name
+    ws::Workspace::resetInstance();
+    ws::Parameter speed(std::wstring(L"Peer_Speed"));
+    speed.set(param::Set_ChannelName, std::wstring(L"ch"));
+    speed.set(param::Set_DeviceName, std::wstring(L"dev"));
+    speed.set_map(L"Min", L"Peer_Map");
+    for (const wchar_t* name : {L"Peer_Row", L"Peer_Throttle", L"Peer_Dyno", L"Peer_Engine"})
+      ws::Parameter{std::wstring(name)};
+    ::_exit(0);
+  }
+  int status = -1;
+  ASSERT_EQ(peer, ::waitpid(peer, &status, 0));
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+
+  const std::string file = documentXml(
+      "<GlobalParameters><CommonParameter><Property><ThrottleParameter>Peer_Throttle"
+      "</ThrottleParameter></Property><ModeRequestCh><ModeRequest><Name>3</Name>"
+      "<Dyno>Peer_Dyno</Dyno><Engine>Peer_Engine</Engine></ModeRequest></ModeRequestCh>"
+      "</CommonParameter><Devices><Device><DeviceName>Motor</DeviceName><SetParams><SetParam>"
+      "<Name>Peer_Speed</Name><Value>IN_SPEED</Value></SetParam></SetParams></Device></Devices>"
+      "</GlobalParameters><Parameters><ParameterType><Category>SetParameter</Category>"
+      "<Parameter><Name>Own</Name><Set_ChannelName>ch</Set_ChannelName><Set_DeviceName>dev"
+      "</Set_DeviceName></Parameter></ParameterType><ParameterType><Category>OperatingPoint"
+      "</Category><Parameter><Name>Point</Name></Parameter></ParameterType></Parameters>"
+      "<Sequences><Sequence><Category>Main</Category><Actions><Action><Name>Step</Name><Options>"
+      "<Option><Name>Channels</Name><Type>ChSelect</Type><Values><Value>Peer_Speed</Value>"
+      "<Value>Own</Value></Values></Option><Option><Name>Table</Name><Type>ChTableSelect</Type>"
+      "<ValueColumns><Row><Value>Peer_Row</Value></Row></ValueColumns></Option></Options>"
+      "</Action></Actions></Sequence></Sequences>");
+  const auto handle = [](const wchar_t* name, long long area = ws::memory_area::kParameters) {
+    return ws::Workspace::getInstance()->getElement(name, area);
   };
-  ASSERT_TRUE(load(file("OP2", "OP1 OP2")));
-  tavik_test::CapturingSink sink;
-  EXPECT_FALSE(load(file("OP2", "OP1")));
-  EXPECT_EQ(Strings{"loadCommonParameters: Parameter \"OP2\" assigned as Throttle Parameter "
-                    "doesn't exist in this Configuration"},
-            sink.lines(UA_WARNING.value));
+  for (int pass = 0; pass < 2; ++pass) {
+    SCOPED_TRACE(pass);
+    tavik_test::CapturingSink sink;
+    ASSERT_TRUE(load(file));
+    EXPECT_EQ(Strings{}, sink.lines(WARNING.value));
+    EXPECT_EQ(Strings{}, sink.lines(UA_WARNING.value));
+    EXPECT_EQ((std::vector<long long>{handle(L"Peer_Speed"), handle(L"Own")}),
+              ws::ChannelSelector(handle(L"_prop_Main_Sequence/StepChannels",
+                                         ws::memory_area::kChannelSelectors))
+                  .getParameters());
+    EXPECT_EQ(handle(L"Peer_Row"),
+              ws::PropertyTable(handle(L"_prop_Main_Sequence/StepTable",
+                                       ws::memory_area::kPropertyTables))
+                  .getParameter(0));
+    const ws::Parameter speed(handle(L"Peer_Speed"));
+    EXPECT_EQ(L"IN_SPEED", speed.get<std::wstring>(param::Get_ChannelName));
+    EXPECT_EQ(L"Peer_Map", speed.get_map(L"Min"));
+    EXPECT_EQ(std::vector<long long>{handle(L"Own")}, speed.getSameSetNameParameters());
+    EXPECT_EQ(std::vector<long long>{handle(L"Peer_Speed")},
+              ws::Parameter(handle(L"Own")).getSameSetNameParameters());
+    const ws::GlobalConfig config;
+    EXPECT_EQ((std::vector<long long>{handle(L"Peer_Throttle"), 1, handle(L"Peer_Dyno"),
+                                      handle(L"Peer_Engine"), 3}),
+              (std::vector<long long>{config.get<long long>(gc::ThrottleParameter),
+                                      config.get<int>(gc::ControlModeCount),
+                                      config.get<long long>(gc::controlModeDyno(0)),
+                                      config.get<long long>(gc::controlModeEngine(0)),
+                                      config.get<int>(gc::controlModeName(0))}));
+  }
 }

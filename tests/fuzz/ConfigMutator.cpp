@@ -108,6 +108,8 @@ class ConfigMutator::Edits {
         {"group nested", &Edits::groupNested},
         {"group instance", &Edits::groupInstance},
         {"parameter removed", &Edits::parameterRemoved},
+        {"earlier parameter named", &Edits::earlierParameterNamed},
+        {"set channel shared", &Edits::setChannelShared},
     };
     return kinds;
   }
@@ -897,6 +899,75 @@ class ConfigMutator::Edits {
     if (!parameter) return false;
     d = q(text(parameter, "Name"));
     parameter.parent().remove_child(parameter);
+    return true;
+  }
+  // A parameter's definition goes, and a selector, a channel table, a
+  // device's SetParam or the throttle (with, by chance, a control-mode
+  // request) names it: only the other file of the pair makes it.
+  bool earlierParameterNamed(std::string& d) {
+    pugi::xml_node parameter = pick(select(md_, "Parameters/ParameterType/Parameter"));
+    if (!parameter) return false;
+    const std::string name = text(parameter, "Name");
+    parameter.parent().remove_child(parameter);
+    const pugi::xml_node action = pick(select(md_, kDrawnAction));
+    const unsigned referrer = action ? c_.below(4) : 2 + c_.below(2);
+    d = q(name) + " defined no more, named by ";
+    if (referrer == 0) {
+      pugi::xml_node option = pick(select(action, "Options/Option[Type='ChSelect']"));
+      if (!option) option = addOption(action, fresh("Channels"), "ChSelect");
+      addText(ensure(option, "Values"), "Value", name);
+      d += "a selector of " + q(text(action, "Name"));
+    } else if (referrer == 1) {
+      pugi::xml_node option = pick(select(action, "Options/Option[Type='ChTableSelect']"));
+      if (!option) option = addOption(action, fresh("Table"), "ChTableSelect");
+      const Nodes columns = select(option, "TypeProperties/ChTableSelectOption/Columns/Column");
+      addRow(ensure(option, "ValueColumns"), static_cast<unsigned>(columns.size()));
+      option.child("ValueColumns").last_child().child("Value").text().set(name.c_str());
+      d += "a channel table of " + q(text(action, "Name"));
+    } else if (referrer == 2) {
+      pugi::xml_node devices = ensure(ensure(md_, "GlobalParameters"), "Devices");
+      pugi::xml_node device = pick(select(devices, "Device"));
+      if (!device) {
+        device = devices.append_child("Device");
+        addText(device, "DeviceName", "Motor");
+        addText(device, "DeviceType", "ECU");
+      }
+      pugi::xml_node entry = ensure(device, "SetParams").append_child("SetParam");
+      addText(entry, "Name", name);
+      addText(entry, "Value", pick({"", "IN_1"}));
+      d += "a SetParam of device " + q(text(device, "DeviceName"));
+    } else {
+      pugi::xml_node common = ensure(ensure(md_, "GlobalParameters"), "CommonParameter");
+      setText(ensure(common, "Property"), "ThrottleParameter", name);
+      // The throttle is looked up only beside operating-point parameters.
+      if (select(md_, "Parameters/ParameterType[Category='OperatingPoint']/Parameter").empty()) {
+        pugi::xml_node type = ensure(md_, "Parameters").append_child("ParameterType");
+        addText(type, "Category", "OperatingPoint");
+        addText(type.append_child("Parameter"), "Name", "Operating Point");
+      }
+      d += "the throttle";
+      if (c_.chance(50)) {
+        pugi::xml_node request = ensure(common, "ModeRequestCh").append_child("ModeRequest");
+        addText(request, "Name", "1");
+        addText(request, "Dyno", name);
+        addText(request, "Engine", c_.chance(50) ? name : parameterName());
+        d += " and a control-mode request";
+      }
+    }
+    return true;
+  }
+  // Two parameters share a set channel of one device (a parameter may leave
+  // the channel it shared with a third).
+  bool setChannelShared(std::string& d) {
+    const Nodes parameters = select(md_, "Parameters/ParameterType/Parameter");
+    if (parameters.empty()) return false;
+    const std::string channel = pick({"CH_1", "CH_2"});
+    d = "on " + channel + ":";
+    for (pugi::xml_node parameter : {pick(parameters), pick(parameters)}) {
+      setText(parameter, "Set_ChannelName", channel);
+      setText(parameter, "Set_DeviceName", "Motor");
+      d += " " + q(text(parameter, "Name"));
+    }
     return true;
   }
 

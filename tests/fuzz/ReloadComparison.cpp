@@ -2,10 +2,12 @@
 
 #include <atomic>
 #include <fstream>
+#include <memory>
 
 #include "ScopedWorkspace.h"
 #include "TavikEngine/Config/ConfigReader.h"
 #include "g3log/logsink.hpp"
+#include "workspace/Parameter.h"
 #include "workspace/Workspace.h"
 
 namespace tavik_fuzz {
@@ -32,6 +34,29 @@ class FullnessWatch {
   std::atomic<bool> said_{false};
 };
 
+namespace ws = tavik::workspace;
+
+std::vector<long long> parameterHandles() {
+  std::vector<long long> handles;
+  ws::Workspace::getInstance()->getAllElementsOfType(ws::element_type::kParameter, handles,
+                                                      ws::memory_area::kParameters);
+  return handles;
+}
+
+// Every parameter of the current workspace with its same-set-name partners,
+// by name.
+std::vector<std::string> setNameLinks() {
+  std::vector<std::string> lines;
+  for (const long long handle : parameterHandles()) {
+    const ws::Parameter parameter(handle);
+    std::string line = "Parameter \"" + parameter.getName() + "\" same-set-name:";
+    for (const long long partner : parameter.getSameSetNameParameters())
+      line += " \"" + ws::Parameter(partner).getName() + "\"";
+    lines.push_back(line);
+  }
+  return lines;
+}
+
 std::filesystem::path writeFile(const std::filesystem::path& file, const std::string& text) {
   std::ofstream(file, std::ios::binary | std::ios::trunc) << text;
   return file;
@@ -44,11 +69,17 @@ ReloadComparison::ReloadComparison(std::filesystem::path dir, std::size_t worksp
   std::filesystem::create_directories(dir_);
 }
 
-ReloadComparison::Run ReloadComparison::run(const std::vector<Load>& loads,
+ReloadComparison::Run ReloadComparison::run(const std::vector<Parameter>& parameters,
+                                            const std::vector<Load>& loads,
                                             std::vector<tavik_test::DumpedElement>& elements,
                                             bool name) {
   Run outcome;
   tavik_test::ScopedWorkspace scope(workspace_bytes_);
+  for (const Parameter& made : parameters) {
+    ws::Parameter parameter(made.name);
+    parameter.set(ws::parameter::Set_ChannelName, made.set_channel);
+    parameter.set(ws::parameter::Set_DeviceName, made.set_device);
+  }
   {
     FullnessWatch watch;
     tavik::ConfigReader reader;
@@ -62,15 +93,24 @@ ReloadComparison::Run ReloadComparison::run(const std::vector<Load>& loads,
         result = std::string("exception ") + e.what();
       }
       const bool full =
-          watch.take() || (!loaded && tavik::workspace::Workspace::getInstance()->getUsedBytes() >
+          watch.take() || (!loaded && ws::Workspace::getInstance()->getUsedBytes() >
                                           workspace_bytes_ / 4 * 3);
       if (full) result += " (the workspace was full)";
-      if (k == 0) outcome.first_filled = full;
+      if (k == 0) {
+        outcome.first_filled = full;
+        for (const long long handle : parameterHandles()) {
+          const ws::Parameter parameter(handle);
+          outcome.after_first.push_back(
+              {parameter.wideName(), parameter.get<std::wstring>(ws::parameter::Set_ChannelName),
+               parameter.get<std::wstring>(ws::parameter::Set_DeviceName)});
+        }
+      }
       outcome.results.push_back(result);
     }
   }
   if (name) elements = tavik_test::dumpedElements();
   outcome.dump = tavik_test::WorkspaceDump::of(elements);
+  outcome.links = setNameLinks();
   return outcome;
 }
 
@@ -80,24 +120,45 @@ ReloadVerdict ReloadComparison::compareWith(const std::string& a, const std::str
   const std::filesystem::path fileB = writeFile(dir_ / "b.xml", b);
   ReloadVerdict verdict;
   std::vector<tavik_test::DumpedElement> elements;
-  const Run fresh = run({{fileB, false}}, elements, true);
+  const Run fresh = run({}, {{fileB, false}}, elements, true);
+  // The reference of the sequences that load B over A, and of those that
+  // load B over B: made when first needed.
+  std::unique_ptr<Run> references[2];
   for (const Sequence& sequence : sequences) {
-    const Run other = run({{sequence.first_is_a ? fileA : fileB, false}, {fileB, sequence.reload}},
-                          elements, false);
+    const Run other = run(
+        {}, {{sequence.first_is_a ? fileA : fileB, false}, {fileB, sequence.reload}}, elements,
+        false);
     if (sequence.first_is_a && other.first_filled) {
       return ReloadVerdict{true, "", {}};
     }
-    // The fresh load's result stands against the second load's.
+    std::unique_ptr<Run>& reference = references[sequence.first_is_a ? 0 : 1];
+    if (!reference) {
+      const std::vector<Parameter>& before =
+          sequence.first_is_a ? other.after_first : fresh.after_first;
+      reference.reset(new Run(run(before, {{fileB, false}}, elements, false)));
+    }
     std::string difference;
-    if (other.results.back() != fresh.results.front()) {
-      difference += "  result " + other.results.back() + ", fresh " + fresh.results.front() + "\n";
+    if (other.results.back() != reference->results.front()) {
+      difference += "  result " + other.results.back() + ", reference " +
+                    reference->results.front() + "\n";
       verdict.differing.insert("result");
     }
     const std::set<std::string> facts =
-        tavik_test::WorkspaceDump::differingFacts(fresh.dump, other.dump);
+        tavik_test::WorkspaceDump::differingFacts(reference->dump, other.dump);
     verdict.differing.insert(facts.begin(), facts.end());
-    difference += tavik_test::WorkspaceDump::difference(fresh.dump, other.dump, "the fresh load",
-                                                        sequence.label);
+    difference += tavik_test::WorkspaceDump::difference(reference->dump, other.dump,
+                                                        "the reference", sequence.label);
+    if (other.links != reference->links) {
+      verdict.differing.insert("Parameter same-set-name");
+      for (std::size_t k = 0; k < other.links.size() || k < reference->links.size(); ++k) {
+        const std::string none = "(no parameter)";
+        const std::string& want = k < reference->links.size() ? reference->links[k] : none;
+        const std::string& got = k < other.links.size() ? other.links[k] : none;
+        if (want == got) continue;
+        difference += "  the reference: " + want + "\n  " + sequence.label + ": " + got + "\n";
+        break;
+      }
+    }
     if (difference.empty()) continue;
     verdict.difference += std::string(sequence.label) + " (loads: " + other.results.front() + ", " +
                           other.results.back() + "):\n" + difference;

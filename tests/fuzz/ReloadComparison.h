@@ -1,11 +1,17 @@
 // Test helper: whether loading configuration B over a workspace that holds
-// another load gives what a fresh load of B gives.
+// another load gives what a load of B into a fresh workspace that holds the
+// same parameters gives.
 //
 // Every load sequence runs in a fresh workspace of its own (ScopedWorkspace,
 // removed afterwards) with a ConfigReader of its own, as a bench host would
-// use it. The fresh load of B names the elements B defines
-// (tavik_test::dumpedElements); each other sequence must then give the same
-// result and the same facts of those elements (tavik_test::WorkspaceDump).
+// use it. A fresh load of B names the elements B defines
+// (tavik_test::dumpedElements). The reference of a sequence that loads B over
+// the load of A (or of B) is a fresh workspace in which the parameters that
+// load left are first made by name, in the same order, with their set channel
+// and set device (what pairs parameters into same-set-name links), and B is
+// then loaded. The sequence must give the reference's result, the same facts
+// of the elements B defines (tavik_test::WorkspaceDump) and the same
+// same-set-name links of every parameter.
 //
 //   tavik_test::ScopedIni ini("[devices]\nMotor=ECU\n");  // the caller's
 //   tavik_fuzz::ReloadComparison comparison(ini.dir().path());
@@ -30,12 +36,12 @@ namespace tavik_fuzz {
 struct ReloadVerdict {
   // The first load of A filled the workspace: nothing was compared.
   bool skipped = false;
-  // Empty when every load sequence gave the fresh load's result and facts;
+  // Empty when every load sequence gave its reference's result and facts;
   // otherwise, per sequence that did not, the results and the first lines
   // that differ.
   std::string difference;
-  // What differed, over every sequence: "result" and the facts
-  // (WorkspaceDump::differingFacts).
+  // What differed, over every sequence: "result", the facts
+  // (WorkspaceDump::differingFacts) and "Parameter same-set-name".
   std::set<std::string> differing;
 };
 
@@ -45,10 +51,10 @@ class ReloadComparison {
   // `workspaceBytes` of room.
   explicit ReloadComparison(std::filesystem::path dir, std::size_t workspaceBytes = 64u << 20);
 
-  // The fresh load of b against: a then b with reload false, a then b with
+  // Each against its reference: a then b with reload false, a then b with
   // reload true, and b then b.
   ReloadVerdict compare(const std::string& a, const std::string& b);
-  // The fresh load of b against a then b with the given reload flag.
+  // a then b with the given reload flag against its reference.
   ReloadVerdict compareOne(const std::string& a, const std::string& b, bool reload);
 
  private:
@@ -56,15 +62,24 @@ class ReloadComparison {
     std::filesystem::path file;
     bool reload;
   };
+  // A parameter as the reference workspace is given it.
+  struct Parameter {
+    std::wstring name;
+    std::wstring set_channel;
+    std::wstring set_device;
+  };
   struct Run {
     std::vector<std::string> results;  // per load: "true", "false" or the exception
     bool first_filled = false;         // the first load found the workspace full
+    std::vector<Parameter> after_first;  // the parameters after the first load, in order
     tavik_test::WorkspaceDump dump;
+    std::vector<std::string> links;  // per parameter: its name and its partners' names
   };
-  // Runs the loads in a fresh workspace and dumps `elements`; with `name`
-  // set, `elements` is first made what the workspace then holds.
-  Run run(const std::vector<Load>& loads, std::vector<tavik_test::DumpedElement>& elements,
-          bool name);
+  // Makes `parameters` in a fresh workspace, runs the loads and dumps
+  // `elements`; with `name` set, `elements` is first made what the workspace
+  // then holds.
+  Run run(const std::vector<Parameter>& parameters, const std::vector<Load>& loads,
+          std::vector<tavik_test::DumpedElement>& elements, bool name);
   // One load sequence to compare: `first` (A or B) loaded, then B with `reload`.
   struct Sequence {
     const char* label;

@@ -8,10 +8,11 @@
 //    as a sanitizer report does.
 //  - an odd first byte: the rest is a stream of choices for two generated
 //    configurations A and B (B another generated one, or A edited by
-//    ConfigMutator.h); A then B in one workspace must give what a fresh load
-//    of B gives (ReloadComparison.h), else the target aborts with both
-//    configurations and the first differences. Skipped when the load of A
-//    fills the workspace.
+//    ConfigMutator.h); A then B in one workspace must give what a load of B
+//    gives into a fresh workspace that holds the parameters A left
+//    (ReloadComparison.h), else the target aborts with both configurations
+//    and the first differences. Skipped when the load of A fills the
+//    workspace.
 //
 // Shared memory: libFuzzer ends a run with exit(), past the destructor of a
 // harness that lives for the whole process, so an at-exit hook removes the
@@ -54,8 +55,8 @@ void compareReload(const std::uint8_t* data, std::size_t size,
   }
   const tavik_fuzz::ReloadVerdict verdict = comparison->compareOne(a, b, choices.chance(50));
   if (verdict.skipped || verdict.difference.empty()) return;
-  std::fprintf(stderr, "a reload differs from the fresh load\nA:\n%s\nB (%s):\n%s\n%s\n", a.c_str(),
-               how.c_str(), b.c_str(), verdict.difference.c_str());
+  std::fprintf(stderr, "a reload differs from its reference load\nA:\n%s\nB (%s):\n%s\n%s\n",
+               a.c_str(), how.c_str(), b.c_str(), verdict.difference.c_str());
   std::abort();
 }
 

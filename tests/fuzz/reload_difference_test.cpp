@@ -1,6 +1,6 @@
 // Loading configuration B over a workspace that holds another load (or B
-// itself) gives, for every element B defines, what a fresh load of B into an
-// empty workspace gives, and the same result: hundreds of generated pairs
+// itself) gives, for every element B defines, what a load of B into a fresh
+// workspace that holds the same parameters gives, and the same result: hundreds of generated pairs
 // (seeds and generated configurations, each edited a few times) and one named
 // edit per kind of element, each loaded in both directions.
 //

@@ -1,6 +1,5 @@
 #include "workspace/Parameter.h"
 
-#include <algorithm>
 #include <charconv>
 #include <climits>
 #include <cstdint>
@@ -15,48 +14,6 @@
 
 namespace tavik {
 namespace workspace {
-
-namespace {
-
-// The handles opened while the watch stands, appended as they come (no
-// allocation per parameter) and sorted when first asked after an append.
-struct WatchState {
-  bool active = false;
-  std::vector<long long> seen;
-  std::size_t sorted = 0;  // seen[0, sorted) is sorted and free of repeats
-};
-thread_local WatchState t_watch;
-
-}  // namespace
-
-Parameter::Parameter(const std::wstring& name) : ElementClass(name) {
-  if (t_watch.active) t_watch.seen.push_back(handle_);
-}
-
-Parameter::NameWatch::NameWatch() {
-  t_watch.seen.clear();
-  t_watch.sorted = 0;
-  t_watch.active = true;
-}
-
-Parameter::NameWatch::~NameWatch() {
-  t_watch.active = false;
-  t_watch.seen.clear();
-  t_watch.sorted = 0;
-}
-
-bool Parameter::NameWatch::active() { return t_watch.active; }
-
-bool Parameter::NameWatch::saw(long long handle) {
-  if (!t_watch.active) return true;
-  std::vector<long long>& seen = t_watch.seen;
-  if (t_watch.sorted != seen.size()) {
-    std::sort(seen.begin(), seen.end());
-    seen.erase(std::unique(seen.begin(), seen.end()), seen.end());
-    t_watch.sorted = seen.size();
-  }
-  return std::binary_search(seen.begin(), seen.end(), handle);
-}
 
 void Parameter::set(parameter::Property property, double value) {
   requireValid("set");

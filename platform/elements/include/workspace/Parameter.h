@@ -21,29 +21,9 @@ namespace workspace {
 
 class Parameter : public ElementClass<Parameter, element_class::kParameter> {
  public:
-  // By name (memory area 0x400000) or by handle; see ElementClass.h. Opening
-  // by name is seen by the calling thread's NameWatch, when one is open.
-  explicit Parameter(const std::wstring& name);
+  // By name (memory area 0x400000) or by handle; see ElementClass.h.
+  explicit Parameter(const std::wstring& name) : ElementClass(name) {}
   explicit Parameter(long long handle) : ElementClass(handle) {}
-
-  // Which parameters the calling thread opened by name while the watch
-  // stands (a configuration load). Parameters are never removed from the
-  // workspace, so one that an earlier configuration made is still found by
-  // name; a load that must treat it as absent, as it is for a load into an
-  // empty workspace, asks saw(). Watches do not nest: opening one while
-  // another stands starts it afresh, and the first to close ends it.
-  class NameWatch {
-   public:
-    NameWatch();
-    ~NameWatch();
-    NameWatch(const NameWatch&) = delete;
-    NameWatch& operator=(const NameWatch&) = delete;
-    // Whether a watch stands on this thread.
-    static bool active();
-    // Whether the parameter at that handle was opened by name since the
-    // watch began (true for every handle when no watch stands).
-    static bool saw(long long handle);
-  };
 
   // Notifying writes: listeners of the item are told.
   void set(parameter::Property property, const std::string& value) {
