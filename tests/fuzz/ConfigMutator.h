@@ -11,10 +11,12 @@
 // (comment, every option type's values and controls, option type, options
 // added, removed and reordered, flags, "MaxLoop", ports, link points),
 // channel tables, sequences (start action, actions, frames, comments,
-// category), action groups (inner actions, nested groups, exit ports, data)
-// and the test plan a sequence is bound to. An edit that finds nothing of its
-// kind in the document passes to the next kind; every kind either edits or
-// passes, so mutate() always ends. Deterministic for given choices.
+// category), action groups (inner actions, nested groups, exit ports, data;
+// an action wrapped into a group of its name and a group unwrapped into an
+// action, in sequences and in group bodies) and the test plan a sequence is
+// bound to. An edit that finds nothing of its kind in the document passes to
+// the next kind; every kind either edits or passes, so mutate() always ends.
+// Deterministic for given choices.
 #pragma once
 
 #include <pugixml.hpp>
