@@ -247,7 +247,7 @@ struct SegmentRoot {
   // Every element handle in creation order; a remade element's new copy
   // stands in its old copy's place (NameSlot::order).
   IndexArray creation_order;
-  // How many elements were ever remade (Workspace::replaceElement). A
+  // How many elements were ever remade (replaceElement, remakeAsClass). A
   // process's cached view of an element is good only while this is unchanged.
   std::atomic<std::uint64_t> replacements{0};
 };
