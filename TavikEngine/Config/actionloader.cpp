@@ -187,6 +187,15 @@ int ActionLoaderBase::builtElementType(const std::wstring& name, long long& hand
   return workspace->getElementType(handle);
 }
 
+void ActionLoaderBase::claimName(const std::wstring& name, int classId) {
+  if (!registerOpen_) return;
+  const long long handle = workspace->findElement(name, workspace::memory_area::kActions);
+  if (handle < 1 || built_.count(handle) > 0) return;
+  const workspace::ElementSchema* schema = workspace::findSchema(classId);
+  if (schema != nullptr && workspace->getElementType(handle) != schema->element_type)
+    workspace->remakeAsClass(handle, classId);
+}
+
 // --- ActionLoader -----------------------------------------------------------
 
 ActionLoader::ActionLoader() {

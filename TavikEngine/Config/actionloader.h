@@ -120,6 +120,18 @@ class ActionLoaderBase : public LoaderBase {
   int builtElementType(const std::wstring& name, long long& handle);
   // Every element the register holds.
   const std::unordered_set<long long>& builtElements() const { return built_; }
+  // Called before the load builds `name` (sequences, actions and action
+  // groups share one name area) as an element of class `classId`. An
+  // element of another class under that name that the register does not
+  // hold is left from an earlier file: it is made anew in the new class
+  // (Workspace::remakeAsClass), so that the building call finds what it
+  // would find in an empty workspace; a process holding the old handle is
+  // told it was replaced, and its listeners hear nothing more. An element
+  // this load built keeps its class, and the building call refuses the
+  // name as it would in an empty workspace. Nothing happens while the
+  // register is closed. WorkspaceException (WorkspaceFullException) when
+  // the element cannot be made anew.
+  void claimName(const std::wstring& name, int classId);
 
   boost::shared_ptr<workspace::Workspace> workspace;
 

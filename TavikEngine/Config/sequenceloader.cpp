@@ -213,6 +213,7 @@ void SequenceLoader::loadSequence(const pugi::xml_node& node,
     globalConfig->set(global::StatusText, L"Step 4/4: Loading Sequence: " + name);
     name += L"_Sequence";
     checkGroupInstances(node.child("Actions"), measurementDefinition, name);
+    claimName(name, workspace::element_class::kSequence);
     workspace::Sequence sequence(name);
     // The first node of a name in this load builds the sequence anew; a
     // second node of the same name adds to it.
@@ -366,6 +367,7 @@ bool SequenceLoader::add_sequence_actions(workspace::Sequence sequence, pugi::xm
     if (isRepeated(action)) continue;
     std::string failure;
     const boost::shared_ptr<workspace::SharedAction> element = tryCreateAction(
+        name + L"/" + childWide(action, "Name"),
         [&](std::wstring& fullName) {
           return actionLoader.createAction(name, action, sequence.getHandle(), testplan,
                                            fullName);
@@ -458,11 +460,12 @@ boost::shared_ptr<workspace::SharedAction> SequenceLoader::builtAction(const std
 }
 
 template <class Create>
-boost::shared_ptr<workspace::SharedAction> SequenceLoader::tryCreateAction(Create&& create,
-                                                                           std::string& failure) {
+boost::shared_ptr<workspace::SharedAction> SequenceLoader::tryCreateAction(
+    const std::wstring& key, Create&& create, std::string& failure) {
   std::wstring fullName;
   boost::shared_ptr<workspace::SharedAction> element;
   try {
+    claimName(key, workspace::element_class::kSharedAction);
     element = create(fullName);
   } catch (const WorkspaceFullException&) {
     throw;  // not this action's fault: the sequence stops
@@ -686,6 +689,7 @@ bool SequenceLoader::load_group(const pugi::xml_node& group,
   }
   if (count < 1) throw ConfigException("Sequences containing empty Action Groups can't be executed");
 
+  claimName(prefix, workspace::element_class::kActionGroup);
   const boost::shared_ptr<workspace::ActionGroup> element =
       create_shared<workspace::ActionGroup>(prefix, count);
   recordBuilt(element->getHandle());
@@ -710,8 +714,10 @@ bool SequenceLoader::load_group(const pugi::xml_node& group,
     if (isRepeated(action)) continue;
     const std::wstring actionName = childWide(action, "Name");
     const pugi::xml_node dataAction = findAction(data, actionName);
+    const std::wstring createdName = prefix + L"/" + actionName;
     std::string failure;
     const boost::shared_ptr<workspace::SharedAction> created = tryCreateAction(
+        createdName,
         [&](std::wstring& fullName) {
           return actionLoader.createGroupAction(context, action, dataAction, fullName);
         },
@@ -722,7 +728,6 @@ bool SequenceLoader::load_group(const pugi::xml_node& group,
     }
     // Lists that find no room to grow fail the sequence (its handler).
     sequence.addAction(created->getHandle());
-    const std::wstring createdName = prefix + L"/" + actionName;
     setOrLeaveEmpty(*created, act::GroupPrefix, prefix, "Action", createdName);
     setOrLeaveEmpty(*created, act::GroupInstanceName, groupName, "Action", createdName);
     created->set(act::GroupHandle, element->getHandle());

@@ -24,6 +24,11 @@
 //    (Sequence::reset: lists, start action, run state and step); a second
 //    node of the same name adds to it. A group instance is built anew by
 //    ActionGroup(prefix, count).
+//  - Sequences, actions and groups share one name area, and an element keeps
+//    its class. A name the earlier file gave an element of another class (an
+//    action that is now a group, a group that is now an action) is made anew
+//    in the class this load builds (claimName); within one load the first
+//    element of a name keeps it, as in an empty workspace.
 //  - Start actions, successors, the actions exit ports leave from and group
 //    owners resolve only to the sequences, actions and groups this load
 //    built: an element left from an earlier file counts as absent (a start
@@ -194,12 +199,14 @@ class SequenceLoader : public ActionLoaderBase {
   // link step loads: one this load built (an action group or an element of
   // an earlier file gives an invalid proxy, handle 0).
   boost::shared_ptr<workspace::SharedAction> builtAction(const std::wstring& key);
-  // An action made by `create` (which names it in its argument), recorded as
+  // The action `key` (owner + "/" + name) made by `create` (which names it
+  // in its argument) once the name is claimed for an action, recorded as
   // built and by name; nullptr with the reason in `failure` when its element
   // cannot be made (nothing then refers to it). A full workspace reaches the
   // caller.
   template <class Create>
-  boost::shared_ptr<workspace::SharedAction> tryCreateAction(Create&& create,
+  boost::shared_ptr<workspace::SharedAction> tryCreateAction(const std::wstring& key,
+                                                             Create&& create,
                                                              std::string& failure);
   // Of the Action children of `actions` (of owner `owner`) that share a Name,
   // all but the last are marked repeated, with one WARNING per such name:

@@ -107,7 +107,7 @@ WStrings describeSequence(const std::wstring& name) {
 
 struct Loaded {
   bool ok = false;
-  WStrings contents;  // of the sequences Main_Sequence and Stop_Sequence
+  WStrings contents;  // of the sequences Main_Sequence, Stop_Sequence and Main_Sequence/Sub_Sequence
   Strings warnings;   // WARNING and UA_WARNING lines of the last load
 };
 
@@ -128,8 +128,8 @@ Loaded loadInTurn(const std::vector<std::string>& documents) {
       loaded.ok = false;
     }
   }
-  for (const wchar_t* name : {L"Main_Sequence", L"Stop_Sequence"})
-    if (handle(name) > 0) {
+  for (const wchar_t* name : {L"Main_Sequence", L"Stop_Sequence", L"Main_Sequence/Sub_Sequence"})
+    if (ws::Workspace::getInstance()->getElementType(handle(name)) == ws::element_type::kSequence) {
       const WStrings lines = describeSequence(name);
       loaded.contents.insert(loaded.contents.end(), lines.begin(), lines.end());
     }
@@ -161,6 +161,25 @@ std::string mainWithGroup(const std::string& inner, const std::string& points = 
 // exit port leaves through.
 std::string inner(const std::string& name) { return action(name, port("PortName=Default")); }
 
+// X an action, then a group (Main starts at Start, whose port leads to X);
+// Main_Sequence/Sub_Sequence Main's action, then a sequence.
+const std::string kXAction = document(
+    sequence("Main", "Start",
+             action("Start", port("PortName=Default;ActionName=X")) + action("X") +
+                 action("After") + action("Sub_Sequence")));
+const std::string kXGroup = document(
+    sequence("Main", "Start",
+             action("Start", port("PortName=Default;ActionName=X")) + instance("X", "Body") +
+                 action("After")) +
+        sequence("Main_Sequence/Sub", "Y", action("Y")),
+    definition("Body", "R1", action("R1")));
+// Inside the group G: N an action, then a nested group.
+const std::string kNAction =
+    document(mainWithGroup("R1"), definition("Body", "N", inner("R1") + action("N")));
+const std::string kNGroup =
+    document(mainWithGroup("R1"), definition("Body", "N", inner("R1") + instance("N", "Leaf")) +
+                                      definition("Leaf", "L", action("L")));
+
 TEST(SequencesOverAWorkspace, HoldWhatAFreshLoadGivesAndNothingOfTheEarlierFile) {
   struct Case {
     std::string label;
@@ -169,6 +188,24 @@ TEST(SequencesOverAWorkspace, HoldWhatAFreshLoadGivesAndNothingOfTheEarlierFile)
     Strings warnings;  // of the later file's load
   };
   const Case cases[] = {
+      {"an action that becomes a group, and one that becomes a sequence", kXAction, kXGroup,
+       {L"actions Main_Sequence/Start|Main_Sequence/After|Main_Sequence/X/R1",
+        L"Main_Sequence/Start: Default 1 1 -1,-1 -> Main_Sequence/X/R1 (-)",
+        L"Main_Sequence/Sub_Sequence start Main_Sequence/Sub_Sequence/Y 0|0||"},
+       {}},
+      {"a group and a sequence that become actions", kXGroup, kXAction,
+       {L"actions Main_Sequence/Start|Main_Sequence/X|Main_Sequence/After|Main_Sequence/Sub_Sequence",
+        L"Main_Sequence/Start: Default 1 1 -1,-1 -> Main_Sequence/X (-)"},
+       {}},
+      {"an action of a group that becomes a nested group", kNAction, kNGroup,
+       {L"Main_Sequence start Main_Sequence/G/N/L 0|0||",
+        L"Main_Sequence/G actions Main_Sequence/G/R1",
+        L"Main_Sequence/G/N actions Main_Sequence/G/N/L"},
+       {}},
+      {"a nested group that becomes an action of its group", kNGroup, kNAction,
+       {L"Main_Sequence start Main_Sequence/G/N 0|0||",
+        L"Main_Sequence/G actions Main_Sequence/G/R1|Main_Sequence/G/N"},
+       {}},
       {"actions, start action, frames and comments change",
        document(sequence("Main", "B",
                          action("A", port("PortName=Default;ActionName=B", "1,1")) + action("B") +
@@ -254,6 +291,38 @@ TEST(SequencesOverAWorkspace, HoldWhatAFreshLoadGivesAndNothingOfTheEarlierFile)
       EXPECT_TRUE(std::find(over.contents.begin(), over.contents.end(), pin) != over.contents.end())
           << "missing: " << tavik::utf8Text(pin);
   }
+}
+
+// A name that changes kind stays right for every later load, and a holder
+// of the old handle is told what became of it.
+TEST(SequencesOverAWorkspace, ANameThatChangesKindStaysRightAndItsOldHandleIsRefused) {
+  const Loaded turns = loadInTurn({kXGroup, kXAction, kXGroup});
+  EXPECT_EQ(loadInTurn({kXGroup}).contents, turns.contents);
+  EXPECT_EQ(std::make_pair(true, Strings{}), std::make_pair(turns.ok, turns.warnings));
+
+  tavik_test::ScopedWorkspace scope;
+  tavik::SequenceLoader loader;
+  const auto load = [&loader](const std::string& file) {
+    pugi::xml_document doc;
+    loader.load(tavik_test::parseXml(&doc, file), false);
+    return std::make_pair(handle(L"Main_Sequence/X"), handle(L"Main_Sequence/Sub_Sequence"));
+  };
+  const auto replaced = [](const char* kind, const char* name, long long old, const char* by) {
+    return std::string("the ") + kind + " element Main_Sequence/" + name + "[" +
+           std::to_string(old) + "] was replaced by an element of class " + by +
+           ": open it again by name";
+  };
+  const auto actions = load(kXAction);
+  const auto groups = load(kXGroup);
+  EXPECT_EQ(replaced("SharedAction", "X", actions.first, "ActionGroup"),
+            tavik_test::workspaceError([&] { ws::SharedAction old(actions.first); }));
+  EXPECT_EQ(replaced("SharedAction", "Sub_Sequence", actions.second, "Sequence"),
+            tavik_test::workspaceError([&] { ws::SharedAction(actions.second).getExitCount(); }));
+  load(kXAction);
+  EXPECT_EQ(replaced("ActionGroup", "X", groups.first, "SharedAction"),
+            tavik_test::workspaceError([&] { ws::ActionGroup(groups.first).getStartAction(); }));
+  EXPECT_EQ(replaced("Sequence", "Sub_Sequence", groups.second, "SharedAction"),
+            tavik_test::workspaceError([&] { ws::Sequence old(groups.second); }));
 }
 
 // 300 frames and comments of a sequence, and 110 exit ports of a group of

@@ -176,18 +176,30 @@ TEST(TestplanReload, FilesInTurnRemakeAPlanOnceAndTheSameFileKeepsHandlesAndTell
   const auto load = [&](const std::string& plans) {
     return reader.loadConfig(ini.dir().write("config.xml", configuration(plans)).wstring(), false);
   };
-  const std::string small = plan("Main", parameter("P1", {"1", "2"}));
+  const std::string stop = plan("Stop", parameter("P3", {"1"}));
+  const std::string small = plan("Main", parameter("P1", {"1", "2"})) + stop;
   const std::string large =
-      plan("Main", parameter("P1", {"1", "2", "3"}) + parameter("P2", {"4", "5", "6"}));
+      plan("Main", parameter("P1", {"1", "2", "3"}) + parameter("P2", {"4", "5", "6"})) + stop;
   const auto handles = [] {
     const ws::Testplan main(L"Main_Testplan", 0);
     std::vector<long long> out{main.getHandle()};
     for (int i = 0; i < main.getColumnCount(); ++i) out.push_back(main.getColumn(i).getHandle());
     return out;
   };
+  const auto listed = [] {
+    std::vector<long long> found;
+    ws::Workspace::getInstance()->getAllElementsOfType(ws::element_type::kTestplan, found,
+                                                       ws::memory_area::kTestplans);
+    Strings names;
+    for (const long long plan : found) names.push_back(ws::Testplan(plan).getName());
+    return names;
+  };
   ASSERT_TRUE(load(small));
-  ASSERT_TRUE(load(large));  // remade with headroom
+  const long long first = handles().front();
+  ASSERT_TRUE(load(large));  // remade with headroom, where a fresh load lists it
   const std::vector<long long> grown = handles();
+  EXPECT_NE(first, grown.front());
+  EXPECT_EQ((Strings{"Main_Testplan", "Stop_Testplan"}), listed());
   ASSERT_TRUE(load(small));
   ASSERT_TRUE(load(large));
   EXPECT_EQ(grown, handles());

@@ -107,6 +107,8 @@ class ConfigMutator::Edits {
         {"group ports", &Edits::groupPorts},
         {"group nested", &Edits::groupNested},
         {"group instance", &Edits::groupInstance},
+        {"action becomes group", &Edits::actionBecomesGroup},
+        {"group becomes action", &Edits::groupBecomesAction},
         {"parameter removed", &Edits::parameterRemoved},
         {"earlier parameter named", &Edits::earlierParameterNamed},
         {"set channel shared", &Edits::setChannelShared},
@@ -892,6 +894,62 @@ class ConfigMutator::Edits {
     else
       setText(group, child, std::to_string(c_.below(400)));
     d = q(text(group, "Name")) + " " + child + " " + q(text(group, child));
+    return true;
+  }
+  // A drawn action (of a sequence or a group body) wrapped into a group under
+  // its own name: a new definition holds the action, a new data node its
+  // options, and the group's exit ports leave from it where its ports did.
+  bool actionBecomesGroup(std::string& d) {
+    pugi::xml_node action = pick(select(md_, kDrawnAction));
+    if (!action) return false;
+    const std::string name = text(action, "Name"), wrap = fresh("Wrap");
+    pugi::xml_node body = ensure(md_, "ActionGroupSequences").append_child("ActionGroupSequence");
+    addText(body, "Name", wrap);
+    addText(body, "StartActionName", name);
+    pugi::xml_node inner = body.append_child("Actions").append_copy(action);
+    for (pugi::xml_node port : select(inner, "NextActions/Action")) port.remove_child("ActionName");
+    pugi::xml_node data = ensure(md_, "ActionGroupDatas").append_child("ActionGroupData");
+    addText(data, "Name", wrap);
+    data.append_child("Actions").append_copy(action);
+    pugi::xml_node group = action.parent().insert_child_before("ActionGroup", action);
+    addText(group, "Name", name);
+    addText(group, "ActionGroupSequence", wrap);
+    addText(group, "ActionGroupData", wrap);
+    pugi::xml_node exits = group.append_child("NextActions");
+    for (pugi::xml_node port : select(action, "NextActions/Action")) {
+      pugi::xml_node exit = exits.append_copy(port);
+      setText(exit, "PortVisible", "True");
+      addText(exit.append_child("PortActionInfo"), "ActionName", name);
+    }
+    action.parent().remove_child(action);
+    d = q(name) + " into " + q(wrap);
+    return true;
+  }
+  // A group (of a sequence or a group body) unwrapped: an action of its name
+  // takes its place, built like its definition's start action, with the
+  // group's exit ports.
+  bool groupBecomesAction(std::string& d) {
+    pugi::xml_node group = pick(select(md_, "//Actions/ActionGroup"));
+    if (!group) return false;
+    const std::string name = text(group, "Name");
+    const pugi::xml_node body =
+        withText(select(md_, "ActionGroupSequences/ActionGroupSequence"), "Name",
+                 {text(group, "ActionGroupSequence")});
+    const pugi::xml_node model =
+        withText(select(body, "Actions/Action"), "Name", {text(body, "StartActionName")});
+    pugi::xml_node action = group.parent().insert_child_before("Action", group);
+    addText(action, "Name", name);
+    for (pugi::xml_node child : model.children())
+      if (std::string(child.name()) != "Name" && std::string(child.name()) != "NextActions")
+        action.append_copy(child);
+    pugi::xml_node ports = action.append_child("NextActions");
+    for (pugi::xml_node exit : select(group, "NextActions/Action")) {
+      pugi::xml_node port = ports.append_copy(exit);
+      port.remove_child("PortActionInfo");
+      port.remove_child("PortVisible");
+    }
+    group.parent().remove_child(group);
+    d = q(name) + (model ? " like " + q(text(model, "Name")) : std::string());
     return true;
   }
   bool parameterRemoved(std::string& d) {

@@ -11,12 +11,14 @@
 // (comment, every option type's values and controls, option type, options
 // added, removed and reordered, flags, "MaxLoop", ports, link points),
 // channel tables, sequences (start action, actions, frames, comments,
-// category), action groups (inner actions, nested groups, exit ports, data),
-// the test plan a sequence is bound to, parameters that share a set channel,
-// and references (selector, channel table, SetParam, throttle, control-mode
-// request) to a parameter that only the other file of a pair defines. An
-// edit that finds nothing of its kind in the document passes to the next
-// kind; every kind either edits or passes, so mutate() always ends.
+// category), action groups (inner actions, nested groups, exit ports, data;
+// an action wrapped into a group of its name and a group unwrapped into an
+// action, in sequences and in group bodies), the test plan a sequence is
+// bound to, parameters that share a set channel, and references (selector,
+// channel table, SetParam, throttle, control-mode request) to a parameter
+// that only the other file of a pair defines. An edit that finds nothing of
+// its kind in the document passes to the next kind; every kind either edits
+// or passes, so mutate() always ends.
 // Deterministic for given choices.
 #pragma once
 

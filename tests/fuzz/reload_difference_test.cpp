@@ -346,6 +346,18 @@ const std::vector<NamedEdit>& namedEdits() {
          "ActionGroupSequences/ActionGroupSequence[Name='Body']/Actions/Action[Name='Check']/Name",
          "Verify"}}},
       {"GroupPortRemoved", {{C::Remove, "//ActionGroup[Name='Sweep']/NextActions/Action[2]", ""}}},
+      {"ActionBecomesGroup",
+       {{C::Remove, "Sequences/Sequence/Actions/Action[Name='Finish']", ""},
+        {C::Append, "Sequences/Sequence/Actions",
+         "<ActionGroup><Name>Finish</Name><ActionGroupSequence>Leaf</ActionGroupSequence>"
+         "<ActionGroupData>Data</ActionGroupData></ActionGroup>"}}},
+      {"GroupActionBecomesNestedGroup",
+       {{C::Remove,
+         "ActionGroupSequences/ActionGroupSequence[Name='Body']/Actions/Action[Name='Check']", ""},
+        {C::Append, "ActionGroupSequences/ActionGroupSequence[Name='Body']/Actions",
+         "<ActionGroup><Name>Check</Name><ActionGroupSequence>Leaf</ActionGroupSequence>"
+         "<ActionGroupData>Data</ActionGroupData></ActionGroup>"},
+        {C::Append, "//Action[Name='Settle']/NextActions/Action", "<ActionName>Check</ActionName>"}}},
       {"NestedGroupRemoved",
        {{C::Remove, "ActionGroupSequences/ActionGroupSequence[Name='Body']/Actions/ActionGroup",
          ""},

@@ -15,6 +15,7 @@
 #include "TavikEngine/Workspace/IPCListener.h"
 #include "workspace/Parameter.h"
 #include "workspace/Sequence.h"
+#include "workspace/SharedAction.h"
 #include "workspace/Workspace.h"
 
 namespace {
@@ -26,6 +27,7 @@ TEST(ElementGrowth, TheNewCopyKeepsNameItemsAndCountAndTheOldHandleSaysItWasRepl
   tavik_test::ScopedWorkspace scope;
   const boost::shared_ptr<ws::Workspace> workspace = ws::Workspace::getInstance();
   const long long old = workspace->openOrCreateElement(ws::element_class::kChunk, L"C", 16);
+  const long long later = workspace->openOrCreateElement(ws::element_class::kChunk, L"D", 0);
   workspace->increaseReferenceCounter(old);
   workspace->setItem(old + ws::chunk::Size, 7);
   std::memcpy(workspace->getBaseAddress() + old + ws::chunk::kText, "abcdefghijklmnop", 16);
@@ -53,9 +55,61 @@ TEST(ElementGrowth, TheNewCopyKeepsNameItemsAndCountAndTheOldHandleSaysItWasRepl
   EXPECT_EQ(workspaceError([&] { workspace->setItem(old + ws::chunk::Size, 1); }), replaced);
   EXPECT_EQ(workspaceError([&] { ws::Chunk chunk(old); }), replaced);
   EXPECT_EQ(workspaceError([&] { workspace->replaceElement(old, 80, 0); }), replaced);
+  // The new copy is listed where the old one was.
   std::vector<long long> chunks;
   workspace->getAllElementsOfType(ws::element_type::kChunk, chunks, ws::memory_area::kChunks);
-  EXPECT_EQ(chunks, std::vector<long long>{fresh});
+  EXPECT_EQ(chunks, (std::vector<long long>{fresh, later}));
+}
+
+// Actions, groups and sequences share one name area: a name may pass to an
+// element of another class, which takes the old one's place.
+TEST(ElementGrowth, AnElementMadeAnewInAnotherClassTakesNameCountAndPlaceAndTheOldHandleSaysSo) {
+  tavik_test::ScopedWorkspace scope;
+  const boost::shared_ptr<ws::Workspace> workspace = ws::Workspace::getInstance();
+  const long long action = workspace->openOrCreateElement(ws::element_class::kSharedAction, L"S/A", 16);
+  const long long other = workspace->openOrCreateElement(ws::element_class::kSharedAction, L"S/B");
+  workspace->setItem(action + ws::shared_action::Kind, 4);
+  workspace->increaseReferenceCounter(action);
+  workspace->increaseReferenceCounter(action);
+
+  const long long group = workspace->remakeAsClass(action, ws::element_class::kActionGroup);
+  const auto listed = [&](int type) {
+    std::vector<long long> handles;
+    workspace->getAllElementsOfType(type, handles, ws::memory_area::kActions);
+    return handles;
+  };
+  long long start = -1;
+  workspace->getItem(group + ws::action_group::StartAction, start);
+  EXPECT_EQ((std::vector<long long>{group, 24, 2, 0, ws::action_group::kElementSize}),
+            (std::vector<long long>{workspace->findElement(L"S/A", ws::memory_area::kActions),
+                                    workspace->getElementType(group),
+                                    workspace->getReferenceCount(group), start,
+                                    workspace->getElementSize(group)}));
+  EXPECT_EQ(std::vector<long long>{other}, listed(ws::element_type::kSharedAction));
+  EXPECT_EQ(std::vector<long long>{group}, listed(ws::element_type::kActionGroup));
+  const std::string replaced = "the SharedAction element S/A[" + std::to_string(action) +
+                               "] was replaced by an element of class ActionGroup: open it again "
+                               "by name";
+  int kind = 0;
+  EXPECT_EQ(replaced, workspaceError([&] { workspace->getItem(action + ws::shared_action::Kind, kind); }));
+  EXPECT_EQ(replaced, workspaceError([&] { ws::SharedAction proxy(action); }));
+  EXPECT_EQ(replaced, workspaceError([&] { workspace->remakeAsClass(action, ws::element_class::kSequence); }));
+  EXPECT_EQ("the element SharedAction S/B[" + std::to_string(other) +
+                "] is in memory area 0xA00000, a Chunk element in 0xB00000",
+            workspaceError([&] { workspace->remakeAsClass(other, ws::element_class::kChunk); }));
+  const long long longName =
+      workspace->openOrCreateElement(ws::element_class::kSharedAction, std::wstring(265, L'n'));
+  EXPECT_EQ("the element name \"" + std::string(265, 'n') +
+                "\" (265 characters) does not fit a Sequence element (room for 261 characters)",
+            workspaceError([&] { workspace->remakeAsClass(longName, ws::element_class::kSequence); }));
+
+  // Back to an action: first in the listing again, where S/A was made.
+  const long long again = workspace->remakeAsClass(group, ws::element_class::kSharedAction);
+  EXPECT_EQ((std::vector<long long>{again, other, longName}), listed(ws::element_type::kSharedAction));
+  EXPECT_EQ(std::vector<long long>{}, listed(ws::element_type::kActionGroup));
+  EXPECT_EQ("the ActionGroup element S/A[" + std::to_string(group) +
+                "] was replaced by an element of class SharedAction: open it again by name",
+            workspaceError([&] { workspace->getItem(group + ws::action_group::StartAction, start); }));
 }
 
 TEST(ElementGrowth, ACachedElementIsRefusedOnceAnotherWriteRemadeIt) {

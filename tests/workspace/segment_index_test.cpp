@@ -49,11 +49,17 @@ TEST(NameIndex, EqualHashesInOneAndOtherAreasAreAllFoundAcrossGrowth) {
   const auto area = [](long long handle) { return handle % 2 == 0 ? 0x400000 : 0x200000; };
   for (long long handle = 1; handle <= 300; ++handle) {
     ASSERT_TRUE(ws::reserveName(arena.manager(), arena.base(), names));
-    ws::insertName(arena.base(), names, area(handle), handle % 3, handle * 8);
+    ws::insertName(arena.base(), names,
+                   ws::NameSlot{static_cast<std::uint64_t>(handle % 3), area(handle), handle * 8,
+                                static_cast<std::uint64_t>(handle + 1000)});
   }
-  for (long long handle = 1; handle <= 300; ++handle)
+  for (long long handle = 1; handle <= 300; ++handle) {
     ASSERT_EQ(handle * 8, ws::findName(arena.base(), names, area(handle), handle % 3,
                                        [handle](long long h) { return h == handle * 8; }));
+    // Each entry keeps its place in the creation order across the growth.
+    const ws::NameSlot* slot = ws::nameSlotOf(arena.base(), names, area(handle), handle % 3, handle * 8);
+    ASSERT_EQ(static_cast<std::uint64_t>(handle + 1000), slot ? slot->order : 0);
+  }
   EXPECT_EQ((std::vector<std::uint64_t>{300, 1024}), (std::vector<std::uint64_t>{names.count, names.capacity}));
   // Right hash, wrong area; right area, unknown hash; no match among equal keys.
   EXPECT_EQ(0, ws::findName(arena.base(), names, 0x400000, 1, [](long long h) { return h == 8; }));
@@ -181,7 +187,7 @@ TEST(SegmentIndexes, ASegmentOfAnotherLayoutIsRefused) {
   bip::managed_shared_memory segment(bip::create_only, scope.name().c_str(), 256 * 1024);
   struct OldRoot { std::uint32_t layout_version; char rest[60]; };
   segment.construct<OldRoot>(ws::kSegmentRootName)(OldRoot{1, {}});
-  EXPECT_EQ("the workspace segment \"" + scope.name() + "\" has layout version 1, this program needs 3",
+  EXPECT_EQ("the workspace segment \"" + scope.name() + "\" has layout version 1, this program needs 4",
             tavik_test::workspaceError([] { Workspace::getInstance(); }));
 }
 

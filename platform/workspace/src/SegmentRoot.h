@@ -31,7 +31,7 @@ namespace workspace {
 // segment made by a program with another layout is refused, not misread. The
 // version is the root's first member in every layout.
 constexpr const char* kSegmentRootName = "tavik_workspace_root";
-constexpr std::uint32_t kSegmentLayoutVersion = 3;
+constexpr std::uint32_t kSegmentLayoutVersion = 4;
 
 // FNV-1a over the bytes of the 16-bit units of a name, low byte first.
 constexpr std::uint64_t kNameHashSeed = 14695981039346656037ull;
@@ -111,11 +111,13 @@ bool allocateEntries(Arena& arena, char* base, std::uint64_t capacity, IndexArra
 
 // --- name index: open addressing with linear probing, at most half full ---
 
-// One slot: (area, name hash) -> element handle; handle 0 marks a free slot.
+// One slot: (area, name hash) -> element handle and the element's position
+// in the creation order; handle 0 marks a free slot.
 struct NameSlot {
   std::uint64_t hash;
   std::int64_t area;
   std::int64_t handle;
+  std::uint64_t order;
 };
 
 inline std::uint64_t firstNameSlot(std::uint64_t hash, long long area, std::uint64_t capacity) {
@@ -139,12 +141,11 @@ long long findName(const char* base, const IndexArray& names, long long area, st
 }
 
 // Puts an entry in its slot. Precondition: room (reserveName).
-inline void insertName(char* base, IndexArray& names, long long area, std::uint64_t hash,
-                       long long handle) {
+inline void insertName(char* base, IndexArray& names, const NameSlot& entry) {
   NameSlot* slots = entriesOf<NameSlot>(base, names);
-  std::uint64_t i = firstNameSlot(hash, area, names.capacity);
+  std::uint64_t i = firstNameSlot(entry.hash, entry.area, names.capacity);
   while (slots[i].handle != 0) i = (i + 1) & (names.capacity - 1);
-  slots[i] = NameSlot{hash, area, handle};
+  slots[i] = entry;
   ++names.count;
 }
 
@@ -160,26 +161,24 @@ bool reserveName(Arena& arena, char* base, IndexArray& names) {
   if (names.capacity > 0) {
     const NameSlot* old = entriesOf<NameSlot>(base, names);
     for (std::uint64_t i = 0; i < names.capacity; ++i)
-      if (old[i].handle != 0) insertName(base, grown, old[i].area, old[i].hash, old[i].handle);
+      if (old[i].handle != 0) insertName(base, grown, old[i]);
     arena.deallocate(base + names.at);
   }
   names = grown;
   return true;
 }
 
-// Points the entry of `from` at `to` (an element remade under the same name);
-// false when no entry under (area, hash) holds `from`.
-inline bool repointName(char* base, IndexArray& names, long long area, std::uint64_t hash,
-                        long long from, long long to) {
-  if (names.capacity == 0) return false;
+// The entry of the element `handle` under (area, hash); nullptr when none
+// holds it. Pointing it at another handle (an element remade under the same
+// name) keeps the name's position in the creation order.
+inline NameSlot* nameSlotOf(char* base, IndexArray& names, long long area, std::uint64_t hash,
+                            long long handle) {
+  if (names.capacity == 0) return nullptr;
   NameSlot* slots = entriesOf<NameSlot>(base, names);
   for (std::uint64_t i = firstNameSlot(hash, area, names.capacity);; i = (i + 1) & (names.capacity - 1)) {
     NameSlot& slot = slots[i];
-    if (slot.handle == 0) return false;
-    if (slot.hash == hash && slot.area == area && slot.handle == from) {
-      slot.handle = to;
-      return true;
-    }
+    if (slot.handle == 0) return nullptr;
+    if (slot.hash == hash && slot.area == area && slot.handle == handle) return &slot;
   }
 }
 
@@ -245,9 +244,10 @@ struct SegmentRoot {
   IndexArray names;
   // Every element handle, ascending: finds the element holding an offset.
   IndexArray by_address;
-  // Every element handle in creation order.
+  // Every element handle in creation order; a remade element's new copy
+  // stands in its old copy's place (NameSlot::order).
   IndexArray creation_order;
-  // How many elements were ever remade (Workspace::replaceElement). A
+  // How many elements were ever remade (replaceElement, remakeAsClass). A
   // process's cached view of an element is good only while this is unchanged.
   std::atomic<std::uint64_t> replacements{0};
 };

@@ -301,15 +301,53 @@ const ElementSchema* schemaOfElement(const char* base, long long handle, std::ui
 // A remade element's old copy keeps its class id negated: it stays mapped
 // and in the address index, so that a handle another process still holds is
 // refused with a clear message and never reaches memory that is used again.
-inline std::int32_t replacedClassId(int class_id) { return -class_id; }
+// An element made anew in another class (remakeAsClass) also keeps that
+// class in the second byte, for the message.
+constexpr int kClassIdBits = 8;
+inline std::int32_t replacedClassId(int class_id, int by_class = 0) {
+  return -(class_id | (by_class << kClassIdBits));
+}
 const ElementSchema* replacedSchemaOf(std::int32_t stored_class_id) {
-  return stored_class_id < 0 ? findSchema(-stored_class_id) : nullptr;
+  return stored_class_id < 0 ? findSchema(-stored_class_id & ((1 << kClassIdBits) - 1)) : nullptr;
 }
 
 [[noreturn]] void throwReplaced(const char* base, long long handle, const ElementSchema& schema) {
+  const int stored = loadAt<std::int32_t>(base + handle + element_header::kClassId);
+  const ElementSchema* by = findSchema(-stored >> kClassIdBits);
   throw WorkspaceException("the " + schema.class_name + " element " +
                            elementNameAt(base, handle, schema) + "[" + std::to_string(handle) +
-                           "] was replaced by a larger one: open it again by name");
+                           "] was replaced by " +
+                           (by ? "an element of class " + by->class_name : "a larger one") +
+                           ": open it again by name");
+}
+
+// The 16-bit units of the element's stored name.
+std::u16string nameUnitsAt(const char* base, long long handle, const ElementSchema& schema) {
+  std::u16string units;
+  const std::size_t room_units = (schema.first_item - element_header::kName) / 2;
+  for (std::size_t i = 0; i < room_units; ++i) {
+    const char16_t unit = loadAt<char16_t>(base + handle + element_header::kName + 2 * i);
+    if (unit == 0) break;
+    units.push_back(unit);
+  }
+  return units;
+}
+
+// Puts the new copy `fresh` of the element `old` (named `units` in `area`)
+// in the old copy's place: the name leads to it, getAllElementsOfType lists
+// it where the old copy stood, the address index knows it, and the old copy
+// refuses every access from now on (stored_class_id, negative). The caller
+// holds the segment mutex and has made room in the address index.
+void takePlace(char* base, SegmentRoot& root, long long old, long long fresh, long long area,
+               const std::u16string& units, std::int32_t stored_class_id) {
+  if (NameSlot* slot = nameSlotOf(base, root.names, area, hashName(units), old)) {
+    slot->handle = fresh;
+    if (slot->order < root.creation_order.count)
+      entriesOf<std::int64_t>(base, root.creation_order)[slot->order] = fresh;
+  }
+  insertByAddress(base, root.by_address, fresh);
+  storeAt<std::int32_t>(base + old + element_header::kClassId, stored_class_id);
+  root.replacements.fetch_add(1, std::memory_order_acq_rel);
 }
 
 [[noreturn]] void throwNoElementAt(long long offset) {
@@ -751,7 +789,8 @@ long long Workspace::openOrCreateElement(int class_id, const std::wstring& name,
     return true;
   });
   const long long handle = element - base_;
-  insertName(base_, root.names, schema->area, hash, handle);
+  insertName(base_, root.names,
+             NameSlot{hash, static_cast<std::int64_t>(schema->area), handle, root.creation_order.count});
   insertByAddress(base_, root.by_address, handle);
   appendHandle(base_, root.creation_order, handle);
   return handle;
@@ -789,8 +828,7 @@ long long Workspace::replaceElement(long long handle, unsigned long long extra_b
         schema.class_name + " element \"" + name + "\" to " + std::to_string(element_size) +
         " bytes");
   }
-  if (!reserveHandle(arena, base_, root.by_address) ||
-      !reserveHandle(arena, base_, root.creation_order)) {
+  if (!reserveHandle(arena, base_, root.by_address)) {
     arena.deallocate(memory);
     throw WorkspaceFullException(
         "the workspace \"" + impl_->name + "\" is full: no room to index the " +
@@ -809,18 +847,56 @@ long long Workspace::replaceElement(long long handle, unsigned long long extra_b
   std::memset(element + schema.size + kept, 0, tail - kept);
 
   const long long fresh = element - base_;
-  std::u16string units;
-  const std::size_t room_units = (schema.first_item - element_header::kName) / 2;
-  for (std::size_t i = 0; i < room_units; ++i) {
-    const char16_t unit = loadAt<char16_t>(from + element_header::kName + 2 * i);
-    if (unit == 0) break;
-    units.push_back(unit);
+  takePlace(base_, root, handle, fresh, schema.area, nameUnitsAt(base_, handle, schema),
+            replacedClassId(schema.class_id));
+  return fresh;
+}
+
+long long Workspace::remakeAsClass(long long handle, int class_id) {
+  const ElementSchema* schema = findSchema(class_id);
+  if (schema == nullptr)
+    throw WorkspaceException("unknown element class " + std::to_string(class_id));
+  if (!isElement(handle))
+    throw WorkspaceException("no workspace element at handle " + std::to_string(handle));
+  // Refuses an element that was remade already (its view names it).
+  const ElementView old = elementContaining(base_, root_, generation_, handle);
+  if (old.schema->area != schema->area) {
+    throw WorkspaceException("the element " + describeElement(base_, old) + " is in memory area " +
+                             hexText(old.schema->area) + ", a " + schema->class_name +
+                             " element in " + hexText(schema->area));
   }
-  repointName(base_, root.names, schema.area, hashName(units), handle, fresh);
-  insertByAddress(base_, root.by_address, fresh);
-  appendHandle(base_, root.creation_order, fresh);
-  storeAt<std::int32_t>(base_ + handle + element_header::kClassId, replacedClassId(schema.class_id));
-  root.replacements.fetch_add(1, std::memory_order_acq_rel);
+  const std::u16string units = nameUnitsAt(base_, handle, *old.schema);
+  const std::string name = narrowUnits(units);
+  const std::size_t room_units = (schema->first_item - element_header::kName) / 2;
+  if (units.size() + 1 > room_units) {
+    throw WorkspaceException("the element name \"" + name + "\" (" +
+                             std::to_string(units.size()) + " characters) does not fit a " +
+                             schema->class_name + " element (room for " +
+                             std::to_string(room_units - 1) + " characters)");
+  }
+
+  SegmentRoot& root = rootOf(root_);
+  bip::scoped_lock<bip::interprocess_mutex> lock(root.mutex);
+  SegmentManager& arena = *impl_->segment.get_segment_manager();
+  void* memory = arena.allocate(schema->size, std::nothrow);
+  if (memory == nullptr || !reserveHandle(arena, base_, root.by_address)) {
+    if (memory != nullptr) arena.deallocate(memory);
+    throw WorkspaceFullException("the workspace \"" + impl_->name + "\" is full: no room to make the " +
+                                 old.schema->class_name + " element \"" + name + "\" anew as a " +
+                                 schema->class_name);
+  }
+  char* element = static_cast<char*>(memory);
+  std::memset(element, 0, schema->size);
+  storeAt<std::int32_t>(element + element_header::kType, schema->element_type);
+  storeAt<std::int32_t>(element + element_header::kReferenceCount,
+                        loadAt<std::int32_t>(base_ + handle + element_header::kReferenceCount));
+  storeAt<std::int32_t>(element + element_header::kClassId, schema->class_id);
+  storeAt<std::uint32_t>(element + element_header::kSize, schema->size);
+  storeAt<std::int32_t>(element + element_header::kArea, static_cast<std::int32_t>(schema->area));
+  std::memcpy(element + element_header::kName, units.data(), 2 * units.size());
+  const long long fresh = element - base_;
+  takePlace(base_, root, handle, fresh, schema->area, units,
+            replacedClassId(old.schema->class_id, schema->class_id));
   return fresh;
 }
 

@@ -18,8 +18,10 @@
 // when created and are never freed. An element that must hold more than it
 // was made for is remade (replaceElement): its name then leads to the new
 // copy, and the old copy stays mapped but refuses every item access and
-// every open by handle with a WorkspaceException saying it was replaced. A
-// handle thus never reaches memory that is used for something else.
+// every open by handle with a WorkspaceException saying it was replaced. An
+// element whose name a load takes for another class of its memory area is
+// remade the same way (remakeAsClass). A handle thus never reaches memory
+// that is used for something else.
 //
 // Segment name: environment variable TAVIK_WORKSPACE (default
 // "tavik_workspace"); size: TAVIK_WORKSPACE_SIZE in bytes (default 1 GiB,
@@ -162,7 +164,8 @@ class Workspace : public SharedMemory {
   // Handle of the named element; WorkspaceException when absent.
   long long getElement(const std::wstring& name, long long area) const;
   // Replaces the contents of handles with the handles of every element of
-  // that element type code in that area, in creation order.
+  // that element type code in that area, in creation order (a remade
+  // element where its first copy was created).
   void getAllElementsOfType(int type, std::vector<long long>& handles, long long area) const;
 
   // Element type code of the element of that name in area 0xA00000 (handle
@@ -193,12 +196,24 @@ class Workspace : public SharedMemory {
   // are copied, the rest is zero-filled, and the items' listener blocks start
   // empty (the listeners stay registered on the old copy, which no write
   // reaches any more). Returns the new handle; the name index, the address
-  // index and getAllElementsOfType then know only the new copy.
+  // index and getAllElementsOfType then know only the new copy, which
+  // getAllElementsOfType lists where the old one stood.
   // WorkspaceException when the handle denotes no element of such a class
   // (or one remade already) or the element would be too large;
   // WorkspaceFullException when the segment is full (then nothing changed).
   long long replaceElement(long long handle, unsigned long long extra_bytes,
                            unsigned long long keep_tail_bytes);
+  // Makes the element at handle anew as an element of class class_id of the
+  // same memory area (actions, action groups and sequences share one): a
+  // fresh element as openOrCreateElement creates it, under the same name,
+  // with the old one's reference count, in its place in getAllElementsOfType.
+  // The old copy is refused from then on as a remade one is, its message
+  // naming the new class, and its listeners are never told anything again.
+  // Returns the new handle. WorkspaceException when the handle denotes no
+  // element (or one remade already), the class is unknown or of another
+  // memory area, or the name does not fit the class's name room;
+  // WorkspaceFullException when the segment is full (then nothing changed).
+  long long remakeAsClass(long long handle, int class_id);
   // Whether the handle denotes the old copy of a remade element.
   bool isReplaced(long long handle) const;
   // Checks that handle denotes an element of that class; WorkspaceException otherwise.
