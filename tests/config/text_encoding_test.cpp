@@ -65,17 +65,21 @@ TEST(TextEncoding, FirstMalformedSequenceOfEachEncoding) {
   EXPECT_EQ(ok, malformedTextOffset("\xFC", pugi::encoding_utf8, 5));
 }
 
-// `text` as UTF-16LE units after a byte-order mark; '^' stands for a lone
-// high surrogate, '~' for a lone low one.
-std::string utf16le(const std::string& text) {
-  std::string out("\xFF\xFE", 2);
-  for (const char c : text) {
-    const unsigned unit = c == '^' ? 0xD800 : c == '~' ? 0xDC00 : static_cast<unsigned char>(c);
-    out += static_cast<char>(unit & 0xFF);
-    out += static_cast<char>(unit >> 8);
+// A byte-order mark and `text` in units of `width` bytes; '^' stands for a
+// lone high surrogate, '~' for a lone low one.
+std::string units(const std::string& text, unsigned width, bool bigEndian) {
+  std::string out;
+  for (const char c : "\xFF" + text) {  // the mark's unit
+    const unsigned unit = c == '\xFF' ? 0xFEFF
+                          : c == '^'   ? 0xD800
+                          : c == '~'   ? 0xDC00
+                                       : static_cast<unsigned char>(c);
+    for (unsigned k = 0; k < width; ++k)
+      out += static_cast<char>(unit >> 8 * (bigEndian ? width - 1 - k : k));
   }
   return out;
 }
+std::string utf16le(const std::string& text) { return units(text, 2, false); }
 
 // Bytes in comments and processing instructions are passed over; a comment
 // opener where the parser sees none (an attribute value, CDATA, a DOCTYPE
@@ -112,6 +116,9 @@ TEST(SkippedMarkup, MalformedBytesCountOnlyWhereTheParserReads) {
       {pugi::encoding_utf16_le, utf16le("<r><!-- -^-> ^ --></r>"), 28},
       {pugi::encoding_utf16_le, utf16le("<r>^<!-- --></r>"), 8},
       {pugi::encoding_utf16_le, utf16le("<r><?p ^\xFC?>~</r>"), 24},
+      {pugi::encoding_utf16_be, units("<r><!-- ~ --></r>~", 2, true), 36},
+      {pugi::encoding_utf32_le, units("<r><!-- ^ --></r>", 4, false), ok},
+      {pugi::encoding_utf32_le, units("<r>^<!----></r>", 4, false), 16},
   };
   for (const auto& [encoding, bytes, offset] : cases) {
     pugi::xml_document document;
