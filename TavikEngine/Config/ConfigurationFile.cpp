@@ -8,6 +8,7 @@
 #include <new>
 #include <sstream>
 
+#include "TavikEngine/Config/SkippedMarkup.h"
 #include "TavikEngine/Config/TextEncoding.h"
 #include "TavikEngine/Config/XmlText.h"
 
@@ -78,8 +79,8 @@ std::string loadConfigurationFile(pugi::xml_document& document, const std::wstri
   if (!parsed) return failureText(parsed.description(), path, parsed.offset);
 
   // The parser keeps or drops malformed bytes without a word; the bytes are
-  // looked at in the encoding it took them for.
-  const std::size_t malformed = malformedTextOffset(bytes, parsed.encoding);
+  // looked at in the encoding it took them for, where it reads them.
+  const std::size_t malformed = malformedReadTextOffset(bytes, parsed.encoding);
   if (malformed == kWellFormedText) return std::string();
   document.reset();
   return failureText(

@@ -16,8 +16,9 @@ namespace tavik {
 // where the reason is the parser's description ("File was not found", "Error
 // reading from file/stream", "Start-end tags mismatch", ...), or
 // "Invalid <encoding> byte sequence" (see TextEncoding.h) when the parsed file
-// holds bytes that are no text of its detected encoding; the offset then
-// counts bytes of the file. Only a regular file (or a link to one) is read:
+// holds bytes that are no text of its detected encoding outside its comments
+// and processing instructions (see SkippedMarkup.h); the offset then counts
+// bytes of the file. Only a regular file (or a link to one) is read:
 // anything else gives "Error reading from file/stream" at offset 0. After a
 // failure the document is empty.
 std::string loadConfigurationFile(pugi::xml_document& document, const std::wstring& path);

@@ -19,8 +19,7 @@ std::size_t skipAscii(const unsigned char* data, std::size_t size, std::size_t i
   return i;
 }
 
-std::size_t malformedUtf8(const unsigned char* data, std::size_t size) {
-  std::size_t i = 0;
+std::size_t malformedUtf8(const unsigned char* data, std::size_t size, std::size_t i) {
   for (;;) {
     i = skipAscii(data, size, i);
     if (i == size) return kWellFormedText;
@@ -49,12 +48,13 @@ std::size_t malformedUtf8(const unsigned char* data, std::size_t size) {
   }
 }
 
-std::size_t malformedUtf16(const unsigned char* data, std::size_t size, bool bigEndian) {
+std::size_t malformedUtf16(const unsigned char* data, std::size_t size, std::size_t from,
+                           bool bigEndian) {
   const auto unit = [&](std::size_t at) -> unsigned {
     return bigEndian ? (data[at] << 8u) | data[at + 1] : data[at] | (data[at + 1] << 8u);
   };
   const std::size_t whole = size - size % 2;
-  for (std::size_t i = 0; i < whole; i += 2) {
+  for (std::size_t i = from; i < whole; i += 2) {
     const unsigned u = unit(i);
     if (u < 0xD800 || u > 0xDFFF) continue;
     if (u > 0xDBFF || i + 2 >= whole) return i;  // a lone low or a last high surrogate
@@ -65,9 +65,10 @@ std::size_t malformedUtf16(const unsigned char* data, std::size_t size, bool big
   return whole == size ? kWellFormedText : whole;
 }
 
-std::size_t malformedUtf32(const unsigned char* data, std::size_t size, bool bigEndian) {
+std::size_t malformedUtf32(const unsigned char* data, std::size_t size, std::size_t from,
+                           bool bigEndian) {
   const std::size_t whole = size - size % 4;
-  for (std::size_t i = 0; i < whole; i += 4) {
+  for (std::size_t i = from; i < whole; i += 4) {
     const std::uint32_t u =
         bigEndian ? (std::uint32_t(data[i]) << 24) | (std::uint32_t(data[i + 1]) << 16) |
                         (std::uint32_t(data[i + 2]) << 8) | data[i + 3]
@@ -80,14 +81,17 @@ std::size_t malformedUtf32(const unsigned char* data, std::size_t size, bool big
 
 }  // namespace
 
-std::size_t malformedTextOffset(const std::string& bytes, pugi::xml_encoding encoding) {
+std::size_t malformedTextOffset(const std::string& bytes, pugi::xml_encoding encoding,
+                                std::size_t from) {
   const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
+  const std::size_t size = bytes.size();
+  if (from > size) from = size;
   switch (encoding) {
-    case pugi::encoding_utf8: return malformedUtf8(data, bytes.size());
-    case pugi::encoding_utf16_le: return malformedUtf16(data, bytes.size(), false);
-    case pugi::encoding_utf16_be: return malformedUtf16(data, bytes.size(), true);
-    case pugi::encoding_utf32_le: return malformedUtf32(data, bytes.size(), false);
-    case pugi::encoding_utf32_be: return malformedUtf32(data, bytes.size(), true);
+    case pugi::encoding_utf8: return malformedUtf8(data, size, from);
+    case pugi::encoding_utf16_le: return malformedUtf16(data, size, from, false);
+    case pugi::encoding_utf16_be: return malformedUtf16(data, size, from, true);
+    case pugi::encoding_utf32_le: return malformedUtf32(data, size, from, false);
+    case pugi::encoding_utf32_be: return malformedUtf32(data, size, from, true);
     default: return kWellFormedText;
   }
 }

@@ -17,8 +17,10 @@ namespace tavik {
 // Returned by malformedTextOffset when every byte is well-formed.
 constexpr std::size_t kWellFormedText = static_cast<std::size_t>(-1);
 
-// The byte offset of the first unit sequence of `bytes` that is no
-// character of `encoding`, or kWellFormedText. Strict Unicode forms:
+// The byte offset of the first unit sequence of `bytes`, from byte `from`
+// on, that is no character of `encoding`, or kWellFormedText. `from` is
+// where a character starts (a multiple of the unit's size, and for UTF-8 no
+// continuation byte); a `from` past the end is the end. Strict Unicode forms:
 //   UTF-8   no stray continuation byte, no overlong form, no surrogate
 //           (U+D800..U+DFFF), nothing above U+10FFFF, no cut-off sequence;
 //   UTF-16  every high surrogate followed by a low one, no lone low
@@ -27,7 +29,8 @@ constexpr std::size_t kWellFormedText = static_cast<std::size_t>(-1);
 // Latin-1 (every byte a character) has no malformed bytes. A byte-order mark
 // is the character U+FEFF. Other encodings of pugixml (wchar_t, the native
 // ones) are not asked for here and count as well-formed.
-std::size_t malformedTextOffset(const std::string& bytes, pugi::xml_encoding encoding);
+std::size_t malformedTextOffset(const std::string& bytes, pugi::xml_encoding encoding,
+                                std::size_t from = 0);
 
 // The encoding's usual name: "UTF-8", "UTF-16LE", "UTF-16BE", "UTF-32LE",
 // "UTF-32BE", "ISO-8859-1"; "unknown" for others.

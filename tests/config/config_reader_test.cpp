@@ -214,16 +214,20 @@ std::string utf16le(const std::u16string& text) {
   return out;
 }
 
+// A file of setting parameters: `parameters` between the category and the
+// end of its ParameterType.
+std::string settingParameters(const std::string& parameters) {
+  return documentXml("<Parameters><ParameterType><Category>SetParameter</Category>" + parameters +
+                     "</ParameterType></Parameters>");
+}
+
 // Bytes that the file's encoding (as the parser detects it: byte-order mark,
 // declaration, else UTF-8) does not decode would vanish from names; such a
 // file is refused like a broken one, at the offset of the first bad byte, and
 // the loaded configuration stays. Text the encoding holds loads as written.
 TEST_F(ConfigReaderTest, BytesThatAreNoTextOfTheFilesEncodingAreRefusedAtTheirOffset) {
   ASSERT_TRUE(load(devices(kMotor)));
-  const auto parameters = [](const std::string& names) {
-    return documentXml("<Parameters><ParameterType><Category>SetParameter</Category>" + names +
-                       "</ParameterType></Parameters>");
-  };
+  const auto parameters = settingParameters;
   const std::string latin1 = parameters("<Parameter><Name>A\xFC</Name></Parameter>"
                                         "<Parameter><Name>A</Name></Parameter>");
   const std::string overlong = parameters("<Parameter><Name>A\xC0\xAF</Name></Parameter>");
@@ -289,6 +293,50 @@ TEST_F(ConfigReaderTest, BytesThatAreNoTextOfTheFilesEncodingAreRefusedAtTheirOf
     EXPECT_EQ(want, names);
   }
   EXPECT_EQ(expected, sink.lines(UA_WARNING.value));  // nothing more
+}
+
+// Nothing reads comments and processing instructions: bytes there that the
+// encoding does not decode (a Latin-1 "\u00B0C" in a file read as UTF-8, as
+// one declaring windows-1252 is) load. The same bytes in a name still refuse
+// the file, at the name's offset, with a comment before it.
+TEST_F(ConfigReaderTest, BytesThatAreNoTextInCommentsAndProcessingInstructionsLoad) {
+  const std::string comment = "<!-- Temperatur in \xB0" "C -->";
+  const auto parameter = [](const char* name) {
+    return std::string("<Parameter><Name>") + name + "</Name></Parameter>";
+  };
+  const std::string windows = "<?xml version=\"1.0\" encoding=\"windows-1252\"?>";
+  const struct {
+    std::string bytes;
+    const wchar_t* name;
+  } loaded[] = {
+      {comment + settingParameters(parameter("A")), L"A"},
+      {windows + comment + settingParameters(parameter("B")), L"B"},
+      {"<?xml version=\"1.0\" encoding=\"cp1252\"?>" +
+           settingParameters(comment + parameter("C") + comment),
+       L"C"},
+      {settingParameters("<?note \xE2\x82 \xC3(?>" + parameter("D")), L"D"},
+  };
+  tavik_test::CapturingSink sink;
+  for (const auto& c : loaded) {
+    const std::filesystem::path path = ini_.dir().write("commented.xml", c.bytes);
+    EXPECT_TRUE(reader_.loadConfig(path.wstring(), false));
+    EXPECT_TRUE(reader_.checkReloadParameters(path.wstring()));
+    EXPECT_EQ(std::wstring(c.name) + L"|2", properties(c.name, L"ParameterName Category_Type"));
+  }
+  EXPECT_EQ(Strings{}, sink.lines(UA_WARNING.value));
+
+  const std::string named = windows + settingParameters(comment + parameter("E\xB0" "C"));
+  const std::filesystem::path path = ini_.dir().write("named.xml", named);
+  EXPECT_FALSE(reader_.loadConfig(path.wstring(), false));
+  EXPECT_FALSE(reader_.checkReloadParameters(path.wstring()));
+  const std::string tail = "Invalid UTF-8 byte sequence (file " + path.string() + ", offset " +
+                           std::to_string(named.find("E\xB0") + 1) + ")";
+  EXPECT_EQ((Strings{"loadConfig: Error while loading the config: " + tail,
+                     "checkReloadParameters: Error while checking if reload is possible: " + tail}),
+            sink.lines(UA_WARNING.value));
+  EXPECT_EQ(171u, named.find("E\xB0") + 1);
+  EXPECT_FALSE(ws::Workspace::getInstance()->is_existing_element(L"E",
+                                                                 ws::memory_area::kParameters));
 }
 
 // Failures outside the configuration (the INI file) are named, not swallowed.

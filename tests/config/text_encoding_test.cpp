@@ -1,11 +1,15 @@
 // Where bytes stop being text of an encoding: the edges of every UTF-8
-// sequence length, surrogates and cut-off units in each encoding.
+// sequence length, surrogates and cut-off units in each encoding; and which
+// of those bytes the parser reads, against the parser itself.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
 #include <string>
 #include <tuple>
 #include <vector>
 
+#include "TavikEngine/Config/SkippedMarkup.h"
 #include "TavikEngine/Config/TextEncoding.h"
 
 namespace {
@@ -55,6 +59,126 @@ TEST(TextEncoding, FirstMalformedSequenceOfEachEncoding) {
     EXPECT_EQ(offset, malformedTextOffset(bytes, encoding))
         << tavik::encodingName(encoding) << " case of " << bytes.size() << " bytes";
   }
+  // From a later character on.
+  EXPECT_EQ(7u, malformedTextOffset("\xFC\xC3\xBC" "ab\xC3\x80\x80", pugi::encoding_utf8, 1));
+  EXPECT_EQ(ok, malformedTextOffset(std::string("\0\xD8<\0", 4), pugi::encoding_utf16_le, 2));
+  EXPECT_EQ(ok, malformedTextOffset("\xFC", pugi::encoding_utf8, 5));
+}
+
+// A byte-order mark and `text` in units of `width` bytes; '^' stands for a
+// lone high surrogate, '~' for a lone low one.
+std::string units(const std::string& text, unsigned width, bool bigEndian) {
+  std::string out;
+  for (const char c : "\xFF" + text) {  // the mark's unit
+    const unsigned unit = c == '\xFF' ? 0xFEFF
+                          : c == '^'   ? 0xD800
+                          : c == '~'   ? 0xDC00
+                                       : static_cast<unsigned char>(c);
+    for (unsigned k = 0; k < width; ++k)
+      out += static_cast<char>(unit >> 8 * (bigEndian ? width - 1 - k : k));
+  }
+  return out;
+}
+std::string utf16le(const std::string& text) { return units(text, 2, false); }
+
+// Bytes in comments and processing instructions are passed over; a comment
+// opener where the parser sees none (an attribute value, CDATA, a DOCTYPE
+// literal or ignored section) hides nothing. Every case parses.
+TEST(SkippedMarkup, MalformedBytesCountOnlyWhereTheParserReads) {
+  const std::size_t ok = kWellFormedText;
+  const std::string big = "<r>" + [] {
+    std::string comments;
+    for (int i = 0; i < 200000; ++i) comments += "<!--\xFC-->";
+    return comments;
+  }() + "\xFC</r>";
+  const std::vector<std::tuple<pugi::xml_encoding, std::string, std::size_t>> cases = {
+      {pugi::encoding_utf8, "<r><!-- \xFC --></r>", ok},
+      {pugi::encoding_utf8, "<r>a<?p \xFC?>b<?\xFC?></r><!--\xFC-->", ok},
+      {pugi::encoding_utf8, "<?xml version='1.0' encoding='windows-1252' x='\xFC'?><r/>", ok},
+      {pugi::encoding_utf8, "<r><!-->\xFC--><!-- ?> \xFC --><?p --> \xFC ?></r>", ok},
+      {pugi::encoding_utf8, "<r><!-- --->\xFC</r>", 12},
+      {pugi::encoding_utf8, "<r x='><!--'>\xFC<!-- --></r>", 13},
+      {pugi::encoding_utf8, "<r x=\"'>\"><?a \xFC?>\xFC</r>", 17},
+      {pugi::encoding_utf8, "<r><![CDATA[<!--]]>\xFC<!-- --></r>", 19},
+      {pugi::encoding_utf8, "<r><![CDATA[\xFC]]></r>", 12},
+      {pugi::encoding_utf8, "<r><![CDATA[x]]><!-- \xFC --></r>", ok},
+      {pugi::encoding_utf8, "<r\xFC/>", 2},
+      {pugi::encoding_utf8, "<r/><!-- -->\xFC", 12},  // between top-level nodes
+      {pugi::encoding_utf8, "<!DOCTYPE r [<!-- \xFC --><?p \xFC?>]><r/>", ok},
+      {pugi::encoding_utf8, "<!DOCTYPE r [<!ENTITY e 'x'><![X[]]>]><r/><!--\xFC-->", ok},
+      {pugi::encoding_utf8, "<!DOCTYPE r [<!ENTITY e '<!--'>]><r>\xFC</r><!-- -->", 36},
+      {pugi::encoding_utf8, "<!DOCTYPE r [<!ENTITY e \"\xFC\">]><r/>", 25},
+      {pugi::encoding_utf8, "<!DOCTYPE r [<![IGNORE[<!--]]>]><r>\xFC</r><!-- -->", 35},
+      {pugi::encoding_utf8, "<!DOCTYPE r [<!ELEMENT r <!--\xFC-->>]><r/>", ok},
+      {pugi::encoding_utf8, big, big.size() - 5},
+      // The parser drops a lone surrogate: "-", one, "->" ends the comment.
+      {pugi::encoding_utf16_le, utf16le("<r><!-- ^ ~ --></r>"), ok},
+      {pugi::encoding_utf16_le, utf16le("<r><!-- -^-> ^ --></r>"), 28},
+      {pugi::encoding_utf16_le, utf16le("<r>^<!-- --></r>"), 8},
+      {pugi::encoding_utf16_le, utf16le("<r><?p ^\xFC?>~</r>"), 24},
+      {pugi::encoding_utf16_be, units("<r><!-- ~ --></r>~", 2, true), 36},
+      {pugi::encoding_utf32_le, units("<r><!-- ^ --></r>", 4, false), ok},
+      {pugi::encoding_utf32_le, units("<r>^<!----></r>", 4, false), 16},
+  };
+  for (const auto& [encoding, bytes, offset] : cases) {
+    pugi::xml_document document;
+    const pugi::xml_parse_result parsed = document.load_buffer(bytes.data(), bytes.size());
+    EXPECT_EQ(pugi::status_ok, parsed.status) << bytes;
+    EXPECT_EQ(encoding, parsed.encoding) << bytes;
+    EXPECT_EQ(offset, tavik::malformedReadTextOffset(bytes, encoding)) << bytes.substr(0, 80);
+  }
+  // A comment that never ends (which the parser refuses) hides nothing.
+  EXPECT_EQ(8u, tavik::malformedReadTextOffset("<r><!-- \xFC", pugi::encoding_utf8));
+}
+
+// Counts the 0xFC bytes in the names and values of `node` and below: in
+// comments and processing instructions, and elsewhere.
+void countMarks(const pugi::xml_node& node, std::size_t& skipped, std::size_t& read) {
+  const auto marks = [](const char* text) {
+    return static_cast<std::size_t>(std::count(text, text + std::char_traits<char>::length(text), '\xFC'));
+  };
+  const bool comment = node.type() == pugi::node_comment || node.type() == pugi::node_pi;
+  (comment ? skipped : read) += marks(node.name()) + marks(node.value());
+  for (const pugi::xml_attribute& attribute : node.attributes())
+    read += marks(attribute.name()) + marks(attribute.value());
+  for (const pugi::xml_node& child : node.children()) countMarks(child, skipped, read);
+}
+
+// Random mixes of markup pieces that the parser takes: parsed once more with
+// comments and processing instructions kept as nodes, each 0xFC lands in a
+// node. The file is refused, at a 0xFC, exactly when one lands outside them.
+TEST(SkippedMarkup, RefusedExactlyWhenTheParserReadsAMalformedByte) {
+  const char* const pieces[] = {"<!--", "-->", "-", "<?p ", "?>", "<![CDATA[", "]]>",
+                                "<a x='", "<a x=\"", "<a x='>", "<a x=\">", "'>", "\">", "'/>",
+                                "\"/>", "'", "\"", ">", "->", "</a>", "<a>", "\xFC", "<!-- \xFC -->", "<?p \xFC?>"};
+  std::mt19937 random(23);
+  int tolerated = 0, refused = 0;
+  for (int n = 0; n < 100000; ++n) {
+    std::string xml = "<r>";
+    for (unsigned k = random() % 12; k > 0; --k) xml += pieces[random() % std::size(pieces)];
+    xml += "</r>";
+    pugi::xml_document plain, full;
+    if (!plain.load_buffer(xml.data(), xml.size()) ||
+        !full.load_buffer(xml.data(), xml.size(),
+                          pugi::parse_default | pugi::parse_comments | pugi::parse_pi))
+      continue;
+    std::size_t skipped = 0, read = 0;
+    countMarks(full, skipped, read);
+    if (skipped + read == 0) continue;
+    ASSERT_EQ(static_cast<std::size_t>(std::count(xml.begin(), xml.end(), '\xFC')), skipped + read)
+        << xml;
+    const std::size_t offset = tavik::malformedReadTextOffset(xml, pugi::encoding_utf8);
+    if (read > 0) {
+      ++refused;
+      ASSERT_LT(offset, xml.size()) << xml;
+      EXPECT_EQ('\xFC', xml[offset]) << xml;
+    } else {
+      ++tolerated;
+      EXPECT_EQ(kWellFormedText, offset) << xml;
+    }
+  }
+  EXPECT_GT(refused, 1000);
+  EXPECT_GT(tolerated, 1000);
 }
 
 }  // namespace
