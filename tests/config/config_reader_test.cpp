@@ -2,14 +2,22 @@
 // disk, a real INI file, a fresh shared-memory workspace per test.
 #include <gtest/gtest.h>
 
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <limits>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "CapturingSink.h"
@@ -17,15 +25,18 @@
 #include "ParameterText.h"
 #include "ScopedIni.h"
 #include "ScopedWorkspace.h"
+#include "SegmentRoot.h"
 #include "TavikEngine/Config/ConfigReader.h"
 #include "TavikEngine/Config/Regex.h"
 #include "TavikEngine/LogLevels.h"
+#include "TavikEngine/Workspace/IPCListener.h"
 #include "workspace/Device.h"
 #include "workspace/ElementItems.h"
 #include "workspace/ElementSchema.h"
 #include "workspace/GlobalConfig.h"
 #include "workspace/Parameter.h"
 #include "workspace/PropertyMap.h"
+#include "workspace/Unaligned.h"
 #include "workspace/Workspace.h"
 
 namespace {
@@ -550,4 +561,167 @@ TEST_F(ConfigReaderTest, AThrottleParameterOnlyAnEarlierFileMadeDoesNotExistForT
   EXPECT_EQ(Strings{"loadCommonParameters: Parameter \"OP2\" assigned as Throttle Parameter "
                     "doesn't exist in this Configuration"},
             sink.lines(UA_WARNING.value));
+}
+
+// --- a process killed while it holds the segment lock ---
+
+// Where the child dies: cumulative steps of making the listener "Half" as
+// Workspace::openOrCreateElement makes an element, then a grown name index
+// whose capacity was not yet written; or with an index no repair can mend.
+enum class Death { Allocated, Named, Addressed, TornGrowth, Unrepairable };
+
+// In a forked child: takes the segment lock, goes as far as `death`, tells
+// the parent through `ready` and waits for its SIGKILL.
+void holdTheLock(Death death, int ready) {
+  char* const base = ws::Workspace::getInstance()->getBaseAddress();
+  ws::SegmentRoot& root = *reinterpret_cast<ws::SegmentRoot*>(base);
+  root.mutex.lock([] {});
+  ws::SegmentArena arena(base, root.arena);
+  const ws::ElementSchema& schema = *ws::findSchema(ws::element_class::kIPCListener);
+  char* const element = static_cast<char*>(arena.allocate(schema.size, std::nothrow));
+  std::memset(element, 0, schema.size);
+  ws::storeAt<std::int32_t>(element + ws::element_header::kType, schema.element_type);
+  ws::storeAt<std::int32_t>(element + ws::element_header::kClassId, schema.class_id);
+  ws::storeAt<std::uint32_t>(element + ws::element_header::kSize, schema.size);
+  ws::storeAt<std::int32_t>(element + ws::element_header::kArea, static_cast<int>(schema.area));
+  std::memcpy(element + ws::element_header::kName, u"Half", 8);
+  const long long handle = element - base;
+  if (death >= Death::Named && death != Death::Unrepairable) {
+    ws::reserveName(arena, base, root.names);
+    ws::insertName(base, root.names, schema.area, ws::hashName(std::u16string(u"Half")), handle);
+  }
+  if (death >= Death::Addressed && death != Death::Unrepairable) {
+    ws::reserveHandle(arena, base, root.by_address);
+    ws::insertByAddress(base, root.by_address, handle);
+  }
+  if (death == Death::TornGrowth) {
+    ws::IndexArray grown;
+    ws::allocateEntries<ws::NameSlot>(arena, base, 2 * root.names.capacity, grown);
+    std::memset(base + grown.at, 0, grown.capacity * sizeof(ws::NameSlot));
+    const ws::NameSlot* slots = ws::entriesOf<ws::NameSlot>(base, root.names);
+    for (std::uint64_t i = 0; i < root.names.capacity; ++i)
+      if (slots[i].handle != 0) ws::insertName(base, grown, slots[i].area, slots[i].hash, slots[i].handle);
+    root.names.at = grown.at;  // the capacity still says half of it
+  }
+  if (death == Death::Unrepairable) root.by_address.count = root.by_address.capacity + 1;
+  if (::write(ready, "x", 1) != 1) ::_exit(1);
+  for (;;) ::pause();
+}
+// The child never returns into the test (whose scope would remove the workspace).
+[[noreturn]] void dieHoldingTheLock(Death death, int ready) {
+  try {
+    holdTheLock(death, ready);
+  } catch (...) {
+  }
+  ::_exit(1);
+}
+
+// Fails the test process (it cannot hang) when the scope outlives `limit`.
+class Watchdog {
+ public:
+  explicit Watchdog(std::chrono::seconds limit)
+      : thread_([this, limit] {
+          std::unique_lock<std::mutex> lock(mutex_);
+          if (!done_changed_.wait_for(lock, limit, [this] { return done_; })) {
+            std::fprintf(stderr, "the workspace stayed locked for more than %lld s\n",
+                         static_cast<long long>(limit.count()));
+            std::_Exit(3);
+          }
+        }) {}
+  ~Watchdog() {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      done_ = true;
+    }
+    done_changed_.notify_all();
+    thread_.join();
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable done_changed_;
+  bool done_ = false;
+  std::thread thread_;
+};
+
+TEST_F(ConfigReaderTest, AProcessKilledHoldingTheSegmentLockStopsNoLoadAndLeavesNoHalfElement) {
+  const auto file = [](int count) {
+    std::string parameters;
+    for (int k = 0; k < count; ++k)
+      parameters += "<Parameter><Name>P" + std::to_string(k) + "</Name></Parameter>";
+    return documentXml("<GlobalParameters><CommonParameter><Property><ThrottleParameter>P0"
+                       "</ThrottleParameter></Property></CommonParameter></GlobalParameters>"
+                       "<Parameters><ParameterType><Category>OperatingPoint</Category>" +
+                       parameters + "</ParameterType></Parameters>");
+  };
+  const auto workspace = ws::Workspace::getInstance();
+  const auto halfListener = [&] {
+    std::vector<long long> listed;
+    workspace->getAllElementsOfType(ws::element_type::kIPCListener, listed, ws::memory_area::kListeners);
+    const long long found = workspace->findElement(L"Half", ws::memory_area::kListeners);
+    if (found <= 0) return std::string(listed.empty() ? "none" : "listed but not found");
+    return std::string(listed == std::vector<long long>{found} ? "found and listed" : "found, not listed") +
+           (ws::IPCListener(found).getName() == "Half" ? "" : " under another name");
+  };
+  int round = 0;
+  for (const Death death : {Death::Allocated, Death::Named, Death::Addressed, Death::TornGrowth}) {
+    SCOPED_TRACE(static_cast<int>(death));
+    ++round;
+    int ready[2];
+    ASSERT_EQ(0, ::pipe(ready));
+    const pid_t child = ::fork();
+    if (child == 0) {
+      ::close(ready[0]);
+      dieHoldingTheLock(death, ready[1]);
+    }
+    ::close(ready[1]);
+    char byte = 0;
+    const bool held = ::read(ready[0], &byte, 1) == 1;
+    ::close(ready[0]);
+    ::kill(child, SIGKILL);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(held);
+    {
+      const Watchdog watchdog(std::chrono::seconds(10));
+      // Each round's file makes 40 parameters more than the one before.
+      EXPECT_TRUE(load(file(40 * round)));
+    }
+    EXPECT_EQ(death == Death::Allocated ? "none" : "found and listed", halfListener());
+    EXPECT_TRUE(workspace->is_existing_element(L"P" + std::to_wstring(40 * round - 1),
+                                               ws::memory_area::kParameters));
+    EXPECT_EQ(workspace->getUsedBytes() + workspace->getFreeBytes(), std::size_t(64) << 20);
+  }
+
+  // A death that leaves an index no repair can mend: the repair says why
+  // and every later use says the lock cannot be recovered, none waits.
+  int ready[2];
+  ASSERT_EQ(0, ::pipe(ready));
+  const pid_t child = ::fork();
+  if (child == 0) {
+    ::close(ready[0]);
+    dieHoldingTheLock(Death::Unrepairable, ready[1]);
+  }
+  ::close(ready[1]);
+  char byte = 0;
+  ASSERT_EQ(1, ::read(ready[0], &byte, 1));
+  ::close(ready[0]);
+  ::kill(child, SIGKILL);
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  const Watchdog watchdog(std::chrono::seconds(10));
+  const std::uint64_t capacity =
+      reinterpret_cast<ws::SegmentRoot*>(workspace->getBaseAddress())->by_address.capacity;
+  const std::string lost =
+      "the workspace lock is not recoverable: a process died holding it and its repair failed; "
+      "remove the workspace and make it anew";
+  EXPECT_EQ((Strings{"the workspace index at " +
+                         std::to_string(reinterpret_cast<ws::SegmentRoot*>(workspace->getBaseAddress())->by_address.at) +
+                         " holds " + std::to_string(capacity + 1) + " entries in room for " +
+                         std::to_string(capacity),
+                     lost, lost}),
+            (Strings{tavik_test::workspaceError([&] { workspace->findElement(L"P0", ws::memory_area::kParameters); }),
+                     tavik_test::workspaceError([] { ws::Parameter(std::wstring(L"New")); }),
+                     // The load's first step lets it reach the host.
+                     tavik_test::workspaceError([&] { load(file(1)); })}));
 }
