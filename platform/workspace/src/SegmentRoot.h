@@ -203,7 +203,9 @@ inline bool repointName(char* base, IndexArray& names, long long area, std::uint
     NameSlot& slot = slots[i];
     if (slot.handle == 0) return false;
     if (slot.hash == hash && slot.area == area && slot.handle == from) {
-      slot.handle = to;  // one write
+      // The copy it leads to is whole before this one write.
+      std::atomic_signal_fence(std::memory_order_release);
+      slot.handle = to;
       return true;
     }
   }

@@ -1,5 +1,6 @@
 #include "workspace/Workspace.h"
 
+#include <atomic>
 #include <cerrno>
 #include <cstdint>
 #include <cstdlib>
@@ -839,6 +840,8 @@ void Workspace::addListener(long long item_offset, long long listener_handle) {
                              std::to_string(kListenerCapacity) + " listeners");
   }
   storeAt<std::int64_t>(handles + 8 * count, listener_handle);
+  // The count publishes the handle (a process killed in between leaves none).
+  std::atomic_signal_fence(std::memory_order_release);
   storeAt<std::int32_t>(count_at, count + 1);
 }
 
