@@ -539,7 +539,6 @@ TEST_F(ConfigReaderTest, TheReloadCheckComparesChannelNamesAsTheMappingStoresThe
             properties({L"P", L"Q"}, L"Set_ChannelName Get_ChannelName"));
 }
 
-}  // namespace
 
 // A parameter that only an earlier file made does not exist for this load:
 // the throttle parameter that only the first file defined is refused as in a
@@ -644,16 +643,19 @@ class Watchdog {
   std::thread thread_;
 };
 
+// A configuration of the operating points P0 .. P<count - 1>.
+std::string operatingPoints(int count) {
+  std::string parameters;
+  for (int k = 0; k < count; ++k)
+    parameters += "<Parameter><Name>P" + std::to_string(k) + "</Name></Parameter>";
+  return documentXml("<GlobalParameters><CommonParameter><Property><ThrottleParameter>P0"
+                     "</ThrottleParameter></Property></CommonParameter></GlobalParameters>"
+                     "<Parameters><ParameterType><Category>OperatingPoint</Category>" +
+                     parameters + "</ParameterType></Parameters>");
+}
+
 TEST_F(ConfigReaderTest, AProcessKilledHoldingTheSegmentLockStopsNoLoadAndLeavesNoHalfElement) {
-  const auto file = [](int count) {
-    std::string parameters;
-    for (int k = 0; k < count; ++k)
-      parameters += "<Parameter><Name>P" + std::to_string(k) + "</Name></Parameter>";
-    return documentXml("<GlobalParameters><CommonParameter><Property><ThrottleParameter>P0"
-                       "</ThrottleParameter></Property></CommonParameter></GlobalParameters>"
-                       "<Parameters><ParameterType><Category>OperatingPoint</Category>" +
-                       parameters + "</ParameterType></Parameters>");
-  };
+  const auto file = operatingPoints;
   const auto workspace = ws::Workspace::getInstance();
   const auto halfListener = [&] {
     std::vector<long long> listed;
@@ -725,3 +727,33 @@ TEST_F(ConfigReaderTest, AProcessKilledHoldingTheSegmentLockStopsNoLoadAndLeaves
                      // The load's first step lets it reach the host.
                      tavik_test::workspaceError([&] { load(file(1)); })}));
 }
+
+// A host killed at some moment of a load, as a bench loses one: the next
+// load into the same workspace ends in bounded time and holds everything.
+TEST_F(ConfigReaderTest, AHostKilledDuringALoadStopsNoLaterLoad) {
+  const std::wstring path = ini_.dir().write("large.xml", operatingPoints(3000)).wstring();
+  for (const int ms : {1, 4, 15, 40}) {
+    SCOPED_TRACE(ms);
+    const pid_t host = ::fork();
+    if (host == 0) {
+      try {
+        reader_.loadConfig(path, false);
+      } catch (...) {
+      }
+      ::_exit(0);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+    ::kill(host, SIGKILL);
+    int status = 0;
+    ::waitpid(host, &status, 0);
+    const Watchdog watchdog(std::chrono::seconds(20));
+    EXPECT_TRUE(reader_.loadConfig(path, false));
+    std::vector<long long> parameters;
+    ws::Workspace::getInstance()->getAllElementsOfType(ws::element_type::kParameter, parameters,
+                                                       ws::memory_area::kParameters);
+    EXPECT_LE(3000u, parameters.size());
+    EXPECT_TRUE(ws::Workspace::getInstance()->is_existing_element(L"P2999", ws::memory_area::kParameters));
+  }
+}
+
+}  // namespace
