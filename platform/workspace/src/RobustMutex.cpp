@@ -28,9 +28,7 @@ void RobustMutex::init() {
   if (error != 0) throwMutexError("cannot make it process-shared and robust", error);
 }
 
-void RobustMutex::lock(const std::function<void()>& repair) {
-  const int error = pthread_mutex_lock(&mutex_);
-  if (error == 0) return;
+void RobustMutex::recover(int error, const std::function<void()>& repair) {
   if (error == ENOTRECOVERABLE) {
     throw WorkspaceException(
         "the workspace lock is not recoverable: a process died holding it and its repair "

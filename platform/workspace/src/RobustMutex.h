@@ -36,10 +36,17 @@ namespace workspace {
 class RobustMutex {
  public:
   void init();
-  void lock(const std::function<void()>& repair);
+  template <class Repair>
+  void lock(Repair repair) {
+    const int error = pthread_mutex_lock(&mutex_);
+    if (error != 0) recover(error, repair);
+  }
   void unlock();
 
  private:
+  // Everything lock() does after pthread_mutex_lock failed with `error`.
+  void recover(int error, const std::function<void()>& repair);
+
   pthread_mutex_t mutex_;
 };
 
