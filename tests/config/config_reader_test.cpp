@@ -9,13 +9,11 @@
 
 #include <algorithm>
 #include <chrono>
-#include <condition_variable>
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <limits>
-#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -569,8 +567,8 @@ TEST_F(ConfigReaderTest, AThrottleParameterOnlyAnEarlierFileMadeDoesNotExistForT
 // whose capacity was not yet written; or with an index no repair can mend.
 enum class Death { Allocated, Named, Addressed, TornGrowth, Unrepairable };
 
-// In a forked child: takes the segment lock, goes as far as `death`, tells
-// the parent through `ready` and waits for its SIGKILL.
+// Takes the segment lock, goes as far as `death`, tells the parent through
+// `ready` and waits for its SIGKILL.
 void holdTheLock(Death death, int ready) {
   char* const base = ws::Workspace::getInstance()->getBaseAddress();
   ws::SegmentRoot& root = *reinterpret_cast<ws::SegmentRoot*>(base);
@@ -606,41 +604,41 @@ void holdTheLock(Death death, int ready) {
   if (::write(ready, "x", 1) != 1) ::_exit(1);
   for (;;) ::pause();
 }
-// The child never returns into the test (whose scope would remove the workspace).
-[[noreturn]] void dieHoldingTheLock(Death death, int ready) {
-  try {
-    holdTheLock(death, ready);
-  } catch (...) {
+
+// Runs `child` in a forked process, which calls `ready` when it is where the
+// test wants it, and kills it (SIGKILL) there, or after `delay` when no
+// ready call comes first. The child never returns into the test, whose
+// scope would remove the workspace.
+void killChild(const std::function<void(int ready)>& child,
+               std::chrono::milliseconds delay = std::chrono::milliseconds(0)) {
+  int ready[2];
+  ASSERT_EQ(0, ::pipe(ready));
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    ::close(ready[0]);
+    try {
+      child(ready[1]);
+    } catch (...) {
+    }
+    ::_exit(0);
   }
-  ::_exit(1);
+  ::close(ready[1]);
+  char byte = 0;
+  if (delay.count() > 0)
+    std::this_thread::sleep_for(delay);
+  else
+    EXPECT_EQ(1, ::read(ready[0], &byte, 1));
+  ::close(ready[0]);
+  ::kill(pid, SIGKILL);
+  int status = 0;
+  ::waitpid(pid, &status, 0);
 }
 
-// Fails the test process (it cannot hang) when the scope outlives `limit`.
-class Watchdog {
- public:
-  explicit Watchdog(std::chrono::seconds limit)
-      : thread_([this, limit] {
-          std::unique_lock<std::mutex> lock(mutex_);
-          if (!done_changed_.wait_for(lock, limit, [this] { return done_; })) {
-            std::fprintf(stderr, "the workspace stayed locked for more than %lld s\n",
-                         static_cast<long long>(limit.count()));
-            std::_Exit(3);
-          }
-        }) {}
-  ~Watchdog() {
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      done_ = true;
-    }
-    done_changed_.notify_all();
-    thread_.join();
-  }
-
- private:
-  std::mutex mutex_;
-  std::condition_variable done_changed_;
-  bool done_ = false;
-  std::thread thread_;
+// Ends the test process (SIGALRM) when the scope outlives `seconds`: a
+// workspace that stays locked fails the test instead of hanging it.
+struct Deadline {
+  explicit Deadline(unsigned seconds) { ::alarm(seconds); }
+  ~Deadline() { ::alarm(0); }
 };
 
 // A configuration of the operating points P0 .. P<count - 1>.
@@ -655,7 +653,6 @@ std::string operatingPoints(int count) {
 }
 
 TEST_F(ConfigReaderTest, AProcessKilledHoldingTheSegmentLockStopsNoLoadAndLeavesNoHalfElement) {
-  const auto file = operatingPoints;
   const auto workspace = ws::Workspace::getInstance();
   const auto halfListener = [&] {
     std::vector<long long> listed;
@@ -668,26 +665,12 @@ TEST_F(ConfigReaderTest, AProcessKilledHoldingTheSegmentLockStopsNoLoadAndLeaves
   int round = 0;
   for (const Death death : {Death::Allocated, Death::Named, Death::Addressed, Death::TornGrowth}) {
     SCOPED_TRACE(static_cast<int>(death));
+    killChild([death](int ready) { holdTheLock(death, ready); });
     ++round;
-    int ready[2];
-    ASSERT_EQ(0, ::pipe(ready));
-    const pid_t child = ::fork();
-    if (child == 0) {
-      ::close(ready[0]);
-      dieHoldingTheLock(death, ready[1]);
-    }
-    ::close(ready[1]);
-    char byte = 0;
-    const bool held = ::read(ready[0], &byte, 1) == 1;
-    ::close(ready[0]);
-    ::kill(child, SIGKILL);
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    ASSERT_TRUE(held);
     {
-      const Watchdog watchdog(std::chrono::seconds(10));
+      const Deadline deadline(10);
       // Each round's file makes 40 parameters more than the one before.
-      EXPECT_TRUE(load(file(40 * round)));
+      EXPECT_TRUE(load(operatingPoints(40 * round)));
     }
     EXPECT_EQ(death == Death::Allocated ? "none" : "found and listed", halfListener());
     EXPECT_TRUE(workspace->is_existing_element(L"P" + std::to_wstring(40 * round - 1),
@@ -697,35 +680,20 @@ TEST_F(ConfigReaderTest, AProcessKilledHoldingTheSegmentLockStopsNoLoadAndLeaves
 
   // A death that leaves an index no repair can mend: the repair says why
   // and every later use says the lock cannot be recovered, none waits.
-  int ready[2];
-  ASSERT_EQ(0, ::pipe(ready));
-  const pid_t child = ::fork();
-  if (child == 0) {
-    ::close(ready[0]);
-    dieHoldingTheLock(Death::Unrepairable, ready[1]);
-  }
-  ::close(ready[1]);
-  char byte = 0;
-  ASSERT_EQ(1, ::read(ready[0], &byte, 1));
-  ::close(ready[0]);
-  ::kill(child, SIGKILL);
-  int status = 0;
-  ::waitpid(child, &status, 0);
-  const Watchdog watchdog(std::chrono::seconds(10));
-  const std::uint64_t capacity =
-      reinterpret_cast<ws::SegmentRoot*>(workspace->getBaseAddress())->by_address.capacity;
+  killChild([](int ready) { holdTheLock(Death::Unrepairable, ready); });
+  const Deadline deadline(10);
+  const ws::IndexArray& index = reinterpret_cast<ws::SegmentRoot*>(workspace->getBaseAddress())->by_address;
   const std::string lost =
       "the workspace lock is not recoverable: a process died holding it and its repair failed; "
       "remove the workspace and make it anew";
-  EXPECT_EQ((Strings{"the workspace index at " +
-                         std::to_string(reinterpret_cast<ws::SegmentRoot*>(workspace->getBaseAddress())->by_address.at) +
-                         " holds " + std::to_string(capacity + 1) + " entries in room for " +
-                         std::to_string(capacity),
+  EXPECT_EQ((Strings{"the workspace index at " + std::to_string(index.at) + " holds " +
+                         std::to_string(index.capacity + 1) + " entries in room for " +
+                         std::to_string(index.capacity),
                      lost, lost}),
             (Strings{tavik_test::workspaceError([&] { workspace->findElement(L"P0", ws::memory_area::kParameters); }),
                      tavik_test::workspaceError([] { ws::Parameter(std::wstring(L"New")); }),
                      // The load's first step lets it reach the host.
-                     tavik_test::workspaceError([&] { load(file(1)); })}));
+                     tavik_test::workspaceError([&] { load(operatingPoints(1)); })}));
 }
 
 // A host killed at some moment of a load, as a bench loses one: the next
@@ -734,19 +702,8 @@ TEST_F(ConfigReaderTest, AHostKilledDuringALoadStopsNoLaterLoad) {
   const std::wstring path = ini_.dir().write("large.xml", operatingPoints(3000)).wstring();
   for (const int ms : {1, 4, 15, 40}) {
     SCOPED_TRACE(ms);
-    const pid_t host = ::fork();
-    if (host == 0) {
-      try {
-        reader_.loadConfig(path, false);
-      } catch (...) {
-      }
-      ::_exit(0);
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-    ::kill(host, SIGKILL);
-    int status = 0;
-    ::waitpid(host, &status, 0);
-    const Watchdog watchdog(std::chrono::seconds(20));
+    killChild([&](int) { reader_.loadConfig(path, false); }, std::chrono::milliseconds(ms));
+    const Deadline deadline(20);
     EXPECT_TRUE(reader_.loadConfig(path, false));
     std::vector<long long> parameters;
     ws::Workspace::getInstance()->getAllElementsOfType(ws::element_type::kParameter, parameters,
@@ -755,5 +712,4 @@ TEST_F(ConfigReaderTest, AHostKilledDuringALoadStopsNoLaterLoad) {
     EXPECT_TRUE(ws::Workspace::getInstance()->is_existing_element(L"P2999", ws::memory_area::kParameters));
   }
 }
-
 }  // namespace
