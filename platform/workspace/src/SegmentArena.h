@@ -55,7 +55,9 @@ class SegmentArena {
   // nullptr when the rest of the segment cannot hold `bytes`.
   void* allocate(std::size_t bytes, const std::nothrow_t&) {
     const std::uint64_t at = state_.used;
-    if (bytes > state_.end || state_.end - at < kBlockHeader + arenaRoundUp(bytes)) return nullptr;
+    if (at > state_.end || bytes > state_.end ||
+        state_.end - at < kBlockHeader + arenaRoundUp(bytes))
+      return nullptr;
     const std::uint64_t asked = bytes;
     std::memcpy(base_ + at, &asked, sizeof asked);
     // The header is written before the block is published.
