@@ -75,15 +75,19 @@ void NotificationQueue::push(long long handle, unsigned int property, int oldVal
 
 void NotificationQueue::push() {
   // Once the mutex was found stuck, later records do not wait for it again.
-  // A free mutex is taken without reading the clock for a deadline.
+  // A free mutex is taken without reading the clock for a deadline. A mutex
+  // that stays taken was most likely left by a sender that died holding it:
+  // it has no owner the system could hand it on from, so it stays taken for
+  // good. The record is then sent without it: one send is one whole message
+  // of the queue (the queue guards itself), and the mutex only keeps the
+  // senders' records from overtaking one another.
   bip::scoped_lock<bip::named_mutex> lock(mutex_, bip::try_to_lock);
   if (!lock.owns() && !lockStuck_) lock.timed_lock(deadlineAfter(kLockWait));
-  lockStuck_ = !lock.owns();
-  if (lockStuck_) {
+  if (!lock.owns() && !lockStuck_) {
     LOG(WARNING) << "Notification Queue Error: queue " << queueName_
-                 << " stays locked by another process; record dropped";
-    return;
+                 << " stays locked by another process; records are sent without its lock";
   }
+  lockStuck_ = !lock.owns();
   const std::string& bytes = record_.bytes();
   try {
     if (bytes.size() > queue_->get_max_msg_size()) {

@@ -13,8 +13,10 @@
 // A push never blocks for long: a send waits at most kSendWait for room, and
 // a queue that was found full drops further records at once (each with a
 // WARNING line) until a send finds room again. A sender that cannot take the
-// queue's mutex within kLockWait (a peer died holding it) drops the record,
-// and drops further records at once while the mutex stays taken. A double
+// queue's mutex within kLockWait (a peer died holding it: the mutex is a
+// system semaphore without an owner, so nobody can hand it on) sends the
+// record without it, with one WARNING line, and sends further records
+// without waiting for it again while it stays taken. A double
 // record of NaN or infinity is dropped too: a listener's text_iarchive cannot
 // read such a number back, so the record would only break its reader.
 // No push failure reaches the caller; each is one WARNING line
@@ -88,7 +90,7 @@ class NotificationQueue {
   // the next send that finds room.
   bool dropping_ = false;
   // Set when the mutex could not be taken within kLockWait; cleared by the
-  // next push that takes it.
+  // next push that takes it. Records are sent without it meanwhile.
   bool lockStuck_ = false;
   // The record being sent; its buffer is reused from record to record.
   NotifyRecordWriter record_;

@@ -2,15 +2,20 @@
 // disk, a real INI file, a fresh shared-memory workspace per test.
 #include <gtest/gtest.h>
 
+#include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
+#include <cstring>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <limits>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "CapturingSink.h"
@@ -18,9 +23,11 @@
 #include "ParameterText.h"
 #include "ScopedIni.h"
 #include "ScopedWorkspace.h"
+#include "SegmentRoot.h"
 #include "TavikEngine/Config/ConfigReader.h"
 #include "TavikEngine/Config/Regex.h"
 #include "TavikEngine/LogLevels.h"
+#include "TavikEngine/Workspace/IPCListener.h"
 #include "workspace/ChannelSelector.h"
 #include "workspace/Device.h"
 #include "workspace/ElementItems.h"
@@ -29,6 +36,7 @@
 #include "workspace/Parameter.h"
 #include "workspace/PropertyMap.h"
 #include "workspace/PropertyTable.h"
+#include "workspace/Unaligned.h"
 #include "workspace/Workspace.h"
 
 namespace {
@@ -579,7 +587,6 @@ TEST_F(ConfigReaderTest, TheReloadCheckComparesChannelNamesAsTheMappingStoresThe
             properties({L"P", L"Q"}, L"Set_ChannelName Get_ChannelName"));
 }
 
-}  // namespace
 
 // Parameters that another process of the bench made are the workspace's like
 // any other: a selector, a channel table, a device's SetParam, the throttle and
@@ -651,3 +658,160 @@ TEST_F(ConfigReaderTest, ParametersAnotherProcessMadeAreFoundByEveryLookUpOfTheL
                                       config.get<int>(gc::controlModeName(0))}));
   }
 }
+
+// --- a process killed while it holds the segment lock ---
+
+// Where the child dies: cumulative steps of making the listener "Half" as
+// Workspace::openOrCreateElement makes an element, then a grown name index
+// whose capacity was not yet written; or with an index no repair can mend.
+enum class Death { Allocated, Named, Addressed, TornGrowth, Unrepairable };
+
+// Takes the segment lock, goes as far as `death`, tells the parent through
+// `ready` and waits for its SIGKILL.
+void holdTheLock(Death death, int ready) {
+  char* const base = ws::Workspace::getInstance()->getBaseAddress();
+  ws::SegmentRoot& root = *reinterpret_cast<ws::SegmentRoot*>(base);
+  root.mutex.lock([] {});
+  ws::SegmentArena arena(base, root.arena);
+  const ws::ElementSchema& schema = *ws::findSchema(ws::element_class::kIPCListener);
+  char* const element = static_cast<char*>(arena.allocate(schema.size, std::nothrow));
+  std::memset(element, 0, schema.size);
+  ws::storeAt<std::int32_t>(element + ws::element_header::kType, schema.element_type);
+  ws::storeAt<std::int32_t>(element + ws::element_header::kClassId, schema.class_id);
+  ws::storeAt<std::uint32_t>(element + ws::element_header::kSize, schema.size);
+  ws::storeAt<std::int32_t>(element + ws::element_header::kArea, static_cast<int>(schema.area));
+  std::memcpy(element + ws::element_header::kName, u"Half", 8);
+  const long long handle = element - base;
+  if (death >= Death::Named && death != Death::Unrepairable) {
+    ws::reserveName(arena, base, root.names);
+    ws::insertName(base, root.names,
+                   ws::NameSlot{ws::hashName(std::u16string(u"Half")),
+                                static_cast<std::int64_t>(schema.area), handle,
+                                root.creation_order.count});
+  }
+  if (death >= Death::Addressed && death != Death::Unrepairable) {
+    ws::reserveHandle(arena, base, root.by_address);
+    ws::insertByAddress(base, root.by_address, handle);
+  }
+  if (death == Death::TornGrowth) {
+    ws::IndexArray grown;
+    ws::allocateEntries<ws::NameSlot>(arena, base, 2 * root.names.capacity, grown);
+    std::memset(base + grown.at, 0, grown.capacity * sizeof(ws::NameSlot));
+    const ws::NameSlot* slots = ws::entriesOf<ws::NameSlot>(base, root.names);
+    for (std::uint64_t i = 0; i < root.names.capacity; ++i)
+      if (slots[i].handle != 0) ws::insertName(base, grown, slots[i]);
+    root.names.at = grown.at;  // the capacity still says half of it
+  }
+  if (death == Death::Unrepairable) root.by_address.count = root.by_address.capacity + 1;
+  if (::write(ready, "x", 1) != 1) ::_exit(1);
+  for (;;) ::pause();
+}
+
+// Runs `child` in a forked process, which calls `ready` when it is where the
+// test wants it, and kills it (SIGKILL) there, or after `delay` when no
+// ready call comes first. The child never returns into the test, whose
+// scope would remove the workspace.
+void killChild(const std::function<void(int ready)>& child,
+               std::chrono::milliseconds delay = std::chrono::milliseconds(0)) {
+  int ready[2];
+  ASSERT_EQ(0, ::pipe(ready));
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    ::close(ready[0]);
+    try {
+      child(ready[1]);
+    } catch (...) {
+    }
+    ::_exit(0);
+  }
+  ::close(ready[1]);
+  char byte = 0;
+  if (delay.count() > 0)
+    std::this_thread::sleep_for(delay);
+  else
+    EXPECT_EQ(1, ::read(ready[0], &byte, 1));
+  ::close(ready[0]);
+  ::kill(pid, SIGKILL);
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+}
+
+// Ends the test process (SIGALRM) when the scope outlives `seconds`: a
+// workspace that stays locked fails the test instead of hanging it.
+struct Deadline {
+  explicit Deadline(unsigned seconds) { ::alarm(seconds); }
+  ~Deadline() { ::alarm(0); }
+};
+
+// A configuration of the operating points P0 .. P<count - 1>.
+std::string operatingPoints(int count) {
+  std::string parameters;
+  for (int k = 0; k < count; ++k)
+    parameters += "<Parameter><Name>P" + std::to_string(k) + "</Name></Parameter>";
+  return documentXml("<GlobalParameters><CommonParameter><Property><ThrottleParameter>P0"
+                     "</ThrottleParameter></Property></CommonParameter></GlobalParameters>"
+                     "<Parameters><ParameterType><Category>OperatingPoint</Category>" +
+                     parameters + "</ParameterType></Parameters>");
+}
+
+TEST_F(ConfigReaderTest, AProcessKilledHoldingTheSegmentLockStopsNoLoadAndLeavesNoHalfElement) {
+  const auto workspace = ws::Workspace::getInstance();
+  const auto halfListener = [&] {
+    std::vector<long long> listed;
+    workspace->getAllElementsOfType(ws::element_type::kIPCListener, listed, ws::memory_area::kListeners);
+    const long long found = workspace->findElement(L"Half", ws::memory_area::kListeners);
+    if (found <= 0) return std::string(listed.empty() ? "none" : "listed but not found");
+    return std::string(listed == std::vector<long long>{found} ? "found and listed" : "found, not listed") +
+           (ws::IPCListener(found).getName() == "Half" ? "" : " under another name");
+  };
+  int round = 0;
+  for (const Death death : {Death::Allocated, Death::Named, Death::Addressed, Death::TornGrowth}) {
+    SCOPED_TRACE(static_cast<int>(death));
+    killChild([death](int ready) { holdTheLock(death, ready); });
+    ++round;
+    {
+      const Deadline deadline(10);
+      // Each round's file makes 40 parameters more than the one before.
+      EXPECT_TRUE(load(operatingPoints(40 * round)));
+    }
+    EXPECT_EQ(death == Death::Allocated ? "none" : "found and listed", halfListener());
+    EXPECT_TRUE(workspace->is_existing_element(L"P" + std::to_wstring(40 * round - 1),
+                                               ws::memory_area::kParameters));
+    EXPECT_EQ(workspace->getUsedBytes() + workspace->getFreeBytes(), std::size_t(64) << 20);
+  }
+
+  // A death that leaves an index no repair can mend: the repair says why
+  // and every later use says the lock cannot be recovered, none waits.
+  killChild([](int ready) { holdTheLock(Death::Unrepairable, ready); });
+  const Deadline deadline(10);
+  const ws::IndexArray& index = reinterpret_cast<ws::SegmentRoot*>(workspace->getBaseAddress())->by_address;
+  const std::string lost =
+      "the workspace lock is not recoverable: a process died holding it and its repair failed; "
+      "remove the workspace and make it anew";
+  EXPECT_EQ((Strings{"the workspace index at " + std::to_string(index.at) + " holds " +
+                         std::to_string(index.capacity + 1) + " entries in room for " +
+                         std::to_string(index.capacity),
+                     lost, lost}),
+            (Strings{tavik_test::workspaceError([&] { workspace->findElement(L"P0", ws::memory_area::kParameters); }),
+                     tavik_test::workspaceError([] { ws::Parameter(std::wstring(L"New")); }),
+                     // The load's first step lets it reach the host.
+                     tavik_test::workspaceError([&] { load(operatingPoints(1)); })}));
+}
+
+// A host killed at some moment of a load, as a bench loses one: the next
+// load into the same workspace ends in bounded time and holds everything.
+TEST_F(ConfigReaderTest, AHostKilledDuringALoadStopsNoLaterLoad) {
+  const std::wstring path = ini_.dir().write("large.xml", operatingPoints(3000)).wstring();
+  for (const int ms : {1, 4, 15, 40}) {
+    SCOPED_TRACE(ms);
+    killChild([&](int) { reader_.loadConfig(path, false); }, std::chrono::milliseconds(ms));
+    const Deadline deadline(20);
+    EXPECT_TRUE(reader_.loadConfig(path, false));
+    std::vector<long long> parameters;
+    ws::Workspace::getInstance()->getAllElementsOfType(ws::element_type::kParameter, parameters,
+                                                       ws::memory_area::kParameters);
+    EXPECT_LE(3000u, parameters.size());
+    EXPECT_TRUE(ws::Workspace::getInstance()->is_existing_element(L"P2999", ws::memory_area::kParameters));
+  }
+}
+}  // namespace

@@ -3,6 +3,8 @@
 // another one must leave its plans as a load into an empty workspace does.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -219,6 +221,27 @@ TEST(TestplanReload, FilesInTurnRemakeAPlanOnceAndTheSameFileKeepsHandlesAndTell
                                     static_cast<long long>(tavik_test::receiveAll(id).size())}));
 }
 
+// The peer reads its cell while `load` runs; its report from the line after
+// "reads <n>", which must count at least one read made during the load.
+std::string duringLoad(tavik_test::PeerProcess& peer, const std::function<bool()>& load) {
+  peer.writeLine("loading");
+  EXPECT_TRUE(load());
+  peer.writeLine("loaded");
+  const std::string reads = peer.readLine();
+  EXPECT_EQ("reads ", reads.substr(0, 6));
+  EXPECT_GE(std::atoll(reads.c_str() + 6), 1) << reads;
+  int exitCode = -1;
+  const std::string report = peer.finish(exitCode);
+  EXPECT_EQ(0, exitCode);
+  return report;
+}
+
+// A plan of one column of that many rows: a load long enough for the peer's
+// reads to fall inside it.
+std::string longPlan(int rows) {
+  return plan("Initialize", parameter("P2", Strings(static_cast<std::size_t>(rows), "4")));
+}
+
 TEST(TestplanReload, APeerHoldingAColumnThatALoadGrowsIsRefusedHearsNothingAndFindsTheNewOneByName) {
   tavik_test::ScopedWorkspace workspace;
   tavik_test::ScopedIni ini("initialize_demand_values_0=0\n");
@@ -226,7 +249,7 @@ TEST(TestplanReload, APeerHoldingAColumnThatALoadGrowsIsRefusedHearsNothingAndFi
   const auto load = [&](const std::string& plans) {
     return reader.loadConfig(ini.dir().write("config.xml", configuration(plans)).wstring(), false);
   };
-  ASSERT_TRUE(load(plan("Main", parameter("P1", {"1", "2"}))));
+  ASSERT_TRUE(load(plan("Main", parameter("P1", {"1", "2"})) + longPlan(20000)));
   const std::string column = "Main_Testplan_P1_Column_Value";
   const long long old = current(L"Main_Testplan_P1_Column_Value", ws::memory_area::kTestplanColumns);
   const int id = tavik_test::randomQueueId();
@@ -236,18 +259,56 @@ TEST(TestplanReload, APeerHoldingAColumnThatALoadGrowsIsRefusedHearsNothingAndFi
   ASSERT_EQ("ready 2", peer.readLine());
   // The peer reads through its handle while the column grows to three rows
   // and its second cell changes.
-  ASSERT_TRUE(load(plan("Main", parameter("P1", {"1", "2.5", "3"}))));
-  peer.writeLine("loaded");
-  int exitCode = -1;
   const std::string replaced = "the TestplanColumn element " + column + "[" + std::to_string(old) +
                                "] was replaced by a larger one: open it again by name";
   EXPECT_EQ("garbage 0\nold: " + replaced + "\nrows: " + replaced +
                 "\nnotified 0\nrecords 0\nby name: 3 1 2.5 3\n",
-            peer.finish(exitCode));
-  EXPECT_EQ(0, exitCode);
+            duringLoad(peer, [&] {
+              return load(plan("Main", parameter("P1", {"1", "2.5", "3"})) + longPlan(20000));
+            }));
   const ws::TestplanColumn now = ws::Testplan(L"Main_Testplan", 0).getColumn(1);
   EXPECT_NE(old, now.getHandle());
   EXPECT_EQ(0, now.getListenerCount(now.getPropertyForRow(1)));
+}
+
+// A column that keeps its handle keeps its listeners, whether its rows stay
+// or drop: a peer listening on a cell is told exactly when the load changes
+// its value, and of nothing else.
+TEST(TestplanReload, APeerListeningOnAColumnThatKeepsItsHandleIsToldExactlyOfItsCellsChange) {
+  const struct {
+    const char* what;
+    Strings after;
+    std::string report;
+  } cases[] = {
+      {"rows 3 -> 2, row 1 changed", {"1", "7"},
+       "garbage 0\nold: 7\nrows: 2\nnotified 1\nrecords 1: 5 -> 7\nby name: 2 1 7\n"},
+      {"rows 3 -> 3, row 1 changed", {"1", "7", "3"},
+       "garbage 0\nold: 7\nrows: 3\nnotified 1\nrecords 1: 5 -> 7\nby name: 3 1 7 3\n"},
+      {"rows 3 -> 2, nothing changed", {"1", "5"},
+       "garbage 0\nold: 5\nrows: 2\nnotified 0\nrecords 0\nby name: 2 1 5\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    tavik_test::ScopedWorkspace workspace;
+    tavik_test::ScopedIni ini("initialize_demand_values_0=0\n");
+    tavik::ConfigReader reader;
+    const auto load = [&](const Strings& values) {
+      return reader.loadConfig(
+          ini.dir()
+              .write("config.xml", configuration(plan("Main", parameter("P1", values)) + longPlan(20000)))
+              .wstring(),
+          false);
+    };
+    ASSERT_TRUE(load({"1", "5", "3"}));
+    const long long held = current(L"Main_Testplan_P1_Column_Value", ws::memory_area::kTestplanColumns);
+    const int id = tavik_test::randomQueueId();
+    const tavik_test::ScopedQueueObjects objects(id);
+    tavik_test::PeerProcess peer(
+        {TAVIK_TESTPLAN_PEER, "Main_Testplan_P1_Column_Value", "1", std::to_string(id), c.after[1]});
+    ASSERT_EQ("ready 5", peer.readLine());
+    EXPECT_EQ(c.report, duringLoad(peer, [&] { return load(c.after); }));
+    EXPECT_EQ(held, current(L"Main_Testplan_P1_Column_Value", ws::memory_area::kTestplanColumns));
+  }
 }
 
 }  // namespace

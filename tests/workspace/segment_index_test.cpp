@@ -13,7 +13,8 @@
 #include <vector>
 
 #include <boost/interprocess/managed_heap_memory.hpp>
-#include <boost/interprocess/managed_shared_memory.hpp>
+#include <boost/interprocess/mapped_region.hpp>
+#include <boost/interprocess/shared_memory_object.hpp>
 
 #include "ScopedWorkspace.h"
 #include "SegmentRoot.h"
@@ -182,13 +183,23 @@ TEST(SegmentIndexes, AnIndexWithoutRoomToGrowLeavesNoHalfRegisteredElement) {
   EXPECT_FALSE(workspace->is_existing_element(L"x", 0x200000));
 }
 
-TEST(SegmentIndexes, ASegmentOfAnotherLayoutIsRefused) {
-  tavik_test::ScopedWorkspace scope;
-  bip::managed_shared_memory segment(bip::create_only, scope.name().c_str(), 256 * 1024);
-  struct OldRoot { std::uint32_t layout_version; char rest[60]; };
-  segment.construct<OldRoot>(ws::kSegmentRootName)(OldRoot{1, {}});
-  EXPECT_EQ("the workspace segment \"" + scope.name() + "\" has layout version 1, this program needs 4",
-            tavik_test::workspaceError([] { Workspace::getInstance(); }));
+// A segment whose first four bytes hold another layout version is refused;
+// one whose maker died before it wrote them (still 0) is refused after a
+// bounded wait, not waited on forever.
+TEST(SegmentIndexes, ASegmentOfAnotherLayoutOrOfADeadMakerIsRefused) {
+  for (const std::uint32_t version : {1u, 0u}) {
+    tavik_test::ScopedWorkspace scope;
+    bip::shared_memory_object object(bip::create_only, scope.name().c_str(), bip::read_write);
+    object.truncate(256 * 1024);
+    bip::mapped_region region(object, bip::read_write);
+    std::memcpy(region.get_address(), &version, sizeof version);
+    EXPECT_EQ(version == 1 ? "the workspace segment \"" + scope.name() +
+                                 "\" has layout version 1, this program needs 4"
+                           : "cannot open the workspace segment \"" + scope.name() +
+                                 "\": its maker stopped before it was ready; remove it and make "
+                                 "it anew",
+              tavik_test::workspaceError([] { Workspace::getInstance(); }));
+  }
 }
 
 // Every value type written and read through a ResolvedItem gives what the

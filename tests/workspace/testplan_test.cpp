@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "QueueTestSupport.h"
 #include "ScopedWorkspace.h"
 #include "TavikEngine/Workspace/IPCListener.h"
 #include "workspace/ElementItems.h"
@@ -228,26 +229,33 @@ TEST_F(TestplanTest, APlanOrColumnThatFindsNoRoomInTheSegmentToGrowStaysAsItWas)
                                  double(plan.getColumnRoom())}));
 }
 
-TEST_F(TestplanTest, ClearingRowsEmptiesTheirValuesSilentlyAndKeepsTheirListeners) {
+// Emptying rows is a write like any other: a listener of a cell whose value
+// changes is told, one of a cell that held the empty value already is not,
+// and both stay registered.
+TEST_F(TestplanTest, ClearingRowsEmptiesTheirValuesTellsListenersOfChangedCellsAndKeepsThem) {
   const auto workspace = ws::Workspace::getInstance();
+  const int id = tavik_test::randomQueueId();
+  const tavik_test::ScopedQueueObjects objects(id);
   const long long listener = ws::IPCListener(L"Display").getHandle();
+  workspace->setItem(listener + ws::ipc_listener::QueueId, id);
   ws::TestplanColumn numbers(L"N", 19, 4), texts(L"T", 7, 3);
-  for (int row = 0; row < 4; ++row) numbers.setRowValue(row, row + 1.5);
+  for (int row = 0; row < 3; ++row) numbers.setRowValue(row, row + 1.5);
   for (int row = 0; row < 3; ++row) texts.setRowValue(row, std::wstring(L"cell"));
-  workspace->addListener(numbers.getHandle() + numbers.getPropertyForRow(2), listener);
-  workspace->setItem(listener + ws::ipc_listener::AlwaysNotify, 1);
+  for (int row : {2, 3}) workspace->addListener(numbers.getHandle() + numbers.getPropertyForRow(row), listener);
 
   numbers.clearRowsFrom(2);
   texts.clearRowsFrom(1);
   numbers.clearRowsFrom(4);   // nothing at or beyond the row count
   numbers.clearRowsFrom(99);
-  EXPECT_EQ((std::vector<double>{1.5, 2.5, 0, 0, 1, 0}),
+  EXPECT_EQ((std::vector<double>{1.5, 2.5, 0, 0, 1, 1, 1, 1}),
             (std::vector<double>{numbers.get<double>(numbers.getPropertyForRow(0)),
                                  numbers.get<double>(numbers.getPropertyForRow(1)),
                                  numbers.get<double>(numbers.getPropertyForRow(2)),
                                  numbers.get<double>(numbers.getPropertyForRow(3)),
                                  double(numbers.getListenerCount(numbers.getPropertyForRow(2))),
-                                 double(ws::IPCListener(listener).get<int>(ws::ipc_listener::Notified))}));
+                                 double(numbers.getListenerCount(numbers.getPropertyForRow(3))),
+                                 double(ws::IPCListener(listener).get<int>(ws::ipc_listener::Notified)),
+                                 double(tavik_test::receiveAll(id).size())}));
   EXPECT_EQ((std::vector<std::wstring>{L"cell", L"", L""}),
             (std::vector<std::wstring>{texts.get<std::wstring>(texts.getPropertyForRow(0)),
                                        texts.get<std::wstring>(texts.getPropertyForRow(1)),

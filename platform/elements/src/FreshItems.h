@@ -3,10 +3,13 @@
 // text as empty), for a class whose building step makes the element anew
 // under its old handle.
 //
-// Silent: the values are written in place, no listener is told, and the
-// listener blocks (with their registrations) stay as they are. The items
-// listed in `keep` (the owner's list handles, whose lists the caller empties
-// itself) keep their values.
+// The values are written in place and the listener blocks (with their
+// registrations) stay as they are. No listener is told: the classes reset
+// this way (sequences, action groups, option elements, link paths) have no
+// item that takes listeners; a class with such items empties them through
+// the notifying write instead, as a test-plan column empties its cells. The
+// items listed in `keep` (the owner's list handles, whose lists the caller
+// empties itself) keep their values.
 #pragma once
 
 #include <algorithm>

@@ -60,10 +60,11 @@ long long openColumn(const std::wstring& name, int type, unsigned long long rows
   const unsigned long long bytes = rows * cell;
   const boost::shared_ptr<Workspace> workspace = Workspace::getInstance();
   long long handle = workspace->openOrCreateElement(element_class::kTestplanColumn, name, bytes);
-  if (loadItem<std::int32_t>(*workspace, handle, c::CellType) == type &&
-      loadItem<std::int32_t>(*workspace, handle, c::CellSize) == static_cast<std::int32_t>(cell) &&
-      loadItem<std::int64_t>(*workspace, handle, c::RowCount) == static_cast<std::int64_t>(rows))
-    return handle;
+  const std::int64_t oldRows = loadItem<std::int64_t>(*workspace, handle, c::RowCount);
+  const bool sameCells =
+      loadItem<std::int32_t>(*workspace, handle, c::CellType) == type &&
+      loadItem<std::int32_t>(*workspace, handle, c::CellSize) == static_cast<std::int32_t>(cell);
+  if (sameCells && oldRows == static_cast<std::int64_t>(rows)) return handle;
 
   const unsigned long long room = workspace->getElementSize(handle) - c::kCellTable;
   if (bytes > room) {
@@ -74,6 +75,13 @@ long long openColumn(const std::wstring& name, int type, unsigned long long rows
     const long long old = handle;
     handle = workspace->replaceElement(handle, grown, 0);
     followIntoHoldingPlan(*workspace, old, handle);
+  } else if (sameCells && oldRows >= 0 && static_cast<unsigned long long>(oldRows) <= room / cell) {
+    // Only the row count changes: the rows both counts have keep their
+    // cells, values and listeners; the rows dropped are emptied while they
+    // are still rows, telling the listeners of each cell whose value changes.
+    // Every cell keeps its listener block. Cells beyond the old rows were
+    // emptied when they were dropped.
+    if (rows < static_cast<unsigned long long>(oldRows)) TestplanColumn(handle).clearRowsFrom(rows);
   } else {
     // A new shape for the old table: nothing of the old cells (values,
     // listener blocks) may show through the new ones.
@@ -143,13 +151,32 @@ void TestplanColumn::clearRowsFrom(unsigned long long row) {
                              ", cell size " + std::to_string(size) + ", " +
                              std::to_string(rows) + " rows)");
   }
-  // The value only: the listener block after it stays as it is.
-  const unsigned int value =
-      valueSize(type, type == item_type::kWideText || type == item_type::kNarrowText
-                          ? kTextCellRoom
-                          : 0);
-  char* cell = workspace_->getBaseAddress() + handle_ + c::kCellTable + row * size;
-  for (unsigned long long r = row; r < rows; ++r, cell += size) std::memset(cell, 0, value);
+  // The value only, through the notifying write: the listener block after
+  // it stays as it is.
+  for (unsigned long long r = row; r < rows; ++r)
+    emptyCell(static_cast<unsigned int>(c::kCellTable + r * size), type);
+}
+
+void TestplanColumn::emptyCell(unsigned int property, int type) {
+  switch (type) {
+    case item_type::kInt:
+    case item_type::kListenedInt:
+      ItemNotifyerElement<TestplanColumn>::set(property, 0);
+      break;
+    case item_type::kUnsigned:
+    case item_type::kListenedUnsigned:
+      ItemNotifyerElement<TestplanColumn>::set(property, 0u);
+      break;
+    case item_type::kLongLong:
+    case item_type::kListenedLongLong:
+      ItemNotifyerElement<TestplanColumn>::set(property, 0LL);
+      break;
+    default:
+      if (holdsText())
+        ItemNotifyerElement<TestplanColumn>::set(property, std::wstring());
+      else
+        ItemNotifyerElement<TestplanColumn>::set(property, 0.0);
+  }
 }
 
 bool TestplanColumn::holdsText() const {

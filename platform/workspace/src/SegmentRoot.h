@@ -1,16 +1,29 @@
 // The workspace's own bookkeeping inside the segment, shared by every process
-// that maps it: the mutex and the three element indexes.
+// that maps it: the lock, the allocator and the three element indexes.
 //
 // Every process maps the segment at an address of its own, so the indexes
 // hold offsets from the start of the mapping, never pointers. Each index is
 // one array allocated in the segment; growing it allocates a larger array,
-// moves the entries and frees the old one. A creation first makes room in
-// every index (reserve*), and only then changes them (insert*/append*), which
-// cannot fail: an index that cannot grow leaves all of them as they were.
+// copies the entries and leaves the old one behind. A creation first makes
+// room in every index (reserve*), and only then changes them
+// (insert*/append*), which cannot fail: an index that cannot grow leaves all
+// of them as they were.
 //
-// The functions take the segment manager (or any arena with allocate(bytes,
-// std::nothrow) and deallocate(pointer)) and the mapping's base address; the
-// caller holds the segment mutex.
+// The functions take an arena (SegmentArena, or any arena with
+// allocate(bytes, std::nothrow) and deallocate(pointer)) and the mapping's
+// base address; the caller holds the segment lock.
+//
+// A process may die at any instruction while it holds the lock; the next one
+// to take it repairs what it left (SegmentRepair.h). So every change is
+// published by one last write, and what comes before it is invisible:
+//  - an allocation: the arena's `used` (SegmentArena.h);
+//  - a grown array: its `at`; the array's capacity is also the room of the
+//    block `at` points to, from which the repair takes it when the process
+//    died between the two writes; the old array stays as it was;
+//  - an appended handle: the entry first, then `count`;
+//  - a name entry: hash and area first, then the handle, which makes the slot
+//    taken; `count` after it only steers growth, and the repair counts again;
+//  - a repointed name entry: its handle.
 #pragma once
 
 #include <atomic>
@@ -19,18 +32,16 @@
 #include <new>
 #include <string>
 
-#include <boost/interprocess/managed_shared_memory.hpp>
-#include <boost/interprocess/sync/interprocess_mutex.hpp>
-
+#include "RobustMutex.h"
+#include "SegmentArena.h"
 #include "workspace/Utf16.h"
 
 namespace tavik {
 namespace workspace {
 
-// Name of the root object in the segment, and the version of this layout: a
-// segment made by a program with another layout is refused, not misread. The
-// version is the root's first member in every layout.
-constexpr const char* kSegmentRootName = "tavik_workspace_root";
+// The version of this layout: a segment made by a program with another
+// layout is refused, not misread. The version is the segment's first four
+// bytes in every layout.
 constexpr std::uint32_t kSegmentLayoutVersion = 4;
 
 // FNV-1a over the bytes of the 16-bit units of a name, low byte first.
@@ -94,6 +105,16 @@ const T* entriesOf(const char* base, const IndexArray& array) {
   return reinterpret_cast<const T*>(base + array.at);
 }
 
+// Publishes a grown array: everything before the write of `at` is invisible
+// (a repair takes the capacity from the block `at` points to).
+inline void publishArray(IndexArray& array, const IndexArray& grown) {
+  std::atomic_signal_fence(std::memory_order_release);
+  array.capacity = grown.capacity;
+  array.count = grown.count;
+  std::atomic_signal_fence(std::memory_order_release);
+  array.at = grown.at;
+}
+
 // Capacities of the first arrays: a small workspace stays small.
 constexpr std::uint64_t kInitialNameSlots = 256;
 constexpr std::uint64_t kInitialHandles = 128;
@@ -107,6 +128,17 @@ bool allocateEntries(Arena& arena, char* base, std::uint64_t capacity, IndexArra
   fresh.capacity = capacity;
   fresh.count = 0;
   return true;
+}
+
+// A remade element's old copy keeps its class id negated; an element made
+// anew in another class also keeps that class above the first byte, for the
+// message that refuses the old handle.
+constexpr int kClassIdBits = 8;
+inline std::int32_t replacedClassId(int class_id, int by_class = 0) {
+  return -(class_id | (by_class << kClassIdBits));
+}
+inline int classIdOfReplaced(std::int32_t stored_class_id) {
+  return -stored_class_id & ((1 << kClassIdBits) - 1);
 }
 
 // --- name index: open addressing with linear probing, at most half full ---
@@ -145,7 +177,13 @@ inline void insertName(char* base, IndexArray& names, const NameSlot& entry) {
   NameSlot* slots = entriesOf<NameSlot>(base, names);
   std::uint64_t i = firstNameSlot(entry.hash, entry.area, names.capacity);
   while (slots[i].handle != 0) i = (i + 1) & (names.capacity - 1);
-  slots[i] = entry;
+  slots[i].hash = entry.hash;
+  slots[i].area = entry.area;
+  slots[i].order = entry.order;
+  // The handle takes the slot: it is written last.
+  std::atomic_signal_fence(std::memory_order_release);
+  slots[i].handle = entry.handle;
+  std::atomic_signal_fence(std::memory_order_release);
   ++names.count;
 }
 
@@ -164,7 +202,7 @@ bool reserveName(Arena& arena, char* base, IndexArray& names) {
       if (old[i].handle != 0) insertName(base, grown, old[i]);
     arena.deallocate(base + names.at);
   }
-  names = grown;
+  publishArray(names, grown);
   return true;
 }
 
@@ -197,16 +235,20 @@ bool reserveHandle(Arena& arena, char* base, IndexArray& handles) {
     arena.deallocate(base + handles.at);
   }
   grown.count = handles.count;
-  handles = grown;
+  publishArray(handles, grown);
   return true;
 }
 
 // Precondition for both: room (reserveHandle).
 inline void appendHandle(char* base, IndexArray& handles, long long handle) {
-  entriesOf<std::int64_t>(base, handles)[handles.count++] = handle;
+  entriesOf<std::int64_t>(base, handles)[handles.count] = handle;
+  std::atomic_signal_fence(std::memory_order_release);
+  ++handles.count;
 }
-// Keeps the array ascending; a handle above every other (the common case) is
-// appended.
+// Keeps the array ascending; a handle above every other is appended. In the
+// segment it always is (the arena hands out ascending addresses), so the
+// insertion in the middle, which moves entries and is not published by one
+// write, never runs there.
 inline void insertByAddress(char* base, IndexArray& handles, long long handle) {
   std::int64_t* entries = entriesOf<std::int64_t>(base, handles);
   std::uint64_t i = handles.count;
@@ -220,6 +262,7 @@ inline void insertByAddress(char* base, IndexArray& handles, long long handle) {
     i = low;
   }
   entries[i] = handle;
+  std::atomic_signal_fence(std::memory_order_release);
   ++handles.count;
 }
 
@@ -234,12 +277,15 @@ inline long long handleAtOrBelow(const char* base, const IndexArray& handles, lo
   return low == 0 ? 0 : entries[low - 1];
 }
 
-using SegmentManager = boost::interprocess::managed_shared_memory::segment_manager;
-
+// Sits at the start of the segment. The process that makes the segment
+// builds it and publishes it by writing the layout version last
+// (SegmentMapping.h); until then the version reads 0.
 struct SegmentRoot {
-  std::uint32_t layout_version = kSegmentLayoutVersion;  // first in every layout
-  // Guards creation and the three indexes below, across processes.
-  boost::interprocess::interprocess_mutex mutex;
+  std::uint32_t layout_version;  // first in every layout; not initialised here
+  // Guards the allocator, creation and the three indexes below, across
+  // processes, and survives a holder that dies (RobustMutex.h).
+  RobustMutex mutex;
+  ArenaState arena;
   // (area, name hash) -> handle, NameSlot entries.
   IndexArray names;
   // Every element handle, ascending: finds the element holding an offset.

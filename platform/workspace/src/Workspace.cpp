@@ -1,5 +1,6 @@
 #include "workspace/Workspace.h"
 
+#include <atomic>
 #include <cerrno>
 #include <cstdint>
 #include <cstdlib>
@@ -11,12 +12,11 @@
 #include <new>
 #include <sstream>
 
-#include <boost/interprocess/exceptions.hpp>
-#include <boost/interprocess/managed_shared_memory.hpp>
 #include <boost/interprocess/shared_memory_object.hpp>
-#include <boost/interprocess/sync/scoped_lock.hpp>
 
 #include "ItemValue.h"
+#include "SegmentMapping.h"
+#include "SegmentRepair.h"
 #include "SegmentRoot.h"
 #include "workspace/ElementSchema.h"
 #include "workspace/Utf16.h"
@@ -161,11 +161,10 @@ struct ElementView {
 
 struct Workspace::Impl {
   Impl(const std::string& segment_name, std::size_t size)
-      : name(segment_name), segment(bip::open_or_create, segment_name.c_str(), size) {}
+      : name(segment_name), segment(segment_name, size) {}
 
   std::string name;
-  bip::managed_shared_memory segment;
-  SegmentRoot* root = nullptr;
+  SegmentMapping segment;
 };
 
 namespace {
@@ -223,7 +222,7 @@ long long SharedMemory::findElement(const std::wstring& name, long long area) co
   // No stored name holds a zero character.
   if (key.has_zero) return 0;
   SegmentRoot& root = rootOf(root_);
-  bip::scoped_lock<bip::interprocess_mutex> lock(root.mutex);
+  SegmentLock lock(base_, root);
   return findLocked(base_, root, name, key.hash, area);
 }
 
@@ -243,35 +242,9 @@ bool Workspace::removeSharedMemory(const std::string& name) {
 }
 
 Workspace::Workspace() {
-  const std::string name = segmentNameFromEnvironment();
-  const std::size_t size = segmentSizeFromEnvironment();
-  std::uint32_t found_version = kSegmentLayoutVersion;
-  try {
-    impl_ = std::make_unique<Impl>(name, size);
-    // The root is looked at as bytes first: a root of another layout has
-    // another size, and only its leading version is common to all layouts.
-    auto findOrMakeRoot = [this, &found_version] {
-      const std::pair<char*, std::size_t> found = impl_->segment.find<char>(kSegmentRootName);
-      if (found.first == nullptr) {
-        impl_->root = impl_->segment.construct<SegmentRoot>(kSegmentRootName)();
-        return;
-      }
-      found_version = 0;
-      if (found.second >= sizeof found_version) std::memcpy(&found_version, found.first, sizeof found_version);
-      if (found_version == kSegmentLayoutVersion && found.second == sizeof(SegmentRoot))
-        impl_->root = reinterpret_cast<SegmentRoot*>(found.first);
-    };
-    impl_->segment.atomic_func(findOrMakeRoot);
-  } catch (const bip::interprocess_exception& e) {
-    throw WorkspaceException("cannot open the workspace segment \"" + name + "\": " + e.what());
-  }
-  if (impl_->root == nullptr) {
-    throw WorkspaceException("the workspace segment \"" + name + "\" has layout version " +
-                             std::to_string(found_version) + ", this program needs " +
-                             std::to_string(kSegmentLayoutVersion));
-  }
-  base_ = static_cast<char*>(impl_->segment.get_address());
-  root_ = impl_->root;
+  impl_ = std::make_unique<Impl>(segmentNameFromEnvironment(), segmentSizeFromEnvironment());
+  base_ = impl_->segment.base();
+  root_ = impl_->segment.root();
   generation_ = nextGeneration();
 }
 
@@ -282,10 +255,13 @@ Workspace::~Workspace() {
 const std::string& Workspace::getSegmentName() const { return impl_->name; }
 
 std::size_t Workspace::getUsedBytes() const {
-  return impl_->segment.get_size() - impl_->segment.get_free_memory();
+  return static_cast<std::size_t>(impl_->segment.root()->arena.used);
 }
 
-std::size_t Workspace::getFreeBytes() const { return impl_->segment.get_free_memory(); }
+std::size_t Workspace::getFreeBytes() const {
+  const ArenaState& arena = impl_->segment.root()->arena;
+  return static_cast<std::size_t>(arena.end - arena.used);
+}
 
 namespace {
 
@@ -298,17 +274,11 @@ const ElementSchema* schemaOfElement(const char* base, long long handle, std::ui
   return schema;
 }
 
-// A remade element's old copy keeps its class id negated: it stays mapped
-// and in the address index, so that a handle another process still holds is
-// refused with a clear message and never reaches memory that is used again.
-// An element made anew in another class (remakeAsClass) also keeps that
-// class in the second byte, for the message.
-constexpr int kClassIdBits = 8;
-inline std::int32_t replacedClassId(int class_id, int by_class = 0) {
-  return -(class_id | (by_class << kClassIdBits));
-}
+// A remade element's old copy stays mapped and in the address index, so
+// that a handle another process still holds is refused with a clear message
+// and never reaches memory that is used again (replacedClassId).
 const ElementSchema* replacedSchemaOf(std::int32_t stored_class_id) {
-  return stored_class_id < 0 ? findSchema(-stored_class_id & ((1 << kClassIdBits) - 1)) : nullptr;
+  return stored_class_id < 0 ? findSchema(classIdOfReplaced(stored_class_id)) : nullptr;
 }
 
 [[noreturn]] void throwReplaced(const char* base, long long handle, const ElementSchema& schema) {
@@ -340,12 +310,17 @@ std::u16string nameUnitsAt(const char* base, long long handle, const ElementSche
 // holds the segment mutex and has made room in the address index.
 void takePlace(char* base, SegmentRoot& root, long long old, long long fresh, long long area,
                const std::u16string& units, std::int32_t stored_class_id) {
+  // Each step is one write, and the name entry is repointed after the new
+  // copy is indexed and listed, so that a process killed in between leaves
+  // what the segment repair puts right (SegmentRepair.h).
+  insertByAddress(base, root.by_address, fresh);
   if (NameSlot* slot = nameSlotOf(base, root.names, area, hashName(units), old)) {
-    slot->handle = fresh;
     if (slot->order < root.creation_order.count)
       entriesOf<std::int64_t>(base, root.creation_order)[slot->order] = fresh;
+    std::atomic_signal_fence(std::memory_order_release);
+    slot->handle = fresh;
+    std::atomic_signal_fence(std::memory_order_release);
   }
-  insertByAddress(base, root.by_address, fresh);
   storeAt<std::int32_t>(base + old + element_header::kClassId, stored_class_id);
   root.replacements.fetch_add(1, std::memory_order_acq_rel);
 }
@@ -361,7 +336,7 @@ ElementView elementContainingSlow(const char* base, void* root_ptr, std::uint64_
   SegmentRoot& root = rootOf(root_ptr);
   long long handle = 0;
   {
-    bip::scoped_lock<bip::interprocess_mutex> lock(root.mutex);
+    SegmentLock lock(base, root);
     handle = handleAtOrBelow(base, root.by_address, offset);
   }
   if (handle <= 0) throwNoElementAt(offset);
@@ -625,7 +600,7 @@ bool Workspace::isElement(long long handle) const {
   }
   {
     SegmentRoot& root = rootOf(root_);
-    bip::scoped_lock<bip::interprocess_mutex> lock(root.mutex);
+    SegmentLock lock(base_, root);
     if (handleAtOrBelow(base_, root.by_address, handle) != handle) return false;
   }
   // The caller goes on to use the element: keep it in the cache when it is
@@ -652,7 +627,7 @@ void Workspace::increaseReferenceCounter(long long handle) {
   bool cached = found && t_cache.holds(generation_, epochOf(root_), handle);
   {
     SegmentRoot& root = rootOf(root_);
-    bip::scoped_lock<bip::interprocess_mutex> lock(root.mutex);
+    SegmentLock lock(base_, root);
     if (found && !cached) found = handleAtOrBelow(base_, root.by_address, handle) == handle;
     if (found) {
       char* counter = base_ + handle + element_header::kReferenceCount;
@@ -695,7 +670,7 @@ void Workspace::getAllElementsOfType(int type, std::vector<long long>& handles,
                                      long long area) const {
   handles.clear();
   SegmentRoot& root = rootOf(root_);
-  bip::scoped_lock<bip::interprocess_mutex> lock(root.mutex);
+  SegmentLock lock(base_, root);
   const std::int64_t* order = entriesOf<std::int64_t>(base_, root.creation_order);
   for (std::uint64_t i = 0; i < root.creation_order.count; ++i) {
     const long long handle = order[i];
@@ -744,7 +719,7 @@ long long Workspace::openOrCreateElement(int class_id, const std::wstring& name,
   const std::uint64_t hash = key.hash;
 
   SegmentRoot& root = rootOf(root_);
-  bip::scoped_lock<bip::interprocess_mutex> lock(root.mutex);
+  SegmentLock lock(base_, root);
   const long long existing = findLocked(base_, root, name, hash, schema->area);
   if (existing > 0) {
     // An element keeps its class for good: the lock guards the index only.
@@ -760,7 +735,7 @@ long long Workspace::openOrCreateElement(int class_id, const std::wstring& name,
     return existing;
   }
 
-  SegmentManager& arena = *impl_->segment.get_segment_manager();
+  SegmentArena arena(base_, root.arena);
   void* memory = arena.allocate(element_size, std::nothrow);
   if (memory == nullptr) {
     throw WorkspaceFullException(
@@ -818,8 +793,8 @@ long long Workspace::replaceElement(long long handle, unsigned long long extra_b
   const unsigned long long kept = std::min({keep_tail_bytes, old_tail, tail});
 
   SegmentRoot& root = rootOf(root_);
-  bip::scoped_lock<bip::interprocess_mutex> lock(root.mutex);
-  SegmentManager& arena = *impl_->segment.get_segment_manager();
+  SegmentLock lock(base_, root);
+  SegmentArena arena(base_, root.arena);
   const std::string name = elementNameAt(base_, handle, schema);
   void* memory = arena.allocate(element_size, std::nothrow);
   if (memory == nullptr) {
@@ -876,8 +851,8 @@ long long Workspace::remakeAsClass(long long handle, int class_id) {
   }
 
   SegmentRoot& root = rootOf(root_);
-  bip::scoped_lock<bip::interprocess_mutex> lock(root.mutex);
-  SegmentManager& arena = *impl_->segment.get_segment_manager();
+  SegmentLock lock(base_, root);
+  SegmentArena arena(base_, root.arena);
   void* memory = arena.allocate(schema->size, std::nothrow);
   if (memory == nullptr || !reserveHandle(arena, base_, root.by_address)) {
     if (memory != nullptr) arena.deallocate(memory);
@@ -925,7 +900,7 @@ void Workspace::addListener(long long item_offset, long long listener_handle) {
   checkElement(element_class::kIPCListener, listener_handle);
 
   SegmentRoot& root = rootOf(root_);
-  bip::scoped_lock<bip::interprocess_mutex> lock(root.mutex);
+  SegmentLock lock(base_, root);
   char* count_at = base_ + at.element.handle + block;
   const std::int32_t count = loadAt<std::int32_t>(count_at);
   if (count < 0 || count > kListenerCapacity) {
@@ -940,6 +915,8 @@ void Workspace::addListener(long long item_offset, long long listener_handle) {
                              std::to_string(kListenerCapacity) + " listeners");
   }
   storeAt<std::int64_t>(handles + 8 * count, listener_handle);
+  // The count publishes the handle (a process killed in between leaves none).
+  std::atomic_signal_fence(std::memory_order_release);
   storeAt<std::int32_t>(count_at, count + 1);
 }
 

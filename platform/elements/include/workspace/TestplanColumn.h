@@ -16,9 +16,16 @@
 //  - a column that does not exist is created with exactly that room;
 //  - the stored type and rows: the column is kept as it is: its handle, its
 //    cells and the listeners registered on them;
-//  - another type or row count whose cells fit the element's table: the
-//    column takes the new shape and every cell becomes empty (0, or the empty
-//    text), its listeners gone with it; nobody is told;
+//  - the stored type and another row count whose cells fit the element's
+//    table: the rows both counts have keep their cells as they are (values
+//    and listeners); the rows dropped are emptied first (0, or the empty
+//    text) with notifying writes, so that the listeners of a cell whose value
+//    changes are told; every cell, dropped ones included, keeps the listeners
+//    registered on it (they hear of the row again when it comes back);
+//  - another type whose cells fit the element's table: the column takes the
+//    new shape and every cell becomes empty (0, or the empty text); the old
+//    cells' listener blocks go with them, as no cell of the new shape lies
+//    where an old one did; nobody is told;
 //  - cells that need more room than the table holds: the column is remade
 //    (Workspace::replaceElement) with room for max(the cells' bytes, 2 x its
 //    old table), its fixed items kept and every cell empty. The name then
@@ -26,7 +33,7 @@
 //    its cells, stay with the old copy, which refuses every access as
 //    replaced and which no write reaches any more.
 // So a column afterwards holds in every cell what a new column holds, except
-// where it kept its shape. A reshape is not guarded against another process
+// in the rows it kept. A reshape is not guarded against another process
 // reading the column at the same time (as for every item write).
 //
 // A proxy of a column that was remade since refuses every item read and write
@@ -60,9 +67,9 @@ class TestplanColumn : public ElementClass<TestplanColumn, element_class::kTestp
   int getCellType() const;
 
   // Empties the cells of the rows from `row` on (0, or the empty text), as a
-  // new column holds them, without telling their listeners and without a log
-  // line; the listeners stay registered. Nothing for a row at or beyond the
-  // row count.
+  // new column holds them, through the notifying write: the listeners of a
+  // cell whose value changes are told, and every listener stays registered.
+  // Nothing for a row at or beyond the row count.
   void clearRowsFrom(unsigned long long row);
 
   // Notifying writes of row's cell (listeners of the cell are told). A
@@ -99,6 +106,8 @@ class TestplanColumn : public ElementClass<TestplanColumn, element_class::kTestp
   // WorkspaceException for an invalid proxy or a column remade since.
   void requireCurrent(const char* operation) const;
   bool holdsText() const;
+  // The notifying write of the empty value of a cell of that type.
+  void emptyCell(unsigned int property, int type);
   static std::wstring numberText(double value);
   static std::wstring numberText(int value);
 };

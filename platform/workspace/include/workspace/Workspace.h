@@ -33,6 +33,19 @@
 // guarded by a mutex inside the segment. Item reads and writes take no lock
 // (as on the bench: a reader may see another process's write in progress).
 // Threads of one process may share the instance on the same terms.
+//
+// A process killed at any point stops no other one. The mutex is robust:
+// the next process to take it after its holder died repairs the indexes
+// first (every change under the mutex is published by one last write, see
+// src/SegmentRepair.h) and goes on. An element the killed process was making
+// is then either whole, found by its name and listed, or not there at all;
+// room it took may stay lost. Items it left half-written stay so until they
+// are written again (the next load of a file resets what it defines). When
+// the repair itself fails, every later call that needs the mutex throws a
+// WorkspaceException saying that the workspace must be made anew; none waits
+// for ever. Room is never given back: not that of a remade element's old
+// copy, nor that of elements a failed or killed load made, until the segment
+// is removed and made anew.
 #pragma once
 
 #include <cstdint>
