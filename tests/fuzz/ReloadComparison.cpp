@@ -81,11 +81,16 @@ ReloadVerdict ReloadComparison::compareWith(const std::string& a, const std::str
   ReloadVerdict verdict;
   std::vector<tavik_test::DumpedElement> elements;
   const Run fresh = run({{fileB, false}}, elements, true);
+  verdict.fresh_result = fresh.results.front();
+  verdict.elements = elements.size();
   for (const Sequence& sequence : sequences) {
     const Run other = run({{sequence.first_is_a ? fileA : fileB, false}, {fileB, sequence.reload}},
                           elements, false);
     if (sequence.first_is_a && other.first_filled) {
-      return ReloadVerdict{true, "", {}};
+      verdict.skipped = true;
+      verdict.difference.clear();
+      verdict.differing.clear();
+      return verdict;
     }
     // The fresh load's result stands against the second load's.
     std::string difference;
