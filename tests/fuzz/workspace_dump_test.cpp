@@ -146,18 +146,21 @@ constexpr const char* kEveryKind = R"(<MeasurementDefinition>
     </Actions>
     <Rectangles><Rectangle><X>2</X><Y>3</Y></Rectangle></Rectangles>
     <Comments><Comment><CommentText>inside</CommentText></Comment></Comments></ActionGroupSequence>
-  <ActionGroupSequence><Name>Leaf</Name><StartActionName>Ramp</StartActionName>
-    <Actions><Action><Name>Ramp</Name>
-      <Options><Option><Name>Rate</Name><Type>NumericValue</Type></Option></Options>
-      <NextActions><Action><PortName>Error</PortName></Action></NextActions></Action></Actions>
-  </ActionGroupSequence>
+  <ActionGroupSequence><Name>Leaf</Name><StartActionName>Ramp</StartActionName><Actions>
+    <Action><Name>Ramp</Name><Options><Option><Name>Rate</Name><Type>NumericValue</Type></Option>
+      <Option><Name>Note</Name><Type>Value</Type></Option></Options>
+      <NextActions><Action><PortName>Error</PortName></Action></NextActions></Action>
+    <Action><Name>Cool</Name><Options><Option><Name>Fan</Name><Type>CheckBox</Type></Option>
+      </Options></Action></Actions></ActionGroupSequence>
 </ActionGroupSequences>
 <ActionGroupDatas><ActionGroupData><Name>Data</Name><Actions>
-  <Action><Name>Settle</Name>
-    <Options><Option><Name>Wait</Name><Values><Value>3</Value></Values></Option></Options></Action>
-  <Action><Name>Ramp</Name>
-    <Options><Option><Name>Rate</Name><Values><Value>100</Value></Values></Option></Options>
-      </Action>
+  <Action><Name>Settle</Name><Options><Option><Name>Wait</Name><Values><Value>3</Value></Values>
+    </Option></Options></Action>
+  <Action><Name>Ramp</Name><Options><Option><Name>Rate</Name><Values><Value>100</Value></Values>
+    </Option><Option><Name>Note</Name><Values><Value>slowly</Value></Values></Option></Options>
+    </Action>
+  <Action><Name>Cool</Name><Options><Option><Name>Fan</Name><Values><Value>True</Value></Values>
+    </Option></Options></Action>
 </Actions></ActionGroupData></ActionGroupDatas>
 </MeasurementDefinition>)";
 
