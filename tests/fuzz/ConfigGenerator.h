@@ -4,6 +4,14 @@
 // quotes, clashing attributes, numbers that are not, formulas that try to
 // leave their call, options that name formulas and maps from sequences and
 // nested action groups, test plans.
+//
+// The Loadable flavour keeps the hostile names, numbers and formulas but
+// leaves out what refuses a whole file (bytes that are no UTF-8, names too
+// long for their element, empty or "NN", devices the bench does not know,
+// operating-point parameters without a throttle parameter, groups without a
+// body or placed in a cycle), and always draws a sequence with actions and
+// typed options: a file that the load takes and that builds enough elements
+// to compare, as the reload comparison wants.
 #pragma once
 
 #include <cstddef>
@@ -46,13 +54,16 @@ inline std::string escaped(const std::string& text) {
 
 class ConfigGenerator {
  public:
-  explicit ConfigGenerator(Choices& choices) : c_(choices) {}
+  enum class Flavor { Hostile, Loadable };
+  explicit ConfigGenerator(Choices& choices, Flavor flavor = Flavor::Hostile)
+      : c_(choices), loadable_(flavor == Flavor::Loadable) {}
 
   std::string document() {
     for (unsigned i = 0, n = 1 + c_.below(6); i < n; ++i) names_.push_back(name());
     // Now and then bytes that are no UTF-8 (the file has no declaration): the
     // whole file is refused, with a line.
-    if (c_.chance(3)) names_.back() += pick({"\xC0\x80", "\xFF\xFE", "\xFC", "\xED\xA0\x80"});
+    if (!loadable_ && c_.chance(3))
+      names_.back() += pick({"\xC0\x80", "\xFF\xFE", "\xFC", "\xED\xA0\x80"});
     for (unsigned i = 0, n = c_.below(4); i < n; ++i) formulas_.push_back(name());
     for (unsigned i = 0, n = c_.below(3); i < n; ++i) maps_.push_back(name());
     std::string xml = "<MeasurementDefinition>";
@@ -63,7 +74,8 @@ class ConfigGenerator {
            "</WatchdogTimeout><PControlWaitTime>" + number() + "</PControlWaitTime>" +
            "</Property></CommonParameter><Devices>";
     if (c_.chance(30))
-      xml += "<Device><DeviceName>" + escaped(pick({"Motor", "Pump", name()})) +
+      xml += "<Device><DeviceName>" +
+             escaped(loadable_ ? pick({"Motor", "Dyno"}) : pick({"Motor", "Pump", name()})) +
              "</DeviceName><ControlRequest><ONValue>" + number() + "</ONValue></ControlRequest>"
              "</Device>";
     xml += "</Devices></GlobalParameters><Maps>";
@@ -92,6 +104,10 @@ class ConfigGenerator {
       xml += "</ParameterType>";
     }
     xml += "</Parameters>" + testPlans() + sequences() + "</MeasurementDefinition>";
+    // Operating-point parameters want a throttle parameter of the file.
+    if (loadable_ && !parameters_.empty())
+      xml.insert(xml.find("</Property>"),
+                 "<ThrottleParameter>" + escaped(parameters_.front()) + "</ThrottleParameter>");
     return xml;
   }
 
@@ -107,6 +123,7 @@ class ConfigGenerator {
         "__init__", "Main", "G", "back\\slash"};
     std::string n = kNames[c_.below(sizeof kNames / sizeof *kNames)];
     if (c_.chance(15)) n += kNames[c_.below(sizeof kNames / sizeof *kNames)];
+    if (loadable_) return n.empty() || n == "NN" ? "Empty" : n;  // "NN" stands for no name
     if (c_.chance(3)) n += std::string(300, 'n');
     return n;
   }
@@ -185,7 +202,8 @@ class ConfigGenerator {
     return number();
   }
   std::string parameter() {
-    std::string xml = "<Parameter><Name>" + escaped(anyName()) + "</Name>";
+    parameters_.push_back(anyName());
+    std::string xml = "<Parameter><Name>" + escaped(parameters_.back()) + "</Name>";
     for (unsigned i = 0, n = c_.below(3); i < n; ++i) {
       const std::string element = pick({"Unit", "Unit", "Min", "Value", "Set_ChannelName",
                                         "Get_ChannelName", "a:b", "Set_Type"});
@@ -194,16 +212,20 @@ class ConfigGenerator {
     return xml + "</Parameter>";
   }
   std::string option() {
-    return "<Option><Name>" + escaped(name()) + "</Name><Values><Value>" + escaped(value()) +
-           "</Value></Values></Option>";
+    std::string xml = "<Option><Name>" + escaped(name()) + "</Name>";
+    // A typed option is an element of its own.
+    if (loadable_)
+      xml += "<Type>" + pick({"NumericValue", "MapAndValueSelect", "Value"}) + "</Type>";
+    return xml + "<Values><Value>" + escaped(value()) + "</Value></Values></Option>";
   }
   std::string actions(bool groups) {
     std::string xml = "<Actions>";
-    for (unsigned i = 0, n = c_.below(3); i < n; ++i) {
+    for (unsigned i = 0, n = loadable_ ? 1 + c_.below(3) : c_.below(3); i < n; ++i) {
       if (groups && c_.chance(40)) {
-        xml += "<ActionGroup><Name>" + escaped(pick({"G", "H", name()})) +
-               "</Name><ActionGroupData>" + escaped(pick({"D", "E"})) +
-               "</ActionGroupData></ActionGroup>";
+        const std::string group = loadable_ ? pick({"G", "H"}) : pick({"G", "H", name()});
+        xml += "<ActionGroup><Name>" + escaped(group) + "</Name>";
+        if (loadable_) xml += "<ActionGroupSequence>" + group + "</ActionGroupSequence>";
+        xml += "<ActionGroupData>" + escaped(pick({"D", "E"})) + "</ActionGroupData></ActionGroup>";
         continue;
       }
       xml += "<Action><Name>" + escaped(name()) + "</Name><Options>";
@@ -230,7 +252,7 @@ class ConfigGenerator {
   }
   std::string sequences() {
     std::string xml = "<Sequences>";
-    for (unsigned i = 0, n = c_.below(3); i < n; ++i)
+    for (unsigned i = 0, n = loadable_ ? 1 + c_.below(2) : c_.below(3); i < n; ++i)
       xml += "<Sequence><Category>" + escaped(pick({"Main", "Initialize", name()})) +
              "</Category>" + actions(true) + "</Sequence>";
     xml += "</Sequences><ActionGroupDatas>";
@@ -238,6 +260,12 @@ class ConfigGenerator {
       xml += "<ActionGroupData><Name>" + escaped(pick({"D", "E"})) + "</Name>" + actions(false) +
              "</ActionGroupData>";
     xml += "</ActionGroupDatas><ActionGroupSequences>";
+    if (loadable_) {  // the body of every group a sequence may place, placing none
+      for (const char* body : {"G", "H"})
+        xml += "<ActionGroupSequence><Name>" + std::string(body) + "</Name><Category>" +
+               escaped(name()) + "</Category>" + actions(false) + "</ActionGroupSequence>";
+      return xml + "</ActionGroupSequences>";
+    }
     for (unsigned i = 0, n = c_.below(3); i < n; ++i)
       xml += "<ActionGroupSequence><Name>" + escaped(pick({"G", "H", "K"})) + "</Name><Category>" +
              escaped(name()) + "</Category>" + actions(true) + "</ActionGroupSequence>";
@@ -245,7 +273,8 @@ class ConfigGenerator {
   }
 
   Choices& c_;
-  std::vector<std::string> names_, formulas_, maps_;
+  bool loadable_;
+  std::vector<std::string> names_, formulas_, maps_, parameters_;
 };
 
 }  // namespace tavik_fuzz

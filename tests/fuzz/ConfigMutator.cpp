@@ -797,9 +797,23 @@ class ConfigMutator::Edits {
   }
   bool sequenceAdded(std::string& d) {
     const pugi::xml_node model = pick(select(md_, "Sequences/Sequence"));
-    if (!model) return false;
-    pugi::xml_node sequence = ensure(md_, "Sequences").append_copy(model);
+    pugi::xml_node sequences = ensure(md_, "Sequences");
+    pugi::xml_node sequence =
+        model ? sequences.append_copy(model) : sequences.append_child("Sequence");
     setText(sequence, "Category", category());
+    if (!model) {  // the file's first sequence: two actions, the first leading to the second
+      pugi::xml_node actions = sequence.append_child("Actions");
+      for (const char* stem : {"Start", "Next"}) {
+        pugi::xml_node action = actions.append_child("Action");
+        addText(action, "Name", fresh(stem));
+        addOption(action, "Gain", kOptionTypes[c_.below(kOptionTypeCount)]);
+      }
+      setText(sequence, "StartActionName", text(actions.first_child(), "Name"));
+      pugi::xml_node port =
+          actions.first_child().append_child("NextActions").append_child("Action");
+      addText(port, "PortName", "Default");
+      addText(port, "ActionName", text(actions.last_child(), "Name"));
+    }
     d = q(text(sequence, "Category"));
     return true;
   }
@@ -1057,6 +1071,23 @@ std::string ConfigMutator::mutate(pugi::xml_document& document) {
   return "";
 }
 
+std::string ConfigMutator::grow(pugi::xml_document& document) {
+  const pugi::xml_node md = document.child("MeasurementDefinition");
+  if (!md) return "";
+  Edits edits(c_, md);
+  static const char* const kGrowing[] = {"action added", "option added", "plan added",
+                                         "sequence added"};
+  constexpr unsigned kCount = sizeof kGrowing / sizeof *kGrowing;
+  const unsigned first = c_.below(kCount);
+  for (unsigned k = 0; k < kCount; ++k)
+    for (const Edits::Kind& kind : Edits::table()) {
+      std::string detail;
+      if (kind.name == std::string(kGrowing[(first + k) % kCount]) && (edits.*kind.edit)(detail))
+        return std::string(kind.name) + ": " + detail;
+    }
+  return "";
+}
+
 std::vector<std::string> ConfigMutator::kinds() {
   std::vector<std::string> names;
   for (const Edits::Kind& kind : Edits::table()) names.push_back(kind.name);
@@ -1069,12 +1100,32 @@ std::string configurationText(const pugi::xml_document& document) {
   return out.str();
 }
 
+namespace {
+
+constexpr std::size_t kEnoughElements = 8;
+
+// About how many elements a load of the document builds (a map, a test plan
+// and each of its columns, a sequence, each of its actions and their typed
+// options; groups are built only where something places them):
+// a document that builds few makes a pair that compares little.
+std::size_t builtElements(const pugi::xml_document& document) {
+  return document
+      .select_nodes("MeasurementDefinition/Maps/Map | MeasurementDefinition/TestPlans/TestPlan |"
+                    " MeasurementDefinition/TestPlans/TestPlan/Parameters/Parameter |"
+                    " MeasurementDefinition/Sequences/Sequence |"
+                    " MeasurementDefinition/Sequences/Sequence/Actions/Action |"
+                    " MeasurementDefinition/Sequences/Sequence/Actions/Action/Options/Option[Type]")
+      .size();
+}
+
+}  // namespace
+
 ConfigPair generatePair(const std::vector<std::pair<std::string, std::string>>& seeds,
                         Choices& choices) {
   ConfigPair pair;
   std::string base;
   if (seeds.empty() || choices.chance(20)) {
-    base = ConfigGenerator(choices).document();
+    base = ConfigGenerator(choices, ConfigGenerator::Flavor::Loadable).document();
     pair.origin = "a generated configuration";
   } else {
     const auto& seed = seeds[choices.below(static_cast<unsigned>(seeds.size()))];
@@ -1084,16 +1135,23 @@ ConfigPair generatePair(const std::vector<std::pair<std::string, std::string>>& 
   pugi::xml_document document;
   document.load_string(base.c_str());
   ConfigMutator mutator(choices);
+  // A small base first grows (the edits are part of the origin), so that
+  // both files build enough to compare after the edits that remove things.
+  for (int k = 0; k < 8 && builtElements(document) < kEnoughElements; ++k) {
+    const std::string edit = mutator.grow(document);
+    if (!edit.empty()) pair.origin += "; " + edit;
+  }
   for (unsigned k = 0, n = choices.below(3); k < n; ++k) {
     const std::string edit = mutator.mutate(document);
     if (!edit.empty()) pair.origin += "; " + edit;
   }
   pair.a = configurationText(document);
-  for (unsigned k = 0, n = 1 + choices.below(3); k < n; ++k) {
+  // Edits until B differs from A (an edit may give a text back as it was).
+  for (unsigned k = 0, n = 1 + choices.below(3); k < n || (pair.b == pair.a && k < 8); ++k) {
     const std::string edit = mutator.mutate(document);
     if (!edit.empty()) pair.edits.push_back(edit);
+    pair.b = configurationText(document);
   }
-  pair.b = configurationText(document);
   if (choices.chance(35)) {
     std::swap(pair.a, pair.b);
     pair.swapped = true;

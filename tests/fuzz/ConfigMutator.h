@@ -40,6 +40,10 @@ class ConfigMutator {
   // (or the document has no MeasurementDefinition).
   std::string mutate(pugi::xml_document& document);
 
+  // Applies one edit that adds what a load builds elements of (an action, an
+  // option, a test plan, a sequence) and says what it did, as mutate() does.
+  std::string grow(pugi::xml_document& document);
+
   // The kinds of edits, as mutate() names them before the colon.
   static std::vector<std::string> kinds();
 
@@ -63,10 +67,12 @@ struct ConfigPair {
 };
 
 // A pair from the choices: A is one of `seeds` (name and text) or, when there
-// are none or by chance, a generated configuration (ConfigGenerator), with up
-// to two edits of its own; B is A with one to three further edits. By chance
-// the roles are swapped, so that a load meets the removal of what an edit
-// adds as well as its addition.
+// are none or by chance, a generated configuration (ConfigGenerator, Loadable
+// flavour), with up to two edits of its own, after growing (grow()) while it
+// builds few elements; B is A with one to three further edits, more while B's
+// text is A's. By chance the roles are swapped, so that a load meets the
+// removal of what an edit adds as well as its addition. Most pairs (about 19
+// in 20) thus differ, load on their own and build enough elements to compare.
 ConfigPair generatePair(const std::vector<std::pair<std::string, std::string>>& seeds,
                         Choices& choices);
 

@@ -121,6 +121,8 @@ ReloadVerdict ReloadComparison::compareWith(const std::string& a, const std::str
   ReloadVerdict verdict;
   std::vector<tavik_test::DumpedElement> elements;
   const Run fresh = run({}, {{fileB, false}}, elements, true);
+  verdict.fresh_result = fresh.results.front();
+  verdict.elements = elements.size();
   // The reference of the sequences that load B over A, and of those that
   // load B over B: made when first needed.
   std::unique_ptr<Run> references[2];
@@ -129,7 +131,10 @@ ReloadVerdict ReloadComparison::compareWith(const std::string& a, const std::str
         {}, {{sequence.first_is_a ? fileA : fileB, false}, {fileB, sequence.reload}}, elements,
         false);
     if (sequence.first_is_a && other.first_filled) {
-      return ReloadVerdict{true, "", {}};
+      verdict.skipped = true;
+      verdict.difference.clear();
+      verdict.differing.clear();
+      return verdict;
     }
     std::unique_ptr<Run>& reference = references[sequence.first_is_a ? 0 : 1];
     if (!reference) {

@@ -43,6 +43,10 @@ struct ReloadVerdict {
   // What differed, over every sequence: "result", the facts
   // (WorkspaceDump::differingFacts) and "Parameter same-set-name".
   std::set<std::string> differing;
+  // The fresh load of b: its result ("true", "false" or the exception) and
+  // how many elements its dump covers (tavik_test::dumpedElements).
+  std::string fresh_result;
+  std::size_t elements = 0;
 };
 
 class ReloadComparison {
