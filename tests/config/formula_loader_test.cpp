@@ -111,7 +111,7 @@ TEST(FormulaParsing, FormulasThatWouldBreakTheHookFileAreRefused) {
       {"&lt;A&gt;.if + 1", "the reference <A>.if names no valid property"},
       {"&lt;A&gt;.1x", "the reference <A>.1x names no valid property"},
       {"\xC0\x80", "its text is not well-formed UTF-8"},
-      {"f'{1}'", "it holds a format string"},
+      {"f'{&lt;A&gt;.V}'", "it holds a parameter reference that could not be read"},
       {"'\\x4'", "a string literal holds a truncated escape"},
       {"b'\xC3\xA4'", "a bytes literal holds a non-ASCII character"},
       // Checked as it stands in the hook file, references rewritten.
