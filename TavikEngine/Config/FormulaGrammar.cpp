@@ -375,15 +375,10 @@ class Parser {
   // "*" ones, then keyword arguments mixed with "*" ones, then "**" ones
   // mixed with keyword arguments; no keyword twice.
   int arguments() {
-    const std::size_t open = at_++;
-    if (isOperator(code(")"))) {
-      ++at_;
-      return 0;
-    }
-    if (startsComprehension(open)) return comprehension(code(")"), &Parser::namedExpression);
+    int depth = 0;
+    if (openBrackets(code(")"), &Parser::namedExpression, 0, &depth)) return depth;
     std::unordered_set<std::wstring> keywords;
     bool keyword = false, unpacked = false;
-    int depth = 0;
     for (;;) {
       if (isOperator(code("*"))) {
         if (unpacked) refuse();
@@ -489,26 +484,16 @@ class Parser {
       ++at_;
       return 1;
     }
-    const std::size_t open = at_;
+    int depth = 1;
     if (isOperator(code("["))) {
-      ++at_;
-      if (isOperator(code("]"))) {
-        ++at_;
-        return 1;
-      }
-      if (startsComprehension(open)) return comprehension(code("]"), &Parser::namedExpression);
+      if (openBrackets(code("]"), &Parser::namedExpression, 1, &depth)) return depth;
       return node(sequence(code("]"), &Parser::starItem));
     }
     if (isOperator(code("{"))) return braces();
     if (!isOperator(code("("))) refuse();
-    ++at_;
-    if (isOperator(code(")"))) {  // the empty tuple
-      ++at_;
-      return 1;
-    }
-    if (startsComprehension(open)) return comprehension(code(")"), &Parser::namedExpression);
+    if (openBrackets(code(")"), &Parser::namedExpression, 1, &depth)) return depth;
     const bool starred = isOperator(code("*"));
-    const int depth = starItem();
+    depth = starItem();
     if (isOperator(code(")"))) {  // only parenthesised
       if (starred) refuse();
       ++at_;
@@ -523,14 +508,9 @@ class Parser {
   }
   // "{" ... "}": a dict or set display, or a comprehension of either.
   int braces() {
-    const std::size_t open = at_++;
-    if (isOperator(code("}"))) {
-      ++at_;
-      return 1;
-    }
-    if (startsComprehension(open)) return comprehension(code("}"), &Parser::braceElement);
+    int depth = 1;
+    if (openBrackets(code("}"), &Parser::braceElement, 1, &depth)) return depth;
     bool dict = isOperator(code("**"));
-    int depth;
     if (dict || isOperator(code("*")) || isWalrus()) {
       depth = dict ? dictItem() : starItem();
     } else {
@@ -592,6 +572,20 @@ class Parser {
     return depth;
   }
 
+  // Reads the opening bracket at the current token. When the brackets are
+  // empty (of depth `emptyDepth`) or hold a comprehension of `element`,
+  // reads them whole, sets `depth` and returns true.
+  bool openBrackets(std::uint64_t close, int (Parser::*element)(), int emptyDepth, int* depth) {
+    const std::size_t open = at_++;
+    if (isOperator(close)) {
+      ++at_;
+      *depth = emptyDepth;
+      return true;
+    }
+    if (!startsComprehension(open)) return false;
+    *depth = comprehension(close, element);
+    return true;
+  }
   // Whether the brackets opening at `open` hold a comprehension: a "for"
   // (or "async") before any "," of theirs, nested brackets and lambda
   // parameters passed over. Each token is looked at for the brackets that
