@@ -218,8 +218,10 @@ class Parser {
     return node(std::max(depth, expression()));
   }
   // "lambda" [parameters] ":" expression, the parameters as Python 3.10
-  // takes them: [positional "/"] positional [("*" [name] | "*" name) keyword]
-  // ["**" name], defaults after the first one for every positional one.
+  // takes them: [positional "/"] positional ["*" [name] keyword-only]
+  // ["**" name], each name once; once a positional parameter has a default,
+  // every later one has; a bare "*" needs a keyword-only parameter. The
+  // defaults are read where the lambda stands, the body in its own scope.
   int lambda() {
     ++at_;
     Scope function(false, scope_);
@@ -263,7 +265,7 @@ class Parser {
         keywordOnly = keywordOnly || star;
         if (withDefault) {
           ++at_;
-          depth = std::max(depth, expression());  // evaluated where the lambda stands
+          depth = std::max(depth, expression());
           defaults = defaults || !star;
         }
       }
