@@ -183,11 +183,13 @@ FormulaEntry FormuaLoader::parse_formula(const std::wstring& key, const pugi::xm
 
   struct Reference {
     std::wstring text, parameter, property, variable;
+    size_t at;
   };
   std::vector<Reference> references;
   for (const tavik::FormulaReference& found : tavik::findFormulaReferences(text, locale_)) {
     Reference r;
     r.text = text.substr(found.at, found.length);
+    r.at = found.at;
     const size_t dot = r.text.find(L'.');
     r.parameter = r.text.substr(1, dot - 2);
     r.property = r.text.substr(dot + 1);
@@ -197,17 +199,18 @@ FormulaEntry FormuaLoader::parse_formula(const std::wstring& key, const pugi::xm
     references.push_back(r);
   }
 
-  // Every occurrence, searching from the start after each replacement. This
-  // ends: a reference holds exactly one '<' and its replacement none.
+  // Each reference where it was found. The same text elsewhere is no
+  // reference: inside a string literal it is the formula's own text, and
+  // before more property characters it is part of a longer reference.
   const auto rewrite = [&](const std::vector<std::wstring>& attributes) {
-    std::wstring expression = text;
+    std::wstring expression;
+    size_t done = 0;
     for (size_t i = 0; i < references.size(); ++i) {
-      const std::wstring replacement = referenceReplacement(attributes[i], references[i].property);
-      for (size_t at = expression.find(references[i].text); at != std::wstring::npos;
-           at = expression.find(references[i].text))
-        expression.replace(at, references[i].text.size(), replacement);
+      expression.append(text, done, references[i].at - done);
+      expression += referenceReplacement(attributes[i], references[i].property);
+      done = references[i].at + references[i].text.size();
     }
-    return expression;
+    return expression.append(text, done, std::wstring::npos);
   };
 
   // First with the attributes the names ask for, to see whether the formula

@@ -7,7 +7,8 @@
 // definitions and append formula uses; the hook file is written from them.
 //
 // A reference to a parameter property in a formula reads "<Name>.Property"
-// (FormulaReferences.h); it becomes
+// (FormulaReferences.h; none inside a string literal); where it stands it
+// becomes
 //   self.<variable>.get(Parameter.Property.<Property>)
 // where <variable> is the name with every special character and every blank
 // replaced by "_", made a valid attribute name by pythonIdentifier
@@ -95,8 +96,8 @@ class TAVIK_EXPORT FormuaLoader : public tavik::LoaderBase {
   // UTF-8, a reference whose property is no attribute name, or an expression
   // (references rewritten) that FormulaSyntax.h refuses: empty, line breaks,
   // unpaired brackets, references left unread, anything but one Python
-  // expression of the forms the hook file allows. Runs in time linear in the
-  // formula's length.
+  // expression that stands as one positional argument (FormulaGrammar.h).
+  // Runs in time near-linear in the formula's length.
   FormulaEntry parse_formula(const std::wstring& key, const pugi::xml_node& formula);
 
   // The attribute of the hook class under which the parameter

@@ -1,20 +1,24 @@
 // Whether the tokens of a formula (FormulaTokens.h) form ONE Python
-// expression of the forms the property hook file allows, so that it stays
-// one positional argument of the call built around it.
-//
-// Allowed, with Python's precedence:
-//   a if c else b;  or, and, not;
-//   comparisons, chained: == != < <= > >= in, not in, is, is not;
-//   | ^ & << >> + - * / // % @ and unary + - ~; ** (right to left);
-//   calls with positional arguments (a trailing "," allowed), attributes,
-//   subscripts and slices (a[i], a[i:j:k], a[i, j:k]);
-//   names, True, False, None, numbers, string literals (adjacent ones join,
-//   but never bytes with text), "...", parenthesised expressions, tuples
-//   "(a, b)" "(a,)" "()" and lists "[a, b]" "[]".
-// Refused, among others: assignments ("="), keyword and starred arguments,
-// ":=", lambda, yield, await, comprehensions, dict and set displays ("{"),
-// a "," at the top (it would make two arguments), and any keyword that
-// stands for a value other than True, False and None.
+// expression that stands as the one positional argument of a call, as the
+// property hook file places it twice:
+//   self.<target>.set(Parameter.Property.<property>, <expression>)
+//   self.<target>.set(..., self.calculate(<expression>, <min>, <max>))
+// That is Python's expression grammar (3.10, the bench's version, where 3.11
+// reads more): conditional expressions, lambda, every operator, calls with
+// keyword arguments, *args and **kwargs, attributes, subscripts and slices,
+// tuples, lists, sets and dicts with starred items, list, set and dict
+// comprehensions and generator expressions, ":=", names, numbers and string
+// literals, format strings with their fields. Also refused is what Python
+// reads but would not compile there (a lambda parameter or a keyword given
+// twice, a binding of __debug__, ":=" against a comprehension's variables or
+// in its iterable, two starred targets), and so is what would change the
+// method around the line:
+//  - "yield", "await" and "async" (the method would become a generator or
+//    need a coroutine);
+//  - ":=" binding "self" or "Parameter", which every line of the method reads.
+// Refused too: a "," at the top (two arguments), a top-level starred item,
+// keyword argument or bare generator expression, and starred subscripts
+// (Python 3.11 only).
 #pragma once
 
 #include <string>
@@ -33,14 +37,18 @@ constexpr int kMaxFormulaNesting = 64;
 constexpr int kMaxFormulaDepth = 500;
 
 // Why `tokens` of `expression` are not one allowed expression; empty when
-// they are. The reason names the first token that cannot stand where it is:
+// they are. The reason names a token that cannot stand where it is, the
+// first one except that a comprehension's clauses are read before its
+// element:
 //   it is not one expression: "<token>" cannot start it
 //   it is not one expression: "<token>" cannot stand after "<previous>"
 //   it is not one expression: it ends after "<previous>"
 // or reads "it joins a bytes literal and a text literal", "it nests brackets
 // or operators more than 64 deep", "its expression is more than 500
-// operations deep". Tokens longer than 32 characters are cut ("...").
-// One pass over the tokens, no backtracking: linear in their number.
+// operations deep", or, for a format string field, the reason of
+// FormulaTokens.h or of this function for the field's expression. Tokens
+// longer than 32 characters are cut ("..."). Near-linear in the number of
+// tokens: no backtracking.
 std::string formulaGrammarFault(const std::wstring& expression,
                                 const std::vector<FormulaToken>& tokens);
 

@@ -17,22 +17,7 @@ std::string formulaExpressionFault(const std::wstring& expression) {
   return fault.empty() ? formulaGrammarFault(expression, tokens) : fault;
 }
 
-bool isPropertyText(const std::wstring& property) {
-  size_t start = 0;
-  for (size_t piece = 0;; ++piece) {
-    const size_t comma = property.find(L',', start);
-    const std::wstring part =
-        property.substr(start, comma == std::wstring::npos ? std::wstring::npos : comma - start);
-    const bool last = comma == std::wstring::npos;
-    bool number = !part.empty() && (part == L"0" || part[0] != L'0');
-    for (wchar_t c : part) number = number && c >= L'0' && c <= L'9';
-    const bool ok = isPythonAttributeName(part) || (piece > 0 && number) ||
-                    (piece > 0 && last && part.empty());
-    if (!ok) return false;
-    if (last) return true;
-    start = comma + 1;
-  }
-}
+bool isPropertyText(const std::wstring& property) { return isPythonAttributeName(property); }
 
 bool isWellFormedUtf8(const char* text) {
   const auto* p = reinterpret_cast<const unsigned char*>(text);

@@ -19,9 +19,7 @@ std::string formulaExpressionFault(const std::wstring& expression);
 
 // Whether `property` may follow "Parameter.Property." in the hook file: an
 // attribute name (ASCII letters, digits, "_", not starting with a digit, not
-// a Python keyword), optionally followed by ","-separated further names or
-// decimal numbers (a trailing "," allowed), as the reference pattern lets a
-// property run on.
+// a Python keyword).
 bool isPropertyText(const std::wstring& property);
 
 // Whether `text` is well-formed UTF-8: no overlong forms (C0 80 is not a

@@ -20,11 +20,11 @@ wchar_t lower(wchar_t c) {
   return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c;
 }
 
-// The string prefixes Python accepts, lower-cased; format strings (f) are
-// left out on purpose: their fields are code that this check cannot follow.
+// The string prefixes Python accepts, lower-cased.
 bool isStringPrefix(const std::wstring& prefix) {
   return prefix.empty() || prefix == L"r" || prefix == L"u" || prefix == L"b" ||
-         prefix == L"br" || prefix == L"rb";
+         prefix == L"br" || prefix == L"rb" || prefix == L"f" || prefix == L"fr" ||
+         prefix == L"rf";
 }
 
 // The length of the operator or delimiter at `at`: the longest that
@@ -170,6 +170,126 @@ std::uint64_t codeOf(const std::wstring& text, std::size_t at, std::size_t lengt
   return code;
 }
 
+// Reads a format string's fields as Python 3.10 and 3.11 read them (the
+// f-string parser of their ast module): `body` ends before the closing
+// quotes; `level` is 0 for the literal itself and 1 inside a format
+// specification.
+class FormatStringReader {
+ public:
+  FormatStringReader(const std::wstring& text, std::size_t end, bool raw,
+                     std::vector<FormulaSpan>* fields)
+      : text_(text), end_(end), raw_(raw), fields_(fields) {}
+
+  // Literal text and fields from `at` up to the end, or at level 1 up to the
+  // "}" that closes the specification (left at `at`).
+  std::string parts(std::size_t& at, int level) {
+    for (;;) {
+      while (at < end_) {
+        wchar_t c = text_[at++];
+        if (!raw_ && c == L'\\' && at < end_) {
+          c = text_[at++];
+          if (c == L'N') {  // "\N{name}": its braces are no field
+            if (at < end_ && text_[at++] == L'{')
+              while (at < end_ && text_[at++] != L'}') {
+              }
+            continue;
+          }
+        }
+        if (c != L'{' && c != L'}') continue;
+        if (level == 0) {
+          if (at < end_ && text_[at] == c) {  // "{{" and "}}" stand for one brace
+            ++at;
+            continue;
+          }
+          if (c == L'}') return "a format string holds a single \"}\"";
+        }
+        --at;
+        break;
+      }
+      if (at >= end_ || text_[at] == L'}') return std::string();
+      std::string fault = field(at, level);
+      if (!fault.empty()) return fault;
+    }
+  }
+
+ private:
+  static bool isBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
+
+  // The field whose "{" is at `at`; sets `at` behind its "}".
+  std::string field(std::size_t& at, int level) {
+    if (level >= 2) return "a format string nests fields too deeply";
+    const std::size_t start = ++at;
+    std::wstring open;  // brackets open in the expression
+    wchar_t quote = 0;
+    bool triple = false;
+    const auto tripled = [&](wchar_t c) {
+      return at + 2 < end_ && text_[at + 1] == c && text_[at + 2] == c;
+    };
+    for (; at < end_; ++at) {
+      const wchar_t c = text_[at];
+      if (c == L'\\') return "a format string field holds a backslash";
+      if (quote != 0) {
+        if (c == quote && (!triple || tripled(c))) {
+          if (triple) at += 2;
+          quote = 0;
+        }
+      } else if (c == L'\'' || c == L'"') {
+        triple = tripled(c);
+        if (triple) at += 2;
+        quote = c;
+      } else if (c == L'(' || c == L'[' || c == L'{') {
+        open.push_back(c);
+      } else if (c == L'#') {
+        return "a format string field holds \"#\"";
+      } else if (open.empty() && (c == L'!' || c == L':' || c == L'}' || c == L'=' ||
+                                  c == L'<' || c == L'>')) {
+        // "!=", "==", "<=", ">=", "<" and ">" are operators of the expression.
+        if (at + 1 < end_ && text_[at + 1] == L'=' && c != L':' && c != L'}') {
+          ++at;
+          continue;
+        }
+        if (c == L'<' || c == L'>') continue;
+        break;
+      } else if (c == L')' || c == L']' || c == L'}') {
+        const wchar_t opening = c == L')' ? L'(' : c == L']' ? L'[' : L'{';
+        if (open.empty() || open.back() != opening)
+          return "a format string field does not pair its brackets or quotes";
+        open.pop_back();
+      }
+    }
+    if (quote != 0 || !open.empty())
+      return "a format string field does not pair its brackets or quotes";
+    if (at >= end_) return "a format string field is not closed";
+    bool empty = true;
+    for (std::size_t i = start; i < at; ++i) empty = empty && isBlank(text_[i]);
+    if (empty) return "a format string field is empty";
+    fields_->push_back({start, at - start});
+    if (text_[at] == L'=') {  // "{x=}" writes the expression's text too
+      for (++at; at < end_ && isBlank(text_[at]);) ++at;
+      if (at >= end_) return "a format string field is not closed";
+    }
+    if (text_[at] == L'!') {
+      if (++at >= end_) return "a format string field is not closed";
+      const wchar_t conversion = text_[at++];
+      if (conversion != L's' && conversion != L'r' && conversion != L'a')
+        return "a format string field has a conversion other than !s, !r and !a";
+    }
+    if (at < end_ && text_[at] == L':') {
+      if (++at >= end_) return "a format string field is not closed";
+      std::string fault = parts(at, level + 1);
+      if (!fault.empty()) return fault;
+    }
+    if (at >= end_ || text_[at] != L'}') return "a format string field is not closed";
+    ++at;
+    return std::string();
+  }
+
+  const std::wstring& text_;
+  const std::size_t end_;
+  const bool raw_;
+  std::vector<FormulaSpan>* fields_;
+};
+
 }  // namespace
 
 std::string formulaTokens(const std::wstring& expression, std::vector<FormulaToken>* tokens) {
@@ -195,17 +315,18 @@ std::string formulaTokens(const std::wstring& expression, std::vector<FormulaTok
       if (at < size && (expression[at] == L'\'' || expression[at] == L'"')) {
         std::wstring prefix;
         for (std::size_t i = start; i < at; ++i) prefix.push_back(lower(expression[i]));
-        if (!isStringPrefix(prefix)) {
-          if (prefix == L"f" || prefix == L"fr" || prefix == L"rf")
-            return "it holds a format string";
-          return "a name runs into a string literal";
-        }
+        if (!isStringPrefix(prefix)) return "a name runs into a string literal";
         std::string fault = scanString(expression, at, prefix);
+        const bool format = prefix.find(L'f') != std::wstring::npos;
+        if (fault.empty() && format) {
+          std::vector<FormulaSpan> fields;
+          fault = formatStringFields(expression, {start, at - start}, &fields);
+        }
         if (!fault.empty()) return fault;
         tokens->push_back({FormulaToken::Kind::String, start, at - start,
-                           prefix.find(L'b') != std::wstring::npos, 0});
+                           prefix.find(L'b') != std::wstring::npos, format, 0});
       } else {
-        tokens->push_back({FormulaToken::Kind::Name, start, at - start, false,
+        tokens->push_back({FormulaToken::Kind::Name, start, at - start, false, false,
                            codeOf(expression, start, at - start)});
       }
       continue;
@@ -213,7 +334,7 @@ std::string formulaTokens(const std::wstring& expression, std::vector<FormulaTok
     if (isDigit(c) || (c == L'.' && at + 1 < size && isDigit(expression[at + 1]))) {
       std::string fault = scanNumber(expression, at);
       if (!fault.empty()) return fault;
-      tokens->push_back({FormulaToken::Kind::Number, start, at - start, false, 0});
+      tokens->push_back({FormulaToken::Kind::Number, start, at - start, false, false, 0});
       continue;
     }
     switch (c) {
@@ -240,11 +361,22 @@ std::string formulaTokens(const std::wstring& expression, std::vector<FormulaTok
     if (expression[at - 1] == L'>' && at < size && expression[at] == L'.' &&
         !(at + 1 < size && (isDigit(expression[at + 1]) || expression.compare(at, 3, L"...") == 0)))
       return "it holds a parameter reference that could not be read";
-    tokens->push_back({FormulaToken::Kind::Operator, start, length, false,
+    tokens->push_back({FormulaToken::Kind::Operator, start, length, false, false,
                        codeOf(expression, start, length)});
   }
   if (!open.empty()) return "a bracket is not closed";
   return std::string();
+}
+
+std::string formatStringFields(const std::wstring& text, const FormulaSpan& literal,
+                               std::vector<FormulaSpan>* fields) {
+  std::size_t at = literal.at;
+  bool raw = false;
+  for (; text[at] != L'\'' && text[at] != L'"'; ++at) raw = raw || lower(text[at]) == L'r';
+  const wchar_t quote = text[at];
+  const std::size_t quotes = text.compare(at, 3, std::wstring(3, quote)) == 0 ? 3 : 1;
+  at += quotes;
+  return FormatStringReader(text, literal.at + literal.length - quotes, raw, fields).parts(at, 0);
 }
 
 }  // namespace tavik

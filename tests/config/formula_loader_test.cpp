@@ -45,16 +45,16 @@ TEST(FormulaParsing, ReferencesBecomeGetCallsWithTheirLines) {
       {"&lt;Engine Speed&gt;.Value * 2", L"self.Engine_Speed.get(Parameter.Property.Value) * 2",
        {{L"Engine_Speed", L"Engine Speed"}}},
       // Blanks, hyphens and commas become "_"; a name holding the property
-      // place-holder "YY" keeps it; the property may be empty.
-      {"&lt;Oil Temp-1&gt;.V + &lt;Druck,vorne&gt;.Max_2 + &lt;,a-&gt;.x,y + &lt;Press YY&gt;.M",
-       L"self.Oil_Temp_1.get(Parameter.Property.V) + self.Druck_vorne.get(Parameter.Property.Max_2)"
-       L" + self._a_.get(Parameter.Property.x,y) + self.Press_YY.get(Parameter.Property.M)",
+      // place-holder "YY" keeps it; a property ends before a ",".
+      {"max(&lt;Oil Temp-1&gt;.V, &lt;Druck,vorne&gt;.Max_2,&lt;,a-&gt;.x,y) + &lt;Press YY&gt;.M",
+       L"max(self.Oil_Temp_1.get(Parameter.Property.V), self.Druck_vorne.get(Parameter.Property."
+       L"Max_2),self._a_.get(Parameter.Property.x),y) + self.Press_YY.get(Parameter.Property.M)",
        {{L"Oil_Temp_1", L"Oil Temp-1"}, {L"Druck_vorne", L"Druck,vorne"}, {L"_a_", L",a-"},
         {L"Press_YY", L"Press YY"}}},
       // A missing "." makes no reference (here a chained comparison);
-      // brackets, "#" and quotes inside string literals are text.
-      {"A.V + (1 &lt;A&gt;V) + len('(#\\'') + 0x1F + (1 &gt;.5e-3j)",
-       L"A.V + (1 <A>V) + len('(#\\'') + 0x1F + (1 >.5e-3j)", {}},
+      // brackets, "#", quotes and references inside string literals are text.
+      {"A.V + (1 &lt;A&gt;V) + len('(#\\'&lt;B&gt;.V') + 0x1F + (1 &gt;.5e-3j)",
+       L"A.V + (1 <A>V) + len('(#\\'<B>.V') + 0x1F + (1 >.5e-3j)", {}},
       // Every occurrence is replaced, and each binds again; a name holding
       // "ThisParameter" binds nothing here.
       {"&lt;ThisParameter&gt;.V * &lt;MyThisParameter2&gt;.V + &lt;B_&gt;.V / &lt;B_&gt;.Min - "
@@ -63,6 +63,11 @@ TEST(FormulaParsing, ReferencesBecomeGetCallsWithTheirLines) {
        L"Property.V) + self.B_.get(Parameter.Property.V) / self.B_.get(Parameter.Property.Min) - "
        L"self.B_.get(Parameter.Property.V)",
        {{L"B_", L"B_"}, {L"B_", L"B_"}, {L"B_", L"B_"}}},
+      // A reference is rewritten where it stands, not where its text
+      // starts a longer one.
+      {"&lt;A&gt;.V + &lt;A&gt;.Value",
+       L"self.A.get(Parameter.Property.V) + self.A.get(Parameter.Property.Value)",
+       {{L"A", L"A"}, {L"A", L"A"}}},
       {"&lt;" + pugi::as_utf8(longest) + "&gt;.V",
        L"self." + longest + L".get(Parameter.Property.V)", {{longest, longest}}},
   };
@@ -106,7 +111,7 @@ TEST(FormulaParsing, FormulasThatWouldBreakTheHookFileAreRefused) {
       {"&lt;A&gt;.if + 1", "the reference <A>.if names no valid property"},
       {"&lt;A&gt;.1x", "the reference <A>.1x names no valid property"},
       {"\xC0\x80", "its text is not well-formed UTF-8"},
-      {"f'{1}'", "it holds a format string"},
+      {"f'{&lt;A&gt;.V}'", "it holds a parameter reference that could not be read"},
       {"'\\x4'", "a string literal holds a truncated escape"},
       {"b'\xC3\xA4'", "a bytes literal holds a non-ASCII character"},
       // Checked as it stands in the hook file, references rewritten.
@@ -174,7 +179,10 @@ TEST(FormulaReferences, EachReferenceEndsAtTheFirstCharacterOutsideItsNameRun) {
       {L"<a>.b<c >.d", {{0, 5}, {5, 6}}},
       {L"<<a>.b", {{1, 5}}},
       {L"<,x>.y", {{0, 6}}},
-      {L"<a\tb-c>.c,d_e f", {{0, 13}}},
+      {L"<a\tb-c>.c,d_e f", {{0, 9}}},
+      {L"max(<A>.Value, <B>.Value)", {{4, 9}, {15, 9}}},
+      {L"'<A>.V' + <B>.V + \"\\\"<C>.V\" + R\"\"\"<D>.V\"\"\"", {{10, 5}}},
+      {L"'<A>.V", {}},
       {L"<a>.", {{0, 4}}},
       {L"<a>.-", {{0, 4}}},
       {L"<1a>.x", {}},
