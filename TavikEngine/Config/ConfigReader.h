@@ -22,6 +22,7 @@ namespace tavik {
 namespace workspace {
 class Workspace;
 }
+class ChannelWrites;
 
 class TAVIK_EXPORT ConfigReader {
  public:
@@ -69,6 +70,13 @@ class TAVIK_EXPORT ConfigReader {
   bool is_interface_defined(const std::string& name) const;
 
  private:
+  // What the device phase and the action options of a load of `md` write
+  // into the channel items the reload check compares (ChannelWrites.h), in
+  // load order. recordDeviceWrites reads the INI section "devices" as
+  // loadConfig does. Neither writes to the workspace or logs.
+  void recordDeviceWrites(const pugi::xml_node& md, ChannelWrites& writes);
+  void recordOptionWrites(const pugi::xml_node& md, ChannelWrites& writes);
+
   double ecu_switch_on_;
   double ecu_switch_off_;
   int watchdog_timeout_;

@@ -465,6 +465,30 @@ TEST_F(ConfigReaderTest, EachReloadDifferenceRefusesWithItsLineAndOnlyTheFirstIs
   EXPECT_FALSE(ws::Workspace::getInstance()->is_existing_element(L"New", ws::memory_area::kParameters));
 }
 
+// Every configuration of this repository (the examples, the fuzz seeds, the
+// test fixtures on disk), checked right after its load and after loading it
+// again over itself: nothing changed, so the check says true without a word.
+TEST_F(ConfigReaderTest, EveryConfigurationOfTheRepositoryMayBeReloadedRightAfterItsLoad) {
+  const std::filesystem::path source(TAVIK_SOURCE_DIR);
+  std::vector<std::filesystem::path> files;
+  for (const char* folder : {"examples", "tests"})
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(source / folder))
+      if (entry.is_regular_file() && (entry.path().extension() == ".xml" ||
+                                      entry.path().parent_path().filename() == "seeds"))
+        files.push_back(entry.path());
+  std::sort(files.begin(), files.end());
+  ASSERT_GE(files.size(), 5u);
+  for (const std::filesystem::path& file : files) {
+    SCOPED_TRACE(file.string());
+    for (int round = 0; round < 2; ++round) {
+      EXPECT_TRUE(reader_.loadConfig(file.wstring(), false));
+      tavik_test::CapturingSink sink;
+      EXPECT_TRUE(reader_.checkReloadParameters(file.wstring()));
+      EXPECT_EQ(Strings{}, sink.lines(UA_WARNING.value));
+    }
+  }
+}
+
 // The load stores channel names through the channel-mapping file; the reload
 // check compares them the same way, also in a reader that loaded nothing.
 TEST_F(ConfigReaderTest, TheReloadCheckComparesChannelNamesAsTheMappingStoresThem) {
