@@ -265,16 +265,24 @@ bool ConfigReader::checkReloadParameters(const std::wstring& path) {
 
 void ConfigReader::recordOptionWrites(const pugi::xml_node& md, ChannelWrites& writes) {
   sequence_loader_.forEachBuiltOption(
-      md, [&writes](const pugi::xml_node& option, const pugi::xml_node* valueOption) {
+      md, [&writes](const pugi::xml_node& option, const pugi::xml_node* valueOption,
+                    bool certain) {
         ActionLoader::StatusChannelOption channel;
         if (!ActionLoader::statusChannelOf(option, valueOption, channel)) return;
-        writes.make(channel.status);
         // A text the workspace refuses ends the option's writes there.
         if (!ChannelWrites::fits(param::Get_DeviceName, channel.device)) return;
-        writes.write(channel.status, ChannelWrites::kGetType,
-                     ActionLoader::kStatusParameterGetType);
-        if (!channel.value.empty() && ChannelWrites::fits(param::Get_ChannelName, channel.value))
-          writes.write(channel.status, ChannelWrites::kGetChannel, channel.value);
+        const std::wstring type = std::to_wstring(ActionLoader::kStatusParameterGetType);
+        const bool channel_written =
+            !channel.value.empty() && ChannelWrites::fits(param::Get_ChannelName, channel.value);
+        if (!certain) {
+          writes.mayWrite(channel.status, ChannelWrites::kGetType, type);
+          if (channel_written)
+            writes.mayWrite(channel.status, ChannelWrites::kGetChannel, channel.value);
+          return;
+        }
+        writes.make(channel.status);
+        writes.write(channel.status, ChannelWrites::kGetType, type);
+        if (channel_written) writes.write(channel.status, ChannelWrites::kGetChannel, channel.value);
       });
 }
 
