@@ -85,6 +85,19 @@ class ConfigReaderTest : public ::testing::Test {
   bool load(const std::string& xml, const std::string& name = "config.xml") {
     return reader_.loadConfig(ini_.dir().write(name, xml).wstring(), false);
   }
+  // The reload check of a file as "true"/"false", then its UA_WARNING lines.
+  Strings checkReload(const std::string& xml) {
+    tavik_test::CapturingSink sink;
+    Strings out{reader_.checkReloadParameters(ini_.dir().write("check.xml", xml).wstring())
+                    ? "true" : "false"};
+    for (const std::string& line : sink.lines(UA_WARNING.value)) out.push_back(line);
+    return out;
+  }
+  // The result and line of a check refused at a parameter's item.
+  static Strings refused(const std::string& head, const std::string& name) {
+    return Strings{"false", "checkReloadParameterTree: " + head + " has changed for " + name +
+                                " Please disconnect before loading the configuration"};
+  }
 
   tavik_test::ScopedWorkspace workspace_;
   tavik_test::ScopedIni ini_{"[devices]\nMotor=ECU\nDyno=Dynamometer\n"};
@@ -427,18 +440,7 @@ TEST_F(ConfigReaderTest, EachReloadDifferenceRefusesWithItsLineAndOnlyTheFirstIs
                        "<Parameters>" + parameters + "</Parameters>");
   };
   ASSERT_TRUE(load(file(all)));
-  // The check's result as "true"/"false", then its UA_WARNING lines.
-  const auto check = [&](const std::string& parameters) {
-    tavik_test::CapturingSink sink;
-    Strings out{reader_.checkReloadParameters(ini_.dir().write("check.xml", file(parameters)).wstring())
-                    ? "true" : "false"};
-    for (const std::string& line : sink.lines(UA_WARNING.value)) out.push_back(line);
-    return out;
-  };
-  const auto refused = [](const std::string& head, const std::string& name) {
-    return Strings{"false", "checkReloadParameterTree: " + head + " has changed for " + name +
-                                " Please disconnect before loading the configuration"};
-  };
+  const auto check = [&](const std::string& parameters) { return checkReload(file(parameters)); };
   const auto replaced = [](std::string text, const std::string& from, const std::string& to) {
     return text.replace(text.find(from), from.size(), to);
   };
@@ -527,15 +529,7 @@ TEST_F(ConfigReaderTest, TheReloadCheckExpectsTheLastWriteOfDevicesDefinitionsAn
   const auto check = [&](const std::string& from, const std::string& to) {
     std::string text = file;
     if (!from.empty()) text.replace(text.find(from), from.size(), to);
-    tavik_test::CapturingSink sink;
-    Strings out{reader_.checkReloadParameters(ini_.dir().write("check.xml", text).wstring())
-                    ? "true" : "false"};
-    for (const std::string& line : sink.lines(UA_WARNING.value)) out.push_back(line);
-    return out;
-  };
-  const auto refused = [](const std::string& head, const std::string& name) {
-    return Strings{"false", "checkReloadParameterTree: " + head + " has changed for " + name +
-                                " Please disconnect before loading the configuration"};
+    return checkReload(text);
   };
   for (int round = 0; round < 2; ++round) {
     ASSERT_TRUE(load(file));
