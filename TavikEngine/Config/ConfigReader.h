@@ -41,11 +41,14 @@ class TAVIK_EXPORT ConfigReader {
   bool loadConfig(const std::wstring& path, bool reload);
 
   // Whether the configuration file may be loaded over the running workspace:
-  // false (one UA_WARNING line) when a configured parameter's channel names
-  // or channel types differ from those of the workspace parameter of the
-  // same name, and false with "Error while checking if reload is possible: "
-  // and the reason when the file cannot be read, parsed or decoded or the
-  // comparison fails. Writes nothing to the workspace.
+  // false (one UA_WARNING line) when a load of the file would change a
+  // configured parameter's channel names or channel types, that is when the
+  // workspace parameter of the same name holds another value than the last
+  // one a load writes into them (the device phase, the parameter definitions,
+  // the action options; see ParameterLoader::check_reload), and false with
+  // "Error while checking if reload is possible: " and the reason when the
+  // file cannot be read, parsed or decoded or the comparison fails. True for
+  // the file just loaded. Writes nothing to the workspace.
   bool checkReloadParameters(const std::wstring& path);
 
   // Reads the bench-wide settings below GlobalParameters/CommonParameter into
