@@ -22,6 +22,7 @@ namespace tavik {
 namespace workspace {
 class Workspace;
 }
+class ChannelWrites;
 
 class TAVIK_EXPORT ConfigReader {
  public:
@@ -40,11 +41,14 @@ class TAVIK_EXPORT ConfigReader {
   bool loadConfig(const std::wstring& path, bool reload);
 
   // Whether the configuration file may be loaded over the running workspace:
-  // false (one UA_WARNING line) when a configured parameter's channel names
-  // or channel types differ from those of the workspace parameter of the
-  // same name, and false with "Error while checking if reload is possible: "
-  // and the reason when the file cannot be read, parsed or decoded or the
-  // comparison fails. Writes nothing to the workspace.
+  // false (one UA_WARNING line) when a load of the file would change a
+  // configured parameter's channel names or channel types, that is when the
+  // workspace parameter of the same name holds another value than the last
+  // one a load writes into them (the device phase, the parameter definitions,
+  // the action options; see ParameterLoader::check_reload), and false with
+  // "Error while checking if reload is possible: " and the reason when the
+  // file cannot be read, parsed or decoded or the comparison fails. True for
+  // the file just loaded. Writes nothing to the workspace.
   bool checkReloadParameters(const std::wstring& path);
 
   // Reads the bench-wide settings below GlobalParameters/CommonParameter into
@@ -69,6 +73,13 @@ class TAVIK_EXPORT ConfigReader {
   bool is_interface_defined(const std::string& name) const;
 
  private:
+  // What the device phase and the action options of a load of `md` write
+  // into the channel items the reload check compares (ChannelWrites.h), in
+  // load order. recordDeviceWrites reads the INI section "devices" as
+  // loadConfig does. Neither writes to the workspace or logs.
+  void recordDeviceWrites(const pugi::xml_node& md, ChannelWrites& writes);
+  void recordOptionWrites(const pugi::xml_node& md, ChannelWrites& writes);
+
   double ecu_switch_on_;
   double ecu_switch_off_;
   int watchdog_timeout_;

@@ -1,14 +1,17 @@
 // ConfigReader::loadInterfaces and ConfigReader::reset_existing_devices: the
 // configured devices with their ECUs, and the interface parameters through
 // which the bench exchanges watchdog, permission, stop-request and test-point
-// signals with them.
+// signals with them. ConfigReader::recordDeviceWrites tells the reload check
+// which channel items the same walk writes.
 #include <boost/shared_ptr.hpp>
 
+#include "TavikEngine/Config/ChannelWrites.h"
 #include "TavikEngine/Config/ConfigReader.h"
 #include "TavikEngine/Config/NumberText.h"
 #include "TavikEngine/Config/XmlText.h"
 #include "TavikEngine/Config/create_shared.h"
 #include "TavikEngine/LogLevels.h"
+#include "inireader/IniReader.h"
 #include "wideint/LogFlags.h"
 #include "workspace/Device.h"
 #include "workspace/ElementSchema.h"
@@ -54,6 +57,38 @@ const InterfaceSignal* findSignal(const InterfaceSignal (&table)[N], const std::
   return nullptr;
 }
 
+// The type an interface parameter's side gets: a read-back side is a device
+// signal, a set side a parameter.
+constexpr int kGetSignalType = 2;
+constexpr int kSetSignalType = 0;
+
+// The entries of one device in the order a load applies them:
+// on_signal(signal, direction, value) for each GetParam and SetParam with a
+// value whose Name is an interface signal (it makes that interface
+// parameter), and on_set_param(name, value) for every SetParam, after its
+// own signal (it writes the Get_ChannelName of an existing parameter of
+// that name).
+template <class OnSignal, class OnSetParam>
+void forEachInterfaceEntry(const pugi::xml_node& device_node, OnSignal&& on_signal,
+                           OnSetParam&& on_set_param) {
+  for (pugi::xml_node entry : device_node.child("GetParams").children("GetParam")) {
+    const std::wstring name = childText(entry, "Name");
+    const std::wstring value = childText(entry, "Value");
+    if (value.empty()) continue;
+    if (const InterfaceSignal* signal = findSignal(kGetSignals, name))
+      on_signal(*signal, Direction::kGet, value);
+  }
+  for (pugi::xml_node entry : device_node.child("SetParams").children("SetParam")) {
+    const std::wstring name = childText(entry, "Name");
+    const std::wstring value = childText(entry, "Value");
+    if (!value.empty()) {
+      if (const InterfaceSignal* signal = findSignal(kSetSignals, name))
+        on_signal(*signal, Direction::kSet, value);
+    }
+    on_set_param(name, value);
+  }
+}
+
 void createInterfaceParameter(workspace::Device& device, const std::wstring& device_name,
                               const InterfaceSignal& signal, Direction direction,
                               const std::wstring& value, const std::wstring& watchdog_ecu) {
@@ -62,7 +97,7 @@ void createInterfaceParameter(workspace::Device& device, const std::wstring& dev
       create_shared<workspace::Parameter>(device_name + signal.suffix);
   if (direction == Direction::kGet) {
     parameter->set(param::Get_ChannelName, value);
-    parameter->set(param::Get_Type, 2);
+    parameter->set(param::Get_Type, kGetSignalType);
     parameter->set(param::Get_DeviceName, device_name);
     parameter->set(param::Is_Interface, 1);
     parameter->set(param::Is_Device_Signal, 1);
@@ -70,7 +105,7 @@ void createInterfaceParameter(workspace::Device& device, const std::wstring& dev
     parameter->add_log_flags(LOG_FLAG_8);
   } else {
     parameter->set(param::Set_ChannelName, value);
-    parameter->set(param::Set_Type, 0);
+    parameter->set(param::Set_Type, kSetSignalType);
     parameter->set(param::Set_DeviceName, device_name);
     parameter->set(param::Is_Interface, 1);
     parameter->set(param::Is_Device_Signal, 1);
@@ -108,8 +143,6 @@ bool ConfigReader::loadInterfaces(const pugi::xml_node& device_node) {
   device.set(dev::Asap2File, asap2_file);
   for (unsigned int item : kPresetLinkItems) device.set(item, -1);
 
-  const pugi::xml_node get_params = device_node.child("GetParams");
-  const pugi::xml_node set_params = device_node.child("SetParams");
   device.set(dev::EcusLoaded, 0);
   // The device stays from load to load, its ECUs are this configuration's.
   device.clear_ecus();
@@ -124,31 +157,45 @@ bool ConfigReader::loadInterfaces(const pugi::xml_node& device_node) {
 
   const std::wstring watchdog_ecu = childText(device_node, "WatchdogECU");
 
-  for (pugi::xml_node entry : get_params.children("GetParam")) {
-    const std::wstring name = childText(entry, "Name");
-    const std::wstring value = childText(entry, "Value");
-    if (value.empty()) continue;
-    if (const InterfaceSignal* signal = findSignal(kGetSignals, name))
-      createInterfaceParameter(device, device_name, *signal, Direction::kGet, value, watchdog_ecu);
-  }
-
-  for (pugi::xml_node entry : set_params.children("SetParam")) {
-    const std::wstring name = childText(entry, "Name");
-    const std::wstring value = childText(entry, "Value");
-    if (!value.empty()) {
-      if (const InterfaceSignal* signal = findSignal(kSetSignals, name))
-        createInterfaceParameter(device, device_name, *signal, Direction::kSet, value,
-                                 watchdog_ecu);
-    }
-    // Any parameter of the workspace named like the entry (a configured one
-    // from an earlier load, another process's) learns the device's read-back
-    // channel, also when the value is empty.
-    if (workspace_->is_existing_element(name, workspace::memory_area::kParameters)) {
-      workspace::Parameter parameter(name);
-      parameter.set(param::Get_ChannelName, value);
-    }
-  }
+  forEachInterfaceEntry(
+      device_node,
+      [&](const InterfaceSignal& signal, Direction direction, const std::wstring& value) {
+        createInterfaceParameter(device, device_name, signal, direction, value, watchdog_ecu);
+      },
+      [&](const std::wstring& name, const std::wstring& value) {
+        // Any parameter of the workspace named like the entry (a configured
+        // one from an earlier load, another process's) learns the device's
+        // read-back channel, also when the value is empty.
+        if (workspace_->is_existing_element(name, workspace::memory_area::kParameters)) {
+          workspace::Parameter parameter(name);
+          parameter.set(param::Get_ChannelName, value);
+        }
+      });
   return true;
+}
+
+void ConfigReader::recordDeviceWrites(const pugi::xml_node& md, ChannelWrites& writes) {
+  device_keys_ = IniReader::get_instance(true)->get_keys("devices");
+  for (pugi::xml_node device_node = md.child("GlobalParameters").child("Devices").child("Device");
+       device_node; device_node = device_node.next_sibling("Device")) {
+    const std::wstring device_name = childText(device_node, "DeviceName");
+    if (!is_interface_defined(narrowLow8(device_name))) continue;
+    forEachInterfaceEntry(
+        device_node,
+        [&](const InterfaceSignal& signal, Direction direction, const std::wstring& value) {
+          const std::wstring name = device_name + signal.suffix;
+          if (direction == Direction::kGet) {
+            writes.write(name, ChannelWrites::kGetChannel, value);
+            writes.write(name, ChannelWrites::kGetType, kGetSignalType);
+          } else {
+            writes.write(name, ChannelWrites::kSetChannel, value);
+            writes.write(name, ChannelWrites::kSetType, kSetSignalType);
+          }
+        },
+        [&](const std::wstring& name, const std::wstring& value) {
+          writes.writeIfPresent(name, ChannelWrites::kGetChannel, value);
+        });
+  }
 }
 
 void ConfigReader::reset_existing_devices() {

@@ -120,16 +120,24 @@ void ParameterLoader::setProperty(boost::shared_ptr<workspace::Parameter> parame
   storeProperty(*parameter, property, value);
 }
 
+ParameterLoader::ValueForm ParameterLoader::formOf(const std::wstring& value) {
+  if (startsWith(value, kMapPrefix)) return ValueForm::Map;
+  if (startsWith(value, kFormulaPrefix)) return ValueForm::Formula;
+  return ValueForm::Plain;
+}
+
 ParameterLoader::Stored ParameterLoader::storeProperty(workspace::Parameter& parameter,
                                                        const std::wstring& property,
                                                        const std::wstring& value) {
-  if (startsWith(value, kMapPrefix)) {
-    parameter.set_map(property, value.substr(kMapPrefix.size()));
-    return Stored::Map;
-  }
-  if (!startsWith(value, kFormulaPrefix)) {
-    storeText(parameter, property, value);
-    return Stored::Plain;
+  switch (formOf(value)) {
+    case ValueForm::Map:
+      parameter.set_map(property, value.substr(kMapPrefix.size()));
+      return Stored::Map;
+    case ValueForm::Plain:
+      storeText(parameter, property, value);
+      return Stored::Plain;
+    case ValueForm::Formula:
+      break;
   }
 
   const std::wstring formula_name = value.substr(kFormulaPrefix.size());

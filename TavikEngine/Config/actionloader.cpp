@@ -116,6 +116,15 @@ std::wstring widened(const std::string& text) {
 // First Value child of a values node (empty text when none).
 std::wstring firstValue(const pugi::xml_node& values) { return childText(values, "Value"); }
 
+// A DeviceStatusChannel option with its values.
+ActionLoader::StatusChannelOption readStatusChannel(const pugi::xml_node& option,
+                                                    const pugi::xml_node& values) {
+  const pugi::xml_node channelOption =
+      option.child("TypeProperties").child("DeviceStatusChannelOption");
+  return {childText(option, "Name"), childText(channelOption, "Device"),
+          childText(channelOption, "StatusParameter"), firstValue(values)};
+}
+
 // The name of the element class of an element type code, for log lines.
 std::wstring classNameOf(int elementType) {
   for (const workspace::ElementSchema& schema : workspace::allSchemas())
@@ -457,6 +466,17 @@ const Creator* creatorOf(const char* type) {
 }
 
 }  // namespace
+
+bool ActionLoader::statusChannelOf(const pugi::xml_node& option, const pugi::xml_node* valueOption,
+                                   StatusChannelOption& channel) {
+  // The options createProperty hands to createDeviceStatusChannelProperty.
+  const decltype(Creator::withValues) statusChannel = &ActionLoader::createDeviceStatusChannelProperty;
+  const Creator* creator = creatorOf(option.child_value("Type"));
+  if (creator == nullptr || creator->withValues != statusChannel) return false;
+  channel = readStatusChannel(
+      option, (valueOption != nullptr ? *valueOption : option).child(creator->values));
+  return true;
+}
 
 long long ActionLoader::createProperty(const std::wstring& actionName,
                                        const pugi::xml_node& option) {
@@ -801,27 +821,22 @@ long long ActionLoader::createStepDurationProperty(const std::wstring& base,
 long long ActionLoader::createDeviceStatusChannelProperty(const std::wstring& base,
                                                           const pugi::xml_node& option,
                                                           const pugi::xml_node& values) {
-  const std::wstring name = childText(option, "Name");
-  const pugi::xml_node channelOption =
-      option.child("TypeProperties").child("DeviceStatusChannelOption");
-  const std::wstring device = childText(channelOption, "Device");
-  const std::wstring status = childText(channelOption, "StatusParameter");
-  const std::wstring value = firstValue(values);
+  const StatusChannelOption read = readStatusChannel(option, values);
 
-  workspace::Parameter parameter(status);
+  workspace::Parameter parameter(read.status);
   parameter.increaseReferenceCounter();
   parameter.activate();
-  parameter.set(workspace::parameter::Get_DeviceName, device);
-  parameter.set(workspace::parameter::Get_Type, 2);
-  if (!value.empty()) parameter.set(workspace::parameter::Get_ChannelName, value);
+  parameter.set(workspace::parameter::Get_DeviceName, read.device);
+  parameter.set(workspace::parameter::Get_Type, kStatusParameterGetType);
+  if (!read.value.empty()) parameter.set(workspace::parameter::Get_ChannelName, read.value);
 
-  workspace::DeviceStatusChannel channel(base + name);
+  workspace::DeviceStatusChannel channel(base + read.name);
   channel.increaseReferenceCounter();
   channel.increaseReferenceCounter();
-  channel.set(prop::SHORT_NAME, name);
-  channel.set(workspace::device_status_channel::SELECTED_VALUE, value);
-  channel.set(workspace::device_status_channel::STATUSPARAMETER_NAME, status);
-  channel.set(workspace::device_status_channel::DEVICE_NAME, device);
+  channel.set(prop::SHORT_NAME, read.name);
+  channel.set(workspace::device_status_channel::SELECTED_VALUE, read.value);
+  channel.set(workspace::device_status_channel::STATUSPARAMETER_NAME, read.status);
+  channel.set(workspace::device_status_channel::DEVICE_NAME, read.device);
   channel.set(workspace::device_status_channel::PARAMETER_HANDLE, parameter.getHandle());
   return handleOf(channel);
 }

@@ -286,6 +286,23 @@ class ActionLoader : public ActionLoaderBase {
   long long createDeviceStatusChannelProperty(const std::wstring& base,
                                               const pugi::xml_node& option);
 
+  // What a DeviceStatusChannel option gives its status parameter: the
+  // parameter named `status` gets Get_DeviceName := device, Get_Type := 2
+  // and, when `value` is not empty, Get_ChannelName := value.
+  struct StatusChannelOption {
+    std::wstring name;    // the option's Name
+    std::wstring device;  // TypeProperties/DeviceStatusChannelOption/Device
+    std::wstring status;  // TypeProperties/DeviceStatusChannelOption/StatusParameter
+    std::wstring value;   // the first Value of its values
+  };
+  static constexpr int kStatusParameterGetType = 2;
+  // The status channel of `option` when its Type is "DeviceStatusChannel",
+  // read as createProperty reads it: the values are those of `valueOption`
+  // (an action in a group: its data Option, maybe empty) or, when it is
+  // null, the option's own. False for an option of another Type.
+  static bool statusChannelOf(const pugi::xml_node& option, const pugi::xml_node* valueOption,
+                              StatusChannelOption& channel);
+
  private:
   // The properties of an action whose full name is `fullName` (the name
   // its element was opened with).

@@ -31,6 +31,9 @@ const std::wstring ParameterLoader::OPERATING_POINT_PARAMETER_PATH = L"Operating
 const std::wstring ParameterLoader::MEASUREMENT_PARAMETER_PATH = L"Measurement";
 const std::wstring ParameterLoader::INTERNAL_PARAMETER_PATH = L"InternalVar";
 const std::wstring ParameterLoader::INVISIBLE_PARAMETER_PATH = L"Invisible";
+const std::wstring* const ParameterLoader::CATEGORY_LOAD_ORDER[5] = {
+    &SET_PARAMETER_PATH, &OPERATING_POINT_PARAMETER_PATH, &MEASUREMENT_PARAMETER_PATH,
+    &INTERNAL_PARAMETER_PATH, &INVISIBLE_PARAMETER_PATH};
 
 namespace {
 
@@ -149,12 +152,12 @@ void ParameterLoader::load(pugi::xml_node* measurementDefinition) {
     const char* line;
   };
   const Category categories[] = {
-      {SET_PARAMETER_PATH, false, param::SetParameter_Type, "Loading Set Parameters"},
-      {OPERATING_POINT_PARAMETER_PATH, true, param::OperatingPoint_Type,
+      {*CATEGORY_LOAD_ORDER[0], false, param::SetParameter_Type, "Loading Set Parameters"},
+      {*CATEGORY_LOAD_ORDER[1], true, param::OperatingPoint_Type,
        "Loading Operating Point Parameters"},
-      {MEASUREMENT_PARAMETER_PATH, false, param::Measurement_Type, "Loading Measurement Parameters"},
-      {INTERNAL_PARAMETER_PATH, false, param::InternalVar_Type, "Loading Internal Parameters"},
-      {INVISIBLE_PARAMETER_PATH, false, param::Invisible_Type, "Loading Invisible Parameters"},
+      {*CATEGORY_LOAD_ORDER[2], false, param::Measurement_Type, "Loading Measurement Parameters"},
+      {*CATEGORY_LOAD_ORDER[3], false, param::InternalVar_Type, "Loading Internal Parameters"},
+      {*CATEGORY_LOAD_ORDER[4], false, param::Invisible_Type, "Loading Invisible Parameters"},
   };
   for (const Category& category : categories) {
     LOG(INFO) << category.line;
@@ -256,7 +259,6 @@ boost::shared_ptr<workspace::Parameter> ParameterLoader::parseParameter(
 boost::shared_ptr<workspace::Parameter> ParameterLoader::parseParameter(
     const pugi::xml_node& element, const std::wstring& name, Definition& definition,
     bool repeated) {
-  static const std::wstring kParameterName = L"ParameterName";
   if (name == L"NN")
     throw ConfigException("Error parsing parameter. ParameterName is missing in config");
 
@@ -268,19 +270,11 @@ boost::shared_ptr<workspace::Parameter> ParameterLoader::parseParameter(
   definition.wrote_set_composite = false;
   definition.wrote_get_composite = false;
 
-  // One buffer each for the property name and its value, reused from child
-  // to child and from parameter to parameter: a load has many properties.
-  std::wstring& value = value_buffer_;
-  std::wstring& property = property_buffer_;
-  for (const pugi::xml_node& child : element.children()) {
-    if (child.type() != pugi::node_element) continue;
-    assignWideText(value, child.text().get());
-    assignWideText(property, child.name());
-    if (property.find(L"ChannelName") != std::wstring::npos && !value.empty())
-      get_alias_name(value);
-    storeDefinedProperty(*parameter, definition, property == L"Name" ? kParameterName : property,
-                         value);
-  }
+  forEachDefinedProperty(
+      element, [this](std::wstring& value) { get_alias_name(value); },
+      [&](const std::wstring& property, const std::wstring& value) {
+        storeDefinedProperty(*parameter, definition, property, value);
+      });
 
   if (initialize_demand_values_0_ > 0) {
     for (param::Property demand : kDemandProperties) parameter->set(demand, 0.0);

@@ -30,8 +30,8 @@
 // texts are split once: a later definition that does not name
 // Set_DeviceName or Get_DeviceName derives the suffix and full channel name
 // from the text as this load wrote it, not from its already split head. The
-// reload check compares each channel field with the last definition in load
-// order that holds it.
+// reload check compares each channel item with the last write of a load in
+// load order.
 //
 // Progress: while a category loads, GlobalConfig's status text reads
 // "Step 2/4: Loading Parameters: <category>", progress total the number of its
@@ -42,6 +42,7 @@
 // Not thread-safe; runs on the caller's thread.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -53,12 +54,14 @@
 #include "TavikEngine/Config/Export.h"
 #include "TavikEngine/Config/FormuaLoader.h"
 #include "TavikEngine/Config/LoaderBase.h"
+#include "TavikEngine/Config/XmlText.h"
 #include "workspace/ElementItems.h"
 
 namespace tavik {
 namespace workspace {
 class Parameter;
 }
+class ChannelWrites;
 
 class TAVIK_EXPORT ParameterLoader : public LoaderBase {
  public:
@@ -137,32 +140,68 @@ class TAVIK_EXPORT ParameterLoader : public LoaderBase {
   // values and the type texts.
   void parse_loaded_parameter(boost::shared_ptr<workspace::Parameter> parameter);
 
-  // True when no configured parameter's channel names or channel types
-  // differ from those of the workspace parameter of the same name. The
-  // configured channel names are compared as a load would store them: mapped
-  // through the channel-mapping file, read as load() reads it (or, when it is
-  // missing or malformed, through the mapping a load would keep), without the
-  // alias lines. A difference logs one UA_WARNING line. Any other failure
+  // True when a load of measurementDefinition would leave every configured
+  // parameter's channel names and channel types as the workspace holds them.
+  // For each of Set_ChannelName, Get_ChannelName, Set_Type and Get_Type the
+  // expected value is the last one that a load of the file writes into it
+  // (ChannelWrites.h): the parameter's definitions in load order, with the
+  // channel mapping (the file's, read as load() reads it, or, when it is
+  // missing or malformed, the one a load would keep), and whatever else of
+  // the parameter phase writes the item; an item that nothing writes is not
+  // compared. A difference logs one UA_WARNING line. Any other failure
   // throws ConfigException carrying its message. Writes nothing to the
-  // workspace and leaves the loader's mapping as it was.
+  // workspace, logs nothing else and leaves the loader's mapping as it was.
   bool check_reload(pugi::xml_node* measurementDefinition);
+  // The same with the writes of the phases a load runs before the
+  // parameters (`before`, recorded first) and after them (`after`); either
+  // may be empty. Their failures are reported as any other.
+  using PhaseWrites = std::function<void(ChannelWrites&)>;
+  bool check_reload(pugi::xml_node* measurementDefinition, const PhaseWrites& before,
+                    const PhaseWrites& after);
 
-  // Compares one category, channel names mapped through the loader's current
-  // mapping; throws ReloadException at the first difference. Each Parameter
-  // is compared through the fields its name's definitions give together
-  // (see configuredChannels).
+  // Compares one category with what the parameter definitions alone write,
+  // channel names mapped through the loader's current mapping; throws
+  // ReloadException at the first difference.
   void checkReloadParameterTree(const std::wstring& category);
 
  private:
-  // What the configuration gives a parameter's reload-checked fields: for
-  // each of Set_ChannelName, Get_ChannelName, Set_Type and Get_Type the text
-  // of the last definition in load order that holds the element; null where
-  // none does.
-  struct ConfiguredChannels {
-    const char* fields[4] = {nullptr, nullptr, nullptr, nullptr};
-  };
-  using ChannelsByName = std::unordered_map<std::wstring, ConfiguredChannels>;
-  ChannelsByName configuredChannels() const;
+  // The category paths in the order load() loads them.
+  static const std::wstring* const CATEGORY_LOAD_ORDER[5];
+
+  // How storeProperty takes a value: "Map:<map>" binds a map, "Formula:<name>"
+  // a formula, anything else is stored as text.
+  enum class ValueForm { Plain, Map, Formula };
+  static ValueForm formOf(const std::wstring& value);
+
+  // Calls store(property, value) for each child element of a Parameter
+  // element, in document order, as parseParameter stores them: the element
+  // Name as "ParameterName", and a non-empty value of a property whose name
+  // holds "ChannelName" passed through alias(value) first. The texts are
+  // the loader's buffers, valid until the next call.
+  template <class Alias, class Store>
+  void forEachDefinedProperty(const pugi::xml_node& element, Alias&& alias, Store&& store) {
+    static const std::wstring kParameterName = L"ParameterName";
+    std::wstring& value = value_buffer_;
+    std::wstring& property = property_buffer_;
+    for (const pugi::xml_node& child : element.children()) {
+      if (child.type() != pugi::node_element) continue;
+      assignWideText(value, child.text().get());
+      assignWideText(property, child.name());
+      if (property.find(L"ChannelName") != std::wstring::npos && !value.empty()) alias(value);
+      store(property == L"Name" ? kParameterName : property, value);
+    }
+  }
+
+  // Records what the parameter phase of a load of the current parameters
+  // node writes into the compared items, channel names mapped through
+  // `mapping` (none when null): every definition in load order, and the
+  // request parameters they make.
+  void recordDefinitionWrites(ChannelWrites& writes, const boost::property_tree::wptree* mapping,
+                              const pugi::xml_node& measurementDefinition);
+
+  // Compares one category with `writes`; throws ReloadException at the
+  // first difference.
+  void checkReloadParameterTree(const std::wstring& category, const ChannelWrites& writes);
 
   // What this load did to one parameter that a later definition of its name
   // builds on.
@@ -215,12 +254,6 @@ class TAVIK_EXPORT ParameterLoader : public LoaderBase {
   // (see get_alias_name). Never throws.
   static const std::wstring* aliasIn(const boost::property_tree::wptree& mapping,
                                      const std::wstring& name);
-
-  // checkReloadParameterTree with channel names mapped through `mapping`
-  // (none when null) and the fields of `configured`.
-  void checkReloadParameterTree(const std::wstring& category,
-                                const boost::property_tree::wptree* mapping,
-                                const ChannelsByName& configured);
 
   pugi::xml_node parameters_;
   double ecu_switch_on_;

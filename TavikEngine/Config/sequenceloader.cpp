@@ -488,13 +488,8 @@ void SequenceLoader::markRepeatedActions(const pugi::xml_node& actions,
   // The last node of a Name wins wholly, as if the file held only that one:
   // the earlier ones are neither built nor linked. Keys are the names' texts
   // in the document: no copy unless a name repeats.
-  std::unordered_map<std::string_view, pugi::xml_node> last;
-  std::size_t count = 0;
-  for (const pugi::xml_node& action : actions.children("Action")) {
-    last[action.child_value("Name")] = action;
-    ++count;
-  }
-  if (last.size() == count) return;
+  LastActions last;
+  if (!lastOfEachName(actions, last)) return;
   std::unordered_set<std::string_view> warned;
   for (const pugi::xml_node& action : actions.children("Action")) {
     const std::string_view name = action.child_value("Name");
@@ -505,6 +500,15 @@ void SequenceLoader::markRepeatedActions(const pugi::xml_node& actions,
                     << L" is defined more than once: only its last definition is loaded";
     }
   }
+}
+
+bool SequenceLoader::lastOfEachName(const pugi::xml_node& actions, LastActions& last) {
+  std::size_t count = 0;
+  for (const pugi::xml_node& action : actions.children("Action")) {
+    last[action.child_value("Name")] = action;
+    ++count;
+  }
+  return last.size() != count;
 }
 
 bool SequenceLoader::isRepeated(const pugi::xml_node& action) const {

@@ -84,8 +84,10 @@
 // Not thread-safe; runs on the loading thread.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
@@ -157,6 +159,25 @@ class SequenceLoader : public ActionLoaderBase {
   void setStartAction(workspace::Sequence sequence, const std::wstring& name,
                       const std::wstring& startActionName);
 
+  // Calls visit(option, valueOption, certain) for every Option of every
+  // action that a load of `measurementDefinition` builds, in the order the
+  // load builds them: each sequence's actions (the last of each Name), then
+  // its action groups that something refers to, each with its definition's
+  // actions, then the groups nested in it. valueOption is null for an action
+  // of a sequence (its options hold their values) and, for an action in a
+  // group, the data Option its values come from (an empty node when there is
+  // none). An action whose name is too long for an element is not built and
+  // not visited; `certain` is false for an action whose name the workspace
+  // holds now as an element of another kind, which the load may not build.
+  // A group definition that places itself is not entered again, nor is a
+  // sequence that would make too many groups. Writes nothing to the
+  // workspace and logs nothing; linear in the document and the groups it
+  // places.
+  using OptionVisitor = std::function<void(const pugi::xml_node& option,
+                                           const pugi::xml_node* valueOption, bool certain)>;
+  void forEachBuiltOption(const pugi::xml_node& measurementDefinition,
+                          const OptionVisitor& visit);
+
   // Exit ports, successors and link paths of one action of owner `name`.
   void loadActionLinks(const std::wstring& name, const pugi::xml_node& action);
   void loadNextActions(const std::wstring& name,
@@ -212,6 +233,16 @@ class SequenceLoader : public ActionLoaderBase {
   // all but the last are marked repeated, with one WARNING per such name:
   // the load neither builds nor links them.
   void markRepeatedActions(const pugi::xml_node& actions, const std::wstring& owner);
+  // The last Action child of `actions` of each Name text; false when no Name
+  // repeats.
+  using LastActions = std::unordered_map<std::string_view, pugi::xml_node>;
+  static bool lastOfEachName(const pugi::xml_node& actions, LastActions& last);
+  // forEachBuiltOption for the actions and groups of one Actions node of
+  // owner `name`; `data` is the group's data node, null for a sequence's own
+  // actions.
+  void visitBuiltOptions(const pugi::xml_node& actions, const pugi::xml_node& measurementDefinition,
+                         const std::wstring& name, const pugi::xml_node* data,
+                         std::vector<std::wstring>& chain, const OptionVisitor& visit);
   bool isRepeated(const pugi::xml_node& action) const;
   // Whether the action has an exit port named `portName`.
   static bool hasPortNamed(const workspace::SharedAction& action, const std::wstring& portName);

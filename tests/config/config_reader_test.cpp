@@ -96,6 +96,19 @@ class ConfigReaderTest : public ::testing::Test {
   bool load(const std::string& xml, const std::string& name = "config.xml") {
     return reader_.loadConfig(ini_.dir().write(name, xml).wstring(), false);
   }
+  // The reload check of a file as "true"/"false", then its UA_WARNING lines.
+  Strings checkReload(const std::string& xml) {
+    tavik_test::CapturingSink sink;
+    Strings out{reader_.checkReloadParameters(ini_.dir().write("check.xml", xml).wstring())
+                    ? "true" : "false"};
+    for (const std::string& line : sink.lines(UA_WARNING.value)) out.push_back(line);
+    return out;
+  }
+  // The result and line of a check refused at a parameter's item.
+  static Strings refused(const std::string& head, const std::string& name) {
+    return Strings{"false", "checkReloadParameterTree: " + head + " has changed for " + name +
+                                " Please disconnect before loading the configuration"};
+  }
 
   tavik_test::ScopedWorkspace workspace_;
   tavik_test::ScopedIni ini_{"[devices]\nMotor=ECU\nDyno=Dynamometer\n"};
@@ -486,18 +499,7 @@ TEST_F(ConfigReaderTest, EachReloadDifferenceRefusesWithItsLineAndOnlyTheFirstIs
                        "<Parameters>" + parameters + "</Parameters>");
   };
   ASSERT_TRUE(load(file(all)));
-  // The check's result as "true"/"false", then its UA_WARNING lines.
-  const auto check = [&](const std::string& parameters) {
-    tavik_test::CapturingSink sink;
-    Strings out{reader_.checkReloadParameters(ini_.dir().write("check.xml", file(parameters)).wstring())
-                    ? "true" : "false"};
-    for (const std::string& line : sink.lines(UA_WARNING.value)) out.push_back(line);
-    return out;
-  };
-  const auto refused = [](const std::string& head, const std::string& name) {
-    return Strings{"false", "checkReloadParameterTree: " + head + " has changed for " + name +
-                                " Please disconnect before loading the configuration"};
-  };
+  const auto check = [&](const std::string& parameters) { return checkReload(file(parameters)); };
   const auto replaced = [](std::string text, const std::string& from, const std::string& to) {
     return text.replace(text.find(from), from.size(), to);
   };
@@ -522,6 +524,92 @@ TEST_F(ConfigReaderTest, EachReloadDifferenceRefusesWithItsLineAndOnlyTheFirstIs
   EXPECT_EQ(refused("Get Channelname", "New"),
             check(all + replaced(fresh, "<Set_Type>", "<Get_ChannelName>G</Get_ChannelName><Set_Type>")));
   EXPECT_FALSE(ws::Workspace::getInstance()->is_existing_element(L"New", ws::memory_area::kParameters));
+}
+
+// Every configuration of this repository (the examples, the fuzz seeds, the
+// test fixtures on disk), checked right after its load and after loading it
+// again over itself: nothing changed, so the check says true without a word.
+TEST_F(ConfigReaderTest, EveryConfigurationOfTheRepositoryMayBeReloadedRightAfterItsLoad) {
+  const std::filesystem::path source(TAVIK_SOURCE_DIR);
+  std::vector<std::filesystem::path> files;
+  for (const char* folder : {"examples", "tests"})
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(source / folder))
+      if (entry.is_regular_file() && (entry.path().extension() == ".xml" ||
+                                      entry.path().parent_path().filename() == "seeds"))
+        files.push_back(entry.path());
+  std::sort(files.begin(), files.end());
+  ASSERT_GE(files.size(), 5u);
+  for (const std::filesystem::path& file : files) {
+    SCOPED_TRACE(file.string());
+    for (int round = 0; round < 2; ++round) {
+      EXPECT_TRUE(reader_.loadConfig(file.wstring(), false));
+      tavik_test::CapturingSink sink;
+      EXPECT_TRUE(reader_.checkReloadParameters(file.wstring()));
+      EXPECT_EQ(Strings{}, sink.lines(UA_WARNING.value));
+    }
+  }
+}
+
+// Items a load writes from elsewhere than the parameter's definition: a
+// device's interface signal and a SetParam naming a parameter, and the
+// device status channels of an action and of an action in a group (its value
+// from the group data). The last write counts; the file just loaded, and
+// loaded again, checks true.
+TEST_F(ConfigReaderTest, TheReloadCheckExpectsTheLastWriteOfDevicesDefinitionsAndOptions) {
+  const auto statusChannel = [](const std::string& option, const std::string& status,
+                                const std::string& values) {
+    return "<Option><Name>" + option + "</Name><Type>DeviceStatusChannel</Type><TypeProperties>"
+           "<DeviceStatusChannelOption><Device>Motor</Device><StatusParameter>" + status +
+           "</StatusParameter></DeviceStatusChannelOption></TypeProperties>" + values + "</Option>";
+  };
+  const std::string file = documentXml(
+      "<GlobalParameters><Devices><Device><DeviceName>Motor</DeviceName><GetParams><GetParam>"
+      "<Name>Watchdog</Name><Value>WDG_IN</Value></GetParam></GetParams><SetParams><SetParam>"
+      "<Name>Motor_wdog_in</Name><Value>WDG_RB</Value></SetParam></SetParams></Device></Devices>"
+      "</GlobalParameters><Parameters><ParameterType><Category>Measurement</Category>"
+      "<Parameter><Name>DevStat</Name><Get_Type>0</Get_Type></Parameter>"
+      "<Parameter><Name>GrpStat</Name><Get_ChannelName>DEF</Get_ChannelName></Parameter>"
+      "<Parameter><Name>Quiet</Name><Get_ChannelName>Q1</Get_ChannelName></Parameter>"
+      "<Parameter><Name>Motor_wdog_in</Name><Unit>-</Unit></Parameter></ParameterType>"
+      "</Parameters><Sequences><Sequence><Category>Main</Category><StartActionName>A"
+      "</StartActionName><Actions><Action><Name>A</Name><Options>" +
+      statusChannel("Health", "DevStat", "<Values><Value>ST1</Value></Values>") +
+      statusChannel("Silent", "Quiet", "<Values><Value></Value></Values>") +
+      "</Options><NextActions><Action><PortName>Default</PortName><ActionName>G</ActionName>"
+      "</Action></NextActions></Action><ActionGroup><Name>G</Name><ActionGroupSequence>Body"
+      "</ActionGroupSequence><ActionGroupData>Data</ActionGroupData></ActionGroup></Actions>"
+      "</Sequence></Sequences><ActionGroupSequences><ActionGroupSequence><Name>Body</Name>"
+      "<StartActionName>In</StartActionName><Actions><Action><Name>In</Name><Options>" +
+      statusChannel("Health", "GrpStat", "") +
+      "</Options></Action></Actions></ActionGroupSequence></ActionGroupSequences>"
+      "<ActionGroupDatas><ActionGroupData><Name>Data</Name><Actions><Action><Name>In</Name>"
+      "<Options><Option><Name>Health</Name><Values><Value>G1</Value></Values></Option>"
+      "</Options></Action></Actions></ActionGroupData></ActionGroupDatas>");
+  const auto check = [&](const std::string& from, const std::string& to) {
+    std::string text = file;
+    if (!from.empty()) text.replace(text.find(from), from.size(), to);
+    return checkReload(text);
+  };
+  for (int round = 0; round < 2; ++round) {
+    ASSERT_TRUE(load(file));
+    EXPECT_EQ((WStrings{L"ST1|2", L"G1|2", L"Q1|2", L"WDG_RB|2"}),
+              properties({L"DevStat", L"GrpStat", L"Quiet", L"Motor_wdog_in"},
+                         L"Get_ChannelName Get_Type"));
+    EXPECT_EQ(Strings{"true"}, check("", ""));
+  }
+  // The options write after the definitions.
+  EXPECT_EQ(Strings{"true"}, check("<Get_Type>0<", "<Get_Type>1<"));
+  EXPECT_EQ(Strings{"true"}, check(">DEF<", ">DEF2<"));
+  EXPECT_EQ(refused("Get Channelname", "DevStat"), check(">ST1<", ">ST2<"));
+  EXPECT_EQ(refused("Get Channelname", "GrpStat"), check(">G1<", ">G2<"));
+  EXPECT_EQ(refused("Get Channelname", "GrpStat"), check(">G1<", "><"));
+  // An empty option value leaves the definition's channel.
+  EXPECT_EQ(refused("Get Channelname", "Quiet"), check(">Q1<", ">Q2<"));
+  EXPECT_EQ(refused("Get Type", "DevStat"),
+            check("<Name>Health</Name><Type>DeviceStatusChannel<", "<Name>Health</Name><Type>Value<"));
+  // The SetParam writes after the interface signal.
+  EXPECT_EQ(refused("Get Channelname", "Motor_wdog_in"), check(">WDG_RB<", ">WDG_X<"));
+  EXPECT_EQ(Strings{"true"}, check(">WDG_IN<", ">WDG_Y<"));
 }
 
 // The load stores channel names through the channel-mapping file; the reload

@@ -289,6 +289,53 @@ TEST_F(ParameterLoaderTest, DuplicateDefinitionsApplyInLoadOrderAndSplitOnce) {
   EXPECT_FALSE(check(edited("<Get_Type>2<", "<Get_Type>1<")));
 }
 
+// The reload check compares what the definitions write: a "Map:" value and
+// a formula outside Get_ChannelName write no channel item, a formula on
+// Get_ChannelName writes its text, an element named twice in one definition
+// leaves its last value, and a request channel writes the request
+// parameter's set side. What no definition writes is not compared.
+TEST_F(ParameterLoaderTest, TheReloadCheckComparesWhatTheDefinitionsWrite) {
+  ws::Parameter p(std::wstring(L"P"));
+  p.set(param::Set_ChannelName, std::wstring(L"old"));
+  p.set(param::Set_Type, 5);
+  const std::string formulas =
+      "<CalculationFormulas><CalculationFormula><Name>F</Name><Formula>1</Formula>"
+      "</CalculationFormula></CalculationFormulas>";
+  const std::string file = category(
+      "Measurement",
+      parameter("P", "Set_ChannelName=Map:M,Get_ChannelName=Formula:F,Set_Type=Formula:F") +
+          parameter("Q", "Set_ChannelName=A,Set_ChannelName=B") +
+          parameter("R", "Request_ChannelName=REQ") + parameter("R_Request_Parameter", "Unit=x"));
+  load(file, formulas);
+  ASSERT_EQ((WStrings{L"old|Formula:F|5", L"B||0", L"REQ||0"}),
+            properties({L"P", L"Q", L"R_Request_Parameter"},
+                       L"Set_ChannelName Get_ChannelName Set_Type"));
+  const auto check = [&](const std::string& from, const std::string& to) {
+    std::string text = file;
+    if (!from.empty()) text.replace(text.find(from), from.size(), to);
+    pugi::xml_document document;
+    pugi::xml_node md = tavik_test::parseXml(
+        &document, tavik_test::documentXml(formulas + "<Parameters>" + text + "</Parameters>"));
+    tavik_test::CapturingSink sink;
+    Strings out{loader_.check_reload(&md) ? "true" : "false"};
+    for (const std::string& line : sink.messages(UA_WARNING.value)) out.push_back(line);
+    return out;
+  };
+  const auto refused = [](const std::string& head, const std::string& name) {
+    return Strings{"false", head + " has changed for " + name +
+                                " Please disconnect before loading the configuration"};
+  };
+  EXPECT_EQ(Strings{"true"}, check("", ""));
+  EXPECT_EQ(Strings{"true"}, check(">Map:M<", ">Map:N<"));
+  EXPECT_EQ(Strings{"true"}, check(">A<", ">Z<"));
+  // A formula the file does not define is not written.
+  EXPECT_EQ(Strings{"true"}, check("<Get_ChannelName>Formula:F", "<Get_ChannelName>Formula:G"));
+  EXPECT_EQ(refused("Get Channelname", "P"), check(">Formula:F</Get", ">X</Get"));
+  EXPECT_EQ(refused("Set Type", "P"), check("<Set_Type>Formula:F<", "<Set_Type>4<"));
+  EXPECT_EQ(refused("Set Channelname", "Q"), check(">B<", ">Z<"));
+  EXPECT_EQ(refused("Set Channelname", "R_Request_Parameter"), check(">REQ<", ">REQ2<"));
+}
+
 // A number property whose text is not a number of its kind takes what the
 // text's number prefix reads in the "C" locale, with one WARNING naming the
 // parameter, the property and the text; the load goes on with the next

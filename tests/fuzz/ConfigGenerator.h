@@ -64,6 +64,10 @@ class ConfigGenerator {
     // whole file is refused, with a line.
     if (!loadable_ && c_.chance(3))
       names_.back() += pick({"\xC0\x80", "\xFF\xFE", "\xFC", "\xED\xA0\x80"});
+    // Now and then a name of an interface parameter or a request parameter,
+    // which the devices and the parameters themselves write too.
+    if (c_.chance(10))
+      names_.push_back(pick({"Motor_wdog_in", "Motor_wdog_out", names_[0] + "_Request_Parameter"}));
     for (unsigned i = 0, n = c_.below(4); i < n; ++i) formulas_.push_back(name());
     for (unsigned i = 0, n = c_.below(3); i < n; ++i) maps_.push_back(name());
     std::string xml = "<MeasurementDefinition>";
@@ -73,11 +77,30 @@ class ConfigGenerator {
     xml += "<GlobalParameters><CommonParameter><Property><WatchdogTimeout>" + number() +
            "</WatchdogTimeout><PControlWaitTime>" + number() + "</PControlWaitTime>" +
            "</Property></CommonParameter><Devices>";
-    if (c_.chance(30))
-      xml += "<Device><DeviceName>" +
-             escaped(loadable_ ? pick({"Motor", "Dyno"}) : pick({"Motor", "Pump", name()})) +
-             "</DeviceName><ControlRequest><ONValue>" + number() + "</ONValue></ControlRequest>"
-             "</Device>";
+    if (c_.chance(30)) {
+      const std::string device =
+          loadable_ ? pick({"Motor", "Dyno"}) : pick({"Motor", "Pump", name()});
+      xml += "<Device><DeviceName>" + escaped(device) + "</DeviceName><ControlRequest><ONValue>" +
+             number() + "</ONValue></ControlRequest>";
+      // Interface signals, and SetParams that name the interface parameter
+      // made before them or any other parameter name of the file.
+      std::vector<std::string> set_names{"Watchdog", "ErrorStatus", anyName()};
+      const auto entries = [&](const std::string& list, const std::vector<std::string>& names) {
+        xml += "<" + list + "s>";
+        for (unsigned i = 0, n = c_.below(3); i < n; ++i) {
+          const std::string entry = names[c_.below(static_cast<unsigned>(names.size()))];
+          const std::string value = pick({"", "CH", name()});
+          if (list == "GetParam" && entry == "Watchdog" && !value.empty())
+            set_names.push_back(device + "_wdog_in");
+          xml += "<" + list + "><Name>" + escaped(entry) + "</Name><Value>" + escaped(value) +
+                 "</Value></" + list + ">";
+        }
+        xml += "</" + list + "s>";
+      };
+      entries("GetParam", {"Watchdog", "ErrorStatus"});
+      entries("SetParam", set_names);
+      xml += "</Device>";
+    }
     xml += "</Devices></GlobalParameters><Maps>";
     for (const std::string& map : maps_) {
       xml += "<Map><Name>" + escaped(map) + "</Name><XValues>";
@@ -206,15 +229,19 @@ class ConfigGenerator {
     std::string xml = "<Parameter><Name>" + escaped(parameters_.back()) + "</Name>";
     for (unsigned i = 0, n = c_.below(3); i < n; ++i) {
       const std::string element = pick({"Unit", "Unit", "Min", "Value", "Set_ChannelName",
-                                        "Get_ChannelName", "a:b", "Set_Type"});
+                                        "Get_ChannelName", "a:b", "Set_Type", "Get_Type",
+                                        "Request_ChannelName"});
       xml += "<" + element + ">" + escaped(value()) + "</" + element + ">";
     }
     return xml + "</Parameter>";
   }
   std::string option() {
     std::string xml = "<Option><Name>" + escaped(name()) + "</Name>";
-    // A typed option is an element of its own.
-    if (loadable_)
+    if (c_.chance(20))  // it writes its status parameter's read-back channel
+      xml += "<Type>DeviceStatusChannel</Type><TypeProperties><DeviceStatusChannelOption>"
+             "<Device>Motor</Device><StatusParameter>" + escaped(anyName()) +
+             "</StatusParameter></DeviceStatusChannelOption></TypeProperties>";
+    else if (loadable_)  // a typed option is an element of its own
       xml += "<Type>" + pick({"NumericValue", "MapAndValueSelect", "Value"}) + "</Type>";
     return xml + "<Values><Value>" + escaped(value()) + "</Value></Values></Option>";
   }

@@ -9,8 +9,9 @@
 // wrong by the module's own promises: an exception leaving an entry point, a
 // false result without a WARNING or UA_WARNING line, a hook file that breaks
 // the generated layout, and after a true load a reference of a sequence to an
-// action it does not list (SequenceReferences.h) or an element whose count
-// lies beyond its room (WorkspaceRooms.h).
+// action it does not list (SequenceReferences.h), an element whose count
+// lies beyond its room (WorkspaceRooms.h) or a reload check that refuses the
+// file just loaded.
 //
 // Named objects outside the process: the workspace segment
 // "tavik_fuzz_<pid>", the listener's queue "tavik_<queue id>" with its mutex
@@ -91,8 +92,16 @@ class LoadHarness {
       if (!outcome.loaded && !said(sink)) outcome.fault = "loadConfig was false without a line";
       if (outcome.loaded) outcome.fault = workspaceFault(xml);
       sink.clear();
-      if (!reader_->checkReloadParameters(file.wstring()) && !said(sink) && outcome.fault.empty())
-        outcome.fault = "checkReloadParameters was false without a line";
+      // The file just loaded may always be loaded again.
+      const bool reloadable = reader_->checkReloadParameters(file.wstring());
+      if (!reloadable && outcome.fault.empty()) {
+        const std::vector<std::string> lines = sink.messages(UA_WARNING.value);
+        if (outcome.loaded)
+          outcome.fault = "checkReloadParameters refused the configuration just loaded: " +
+                          (lines.empty() ? std::string("(no line)") : lines[0]);
+        else if (!said(sink))
+          outcome.fault = "checkReloadParameters was false without a line";
+      }
     } catch (const std::exception& e) {
       outcome.fault = std::string("an exception left an entry point: ") + e.what();
     } catch (...) {
