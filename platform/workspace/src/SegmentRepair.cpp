@@ -25,29 +25,18 @@ void takeCapacityFromBlock(const char* base, IndexArray& array) {
   }
 }
 
-std::u16string storedName(const char* base, long long handle, const ElementSchema& schema) {
-  std::u16string units;
-  const std::size_t room = (schema.first_item - element_header::kName) / 2;
-  for (std::size_t i = 0; i < room; ++i) {
-    const char16_t unit = loadAt<char16_t>(base + handle + element_header::kName + 2 * i);
-    if (unit == 0) break;
-    units.push_back(unit);
-  }
-  return units;
-}
-
 // The element its name leads to, for a live element; 0 when its name leads
 // nowhere.
 long long namedAs(const char* base, const SegmentRoot& root, long long handle,
                   const ElementSchema& schema) {
-  const std::u16string units = storedName(base, handle, schema);
+  const std::u16string units = nameUnitsAt(base, handle, schema);
   return findName(base, root.names, schema.area, hashName(units),
                   [base, &units](long long other) {
                     // The entry's element may be of another class (or an old copy).
                     int class_id = loadAt<std::int32_t>(base + other + element_header::kClassId);
                     const ElementSchema* found =
                         findSchema(class_id < 0 ? classIdOfReplaced(class_id) : class_id);
-                    return found != nullptr && storedName(base, other, *found) == units;
+                    return found != nullptr && nameUnitsAt(base, other, *found) == units;
                   });
 }
 
@@ -105,7 +94,7 @@ void repairSegment(char* base, SegmentRoot& root) {
     const int class_id = loadAt<std::int32_t>(base + handle + element_header::kClassId);
     const ElementSchema& schema = *findSchema(class_id);
     const NameSlot* slot = nameSlotOf(base, root.names, schema.area,
-                                      hashName(storedName(base, handle, schema)), handle);
+                                      hashName(nameUnitsAt(base, handle, schema)), handle);
     if (slot != nullptr && slot->order < root.creation_order.count &&
         alive.count(order[slot->order]) == 0) {
       order[slot->order] = handle;

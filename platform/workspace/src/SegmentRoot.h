@@ -34,6 +34,8 @@
 
 #include "RobustMutex.h"
 #include "SegmentArena.h"
+#include "workspace/ElementSchema.h"
+#include "workspace/Unaligned.h"
 #include "workspace/Utf16.h"
 
 namespace tavik {
@@ -128,6 +130,18 @@ bool allocateEntries(Arena& arena, char* base, std::uint64_t capacity, IndexArra
   fresh.capacity = capacity;
   fresh.count = 0;
   return true;
+}
+
+// The 16-bit units of the name stored in the element at `handle`.
+inline std::u16string nameUnitsAt(const char* base, long long handle, const ElementSchema& schema) {
+  std::u16string units;
+  const std::size_t room_units = (schema.first_item - element_header::kName) / 2;
+  for (std::size_t i = 0; i < room_units; ++i) {
+    const char16_t unit = loadAt<char16_t>(base + handle + element_header::kName + 2 * i);
+    if (unit == 0) break;
+    units.push_back(unit);
+  }
+  return units;
 }
 
 // A remade element's old copy keeps its class id negated; an element made

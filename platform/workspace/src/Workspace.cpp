@@ -291,18 +291,6 @@ const ElementSchema* replacedSchemaOf(std::int32_t stored_class_id) {
                            ": open it again by name");
 }
 
-// The 16-bit units of the element's stored name.
-std::u16string nameUnitsAt(const char* base, long long handle, const ElementSchema& schema) {
-  std::u16string units;
-  const std::size_t room_units = (schema.first_item - element_header::kName) / 2;
-  for (std::size_t i = 0; i < room_units; ++i) {
-    const char16_t unit = loadAt<char16_t>(base + handle + element_header::kName + 2 * i);
-    if (unit == 0) break;
-    units.push_back(unit);
-  }
-  return units;
-}
-
 // Puts the new copy `fresh` of the element `old` (named `units` in `area`)
 // in the old copy's place: the name leads to it, getAllElementsOfType lists
 // it where the old copy stood, the address index knows it, and the old copy
