@@ -14,24 +14,28 @@ namespace tavik_fuzz {
 
 namespace {
 
-// Notes whether any line of a load said that the workspace is full.
-class FullnessWatch {
+// Notes whether a line of a load said that the workspace is full, and
+// whether one said that an error ended the load before its end.
+class LoadWatch {
  public:
-  FullnessWatch() {
+  LoadWatch() {
     id_ = g3::addSink([this](const g3::LogRecord& record) {
-      if (record.message.find("is full") != std::string::npos) said_ = true;
+      if (record.message.find("is full") != std::string::npos) full_ = true;
+      if (record.message.rfind("Error while loading the config: ", 0) == 0) stopped_ = true;
     });
   }
-  ~FullnessWatch() { g3::removeSink(id_); }
-  FullnessWatch(const FullnessWatch&) = delete;
-  FullnessWatch& operator=(const FullnessWatch&) = delete;
+  ~LoadWatch() { g3::removeSink(id_); }
+  LoadWatch(const LoadWatch&) = delete;
+  LoadWatch& operator=(const LoadWatch&) = delete;
 
   // Whether a line said so since the last call.
-  bool take() { return said_.exchange(false); }
+  bool takeFull() { return full_.exchange(false); }
+  bool takeStopped() { return stopped_.exchange(false); }
 
  private:
   g3::SinkId id_;
-  std::atomic<bool> said_{false};
+  std::atomic<bool> full_{false};
+  std::atomic<bool> stopped_{false};
 };
 
 namespace ws = tavik::workspace;
@@ -81,7 +85,7 @@ ReloadComparison::Run ReloadComparison::run(const std::vector<Parameter>& parame
     parameter.set(ws::parameter::Set_DeviceName, made.set_device);
   }
   {
-    FullnessWatch watch;
+    LoadWatch watch;
     tavik::ConfigReader reader;
     for (std::size_t k = 0; k < loads.size(); ++k) {
       std::string result;
@@ -92,8 +96,9 @@ ReloadComparison::Run ReloadComparison::run(const std::vector<Parameter>& parame
       } catch (const std::exception& e) {
         result = std::string("exception ") + e.what();
       }
+      outcome.stopped = watch.takeStopped();
       const bool full =
-          watch.take() || (!loaded && ws::Workspace::getInstance()->getUsedBytes() >
+          watch.takeFull() || (!loaded && ws::Workspace::getInstance()->getUsedBytes() >
                                           workspace_bytes_ / 4 * 3);
       if (full) result += " (the workspace was full)";
       if (k == 0) {
@@ -148,11 +153,19 @@ ReloadVerdict ReloadComparison::compareWith(const std::string& a, const std::str
                     reference->results.front() + "\n";
       verdict.differing.insert("result");
     }
+    // An error that ends a load (a value the workspace refuses) ends it at
+    // the same step over any workspace that holds the same parameters; what
+    // B defines in the steps it never reached keeps what it held before.
+    const tavik_test::WorkspaceDump expected =
+        reference->stopped ? reference->dump.withoutElementsAbsentIn(reference->dump)
+                           : reference->dump;
+    const tavik_test::WorkspaceDump actual =
+        reference->stopped ? other.dump.withoutElementsAbsentIn(reference->dump) : other.dump;
     const std::set<std::string> facts =
-        tavik_test::WorkspaceDump::differingFacts(reference->dump, other.dump);
+        tavik_test::WorkspaceDump::differingFacts(expected, actual);
     verdict.differing.insert(facts.begin(), facts.end());
-    difference += tavik_test::WorkspaceDump::difference(reference->dump, other.dump,
-                                                        "the reference", sequence.label);
+    difference += tavik_test::WorkspaceDump::difference(expected, actual, "the reference",
+                                                        sequence.label);
     if (other.links != reference->links) {
       verdict.differing.insert("Parameter same-set-name");
       for (std::size_t k = 0; k < other.links.size() || k < reference->links.size(); ++k) {

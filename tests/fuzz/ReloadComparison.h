@@ -75,6 +75,7 @@ class ReloadComparison {
   struct Run {
     std::vector<std::string> results;  // per load: "true", "false" or the exception
     bool first_filled = false;         // the first load found the workspace full
+    bool stopped = false;              // an error ended the last load before its end
     std::vector<Parameter> after_first;  // the parameters after the first load, in order
     tavik_test::WorkspaceDump dump;
     std::vector<std::string> links;  // per parameter: its name and its partners' names

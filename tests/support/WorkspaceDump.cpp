@@ -388,6 +388,29 @@ std::vector<const WorkspaceDump::Fact*> WorkspaceDump::lacking(const std::vector
   return out;
 }
 
+WorkspaceDump WorkspaceDump::withoutElementsAbsentIn(const WorkspaceDump& reference) const {
+  static const std::string kAbsent = " element = absent";
+  std::set<std::string> absent;  // "<Class> \"<name>\" "
+  for (const Fact& fact : reference.facts_) {
+    const std::string& text = fact.text;
+    if (text.size() > kAbsent.size() &&
+        text.compare(text.size() - kAbsent.size(), kAbsent.size(), kAbsent) == 0)
+      absent.insert(text.substr(0, text.size() - kAbsent.size() + 1));
+  }
+  WorkspaceDump kept;
+  kept.list_items_ = list_items_;
+  for (const Fact& fact : facts_) {
+    // The subject ends at the space after its quoted name.
+    const std::string& text = fact.text;
+    std::size_t end = text.find('"');
+    while (end != std::string::npos && ++end < text.size() && text[end] != '"')
+      if (text[end] == '\\') ++end;
+    if (end >= text.size() || absent.count(text.substr(0, end + 2)) == 0)
+      kept.facts_.push_back(fact);
+  }
+  return kept;
+}
+
 std::vector<std::string> WorkspaceDump::lines() const {
   std::vector<std::string> out;
   for (const Fact* fact : compared(*this, list_items_)) out.push_back(fact->text);

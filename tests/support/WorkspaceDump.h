@@ -70,6 +70,10 @@ class WorkspaceDump {
   static std::set<std::string> differingFacts(const WorkspaceDump& expected,
                                               const WorkspaceDump& actual);
 
+  // This dump without the facts of the elements that `reference` says are
+  // absent.
+  WorkspaceDump withoutElementsAbsentIn(const WorkspaceDump& reference) const;
+
   // Every line, as `difference` compares them.
   std::vector<std::string> lines() const;
 
