@@ -280,6 +280,12 @@ class Parser {
     return node(depth);
   }
   int disjunction() { return chain(code("or"), &Parser::conjunction); }
+  // A disjunction that no expression() holds (a comprehension's iterable or
+  // condition): it nests like one, or brackets there would go unbounded.
+  int nestedDisjunction() {
+    const Nest nest(this);
+    return disjunction();
+  }
   int conjunction() { return chain(code("and"), &Parser::inversion); }
   // `operand` ("word" operand)*: one node for the whole chain.
   int chain(std::uint64_t word, int (Parser::*operand)()) {
@@ -443,12 +449,14 @@ class Parser {
   int starItem() {
     if (!isOperator(code("*"))) return namedExpression();
     ++at_;
+    const Nest nest(this);
     return node(bitwiseOr());
   }
   // "**" bitwise_or | expression ":" expression: an item of a dict.
   int dictItem() {
     if (isOperator(code("**"))) {
       ++at_;
+      const Nest nest(this);
       return node(bitwiseOr());
     }
     int depth = expression();
@@ -631,12 +639,12 @@ class Parser {
       ++at_;
       ++inIterable_;
       scope_ = first ? outer : &inner;
-      depth = std::max(depth, disjunction());
+      depth = std::max(depth, nestedDisjunction());
       scope_ = &inner;
       --inIterable_;
       while (isWord(code("if"))) {
         ++at_;
-        depth = std::max(depth, disjunction());
+        depth = std::max(depth, nestedDisjunction());
       }
     }
     expectOperator(close);

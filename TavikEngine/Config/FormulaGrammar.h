@@ -29,8 +29,9 @@
 namespace tavik {
 
 // How deep brackets and the recursive operators (unary operators, "not",
-// "**", the else branch of "if") may nest: well inside what every Python 3
-// parser takes, the two calls of the hook line included.
+// "**", the else branch of "if", "*" and "**" unpacking) may nest, the
+// iterables and conditions of comprehensions included: well inside what
+// every Python 3 parser takes, the two calls of the hook line included.
 constexpr int kMaxFormulaNesting = 64;
 // How deep the expression's tree may grow, long chains of operators
 // included: well inside what Python compiles without a RecursionError.

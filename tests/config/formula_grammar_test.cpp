@@ -65,6 +65,9 @@ const std::vector<std::pair<std::string, std::string>> kRows = {
     {"f'{x for x in y}' f\"{(a := 1)}\" f'{a, *b}' f'{x:{y}}}}'", ""},
     {repeated("(", 63) + "1" + repeated(")", 63), ""},
     {repeated("-", 63) + "1", ""},
+    {repeated("[x for x in y if ", 63) + "z" + repeated("]", 63), ""},
+    {repeated("f(x for x in ", 63) + "z" + repeated(")", 63), ""},
+    {repeated("[*", 31) + repeated("{**", 32) + "a" + repeated("}", 32) + repeated("]", 31), ""},
     {repeated("1", 500, "+"), ""},
     // Not one expression: what would leave the call or no longer parse.
     {"a=b", kNot + "\"=\" cannot stand after \"a\""},
@@ -136,6 +139,16 @@ const std::vector<std::pair<std::string, std::string>> kRows = {
     {repeated("(", 64) + "1" + repeated(")", 64),
      "it nests brackets or operators more than 64 deep"},
     {repeated("-", 64) + "1", "it nests brackets or operators more than 64 deep"},
+    // Comprehensions in iterables and conditions, and starred items, nest
+    // too: Python stops at 200 brackets, and the parser's stack must hold.
+    {repeated("[x for x in y if ", 64) + "z" + repeated("]", 64),
+     "it nests brackets or operators more than 64 deep"},
+    {repeated("(x for x in ", 64) + "z" + repeated(")", 64),
+     "it nests brackets or operators more than 64 deep"},
+    {repeated("[*", 32) + repeated("{**", 32) + "a" + repeated("}", 32) + repeated("]", 32),
+     "it nests brackets or operators more than 64 deep"},
+    {repeated("{x for x in ", 100000) + "z" + repeated("}", 100000),
+     "it nests brackets or operators more than 64 deep"},
     {repeated("1", 501, "+"), "its expression is more than 500 operations deep"},
     {"a" + repeated(".b", 500), "its expression is more than 500 operations deep"},
 };
