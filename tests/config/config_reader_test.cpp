@@ -36,6 +36,7 @@
 #include "workspace/Parameter.h"
 #include "workspace/PropertyMap.h"
 #include "workspace/PropertyTable.h"
+#include "workspace/SharedAction.h"
 #include "workspace/Unaligned.h"
 #include "workspace/Workspace.h"
 
@@ -901,5 +902,60 @@ TEST_F(ConfigReaderTest, AHostKilledDuringALoadStopsNoLaterLoad) {
     EXPECT_LE(3000u, parameters.size());
     EXPECT_TRUE(ws::Workspace::getInstance()->is_existing_element(L"P2999", ws::memory_area::kParameters));
   }
+}
+
+// Takes the segment lock and remakes the action `old`, named `name`, as a
+// group as Workspace::remakeAsClass does, up to the new copy standing in the
+// creation order, or on to the name leading to it; then waits for its SIGKILL.
+void dieRemaking(long long old, const std::u16string& name, bool repointed, int ready) {
+  char* const base = ws::Workspace::getInstance()->getBaseAddress();
+  ws::SegmentRoot& root = *reinterpret_cast<ws::SegmentRoot*>(base);
+  root.mutex.lock([] {});
+  ws::SegmentArena arena(base, root.arena);
+  const ws::ElementSchema& schema = *ws::findSchema(ws::element_class::kActionGroup);
+  char* const element = static_cast<char*>(arena.allocate(schema.size, std::nothrow));
+  std::memcpy(element, base + old, ws::element_header::kName);
+  std::memset(element + ws::element_header::kName, 0, schema.size - ws::element_header::kName);
+  ws::storeAt<std::int32_t>(element + ws::element_header::kType, schema.element_type);
+  ws::storeAt<std::int32_t>(element + ws::element_header::kClassId, schema.class_id);
+  ws::storeAt<std::uint32_t>(element + ws::element_header::kSize, schema.size);
+  std::memcpy(element + ws::element_header::kName, name.data(), 2 * name.size());
+  const long long fresh = element - base;
+  ws::reserveHandle(arena, base, root.by_address);
+  ws::insertByAddress(base, root.by_address, fresh);
+  ws::NameSlot* slot = ws::nameSlotOf(base, root.names, schema.area, ws::hashName(name), old);
+  ws::entriesOf<std::int64_t>(base, root.creation_order)[slot->order] = fresh;
+  if (repointed) slot->handle = fresh;
+  if (::write(ready, "x", 1) != 1) ::_exit(1);
+  for (;;) ::pause();
+}
+
+// A process killed while it remakes an element leaves the old copy or the
+// new one, in the old one's place, and the old copy's message names the class.
+TEST_F(ConfigReaderTest, AProcessKilledRemakingAnElementLeavesOneCopyInItsPlace) {
+  const auto workspace = ws::Workspace::getInstance();
+  const auto listed = [&](int type) {
+    std::vector<long long> handles;
+    workspace->getAllElementsOfType(type, handles, ws::memory_area::kActions);
+    return handles;
+  };
+  const long long old = workspace->openOrCreateElement(ws::element_class::kSharedAction, L"S/A");
+  const long long later = workspace->openOrCreateElement(ws::element_class::kSharedAction, L"S/B");
+  killChild([&](int ready) { dieRemaking(old, u"S/A", false, ready); });
+  {
+    const Deadline deadline(10);
+    EXPECT_EQ((std::vector<long long>{old, later}), listed(ws::element_type::kSharedAction));
+  }
+  EXPECT_EQ(old, workspace->findElement(L"S/A", ws::memory_area::kActions));
+  EXPECT_EQ(std::vector<long long>{}, listed(ws::element_type::kActionGroup));
+
+  killChild([&](int ready) { dieRemaking(old, u"S/A", true, ready); });
+  const long long group = workspace->findElement(L"S/A", ws::memory_area::kActions);
+  EXPECT_EQ((std::vector<long long>{group, later}),
+            (std::vector<long long>{listed(ws::element_type::kActionGroup).at(0),
+                                    listed(ws::element_type::kSharedAction).at(0)}));
+  EXPECT_EQ("the SharedAction element S/A[" + std::to_string(old) +
+                "] was replaced by an element of class ActionGroup: open it again by name",
+            tavik_test::workspaceError([&] { ws::SharedAction action(old); }));
 }
 }  // namespace
