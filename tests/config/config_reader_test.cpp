@@ -958,4 +958,43 @@ TEST_F(ConfigReaderTest, AProcessKilledRemakingAnElementLeavesOneCopyInItsPlace)
                 "] was replaced by an element of class ActionGroup: open it again by name",
             tavik_test::workspaceError([&] { ws::SharedAction action(old); }));
 }
+
+// Two processes that remake one element at once: the first makes the new
+// copy, the second is refused as for any remade element, and no copy is
+// left that no name leads to.
+TEST_F(ConfigReaderTest, TwoProcessesRemakingOneElementAtOnceMakeOneNewCopy) {
+  const auto workspace = ws::Workspace::getInstance();
+  const long long old = workspace->openOrCreateElement(ws::element_class::kChunk, L"C", 8);
+  int size = 0;
+  workspace->getItem(old + ws::chunk::Size, size);  // both children find it live in their cache
+  ws::SegmentRoot& root = *reinterpret_cast<ws::SegmentRoot*>(workspace->getBaseAddress());
+  root.mutex.lock([] {});
+  const std::string replaced = "the Chunk element C[" + std::to_string(old) +
+                               "] was replaced by a larger one: open it again by name";
+  pid_t children[2];
+  for (pid_t& child : children) {
+    child = ::fork();
+    if (child == 0) {
+      try {
+        workspace->replaceElement(old, 64, 0);
+        ::_exit(0);
+      } catch (const WorkspaceException& e) {
+        ::_exit(e.what() == replaced ? 1 : 2);
+      }
+    }
+  }
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));  // both wait for the lock
+  root.mutex.unlock();
+  std::vector<int> exits;
+  for (const pid_t child : children) {
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    exits.push_back(WIFEXITED(status) ? WEXITSTATUS(status) : -1);
+  }
+  std::sort(exits.begin(), exits.end());
+  EXPECT_EQ((std::vector<int>{0, 1}), exits);
+  std::vector<long long> chunks;
+  workspace->getAllElementsOfType(ws::element_type::kChunk, chunks, ws::memory_area::kChunks);
+  EXPECT_EQ(std::vector<long long>{workspace->findElement(L"C", ws::memory_area::kChunks)}, chunks);
+}
 }  // namespace
