@@ -757,20 +757,28 @@ enum class Death { Allocated, Named, Addressed, TornGrowth, Unrepairable };
 
 // Takes the segment lock, goes as far as `death`, tells the parent through
 // `ready` and waits for its SIGKILL.
-void holdTheLock(Death death, int ready) {
-  char* const base = ws::Workspace::getInstance()->getBaseAddress();
-  ws::SegmentRoot& root = *reinterpret_cast<ws::SegmentRoot*>(base);
-  root.mutex.lock([] {});
+// Allocates an element of the class named `name` as
+// Workspace::openOrCreateElement writes it, before any index knows it.
+char* allocateElement(char* base, ws::SegmentRoot& root, const ws::ElementSchema& schema,
+                      const std::u16string& name) {
   ws::SegmentArena arena(base, root.arena);
-  const ws::ElementSchema& schema = *ws::findSchema(ws::element_class::kIPCListener);
   char* const element = static_cast<char*>(arena.allocate(schema.size, std::nothrow));
   std::memset(element, 0, schema.size);
   ws::storeAt<std::int32_t>(element + ws::element_header::kType, schema.element_type);
   ws::storeAt<std::int32_t>(element + ws::element_header::kClassId, schema.class_id);
   ws::storeAt<std::uint32_t>(element + ws::element_header::kSize, schema.size);
   ws::storeAt<std::int32_t>(element + ws::element_header::kArea, static_cast<int>(schema.area));
-  std::memcpy(element + ws::element_header::kName, u"Half", 8);
-  const long long handle = element - base;
+  std::memcpy(element + ws::element_header::kName, name.data(), 2 * name.size());
+  return element;
+}
+
+void holdTheLock(Death death, int ready) {
+  char* const base = ws::Workspace::getInstance()->getBaseAddress();
+  ws::SegmentRoot& root = *reinterpret_cast<ws::SegmentRoot*>(base);
+  root.mutex.lock([] {});
+  ws::SegmentArena arena(base, root.arena);
+  const ws::ElementSchema& schema = *ws::findSchema(ws::element_class::kIPCListener);
+  const long long handle = allocateElement(base, root, schema, u"Half") - base;
   if (death >= Death::Named && death != Death::Unrepairable) {
     ws::reserveName(arena, base, root.names);
     ws::insertName(base, root.names,
@@ -913,14 +921,7 @@ void dieRemaking(long long old, const std::u16string& name, bool repointed, int 
   root.mutex.lock([] {});
   ws::SegmentArena arena(base, root.arena);
   const ws::ElementSchema& schema = *ws::findSchema(ws::element_class::kActionGroup);
-  char* const element = static_cast<char*>(arena.allocate(schema.size, std::nothrow));
-  std::memcpy(element, base + old, ws::element_header::kName);
-  std::memset(element + ws::element_header::kName, 0, schema.size - ws::element_header::kName);
-  ws::storeAt<std::int32_t>(element + ws::element_header::kType, schema.element_type);
-  ws::storeAt<std::int32_t>(element + ws::element_header::kClassId, schema.class_id);
-  ws::storeAt<std::uint32_t>(element + ws::element_header::kSize, schema.size);
-  std::memcpy(element + ws::element_header::kName, name.data(), 2 * name.size());
-  const long long fresh = element - base;
+  const long long fresh = allocateElement(base, root, schema, name) - base;
   ws::reserveHandle(arena, base, root.by_address);
   ws::insertByAddress(base, root.by_address, fresh);
   ws::NameSlot* slot = ws::nameSlotOf(base, root.names, schema.area, ws::hashName(name), old);
