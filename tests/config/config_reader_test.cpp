@@ -36,6 +36,7 @@
 #include "workspace/Parameter.h"
 #include "workspace/PropertyMap.h"
 #include "workspace/PropertyTable.h"
+#include "workspace/SharedAction.h"
 #include "workspace/Unaligned.h"
 #include "workspace/Workspace.h"
 
@@ -756,20 +757,28 @@ enum class Death { Allocated, Named, Addressed, TornGrowth, Unrepairable };
 
 // Takes the segment lock, goes as far as `death`, tells the parent through
 // `ready` and waits for its SIGKILL.
-void holdTheLock(Death death, int ready) {
-  char* const base = ws::Workspace::getInstance()->getBaseAddress();
-  ws::SegmentRoot& root = *reinterpret_cast<ws::SegmentRoot*>(base);
-  root.mutex.lock([] {});
+// Allocates an element of the class named `name` as
+// Workspace::openOrCreateElement writes it, before any index knows it.
+char* allocateElement(char* base, ws::SegmentRoot& root, const ws::ElementSchema& schema,
+                      const std::u16string& name) {
   ws::SegmentArena arena(base, root.arena);
-  const ws::ElementSchema& schema = *ws::findSchema(ws::element_class::kIPCListener);
   char* const element = static_cast<char*>(arena.allocate(schema.size, std::nothrow));
   std::memset(element, 0, schema.size);
   ws::storeAt<std::int32_t>(element + ws::element_header::kType, schema.element_type);
   ws::storeAt<std::int32_t>(element + ws::element_header::kClassId, schema.class_id);
   ws::storeAt<std::uint32_t>(element + ws::element_header::kSize, schema.size);
   ws::storeAt<std::int32_t>(element + ws::element_header::kArea, static_cast<int>(schema.area));
-  std::memcpy(element + ws::element_header::kName, u"Half", 8);
-  const long long handle = element - base;
+  std::memcpy(element + ws::element_header::kName, name.data(), 2 * name.size());
+  return element;
+}
+
+void holdTheLock(Death death, int ready) {
+  char* const base = ws::Workspace::getInstance()->getBaseAddress();
+  ws::SegmentRoot& root = *reinterpret_cast<ws::SegmentRoot*>(base);
+  root.mutex.lock([] {});
+  ws::SegmentArena arena(base, root.arena);
+  const ws::ElementSchema& schema = *ws::findSchema(ws::element_class::kIPCListener);
+  const long long handle = allocateElement(base, root, schema, u"Half") - base;
   if (death >= Death::Named && death != Death::Unrepairable) {
     ws::reserveName(arena, base, root.names);
     ws::insertName(base, root.names,
@@ -901,5 +910,92 @@ TEST_F(ConfigReaderTest, AHostKilledDuringALoadStopsNoLaterLoad) {
     EXPECT_LE(3000u, parameters.size());
     EXPECT_TRUE(ws::Workspace::getInstance()->is_existing_element(L"P2999", ws::memory_area::kParameters));
   }
+}
+
+// Takes the segment lock and remakes the action `old`, named `name`, as a
+// group as Workspace::remakeAsClass does, up to the new copy standing in the
+// creation order, or on to the name leading to it; then waits for its SIGKILL.
+void dieRemaking(long long old, const std::u16string& name, bool repointed, int ready) {
+  char* const base = ws::Workspace::getInstance()->getBaseAddress();
+  ws::SegmentRoot& root = *reinterpret_cast<ws::SegmentRoot*>(base);
+  root.mutex.lock([] {});
+  ws::SegmentArena arena(base, root.arena);
+  const ws::ElementSchema& schema = *ws::findSchema(ws::element_class::kActionGroup);
+  const long long fresh = allocateElement(base, root, schema, name) - base;
+  ws::reserveHandle(arena, base, root.by_address);
+  ws::insertByAddress(base, root.by_address, fresh);
+  ws::NameSlot* slot = ws::nameSlotOf(base, root.names, schema.area, ws::hashName(name), old);
+  ws::entriesOf<std::int64_t>(base, root.creation_order)[slot->order] = fresh;
+  if (repointed) slot->handle = fresh;
+  if (::write(ready, "x", 1) != 1) ::_exit(1);
+  for (;;) ::pause();
+}
+
+// A process killed while it remakes an element leaves the old copy or the
+// new one, in the old one's place, and the old copy's message names the class.
+TEST_F(ConfigReaderTest, AProcessKilledRemakingAnElementLeavesOneCopyInItsPlace) {
+  const auto workspace = ws::Workspace::getInstance();
+  const auto listed = [&](int type) {
+    std::vector<long long> handles;
+    workspace->getAllElementsOfType(type, handles, ws::memory_area::kActions);
+    return handles;
+  };
+  const long long old = workspace->openOrCreateElement(ws::element_class::kSharedAction, L"S/A");
+  const long long later = workspace->openOrCreateElement(ws::element_class::kSharedAction, L"S/B");
+  killChild([&](int ready) { dieRemaking(old, u"S/A", false, ready); });
+  {
+    const Deadline deadline(10);
+    EXPECT_EQ((std::vector<long long>{old, later}), listed(ws::element_type::kSharedAction));
+  }
+  EXPECT_EQ(old, workspace->findElement(L"S/A", ws::memory_area::kActions));
+  EXPECT_EQ(std::vector<long long>{}, listed(ws::element_type::kActionGroup));
+
+  killChild([&](int ready) { dieRemaking(old, u"S/A", true, ready); });
+  const long long group = workspace->findElement(L"S/A", ws::memory_area::kActions);
+  EXPECT_EQ((std::vector<long long>{group, later}),
+            (std::vector<long long>{listed(ws::element_type::kActionGroup).at(0),
+                                    listed(ws::element_type::kSharedAction).at(0)}));
+  EXPECT_EQ("the SharedAction element S/A[" + std::to_string(old) +
+                "] was replaced by an element of class ActionGroup: open it again by name",
+            tavik_test::workspaceError([&] { ws::SharedAction action(old); }));
+}
+
+// Two processes that remake one element at once: the first makes the new
+// copy, the second is refused as for any remade element, and no copy is
+// left that no name leads to.
+TEST_F(ConfigReaderTest, TwoProcessesRemakingOneElementAtOnceMakeOneNewCopy) {
+  const auto workspace = ws::Workspace::getInstance();
+  const long long old = workspace->openOrCreateElement(ws::element_class::kChunk, L"C", 8);
+  int size = 0;
+  workspace->getItem(old + ws::chunk::Size, size);  // both children find it live in their cache
+  ws::SegmentRoot& root = *reinterpret_cast<ws::SegmentRoot*>(workspace->getBaseAddress());
+  root.mutex.lock([] {});
+  const std::string replaced = "the Chunk element C[" + std::to_string(old) +
+                               "] was replaced by a larger one: open it again by name";
+  pid_t children[2];
+  for (pid_t& child : children) {
+    child = ::fork();
+    if (child == 0) {
+      try {
+        workspace->replaceElement(old, 64, 0);
+        ::_exit(0);
+      } catch (const WorkspaceException& e) {
+        ::_exit(e.what() == replaced ? 1 : 2);
+      }
+    }
+  }
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));  // both wait for the lock
+  root.mutex.unlock();
+  std::vector<int> exits;
+  for (const pid_t child : children) {
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    exits.push_back(WIFEXITED(status) ? WEXITSTATUS(status) : -1);
+  }
+  std::sort(exits.begin(), exits.end());
+  EXPECT_EQ((std::vector<int>{0, 1}), exits);
+  std::vector<long long> chunks;
+  workspace->getAllElementsOfType(ws::element_type::kChunk, chunks, ws::memory_area::kChunks);
+  EXPECT_EQ(std::vector<long long>{workspace->findElement(L"C", ws::memory_area::kChunks)}, chunks);
 }
 }  // namespace

@@ -78,10 +78,18 @@ void repairSegment(char* base, SegmentRoot& root) {
     const int class_id = loadAt<std::int32_t>(base + handle + element_header::kClassId);
     const ElementSchema* schema = findSchema(class_id);
     if (class_id <= 0 || schema == nullptr) continue;
-    if (namedAs(base, root, handle, *schema) == handle)
+    const long long named = namedAs(base, root, handle, *schema);
+    if (named == handle) {
       live.push_back(handle);
-    else
-      storeAt<std::int32_t>(base + handle + element_header::kClassId, replacedClassId(class_id));
+      continue;
+    }
+    // An old copy whose name leads to an element of another class was made
+    // anew in that class, and its message says so.
+    const int named_class =
+        named > 0 ? loadAt<std::int32_t>(base + named + element_header::kClassId) : 0;
+    storeAt<std::int32_t>(base + handle + element_header::kClassId,
+                          replacedClassId(class_id, named_class > 0 && named_class != class_id
+                                                        ? named_class : 0));
   }
 
   // Every live element is listed: a remade one in the place its name entry

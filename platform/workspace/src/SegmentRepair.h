@@ -11,7 +11,8 @@
 //  - an element made and not yet found by its name, or remade and not yet
 //    marked as the old copy: an element of a known class that its name does
 //    not lead to (repaired: it is marked as a remade element's old copy, so
-//    that it is listed nowhere and refuses every access as replaced);
+//    that it is listed nowhere and refuses every access as replaced, naming
+//    the class its name now leads to when that is another);
 //  - an element its name leads to but that the address index or the
 //    creation order does not hold yet (repaired: appended to them).
 // The critical sections (Workspace.cpp): a look-up by name or by address, a

@@ -313,6 +313,14 @@ void takePlace(char* base, SegmentRoot& root, long long old, long long fresh, lo
   root.replacements.fetch_add(1, std::memory_order_acq_rel);
 }
 
+// Under the segment mutex, before an element is remade: another process (or
+// thread) may have remade it since the caller found it live, and a second
+// copy would then be made that no name leads to.
+void requireNotRemadeMeanwhile(const char* base, long long handle, const ElementSchema& schema) {
+  if (loadAt<std::int32_t>(base + handle + element_header::kClassId) != schema.class_id)
+    throwReplaced(base, handle, schema);
+}
+
 [[noreturn]] void throwNoElementAt(long long offset) {
   throw WorkspaceException("no workspace element at offset " + std::to_string(offset));
 }
@@ -782,6 +790,7 @@ long long Workspace::replaceElement(long long handle, unsigned long long extra_b
 
   SegmentRoot& root = rootOf(root_);
   SegmentLock lock(base_, root);
+  requireNotRemadeMeanwhile(base_, handle, schema);
   SegmentArena arena(base_, root.arena);
   const std::string name = elementNameAt(base_, handle, schema);
   void* memory = arena.allocate(element_size, std::nothrow);
@@ -840,6 +849,7 @@ long long Workspace::remakeAsClass(long long handle, int class_id) {
 
   SegmentRoot& root = rootOf(root_);
   SegmentLock lock(base_, root);
+  requireNotRemadeMeanwhile(base_, handle, *old.schema);
   SegmentArena arena(base_, root.arena);
   void* memory = arena.allocate(schema->size, std::nothrow);
   if (memory == nullptr || !reserveHandle(arena, base_, root.by_address)) {
