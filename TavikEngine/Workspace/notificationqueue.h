@@ -16,7 +16,10 @@
 // queue's mutex within kLockWait (a peer died holding it: the mutex is a
 // system semaphore without an owner, so nobody can hand it on) sends the
 // record without it, with one WARNING line, and sends further records
-// without waiting for it again while it stays taken. A double
+// without waiting for it again while it stays taken. The one wait this
+// cannot bound is the message queue's own internal lock: a peer killed in
+// the middle of a send leaves it taken, and every later send to that queue
+// then waits for good. A double
 // record of NaN or infinity is dropped too: a listener's text_iarchive cannot
 // read such a number back, so the record would only break its reader.
 // No push failure reaches the caller; each is one WARNING line
