@@ -173,7 +173,7 @@ std::uint64_t codeOf(const std::wstring& text, std::size_t at, std::size_t lengt
 // Reads a format string's fields as Python 3.10 and 3.11 read them (the
 // f-string parser of their ast module): `body` ends before the closing
 // quotes; `level` is 0 for the literal itself and 1 inside a format
-// specification.
+// spec (after the colon of a field).
 class FormatStringReader {
  public:
   FormatStringReader(const std::wstring& text, std::size_t end, bool raw,
@@ -181,7 +181,7 @@ class FormatStringReader {
       : text_(text), end_(end), raw_(raw), fields_(fields) {}
 
   // Literal text and fields from `at` up to the end, or at level 1 up to the
-  // "}" that closes the specification (left at `at`).
+  // "}" that closes the format spec (left at `at`).
   std::string parts(std::size_t& at, int level) {
     for (;;) {
       while (at < end_) {

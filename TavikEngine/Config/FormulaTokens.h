@@ -62,7 +62,7 @@ std::string formulaTokens(const std::wstring& expression, std::vector<FormulaTok
 // found as Python 3.10 and 3.11 find them: `literal` is the whole literal in
 // `text` (prefix and quotes included). Appends, in order, the position and
 // length of each field's expression, those of fields nested in a format
-// specification included ("{x:{width}}"), to `fields`. Returns why Python
+// spec included ("{x:{width}}"), to `fields`. Returns why Python
 // cannot read the literal's fields, or empty:
 //   a format string holds a single "}"
 //   a format string nests fields too deeply
